@@ -1,0 +1,38 @@
+#include "app/ErrorBox.h"
+
+#include <stdexcept>
+
+#include "app/Functions.h"
+#include "app/PlatformServices.h"
+
+QString ErrorBoxText(const QString& text) {
+  if (!text.isEmpty() && text.back() > QLatin1Char('.')) return text + QLatin1Char('.');
+  return text;
+}
+
+void ShowErrorBox(const QString& text, QWidget* parent) {
+  Platform().ShowMessage(parent, QMessageBox::Critical, QStringLiteral("Pellisto"),
+                         ErrorBoxText(text), QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void HandleException(std::exception_ptr error, QWidget* parent) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    ShowErrorBox(FromDoc(e.what()), parent);
+  } catch (...) {
+    ShowErrorBox(QStringLiteral("Unexpected error"), parent);
+  }
+}
+
+PellistoApplication::PellistoApplication(int& argc, char** argv)
+    : QApplication(argc, argv) {}
+
+bool PellistoApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    HandleException(std::current_exception());
+    return false;
+  }
+}

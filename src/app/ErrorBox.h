@@ -1,0 +1,37 @@
+#pragma once
+// The top-level error handler: errors raised inside a user action end here and
+// are shown in a stop-icon box titled "Pellisto".
+
+#include <QApplication>
+#include <QString>
+#include <exception>
+
+class QWidget;
+
+// Adds a final "." when the text's last character sorts after ".".
+QString ErrorBoxText(const QString& text);
+// Shows the error box (through the platform services).
+void ShowErrorBox(const QString& text, QWidget* parent = nullptr);
+// Shows the error box for the exception in flight (or given).
+void HandleException(std::exception_ptr error, QWidget* parent = nullptr);
+
+// Runs an action, showing any error it raises in the error box; returns false
+// when it raised. Handlers connected to widgets run through this, so the
+// action stops where the error arose and the program carries on.
+template <typename F>
+bool RunGuarded(F&& action, QWidget* parent = nullptr) {
+  try {
+    action();
+    return true;
+  } catch (...) {
+    HandleException(std::current_exception(), parent);
+    return false;
+  }
+}
+
+// The application object: its notify() is the last line of defence.
+class PellistoApplication : public QApplication {
+ public:
+  PellistoApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,67 @@
+#pragma once
+// Shared services: the settings file Config.ini, the install folder of the
+// run, web links and the folder chooser.
+
+#include <QString>
+
+class QWidget;
+
+// Platform path separator; folders handed around end with it.
+inline constexpr char kPathDelimiter = '/';
+
+// Texts cross between Qt and the configuration document as the system's
+// 8-bit text.
+#include <string>
+std::string ToDoc(const QString& text);
+QString FromDoc(const std::string& text);
+
+// --- Config.ini (beside the executable; read and written on every call) ---
+inline constexpr const char* kSectionInfoGeneral = "InfoGeneral";
+inline constexpr const char* kSectionScreen = "Screen";
+inline constexpr const char* kKeyPath = "Path";
+inline constexpr const char* kKeyLanguage = "Language";
+inline constexpr const char* kKeyAlwaysCheckUpdate = "AlwaysCheckUpdate";
+inline constexpr const char* kKeyActivePage = "ActivePage";
+
+QString SettingsFilePath();
+// A value of the settings file, at most 2047 characters; the default when the
+// file, the section or the key is missing or the file cannot be read.
+QString ReadSetting(const QString& section, const QString& key,
+                    const QString& defaultValue);
+// Writes one value, creating the file and section when missing. Throws
+// std::runtime_error "Unable to write to <path>" when the write is refused.
+void WriteSetting(const QString& section, const QString& key, const QString& value);
+// The Boolean rule: a number is true when not zero; else "True"/"False" in
+// any case; anything else false.
+bool SettingToBool(const QString& text);
+QString BoolToSetting(bool value);  // "True" / "False"
+
+QString ReadInstallPath();
+QString ReadLanguage();
+bool ReadAlwaysCheckUpdate();
+int ReadActivePage();  // a text that is not a whole number counts as 0
+void WriteActivePage(int page);
+
+// The Firebird folder of this run, set once at start.
+extern QString InstallPath;
+
+// --- Web links ---
+namespace links {
+// One constant per host; the paths are fixed.
+inline constexpr const char* kProductHost = "https://pellisto.org";
+inline constexpr const char* kFirebirdHost = "https://firebirdsql.org";
+inline constexpr const char* kCommunityHost = "https://firebird.community";
+}  // namespace links
+QString ProductPage();
+QString FirebirdDocPage();
+QString PdlPage();
+QString DonatePage();
+QString CommunityForum();
+QString CurrentVersionAddress();
+
+// Opens a web address; silent on failure, never blocks.
+void OpenLink(const QString& address);
+
+// The shared folder chooser (title "Select Directory", folders only); empty
+// text when cancelled.
+QString ChooseFolder(QWidget* owner);

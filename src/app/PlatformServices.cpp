@@ -1,0 +1,73 @@
+#include "app/PlatformServices.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QUrl>
+#include <cstdlib>
+
+#include "app/Functions.h"
+
+namespace {
+PlatformServices* g_substitute = nullptr;
+
+QString WithTrailingSeparator(QString folder) {
+  if (!folder.isEmpty() && !folder.endsWith(QLatin1Char(kPathDelimiter)))
+    folder += QLatin1Char(kPathDelimiter);
+  return folder;
+}
+}  // namespace
+
+PlatformServices& Platform() {
+  static DesktopServices desktop;
+  return g_substitute ? *g_substitute : desktop;
+}
+
+void SetPlatform(PlatformServices* services) { g_substitute = services; }
+
+QString DesktopServices::ChooseFolder(QWidget* owner, const QString& title) {
+  return QFileDialog::getExistingDirectory(owner, title, QString(),
+                                           QFileDialog::ShowDirsOnly);
+}
+
+QMessageBox::StandardButton DesktopServices::ShowMessage(
+    QWidget* parent, QMessageBox::Icon icon, const QString& title,
+    const QString& text, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton defaultButton) {
+  QMessageBox box(icon, title, text, buttons, parent);
+  box.setDefaultButton(defaultButton);
+  box.setTextFormat(Qt::PlainText);
+  const int result = box.exec();
+  // Closing a box without a button that answers Esc counts as no answer.
+  return buttons.testFlag(static_cast<QMessageBox::StandardButton>(result))
+             ? static_cast<QMessageBox::StandardButton>(result)
+             : QMessageBox::NoButton;
+}
+
+void DesktopServices::OpenUrl(const QString& url) {
+  // Hands the address to the desktop, which starts the browser detached.
+  QDesktopServices::openUrl(QUrl(url));
+}
+
+void DesktopServices::OpenInTextEditor(const QString& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString DesktopServices::RegisteredFirebirdFolder() {
+  if (const char* env = std::getenv("FIREBIRD"); env && *env)
+    return WithTrailingSeparator(QString::fromLocal8Bit(env));
+  const QString standard = QStringLiteral("/opt/firebird/");
+  if (QFileInfo::exists(standard + QStringLiteral("firebird.conf"))) return standard;
+  return {};
+}
+
+QString DesktopServices::ExecutablePath() {
+  return QCoreApplication::applicationFilePath();
+}
+
+QString DesktopServices::ApplicationFolder() {
+  return WithTrailingSeparator(QCoreApplication::applicationDirPath());
+}
+
+QString DesktopServices::VersionDocumentUrl() { return CurrentVersionAddress(); }

@@ -1,0 +1,91 @@
+#pragma once
+// TVantrel: one firebird.conf in memory. It keeps the file as its lines, reads
+// the value of every known parameter, records changes as pending and, on
+// saving, rewrites only the lines of the changed parameters.
+
+#include <array>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "config/ParameterCatalogue.h"
+
+// Raised by Load and Save with the platform's reason in the text.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TVantrel {
+ public:
+  using ModifiedHandler = std::function<void(TVantrel& sender, bool modified)>;
+
+  TVantrel();
+  ~TVantrel();
+  TVantrel(const TVantrel&) = delete;
+  TVantrel& operator=(const TVantrel&) = delete;
+
+  // Reads <folder>firebird.conf (empty folder: the document's Folder).
+  // Throws FileError "Cannot open file "<path>". <reason>"; on failure nothing
+  // in the document changes.
+  void Load(const std::string& folder);
+
+  // Writes the pending changes into their lines and the file atomically
+  // (empty folder: the document's Folder). No pending change: nothing written.
+  // Throws FileError "Cannot create file "<path>". <reason>"; the pending
+  // changes and Modified stay as they were.
+  void Save(const std::string& folder);
+
+  bool Modified() const { return modified_; }
+  void SetModified(bool value);
+  ModifiedHandler OnModified;
+
+  const std::string& Folder() const { return folder_; }
+  const std::vector<std::string>& Lines() const { return lines_; }
+  // Entries "Key=value", one per key, in first-change order.
+  const std::vector<std::string>& PendingChanges() const { return pending_; }
+
+  // Value of one parameter: the value text, "#" + value text (commented line)
+  // or "*" (no line for the key).
+  const std::string& Value(ParamKey key) const {
+    return values_[static_cast<std::size_t>(key)];
+  }
+  // The setter of a key; throws std::logic_error for a key without one.
+  void SetValue(ParamKey key, const std::string& value);
+
+  // One read-only property per key, named like the key, and one setter per
+  // key that has one (DummyPacketInterval has none).
+#define PELLISTO_GETTER(Key) \
+  const std::string& Key() const { return Value(ParamKey::Key); }
+  PELLISTO_PARAMETERS(PELLISTO_GETTER, PELLISTO_GETTER)
+#undef PELLISTO_GETTER
+#define PELLISTO_SETTER(Key) \
+  void Set##Key(const std::string& v) { SetValue(ParamKey::Key, v); }
+#define PELLISTO_NO_SETTER(Key)
+  PELLISTO_PARAMETERS(PELLISTO_SETTER, PELLISTO_NO_SETTER)
+#undef PELLISTO_SETTER
+#undef PELLISTO_NO_SETTER
+
+ private:
+  void RecordChange(const std::string& entry);
+  void PendingChanged();
+
+  std::vector<std::string> lines_;
+  std::vector<std::string> pending_;
+  bool modified_ = false;
+  std::array<std::string, kParameterCount> values_;
+  std::string folder_;
+};
+
+// Line handling shared with the rest of the program.
+namespace conf {
+// Splits at CR LF, lone CR and lone LF; a final line end adds no empty line.
+std::vector<std::string> SplitLines(const std::string& text);
+// Joins with CR LF after every line, the last one included.
+std::string JoinLines(const std::vector<std::string>& lines);
+// Index of the last line containing "<key> =", or -1.
+long FindParameterLine(const std::vector<std::string>& lines, std::string_view key);
+// The value form of one parameter line of the given key.
+std::string ExtractValue(const std::string& line, std::string_view key);
+}  // namespace conf

@@ -1,0 +1,39 @@
+#pragma once
+// Message catalogs: GNU gettext, text domain "default", catalogs under
+// <executable folder>/locale/<code>/LC_MESSAGES/default.mo.
+
+#include <QString>
+
+class QObject;
+
+namespace i18n {
+
+inline constexpr const char* kTextDomain = "default";
+
+// Selects the language for every later lookup; called once at start, before
+// any window exists. An empty code leaves the choice to the system's
+// language; a code without a catalog simply leaves the texts in English.
+// Also routes the toolkit's own texts (message-box buttons and the like)
+// through the catalog.
+void SelectLanguage(const QString& code);
+
+// The catalog's translation of one text, or the text itself.
+QString Translate(const QString& text);
+
+// Leaves a property of a class (and of every class derived from it)
+// untranslated from now on, in every window translated afterwards. Property
+// names are those of the walker: "text", "toolTip", "title", "windowTitle",
+// "items", "plainText", "tabText", "headerLabels", or any other name a
+// caller wants excluded.
+void IgnoreClassProperty(const char* className, const char* property);
+// Leaves everything of a class (and of derived classes) untranslated.
+void IgnoreClass(const char* className);
+
+// Translates the texts of a window and of everything it owns, recursively:
+// window titles, captions, titles, hints, initial edit texts, action texts,
+// menu titles, tab texts, drop-down items, memo lines (one line at a time,
+// empty lines left alone) and grid column titles. Component names, fonts,
+// tree views and excluded classes/properties are left alone.
+void TranslateComponent(QObject* root);
+
+}  // namespace i18n

@@ -1,0 +1,144 @@
+// Config.ini: defaults, the Boolean rule, no caching, refused writes, and
+// files that are not what they should be.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <random>
+
+#include "app/Functions.h"
+#include "support/FakePlatform.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  FakePlatform platform{QString::fromStdString(dir.path())};
+  std::string ini() const { return dir.file("Config.ini"); }
+};
+
+TEST_F(SettingsTest, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
+  EXPECT_EQ(SettingsFilePath(), QString::fromStdString(ini()));
+  EXPECT_EQ(ReadInstallPath(), "");
+  EXPECT_EQ(ReadLanguage(), "en");
+  EXPECT_FALSE(ReadAlwaysCheckUpdate());
+  EXPECT_EQ(ReadActivePage(), 0);
+  EXPECT_FALSE(FileExists(ini()));
+
+  WriteActivePage(4);
+  ASSERT_TRUE(FileExists(ini()));
+  const std::string text = ReadFileBytes(ini());
+  EXPECT_NE(text.find("[Screen]"), std::string::npos);
+  EXPECT_NE(text.find("ActivePage=4"), std::string::npos);  // key=value, no blanks
+  EXPECT_EQ(ReadActivePage(), 4);
+}
+
+TEST_F(SettingsTest, EveryReadSeesTheFileAsItIsNow) {
+  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  EXPECT_EQ(ReadLanguage(), "es");
+  // Another program (or another window) changes the file behind our back.
+  WriteFileBytes(ini(), "[InfoGeneral]\r\nLanguage=de\r\nPath=/opt/fb/\r\n");
+  EXPECT_EQ(ReadLanguage(), "de");
+  EXPECT_EQ(ReadInstallPath(), "/opt/fb/");
+  // Writing one key keeps the others.
+  WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, BoolToSetting(true));
+  EXPECT_EQ(ReadLanguage(), "de");
+  EXPECT_EQ(ReadInstallPath(), "/opt/fb/");
+  EXPECT_TRUE(ReadAlwaysCheckUpdate());
+  EXPECT_NE(ReadFileBytes(ini()).find("AlwaysCheckUpdate=True"), std::string::npos);
+}
+
+TEST_F(SettingsTest, BooleanRule) {
+  const std::pair<const char*, bool> cases[] = {
+      {"True", true},   {"true", true},  {"TRUE", true},   {"1", true},
+      {"-7", true},     {"0", false},    {"000", false},   {"False", false},
+      {"false", false}, {"yes", false},  {"", false},      {"on", false},
+      {"99999999999999999999999", true},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(SettingToBool(text), expected) << text;
+    WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, text);
+    EXPECT_EQ(ReadAlwaysCheckUpdate(), expected) << text;
+  }
+  EXPECT_EQ(BoolToSetting(false), "False");
+}
+
+TEST_F(SettingsTest, ActivePageThatIsNoNumberCountsAsZero) {
+  for (const char* text : {"abc", "", "3x", "1.5"}) {
+    WriteSetting(kSectionScreen, kKeyActivePage, text);
+    EXPECT_EQ(ReadActivePage(), 0) << text;
+  }
+  WriteSetting(kSectionScreen, kKeyActivePage, "-1");
+  EXPECT_EQ(ReadActivePage(), -1);
+}
+
+TEST_F(SettingsTest, OddFilesGiveDefaultsOrCutValuesNeverACrash) {
+  WriteFileBytes(ini(), "");
+  EXPECT_EQ(ReadLanguage(), "en");
+
+  std::mt19937 random(7);
+  std::string garbage;
+  for (int i = 0; i < 64 * 1024; ++i) garbage.push_back(static_cast<char>(random()));
+  WriteFileBytes(ini(), garbage);
+  EXPECT_EQ(ReadLanguage(), "en");
+  EXPECT_EQ(ReadActivePage(), 0);
+  // Writing over garbage still gives a readable file.
+  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "pt");
+  EXPECT_EQ(ReadLanguage(), "pt");
+
+  const std::string longValue(10000, 'x');
+  WriteFileBytes(ini(), "[InfoGeneral]\nPath=" + longValue + "\nLanguage=" +
+                            std::string(5000, 'y') + "\n");
+  EXPECT_EQ(ReadInstallPath(), QString(2047, 'x'));
+  EXPECT_EQ(ReadLanguage().size(), 2047);
+}
+
+TEST_F(SettingsTest, RefusedWriteRaisesAndKeepsTheOldFile) {
+  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  const std::string before = ReadFileBytes(ini());
+  ASSERT_EQ(chmod(ini().c_str(), 0444), 0);
+  try {
+    WriteSetting(kSectionInfoGeneral, kKeyLanguage, "de");
+    FAIL() << "a read-only settings file was written";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + ini());
+  }
+  EXPECT_EQ(ReadFileBytes(ini()), before);
+  EXPECT_EQ(ReadLanguage(), "es");
+}
+
+TEST_F(SettingsTest, MissingFolderRaisesUnableToWrite) {
+  platform.applicationFolder = QString::fromStdString(dir.path() + "gone/");
+  EXPECT_THROW(WriteActivePage(1), std::runtime_error);
+  EXPECT_EQ(ReadActivePage(), 0);
+}
+
+TEST(LinkTargets, HttpsAndFixedPaths) {
+  for (const QString& link : {ProductPage(), FirebirdDocPage(), PdlPage(), DonatePage(),
+                              CommunityForum(), CurrentVersionAddress()})
+    EXPECT_TRUE(link.startsWith("https://")) << link.toStdString();
+  EXPECT_TRUE(ProductPage().endsWith("/?page_id=71"));
+  EXPECT_TRUE(FirebirdDocPage().endsWith("/index.php?op=doc"));
+  EXPECT_TRUE(PdlPage().endsWith("/manual/pdl.html"));
+  EXPECT_TRUE(DonatePage().endsWith("/Donate.htm"));
+  EXPECT_TRUE(CommunityForum().endsWith("/foros"));
+  EXPECT_TRUE(CurrentVersionAddress().endsWith("/archivos/CurrentVersion.xml"));
+}
+
+TEST(SharedServices, LinksAndFolderChooserGoThroughThePlatform) {
+  TempDir dir;
+  FakePlatform platform(QString::fromStdString(dir.path()));
+  OpenLink(DonatePage());
+  EXPECT_EQ(platform.openedUrls, QStringList{DonatePage()});
+
+  platform.folderChoices = {"/srv/firebird"};
+  EXPECT_EQ(ChooseFolder(nullptr), "/srv/firebird");
+  EXPECT_EQ(ChooseFolder(nullptr), "");  // cancelled
+  EXPECT_EQ(platform.chooserTitles, QStringList({"Select Directory", "Select Directory"}));
+}
+
+}  // namespace

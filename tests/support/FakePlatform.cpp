@@ -1,0 +1,25 @@
+#include "support/FakePlatform.h"
+
+FakePlatform::FakePlatform(const QString& folder) : applicationFolder(folder) {
+  SetPlatform(this);
+}
+
+FakePlatform::~FakePlatform() { SetPlatform(nullptr); }
+
+QString FakePlatform::ChooseFolder(QWidget*, const QString& title) {
+  chooserTitles << title;
+  if (folderChoices.empty()) return {};
+  QString choice = folderChoices.front();
+  folderChoices.pop_front();
+  return choice;
+}
+
+QMessageBox::StandardButton FakePlatform::ShowMessage(
+    QWidget*, QMessageBox::Icon icon, const QString& title, const QString& text,
+    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+  messages.push_back({icon, title, text, buttons, defaultButton});
+  if (answers.empty()) return defaultButton;
+  auto answer = answers.front();
+  answers.pop_front();
+  return answer;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Test double for the desktop: message boxes are answered from a queue and
+// recorded, folder choices come from a queue, links and editors are recorded.
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+#include "app/PlatformServices.h"
+
+struct RecordedMessage {
+  QMessageBox::Icon icon;
+  QString title;
+  QString text;
+  QMessageBox::StandardButtons buttons;
+  QMessageBox::StandardButton defaultButton;
+};
+
+class FakePlatform : public PlatformServices {
+ public:
+  // Installs itself as the platform services; the application folder is
+  // the given one (it must end with "/").
+  explicit FakePlatform(const QString& applicationFolder);
+  ~FakePlatform() override;
+
+  QString ChooseFolder(QWidget* owner, const QString& title) override;
+  QMessageBox::StandardButton ShowMessage(
+      QWidget* parent, QMessageBox::Icon icon, const QString& title,
+      const QString& text, QMessageBox::StandardButtons buttons,
+      QMessageBox::StandardButton defaultButton) override;
+  void OpenUrl(const QString& url) override { openedUrls.push_back(url); }
+  void OpenInTextEditor(const QString& path) override { editedFiles.push_back(path); }
+  QString RegisteredFirebirdFolder() override { return registeredFolder; }
+  QString ExecutablePath() override { return executablePath; }
+  QString ApplicationFolder() override { return applicationFolder; }
+  QString VersionDocumentUrl() override { return versionDocumentUrl; }
+
+  // Answers for the next message boxes, in order; when the queue is empty a
+  // box is answered with its default button.
+  std::deque<QMessageBox::StandardButton> answers;
+  // Results of the next folder choices; empty queue means "cancelled".
+  std::deque<QString> folderChoices;
+
+  std::vector<RecordedMessage> messages;
+  QStringList chooserTitles;
+  QStringList openedUrls;
+  QStringList editedFiles;
+  QString registeredFolder;
+  QString executablePath;
+  QString applicationFolder;
+  QString versionDocumentUrl;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// A fresh folder per test, removed with everything in it afterwards.
+
+#include <string>
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder, ending with "/".
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& content);
+bool FileExists(const std::string& path);
+
+// Path of a real sample file, or empty when the samples are not there.
+std::string SamplePath(const std::string& name);
