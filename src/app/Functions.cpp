@@ -1,5 +1,7 @@
 #include "app/Functions.h"
 
+// Settings are 8-bit text, read and written as they are.
+#define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
 #include <QFile>
