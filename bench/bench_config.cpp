@@ -1,0 +1,180 @@
+// Loading and saving firebird.conf, each beside the floor of plainly reading
+// or writing the same bytes. Saving and its floor both sync the file, so the
+// comparison is between equally durable writes.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include "config/TVantrel.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kSample[] = PELLISTO_SAMPLES_DIR "/firebird-2.1.7.conf";
+
+std::string ReadFloor(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFloor(const std::string& path, const std::string& content) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::runtime_error("cannot create " + path);
+  const char* data = content.data();
+  std::size_t left = content.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, data, left);
+    if (n <= 0) throw std::runtime_error("cannot write " + path);
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Scratch folders, removed when the run ends.
+class Workspace {
+ public:
+  static Workspace& Get() {
+    static Workspace workspace;
+    return workspace;
+  }
+  ~Workspace() {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+
+  // A folder holding firebird.conf: the sample itself (megabytes 0) or the
+  // sample repeated to the given size. Empty when the sample is missing.
+  std::string Folder(std::size_t megabytes) {
+    auto found = folders_.find(megabytes);
+    if (found != folders_.end()) return found->second;
+    if (!fs::exists(kSample)) return {};
+    std::string sample = ReadFloor(kSample);
+    std::string content = sample;
+    while (content.size() < megabytes * 1024 * 1024) content += sample;
+    std::string folder = root_ + "/" + std::to_string(megabytes) + "MB/";
+    fs::create_directories(folder);
+    WriteFloor(folder + "firebird.conf", content);
+    return folders_[megabytes] = folder;
+  }
+
+ private:
+  Workspace() {
+    std::string pattern = (fs::temp_directory_path() / "pellisto-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    root_ = pattern;
+  }
+  std::string root_;
+  std::map<std::size_t, std::string> folders_;
+};
+
+bool Prepare(benchmark::State& state, std::size_t megabytes, std::string& folder) {
+  folder = Workspace::Get().Folder(megabytes);
+  if (folder.empty()) state.SkipWithError((std::string("sample missing: ") + kSample).c_str());
+  return !folder.empty();
+}
+
+void BM_Load(benchmark::State& state, std::size_t megabytes) {
+  std::string folder;
+  if (!Prepare(state, megabytes, folder)) return;
+  for (auto _ : state) {
+    TVantrel doc;
+    doc.Load(folder);
+    std::size_t total = 0;
+    for (const auto& p : kParameters) total += doc.Value(p.key).size();
+    benchmark::DoNotOptimize(total);
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(fs::file_size(folder + "firebird.conf")));
+}
+
+void BM_ReadFloor(benchmark::State& state, std::size_t megabytes) {
+  std::string folder;
+  if (!Prepare(state, megabytes, folder)) return;
+  const std::string path = folder + "firebird.conf";
+  for (auto _ : state) benchmark::DoNotOptimize(ReadFloor(path));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(path)));
+}
+
+// Three pending changes per save; the values alternate so that every round
+// has something to write.
+void BM_Save(benchmark::State& state, std::size_t megabytes) {
+  std::string source;
+  if (!Prepare(state, megabytes, source)) return;
+  const std::string folder = source + "save/";
+  fs::create_directories(folder);
+  TVantrel doc;
+  doc.Load(source);
+  bool flip = false;
+  for (auto _ : state) {
+    flip = !flip;
+    doc.SetTempBlockSize(flip ? "2048" : "4096");
+    doc.SetLockSignal(flip ? "16" : "8");
+    doc.SetGCPolicy(flip ? "cooperative" : "background");
+    doc.Save(folder);
+    doc.SetModified(false);
+  }
+  state.SetBytesProcessed(state.iterations() *
+                          static_cast<int64_t>(conf::JoinLines(doc.Lines()).size()));
+}
+
+void BM_WriteFloor(benchmark::State& state, std::size_t megabytes) {
+  std::string source;
+  if (!Prepare(state, megabytes, source)) return;
+  TVantrel doc;
+  doc.Load(source);
+  const std::string content = conf::JoinLines(doc.Lines());
+  const std::string path = source + "floor.conf";
+  for (auto _ : state) WriteFloor(path, content);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(content.size()));
+}
+
+// The least time of the repetitions (--benchmark_repetitions) is the
+// figure least disturbed by other work on the machine.
+double Least(const std::vector<double>& times) {
+  return times.empty() ? 0.0 : *std::min_element(times.begin(), times.end());
+}
+
+#define PELLISTO_SIZE(bm, name, megabytes)   \
+  BENCHMARK_CAPTURE(bm, name, megabytes)     \
+      ->Unit(benchmark::kMicrosecond)        \
+      ->ComputeStatistics("min", Least)
+#define PELLISTO_SIZES(bm)                  \
+  PELLISTO_SIZE(bm, sample_2_1_7, 0);       \
+  PELLISTO_SIZE(bm, generated_1MB, 1);      \
+  PELLISTO_SIZE(bm, generated_10MB, 10)
+
+PELLISTO_SIZES(BM_Load);
+PELLISTO_SIZES(BM_ReadFloor);
+PELLISTO_SIZES(BM_Save);
+PELLISTO_SIZES(BM_WriteFloor);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // glibc moves its mmap and trim thresholds after large blocks are freed, so
+  // without fixed values an iteration's page faults depend on what the
+  // benchmark before it allocated. Fixed, every run measures warm memory.
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

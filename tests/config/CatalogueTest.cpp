@@ -1,0 +1,33 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "config/ParameterCatalogue.h"
+
+TEST(Catalogue, KeysInFileOrderWithSetterForAllButDummyPacketInterval) {
+  ASSERT_EQ(kParameters.size(), 46u);
+  EXPECT_EQ(kParameters.front().name, "RootDirectory");
+  EXPECT_EQ(kParameters.back().name, "Redirection");
+  EXPECT_EQ(kParameters[10].name, "TempBlockSize");
+  EXPECT_EQ(kParameters[20].name, "DummyPacketInterval");
+  EXPECT_EQ(kParameters[37].name, "GCPolicy");
+
+  std::set<std::string_view> names;
+  for (std::size_t i = 0; i < kParameters.size(); ++i) {
+    const ParameterInfo& p = kParameters[i];
+    EXPECT_EQ(static_cast<std::size_t>(p.key), i) << p.name;
+    EXPECT_EQ(&ParameterOf(p.key), &p);
+    EXPECT_EQ(p.hasSetter, p.name != "DummyPacketInterval") << p.name;
+    EXPECT_TRUE(names.insert(p.name).second) << "duplicate " << p.name;
+  }
+}
+
+TEST(Catalogue, FindKeyIsCaseSensitive) {
+  EXPECT_EQ(FindKey("TempBlockSize"), ParamKey::TempBlockSize);
+  EXPECT_EQ(FindKey("Redirection"), ParamKey::Redirection);
+  EXPECT_FALSE(FindKey("tempblocksize").has_value());
+  EXPECT_FALSE(FindKey("TempBlockSize ").has_value());
+  EXPECT_FALSE(FindKey("").has_value());
+  for (const auto& p : kParameters) EXPECT_EQ(FindKey(p.name), p.key);
+}
