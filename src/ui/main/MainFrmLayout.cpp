@@ -1,0 +1,63 @@
+// The window's frame: font, fixed client area, centring. Everything else of the
+// layout is declared in MainFrm.ui.
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFont>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "ui/main/MainFrm.h"
+#include "ui_MainFrm.h"
+
+namespace {
+
+constexpr int kClientWidth = 694;
+constexpr int kClientHeight = 611;
+
+// Tahoma 8 pt where it is installed; elsewhere the desktop's sans font at the
+// same size, whose wider glyphs the scrolling pages absorb.
+QFont WindowFont() {
+  QFont font = QFontDatabase::hasFamily(QStringLiteral("Tahoma"))
+                   ? QFont(QStringLiteral("Tahoma"))
+                   : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+  font.setPointSize(8);
+  return font;
+}
+
+}  // namespace
+
+void TMainFrm::SetUpLayout() {
+  // Set on the window so that every control inherits it, and so that the
+  // bold of a found control is added to this font and removed again.
+  setFont(WindowFont());
+
+  // Some list items are longer than their closed box is wide: let the open
+  // list show them whole.
+  for (QComboBox* box : findChildren<QComboBox*>()) {
+    QAbstractItemView* view = box->view();
+    view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
+  }
+
+  // Long node texts get a horizontal scroll bar instead of being cut short.
+  ui->TVWOptions->header()->setStretchLastSection(false);
+  ui->TVWOptions->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+
+  // Show the prompt from its start, not from where setText left the caret.
+  ui->edSearchInc->home(false);
+
+  // Fixed border, minimise but no maximise.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  centralWidget()->setFixedSize(kClientWidth, kClientHeight);
+  // The menu bar's height depends on the font just set.
+  setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+
+  if (QScreen* screen = this->screen()) {
+    const QRect available = screen->availableGeometry();
+    move(available.center() - rect().center());
+  }
+}

@@ -1,0 +1,396 @@
+// The editor window's layout: every component exists under its name with the
+// right kind, the pages come in their order, and on every page each text can
+// be read whole: nothing clipped, nothing overlapping, nothing pushed out of
+// sight on the right.
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
+#include "ui/MainFrmFixture.h"
+
+namespace {
+
+using LayoutTest = MainFrmTest;
+
+// Values that put the longest items into the drop-down lists.
+constexpr const char* kConf =
+    "RootDirectory = /opt/firebird/\n"
+    "Authentication = Trusted\n"
+    "GCPolicy = Cooperative\n"
+    "GuardianOption = 1\n"
+    "LockGrantOrder = 1\n"
+    "DatabaseAccess = Restrict /var/lib/firebird/data/;/srv/databases/\n"
+    "TempDirectories = /tmp;/var/tmp\n"
+    "TcpRemoteBufferSize = 8192\n";
+
+const char* const kPages[][2] = {
+    {"TSGeneral", "General"},
+    {"TSAccess", "Access"},
+    {"TSOtherAccess", "Other Access"},
+    {"TSClientConnection", "Client Connection"},
+    {"TSLockMemory", "Locking and shared memory"},
+    {"TSSuperServerEngine", "Super Server Engine"},
+    {"TSSettingsForWindows", "Windows platforms"},
+    {"TSUnixLinux", "Unix/Linux platforms"},
+    {"TSCompatibility", "Compatibility"},
+    {"TSOthers", "Others"},
+};
+
+// Every named component and its class.
+const char* const kComponents[][2] = {
+    {"FPTop", "QFrame"}, {"Label1", "QLabel"}, {"edRootDirectory", "QLineEdit"},
+    {"SBFirebirdInstall", "QToolButton"}, {"edSearchInc", "QLineEdit"},
+    {"btFocused", "QPushButton"}, {"TVWOptions", "QTreeWidget"}, {"PCMain", "QTabWidget"},
+    {"Label4", "QLabel"}, {"BtDone", "QPushButton"}, {"BtCancel", "QPushButton"},
+    {"BtApply", "QPushButton"}, {"MM", "QMenuBar"},
+    // General
+    {"GBDefaultDbCachePages", "QGroupBox"}, {"lblDefaultDbCachePagesDes", "QLabel"},
+    {"edDefaultDbCachePages", "QLineEdit"}, {"GBDatabaseGrowthIncrement", "QGroupBox"},
+    {"lblDatabaseGrowthIncrementDes", "QLabel"}, {"edDatabaseGrowthIncrement", "QLineEdit"},
+    {"GBMaxFileSystemCache", "QGroupBox"}, {"lblMaxFileSystemCacheDes", "QLabel"},
+    {"edMaxFileSystemCache", "QLineEdit"}, {"GBTemporarySpaceManagement", "QGroupBox"},
+    {"lblTempBlockSizeDes", "QLabel"}, {"lblTempBlockSizeTitle", "QLabel"},
+    {"edTempBlockSize", "QLineEdit"}, {"lblTempCacheLimitDes", "QLabel"},
+    {"lblTempCacheLimitTitle", "QLabel"}, {"edTempCacheLimit", "QLineEdit"},
+    {"GBCompleteBooleanEvaluation", "QGroupBox"}, {"lblCompleteBooleanEvaluationDes", "QLabel"},
+    {"CBCompleteBooleanEvaluation", "QCheckBox"},
+    // Access
+    {"GBDatabaseAccess", "QGroupBox"}, {"RBFull", "QRadioButton"}, {"RBNone", "QRadioButton"},
+    {"RBRestrict", "QRadioButton"}, {"BtAliasesConf", "QPushButton"},
+    {"LBRestrict", "QListWidget"}, {"BtAddRestrict", "QPushButton"},
+    {"BtRemoveRestrict", "QPushButton"}, {"GBExternalFileAccess", "QGroupBox"},
+    {"RBFullExtFileAccess", "QRadioButton"}, {"RBNoneExtFileAccess", "QRadioButton"},
+    {"RBRestrictExtFileAccess", "QRadioButton"}, {"LBRestrictExtFileAccess", "QListWidget"},
+    {"BtAddExternalFileAccess", "QPushButton"}, {"BtRemoveExternalFileAccess", "QPushButton"},
+    {"GBUDFAccess", "QGroupBox"}, {"RBFullUDFAccess", "QRadioButton"},
+    {"RBNoneUDFAccess", "QRadioButton"}, {"RBRestrictUDFAccess", "QRadioButton"},
+    {"RBRestrictUDFAccessUDF", "QRadioButton"}, {"LBRestrictUDFAccess", "QListWidget"},
+    {"BtAddUDFAccess", "QPushButton"}, {"BtRemoveUDFAccess", "QPushButton"},
+    // Other Access
+    {"GBAuthentication", "QGroupBox"}, {"lblAuthenticationDes", "QLabel"},
+    {"CBAuthentication", "QComboBox"}, {"GBLegacyHASH", "QGroupBox"},
+    {"lblLegacyHASHDes", "QLabel"}, {"CBLegacyHASH", "QCheckBox"},
+    {"GBRemoteBindAddress", "QGroupBox"}, {"lblRemoteBindAddressDes", "QLabel"},
+    {"edRemoteBindAddress", "QLineEdit"}, {"GBTempDirectories", "QGroupBox"},
+    {"lblTempDirectoriesDes", "QLabel"}, {"LBTempDirectories", "QListWidget"},
+    {"Button1", "QPushButton"}, {"Button2", "QPushButton"},
+    // Client Connection
+    {"GBConnectionTimeout", "QGroupBox"}, {"lblConnectionTimeoutDes", "QLabel"},
+    {"edConnectionTimeout", "QLineEdit"}, {"lblConnectionTimeoutDes2", "QLabel"},
+    {"GBTCPProtocolSettings", "QGroupBox"}, {"lblRemoteMainPortDes", "QLabel"},
+    {"lblRemoteServiceNameTitle", "QLabel"}, {"edRemoteServiceName", "QLineEdit"},
+    {"lblRemoteServicePortTitle", "QLabel"}, {"edRemoteServicePort", "QLineEdit"},
+    {"lblRemoteAuxPortDes", "QLabel"}, {"lblRemoteAuxPortTitle", "QLabel"},
+    {"edRemoteAuxPort", "QLineEdit"}, {"GBTcpRemoteBufferSize", "QGroupBox"},
+    {"lblTcpRemoteBufferSizeDes", "QLabel"}, {"edTcpRemoteBufferSize", "QLineEdit"},
+    {"GBTcpNoNagle", "QGroupBox"}, {"lblTcpNoNagleDes", "QLabel"}, {"CBTcpNoNagle", "QCheckBox"},
+    // Locking and shared memory
+    {"GBLockMemSize", "QGroupBox"}, {"lblLockMemSizeDes", "QLabel"},
+    {"edLockMemSize", "QLineEdit"}, {"GBLockSemCount", "QGroupBox"},
+    {"lblLockSemCountDes", "QLabel"}, {"edLockSemCount", "QLineEdit"},
+    {"GBLockAcquireSpins", "QGroupBox"}, {"lblLockAcquireSpinsDes", "QLabel"},
+    {"edLockAcquireSpins", "QLineEdit"}, {"GBLockHashSlots", "QGroupBox"},
+    {"lblLockHashSlotsDes", "QLabel"}, {"edLockHashSlots", "QLineEdit"},
+    {"GBEventMemSize", "QGroupBox"}, {"lblEventMemSizeDes", "QLabel"},
+    {"edEventMemSize", "QLineEdit"},
+    // Super Server Engine
+    {"GBGCPolicy", "QGroupBox"}, {"lblGCPolicyDes", "QLabel"}, {"CBGCPolicy", "QComboBox"},
+    {"GBCpuAffinityMask", "QGroupBox"}, {"lblCpuAffinityMaskDes", "QLabel"},
+    {"edCpuAffinityMask", "QLineEdit"}, {"GBSettingForTheread", "QGroupBox"},
+    {"lblUsePrioritySchedulerDes", "QLabel"}, {"CBUsePriorityScheduler", "QCheckBox"},
+    {"lblThereadsWindows1Des", "QLabel"}, {"edPrioritySwitchDelay", "QLineEdit"},
+    {"lblThereadsWindows2Des", "QLabel"}, {"edPriorityBoost", "QLineEdit"},
+    // Windows platforms
+    {"GBGuardianOption", "QGroupBox"}, {"lblGuardianOptionDes", "QLabel"},
+    {"CBGuardianOption", "QComboBox"}, {"GBProcessPriorityLevel", "QGroupBox"},
+    {"lblProcessPriorityLevelDes", "QLabel"}, {"edProcessPriorityLevel", "QLineEdit"},
+    {"GBLocalConnectionSettings", "QGroupBox"}, {"lblIpcNameDes", "QLabel"},
+    {"edIpcName", "QLineEdit"}, {"lblRemotePipeNameDes", "QLabel"},
+    {"edRemotePipeName", "QLineEdit"}, {"lblCreateInternalWindowDes", "QLabel"},
+    {"CBCreateInternalWindow", "QCheckBox"},
+    // Unix/Linux platforms
+    {"GBLockSignal", "QGroupBox"}, {"lblLockSignalDes", "QLabel"}, {"edLockSignal", "QLineEdit"},
+    {"GBRemoteFileOpenAbility", "QGroupBox"}, {"lblWarning1", "QLabel"},
+    {"MWarningRemoteFileOpenAbility", "QPlainTextEdit"},
+    {"CBRemoteFileOpenAbility", "QCheckBox"}, {"GBRedirection", "QGroupBox"},
+    {"lblWarning2", "QLabel"}, {"MWarningRedirection", "QPlainTextEdit"},
+    {"CBRedirection", "QCheckBox"},
+    // Compatibility
+    {"GBOldParameterOrdering", "QGroupBox"}, {"lblOldParameterOrderingDes", "QLabel"},
+    {"CBOldParameterOrdering", "QCheckBox"}, {"GBOldColumnNaming", "QGroupBox"},
+    {"lblOldColumnNamingDes", "QLabel"}, {"CBOldColumnNaming", "QCheckBox"},
+    {"GBLockGrantOrder", "QGroupBox"}, {"lblLockGrantOrderDes", "QLabel"},
+    {"CBLockGrantOrder", "QComboBox"},
+    // Others
+    {"GBDeadlockTimeout", "QGroupBox"}, {"lbBDeadlockTimeoutDes", "QLabel"},
+    {"edDeadlockTimeout", "QLineEdit"}, {"GBMaxUnflushed", "QGroupBox"},
+    {"lblMaxUnflushedDes1", "QLabel"}, {"edMaxUnflushedWrites", "QLineEdit"},
+    {"lblMaxUnflushedDes2", "QLabel"}, {"edMaxUnflushedWriteTime", "QLineEdit"},
+    {"GBBugcheckAbort", "QGroupBox"}, {"lblBugcheckAbortDes", "QLabel"},
+    {"CBBugcheckAbort", "QCheckBox"},
+};
+
+std::string Where(const QWidget* w) {
+  return w->objectName().toStdString() + " (" + w->metaObject()->className() + ")";
+}
+
+// Shows the window offscreen and lays out the given page.
+void ShowPage(QWidget& window, QTabWidget* pages, int index) {
+  window.show();
+  pages->setCurrentIndex(index);
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+// What must hold on the shown page for its texts to be readable. Pages
+// scroll down; they only scroll sideways when allowed to.
+void ExpectPageFits(QWidget* page, bool sideways) {
+  auto* scroll = page->findChild<QScrollArea*>();
+  ASSERT_NE(scroll, nullptr) << Where(page);
+  QWidget* content = scroll->widget();
+  if (sideways) {
+    EXPECT_TRUE(content->width() <= scroll->viewport()->width() ||
+                scroll->horizontalScrollBar()->isVisible())
+        << Where(page);
+  } else {
+    EXPECT_LE(content->width(), scroll->viewport()->width()) << Where(page);
+  }
+  EXPECT_GE(content->height(), content->layout()->totalHeightForWidth(content->width()))
+      << Where(page) << " is squeezed instead of scrolling";
+
+  for (QGroupBox* group : content->findChildren<QGroupBox*>()) {
+    const int needed = group->hasHeightForWidth() ? group->heightForWidth(group->width())
+                                                  : group->minimumSizeHint().height();
+    EXPECT_GE(group->height(), needed) << Where(group) << " is squeezed";
+  }
+  for (QLabel* label : content->findChildren<QLabel*>()) {
+    if (label->wordWrap()) {
+      EXPECT_GE(label->height(), label->heightForWidth(label->width())) << Where(label);
+    } else {
+      EXPECT_LE(label->sizeHint().width(), label->width()) << Where(label);
+      EXPECT_LE(label->sizeHint().height(), label->height()) << Where(label);
+    }
+  }
+  for (QWidget* w : content->findChildren<QWidget*>()) {
+    if (!w->isVisible() || w->isWindow()) continue;
+    QWidget* parent = w->parentWidget();
+    // The inner parts of composite widgets are their own business.
+    if (!qobject_cast<QGroupBox*>(parent) && parent != content) continue;
+    EXPECT_TRUE(parent->rect().contains(w->geometry()))
+        << Where(w) << " cut off by " << Where(parent);
+    for (QObject* other : parent->children()) {
+      auto* sibling = qobject_cast<QWidget*>(other);
+      if (!sibling || sibling == w || !sibling->isVisible() || sibling->isWindow()) continue;
+      if (w < sibling) {  // each pair once
+        EXPECT_FALSE(w->geometry().intersects(sibling->geometry()))
+            << Where(w) << " overlaps " << Where(sibling);
+      }
+    }
+  }
+}
+
+TEST_F(LayoutTest, PagesComeInOrderWithGeneralShown) {
+  TMainFrm& window = Open(kConf);
+  EXPECT_EQ(window.objectName(), "MainFrm");
+  EXPECT_EQ(window.windowTitle(), "Pellisto");
+  auto* pages = W<QTabWidget>("PCMain");
+  ASSERT_EQ(pages->count(), 10);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(pages->widget(i)->objectName(), kPages[i][0]);
+    EXPECT_EQ(pages->tabText(i), kPages[i][1]);
+  }
+  EXPECT_EQ(pages->currentIndex(), 0);
+}
+
+TEST_F(LayoutTest, EveryComponentHasItsNameAndKind) {
+  TMainFrm& window = Open(kConf);
+  for (const auto& [name, className] : kComponents) {
+    QWidget* w = window.findChild<QWidget*>(name);
+    ASSERT_NE(w, nullptr) << name;
+    EXPECT_STREQ(w->metaObject()->className(), className) << name;
+    EXPECT_EQ(window.findChildren<QWidget*>(name).size(), 1) << name;
+  }
+  // Memos show text only; drop-down lists offer only their items.
+  for (auto* memo : window.findChildren<QPlainTextEdit*>()) {
+    EXPECT_TRUE(memo->isReadOnly()) << Where(memo);
+    EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap) << Where(memo);
+  }
+  for (auto* box : window.findChildren<QComboBox*>()) EXPECT_FALSE(box->isEditable()) << Where(box);
+  // Several folders can be selected at once, and they stay in the order added.
+  for (auto* list : window.findChildren<QListWidget*>()) {
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection) << Where(list);
+    EXPECT_FALSE(list->isSortingEnabled()) << Where(list);
+  }
+  EXPECT_EQ(W<QLineEdit>("edSearchInc")->text(), "Search for name of parameters");
+  EXPECT_TRUE(W<QLineEdit>("edRootDirectory")->isReadOnly());
+  EXPECT_EQ(W<QToolButton>("SBFirebirdInstall")->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(LayoutTest, AccessGroupsTagTheirControlsAndKeepTheirRadiosApart) {
+  Open(kConf);
+  // The radio buttons enable and disable by tag among the group's own
+  // children, so every tagged control must sit directly in its group.
+  const std::pair<const char*, int> tagged[] = {
+      {"BtAliasesConf", 1}, {"LBRestrict", 2}, {"BtAddRestrict", 2}, {"BtRemoveRestrict", 2},
+      {"LBRestrictExtFileAccess", 2}, {"BtAddExternalFileAccess", 2},
+      {"BtRemoveExternalFileAccess", 2}, {"LBRestrictUDFAccess", 2}, {"BtAddUDFAccess", 2},
+      {"BtRemoveUDFAccess", 2}, {"LBTempDirectories", 2}, {"Button1", 2}, {"Button2", 2}};
+  for (const auto& [name, tag] : tagged) {
+    QWidget* w = W<QWidget>(name);
+    EXPECT_EQ(w->property("Tag").toInt(), tag) << name;
+    EXPECT_TRUE(qobject_cast<QGroupBox*>(w->parentWidget())) << name;
+  }
+
+  // One choice per group box: the four UDF radios together, the others apart.
+  Radio("RBRestrictUDFAccess")->click();
+  Radio("RBFull")->click();
+  Radio("RBRestrictUDFAccessUDF")->click();
+  EXPECT_TRUE(Radio("RBFull")->isChecked());
+  EXPECT_TRUE(Radio("RBRestrictUDFAccessUDF")->isChecked());
+  EXPECT_FALSE(Radio("RBRestrictUDFAccess")->isChecked());
+}
+
+TEST_F(LayoutTest, MenuCarriesTheActionsByCategory) {
+  TMainFrm& window = Open(kConf);
+  const std::tuple<const char*, const char*, const char*> actions[] = {
+      {"AInitAll", "Initialize all parameters default", "File"},
+      {"SExit", "Exit", "File"},
+      {"APreferences", "Select language", "Preferences"},
+      {"AWebProduct", "Web page of the Product", "Help"},
+      {"AFirebirdDoc", "Firebird documentation", "Help"},
+      {"ACheckForUpdate", "Check for update", "Help"},
+      {"AAbout", "About - Pellisto...", "Help"}};
+  QStringList shown;
+  for (QAction* menu : W<QMenuBar>("MM")->actions())
+    for (QAction* item : menu->menu()->actions())
+      shown << menu->text() + "/" + (item->isSeparator() ? "-" : item->objectName());
+  EXPECT_EQ(shown, QStringList({"File/AInitAll", "File/-", "File/SExit", "Preferences/APreferences",
+                                "Help/AWebProduct", "Help/AFirebirdDoc", "Help/-",
+                                "Help/ACheckForUpdate", "Help/AAbout"}));
+  for (const auto& [name, text, category] : actions) {
+    auto* action = window.findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    EXPECT_EQ(action->text(), text);
+    EXPECT_EQ(action->property("Category").toString(), category) << name;
+    EXPECT_TRUE(action->shortcut().isEmpty()) << name;
+  }
+}
+
+TEST_F(LayoutTest, TreeNodesNameThePagesAndTheirControls) {
+  Open(kConf);
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  auto* pages = W<QTabWidget>("PCMain");
+  EXPECT_TRUE(tree->isHeaderHidden());
+  EXPECT_EQ(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
+  ASSERT_EQ(tree->topLevelItemCount(), pages->count());
+  int children = 0;
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* node = tree->topLevelItem(i);
+    EXPECT_EQ(node->text(0), pages->tabText(i));
+    EXPECT_FALSE(node->isExpanded()) << node->text(0).toStdString();
+    // A child's text, without its spaces, names a control on its own page.
+    for (int c = 0; c < node->childCount(); ++c, ++children) {
+      const QString key = node->child(c)->text(0).remove(' ');
+      bool found = false;
+      for (QWidget* w : pages->widget(i)->findChildren<QWidget*>())
+        found = found || ((qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w) ||
+                           qobject_cast<QComboBox*>(w) || qobject_cast<QGroupBox*>(w)) &&
+                          w->objectName().contains(key, Qt::CaseInsensitive));
+      EXPECT_TRUE(found) << node->child(c)->text(0).toStdString();
+    }
+  }
+  EXPECT_EQ(children, 44);
+}
+
+TEST_F(LayoutTest, WindowHasAFixedClientAreaAndNoMaximise) {
+  TMainFrm& window = Open(kConf);
+  window.show();
+  QApplication::processEvents();
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  EXPECT_EQ(window.centralWidget()->size(), QSize(694, 611));
+  EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+  // Every control uses the window's font.
+  EXPECT_EQ(W<QLabel>("lblLockMemSizeDes")->font(), window.font());
+  EXPECT_EQ(window.font().pointSize(), 8);
+}
+
+TEST_F(LayoutTest, KeyboardVisitsTheWindowInItsOrder) {
+  TMainFrm& window = Open(kConf);
+  window.show();
+  QApplication::processEvents();
+  auto* pages = W<QTabWidget>("PCMain");
+  const std::vector<QWidget*> order = {W<QWidget>("edSearchInc"), W<QWidget>("btFocused"),
+                                       W<QWidget>("TVWOptions"),  pages->tabBar(),
+                                       W<QWidget>("BtDone"),      W<QWidget>("BtCancel"),
+                                       W<QWidget>("BtApply"),     W<QWidget>("edRootDirectory")};
+  std::vector<QWidget*> visited;
+  QWidget* w = order.front();
+  do {
+    if (std::find(order.begin(), order.end(), w) != order.end() &&
+        std::find(visited.begin(), visited.end(), w) == visited.end())
+      visited.push_back(w);
+    w = w->nextInFocusChain();
+  } while (w != order.front());
+  EXPECT_EQ(visited, order);
+}
+
+TEST_F(LayoutTest, EveryPageShowsItsTextsWhole) {
+  TMainFrm& window = Open(kConf);
+  auto* pages = W<QTabWidget>("PCMain");
+  for (int i = 0; i < pages->count(); ++i) {
+    ShowPage(window, pages, i);
+    ExpectPageFits(pages->widget(i), false);
+  }
+}
+
+TEST_F(LayoutTest, PagesStayReadableWithAFoundGroupInBold) {
+  // The search sets a found group box in bold, and its texts with it; the
+  // few lines that never wrap may then need a sideways scroll.
+  TMainFrm& window = Open(kConf);
+  auto* pages = W<QTabWidget>("PCMain");
+  for (int i = 0; i < pages->count(); ++i) {
+    for (QGroupBox* group : pages->widget(i)->findChildren<QGroupBox*>()) {
+      QFont bold = group->font();
+      bold.setBold(true);
+      group->setFont(bold);
+    }
+    ShowPage(window, pages, i);
+    ExpectPageFits(pages->widget(i), true);
+  }
+}
+
+TEST_F(LayoutTest, PagesScrollWhenTheirTextsNeedMoreRoom) {
+  // A larger font stands for wider glyphs or longer translations: the pages
+  // grow downwards and scroll instead of squeezing their groups.
+  TMainFrm& window = Open(kConf);
+  QFont large = window.font();
+  large.setPointSize(12);
+  window.setFont(large);
+  auto* pages = W<QTabWidget>("PCMain");
+  for (int i = 0; i < pages->count(); ++i) {
+    ShowPage(window, pages, i);
+    ExpectPageFits(pages->widget(i), true);
+  }
+  ShowPage(window, pages, 4);
+  auto* scroll = pages->widget(4)->findChild<QScrollArea*>();
+  ASSERT_TRUE(scroll->verticalScrollBar()->isVisible());
+  scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+  QApplication::processEvents();
+  QWidget* last = W<QWidget>("GBEventMemSize");
+  const QRect shown(last->mapTo(scroll->viewport(), QPoint()), last->size());
+  EXPECT_TRUE(scroll->viewport()->rect().contains(shown));
+}
+
+}  // namespace
