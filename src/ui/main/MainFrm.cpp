@@ -1,10 +1,160 @@
+// The editor window's life: creation, Apply, Done, Cancel, the question
+// before discarding changes, the page remembered at closing, and the reset
+// of every parameter to firebird.conf.default.
+
 #include "ui/main/MainFrm.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/ErrorBox.h"
+#include "app/Functions.h"
+#include "app/PlatformServices.h"
+#include "config/AtomicFile.h"
+#include "i18n/Gettext.h"
 #include "ui_MainFrm.h"
+
+namespace {
+constexpr int kMinTcpRemoteBufferSize = 1448;
+constexpr int kMaxTcpRemoteBufferSize = 32767;
+
+QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                QMessageBox::StandardButton defaultButton) {
+  return Platform().ShowMessage(parent, icon, QStringLiteral("Pellisto"), text,
+                                QMessageBox::Yes | QMessageBox::No, defaultButton);
+}
+}  // namespace
 
 TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) {
   ui->setupUi(this);
   SetUpLayout();
+  ConnectControls();
+  connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
+  connect(ui->BtDone, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtDoneClick(); }, this); });
+  connect(ui->BtCancel, &QPushButton::clicked, this, &TMainFrm::BtCancelClick);
+  connect(ui->AInitAll, &QAction::triggered, this, [this] { RunGuarded([this] { AInitAllExecute(); }, this); });
+  connect(ui->SExit, &QAction::triggered, this, &TMainFrm::close);
+  // The window sees every key before its controls (Esc closes it).
+  qApp->installEventFilter(this);
+  FormCreate();
 }
 
 TMainFrm::~TMainFrm() = default;
+
+void TMainFrm::FormCreate() {
+  i18n::RegisterMainWindowExclusions();
+  i18n::TranslateComponent(this);
+
+  ui->BtApply->setEnabled(false);
+  document_ = std::make_unique<TVantrel>();
+  // A file that cannot be read leaves the window unfilled, and with nothing
+  // loaded nothing can be saved.
+  loaded_ = RunGuarded([this] { document_->Load(ToDoc(InstallPath)); }, this);
+  if (!loaded_) return;
+  document_->SetRootDirectory(ToDoc(InstallPath));
+  document_->OnModified = [this](TVantrel& sender, bool modified) { ApplyEnable(sender, modified); };
+  LoadControls();
+}
+
+void TMainFrm::ApplyEnable(TVantrel&, bool modified) { ui->BtApply->setEnabled(modified); }
+
+bool TMainFrm::CheckTcpRemoteBufferSize() {
+  // A file without the parameter has nothing to check; otherwise the text
+  // shown is what will be saved.
+  if (document_->TcpRemoteBufferSize() == "*") return true;
+  const QString text = ui->edTcpRemoteBufferSize->text();
+  bool isNumber = false;
+  const int size = text.trimmed().toInt(&isNumber);
+  if (!isNumber)
+    throw std::runtime_error(ToDoc(QStringLiteral("'%1' is not a valid integer value").arg(text)));
+  if (size >= kMinTcpRemoteBufferSize && size <= kMaxTcpRemoteBufferSize) return true;
+  Platform().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Pellisto"),
+                         QStringLiteral("TcpRemoteBufferSize must be between %1 and %2")
+                             .arg(kMinTcpRemoteBufferSize)
+                             .arg(kMaxTcpRemoteBufferSize),
+                         QMessageBox::Ok, QMessageBox::Ok);
+  return false;
+}
+
+void TMainFrm::ShowRestartNotice() {
+  if (FromDoc(document_->RootDirectory()) != InstallPath) return;
+  Platform().ShowMessage(this, QMessageBox::Information, QStringLiteral("Pellisto"),
+                         QStringLiteral("The changes will take effect when reset the Firebird service"),
+                         QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool TMainFrm::BtApplyClick() {
+  if (!loaded_) return false;
+  if (!CheckTcpRemoteBufferSize()) return false;
+  StoreTempDirectories();
+  StoreUdfAccess();
+  StoreExternalFileAccess();
+  StoreDatabaseAccess();
+  document_->Save("");
+  ShowRestartNotice();
+  document_->SetModified(false);
+  return true;
+}
+
+void TMainFrm::BtDoneClick() {
+  if (loaded_ && document_->Modified() && !BtApplyClick()) return;
+  close();
+}
+
+void TMainFrm::BtCancelClick() { close(); }
+
+bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Only keys for this window itself, not for a dialog or an open list.
+    if (widget && widget->window() == this && !QApplication::activePopupWidget() &&
+        !QApplication::activeModalWidget()) {
+      BtCancelClick();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainFrm::closeEvent(QCloseEvent* event) {
+  // FormCloseQuery: unsaved changes are only dropped when the user agrees.
+  if (loaded_ && document_ && document_->Modified() &&
+      Ask(this, QMessageBox::Question, QStringLiteral("Abandon changes"), QMessageBox::No) !=
+          QMessageBox::Yes) {
+    event->ignore();
+    return;
+  }
+  // FormClose: remember the page; the document goes without saving.
+  RunGuarded([this] { SaveActivePage(); }, this);
+  document_.reset();
+  qApp->removeEventFilter(this);
+  event->accept();
+}
+
+void TMainFrm::SaveActivePage() { WriteActivePage(ui->PCMain->currentIndex()); }
+
+void TMainFrm::RestoreActivePage() {
+  const int page = ReadActivePage();
+  // A page that does not exist shows the first one, never an empty control.
+  ui->PCMain->setCurrentIndex(page >= 0 && page < ui->PCMain->count() ? page : 0);
+}
+
+void TMainFrm::AInitAllExecute() {
+  if (Ask(this, QMessageBox::Warning, QStringLiteral("You Sure"), QMessageBox::No) !=
+      QMessageBox::Yes)
+    return;
+  const std::string folder = ToDoc(InstallPath);
+  const auto lines = conf::SplitLines(conf::ReadWholeFile(folder + "firebird.conf.default"));
+  conf::WriteFileAtomically(folder + "firebird.conf", conf::JoinLines(lines));
+  document_->Load(folder);
+  document_->SetRootDirectory(folder);
+  if (!loaded_) {
+    loaded_ = true;
+    document_->OnModified = [this](TVantrel& sender, bool modified) { ApplyEnable(sender, modified); };
+  }
+  LoadControls();
+}

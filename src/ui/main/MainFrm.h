@@ -1,8 +1,23 @@
 #pragma once
 // TMainFrm: the editor window of one firebird.conf.
+//
+// Its behaviour is split by concern: MainFrm.cpp (creation, Apply, Done,
+// Cancel, closing, reset to defaults), MainFrmBinding.cpp (every control
+// bound to its parameter), MainFrmAccess.cpp (access policies and folder
+// lists), MainFrmLayout.cpp (fonts, size, scrolling pages).
 
 #include <QMainWindow>
 #include <memory>
+#include <string>
+
+#include "config/TVantrel.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QRadioButton;
 
 namespace Ui {
 class TMainFrm;
@@ -12,14 +27,66 @@ class TMainFrm : public QMainWindow {
   Q_OBJECT
 
  public:
+  // Creates the window over InstallPath's firebird.conf (FormCreate).
   explicit TMainFrm(QWidget* parent = nullptr);
   ~TMainFrm() override;
 
   Ui::TMainFrm* form() const { return ui.get(); }
+  // The configuration document; null once the window has closed.
+  TVantrel* Document() const { return document_.get(); }
+  // False when firebird.conf could not be loaded: nothing can be saved then.
+  bool DocumentLoaded() const { return loaded_; }
+
+  // --- lifecycle ---
+  // Validates, saves and clears the change state; false when it stopped.
+  bool BtApplyClick();
+  void BtDoneClick();
+  void BtCancelClick();
+  void AInitAllExecute();
+  void ApplyEnable(TVantrel& sender, bool modified);
+  bool CheckTcpRemoteBufferSize();
+  void ShowRestartNotice();
+  void SaveActivePage();
+  void RestoreActivePage();
+
+  // --- controls ---
+  void LoadControls();
+  void ShowEditValue(QLineEdit* edit, const std::string& value, const QString& defaultText);
+
+  // --- access policies and folder lists ---
+  void LoadDatabaseAccess();
+  void LoadExternalFileAccess();
+  void LoadUdfAccess();
+  void LoadTempDirectories();
+  void StoreTempDirectories();
+  void StoreUdfAccess();
+  void StoreExternalFileAccess();
+  void StoreDatabaseAccess();
+  void EnableByTag(QGroupBox* group, int enableTag, int disableTag);
+  void AddPath(QListWidget* list);
+  void RemovePaths(QListWidget* list);
+
+  // The hint of a control whose parameter the loaded file lacks.
+  static const QString kUnsupportedHint;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
+  bool eventFilter(QObject* watched, QEvent* event) override;  // FormKeyPress
 
  private:
-  // Fonts, fixed size, centring and the scrolling pages.
+  void FormCreate();
   void SetUpLayout();
+  void ConnectControls();
+  void ConnectAccessControls();
+  void MarkUnsupported(QWidget* control);
+  void LoadPolicy(std::size_t policy);
+  void StorePolicy(std::size_t policy);
+  void PolicyRadioChecked(std::size_t policy, QRadioButton* radio);
+  void SetDocumentValue(ParamKey key, const QString& value);
+  void SetModified(bool value);
 
   std::unique_ptr<Ui::TMainFrm> ui;
+  std::unique_ptr<TVantrel> document_;
+  bool loaded_ = false;
+  bool closing_ = false;
 };

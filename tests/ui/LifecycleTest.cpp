@@ -1,0 +1,223 @@
+// The editor's life: the range test at Apply, Done, Cancel and the question
+// before losing changes, Esc, the remembered page, the reset to defaults and
+// what happens when firebird.conf cannot be read or written.
+
+#include <sys/stat.h>
+
+#include "ui/MainFrmFixture.h"
+
+namespace {
+
+using LifecycleTest = MainFrmTest;
+
+const char* const kRestartNotice = "The changes will take effect when reset the Firebird service";
+const char* const kRangeError = "TcpRemoteBufferSize must be between 1448 and 32767";
+
+TEST_F(LifecycleTest, RangeOfTcpRemoteBufferSizeAtApply) {
+  Open("TcpRemoteBufferSize = 8192\n");
+  const std::pair<const char*, bool> cases[] = {
+      {"1447", false}, {"1448", true}, {"32767", true}, {"32768", false}, {"-1", false}};
+  for (const auto& [text, accepted] : cases) {
+    platform.messages.clear();
+    Type("edTcpRemoteBufferSize", text);
+    Click("BtApply");
+    ASSERT_EQ(platform.messages.size(), 1u) << text;
+    EXPECT_EQ(platform.messages[0].text, accepted ? kRestartNotice : kRangeError) << text;
+    EXPECT_EQ(platform.messages[0].icon,
+              accepted ? QMessageBox::Information : QMessageBox::Critical);
+    EXPECT_EQ(ApplyEnabled(), !accepted) << text;
+    const std::string saved = ReadFileBytes(conf());
+    EXPECT_EQ(saved.find(text) != std::string::npos, accepted) << text;
+  }
+  platform.messages.clear();
+  Type("edTcpRemoteBufferSize", "big");
+  Click("BtApply");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "'big' is not a valid integer value.");
+  EXPECT_EQ(platform.messages[0].title, "Pellisto");
+  EXPECT_TRUE(ApplyEnabled());
+}
+
+TEST_F(LifecycleTest, AllCommentedPassesTheRangeTestWithItsDefault) {
+  Open("#TcpRemoteBufferSize = 100\n#TempBlockSize = 5\n");
+  Type("edTempBlockSize", "4096");
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+  EXPECT_EQ(ReadFileBytes(conf()), "#TcpRemoteBufferSize = 100\r\nTempBlockSize = 4096\r\n");
+}
+
+TEST_F(LifecycleTest, AbsentTcpRemoteBufferSizeIsNotTested) {
+  Open("TempBlockSize = 5\n");
+  Type("edTempBlockSize", "6");
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+  EXPECT_FALSE(ApplyEnabled());
+}
+
+TEST_F(LifecycleTest, ApplyAfterResetStillWorks) {
+  Open("TcpRemoteBufferSize = 4096\nTempBlockSize = 5\n");
+  WriteFileBytes(dir.file("firebird.conf.default"),
+                 "#TcpRemoteBufferSize = 8192\n#TempBlockSize = 1048576\n");
+  platform.answers = {QMessageBox::Yes};
+  window->AInitAllExecute();
+  EXPECT_EQ(Edit("edTcpRemoteBufferSize")->text(), "8192");
+  platform.messages.clear();
+  Type("edTempBlockSize", "2048");
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+}
+
+TEST_F(LifecycleTest, DoneWithABadValueStaysOpenThenSavesAndCloses) {
+  Open("TcpRemoteBufferSize = 8192\n");
+  window->show();
+  Type("edTcpRemoteBufferSize", "1000");
+  Click("BtDone");
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRangeError});
+
+  platform.messages.clear();
+  Type("edTcpRemoteBufferSize", "1448");
+  Click("BtDone");
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});  // no close question
+  EXPECT_EQ(ReadFileBytes(conf()), "TcpRemoteBufferSize = 1448\r\n");
+}
+
+TEST_F(LifecycleTest, CancelAsksBeforeDroppingChanges) {
+  Open("TempBlockSize = 5\n");
+  window->show();
+  Type("edTempBlockSize", "6");
+  platform.answers = {QMessageBox::No};
+  Click("BtCancel");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "Abandon changes");
+  EXPECT_EQ(platform.messages[0].defaultButton, QMessageBox::No);
+  EXPECT_EQ(platform.messages[0].buttons, QMessageBox::Yes | QMessageBox::No);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(Pending(), "TempBlockSize=6|");
+
+  platform.answers = {QMessageBox::Yes};
+  Click("BtCancel");
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");  // untouched
+}
+
+TEST_F(LifecycleTest, EscClosesFromAnyControlAndRemembersThePage) {
+  Open("TempBlockSize = 5\n");
+  window->show();
+  W<QTabWidget>("PCMain")->setCurrentIndex(4);
+  QTest::keyClick(Edit("edLockMemSize"), Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadActivePage(), 4);
+
+  Reopen();
+  EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 4);
+  for (const char* stored : {"x", "10", "-1"}) {
+    WriteSetting(kSectionScreen, kKeyActivePage, stored);
+    Reopen();
+    EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 0) << stored;
+  }
+}
+
+TEST_F(LifecycleTest, EscWithChangesAsks) {
+  Open("TempBlockSize = 5\n");
+  window->show();
+  Type("edTempBlockSize", "7");
+  platform.answers = {QMessageBox::No};
+  QTest::keyClick(W<QTabWidget>("PCMain"), Qt::Key_Escape);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"Abandon changes"});
+}
+
+TEST_F(LifecycleTest, ResetToDefaults) {
+  Open("TempBlockSize = 5\nTcpNoNagle = 0\nAuthentication = native\n");
+  const std::string defaults =
+      "# shipped\n#TempBlockSize = 1048576\n#TcpNoNagle = 0\n#Authentication = native\n";
+  WriteFileBytes(dir.file("firebird.conf.default"), defaults);
+  Type("edLockMemSize", "1");  // pending before the reset: dropped without asking
+
+  platform.answers = {QMessageBox::No};
+  window->AInitAllExecute();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "You Sure");
+  EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
+  EXPECT_EQ(platform.messages[0].defaultButton, QMessageBox::No);
+  EXPECT_EQ(Edit("edTempBlockSize")->text(), "5");
+
+  platform.answers = {QMessageBox::Yes};
+  window->AInitAllExecute();
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# shipped\r\n#TempBlockSize = 1048576\r\n#TcpNoNagle = 0\r\n#Authentication = native\r\n");
+  EXPECT_EQ(Edit("edTempBlockSize")->text(), "1048576");
+  EXPECT_TRUE(Check("CBTcpNoNagle")->isChecked());
+  EXPECT_EQ(Combo("CBAuthentication")->currentText(), "Mixed");
+  EXPECT_FALSE(ApplyEnabled());
+  EXPECT_TRUE(window->Document()->PendingChanges().empty());
+}
+
+TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {
+  Open("TempBlockSize = 5\n");
+  Type("edTempBlockSize", "6");
+  platform.answers = {QMessageBox::Yes};
+  QTest::qWait(0);
+  // Run through the menu so the error reaches the error box.
+  W<QAction>("AInitAll")->trigger();
+  ASSERT_EQ(platform.messages.size(), 2u);
+  EXPECT_EQ(platform.messages[1].text,
+            QString::fromStdString("Cannot open file \"" + dir.file("firebird.conf.default") +
+                                   "\". No such file or directory."));
+  EXPECT_EQ(platform.messages[1].icon, QMessageBox::Critical);
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
+  EXPECT_EQ(Edit("edTempBlockSize")->text(), "6");
+  EXPECT_TRUE(ApplyEnabled());
+}
+
+TEST_F(LifecycleTest, SaveFailureShowsTheErrorAndKeepsEverything) {
+  Open("TempBlockSize = 5\n");
+  ASSERT_EQ(chmod(conf().c_str(), 0444), 0);
+  Type("edTempBlockSize", "6");
+  Click("BtApply");
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text,
+            QString::fromStdString("Cannot create file \"" + conf() + "\". Permission denied."));
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
+  // The temp list was composed before the save failed; the file has no line
+  // for it, so it would never be written.
+  EXPECT_EQ(Pending(), "TempBlockSize=6|TempDirectories=|");
+}
+
+TEST_F(LifecycleTest, UnreadableFileLeavesNothingToSave) {
+  // No firebird.conf in the folder at all.
+  Reopen();
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text,
+            QString::fromStdString("Cannot open file \"" + conf() + "\". No such file or directory."));
+  EXPECT_FALSE(window->DocumentLoaded());
+  window->show();
+  Type("edTempBlockSize", "6");
+  platform.folderChoices = {"/srv"};
+  Click("Button1");
+  EXPECT_FALSE(ApplyEnabled());
+  Click("BtDone");  // closes like Cancel, without the question
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(platform.messages.size(), 1u);
+  EXPECT_FALSE(FileExists(conf()));
+  EXPECT_FALSE(FileExists("firebird.conf"));
+}
+
+TEST_F(LifecycleTest, NoRestartNoticeWhenSavingIntoAnotherFolder) {
+  Open("RootDirectory = x\nTempBlockSize = 5\n");
+  TempDir other;
+  Edit("edRootDirectory")->setText(QString::fromStdString(other.path()));
+  Type("edTempBlockSize", "6");
+  Click("BtApply");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
+            "RootDirectory = " + other.path() + "\r\nTempBlockSize = 6\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#pragma once
+// Builds the editor window over a firebird.conf the test writes, with the
+// desktop replaced by a FakePlatform whose folder holds Config.ini.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+
+#include "app/Functions.h"
+#include "support/FakePlatform.h"
+#include "support/TempDir.h"
+#include "ui/main/MainFrm.h"
+
+class MainFrmTest : public ::testing::Test {
+ protected:
+  MainFrmTest() : platform(QString::fromStdString(dir.path())) {
+    InstallPath = QString::fromStdString(dir.path());
+  }
+  ~MainFrmTest() override { InstallPath.clear(); }
+
+  std::string conf() const { return dir.file("firebird.conf"); }
+
+  // Writes firebird.conf (LF line ends) and opens the window on it.
+  TMainFrm& Open(const std::string& text) {
+    WriteFileBytes(conf(), text);
+    return Reopen();
+  }
+  TMainFrm& Reopen() {
+    window = std::make_unique<TMainFrm>();
+    return *window;
+  }
+
+  template <typename T>
+  T* W(const char* name) const {
+    T* widget = window->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QLineEdit* Edit(const char* name) const { return W<QLineEdit>(name); }
+  QCheckBox* Check(const char* name) const { return W<QCheckBox>(name); }
+  QComboBox* Combo(const char* name) const { return W<QComboBox>(name); }
+  QRadioButton* Radio(const char* name) const { return W<QRadioButton>(name); }
+  QListWidget* List(const char* name) const { return W<QListWidget>(name); }
+  QPushButton* Button(const char* name) const { return W<QPushButton>(name); }
+
+  QStringList Entries(const char* list) const {
+    QStringList entries;
+    for (int i = 0; i < List(list)->count(); ++i) entries << List(list)->item(i)->text();
+    return entries;
+  }
+  bool ApplyEnabled() const { return Button("BtApply")->isEnabled(); }
+  std::string Pending() const {
+    std::string all;
+    for (const auto& entry : window->Document()->PendingChanges()) all += entry + "|";
+    return all;
+  }
+  void Click(const char* button) { QTest::mouseClick(Button(button), Qt::LeftButton); }
+  void Type(const char* edit, const QString& text) {
+    Edit(edit)->setFocus();
+    Edit(edit)->selectAll();
+    QTest::keyClicks(Edit(edit), text);
+  }
+  std::vector<QString> MessageTexts() const {
+    std::vector<QString> texts;
+    for (const auto& m : platform.messages) texts.push_back(m.text);
+    return texts;
+  }
+
+  TempDir dir;
+  FakePlatform platform;
+  std::unique_ptr<TMainFrm> window;
+};
