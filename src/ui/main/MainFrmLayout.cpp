@@ -7,7 +7,10 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QEvent>
+#include <QLayout>
 #include <QScreen>
+#include <QScrollArea>
 
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
@@ -27,6 +30,28 @@ QFont WindowFont() {
   return font;
 }
 
+// Keeps a page's content as tall as its wrapped texts need at the width the
+// page really has. The scroll area alone sizes it for the width it had before
+// its vertical scroll bar appeared, which squeezes the groups a little.
+class FitContentHeight : public QObject {
+ public:
+  FitContentHeight(QScrollArea* area) : QObject(area), area_(area) {
+    area->viewport()->installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize) {
+      QWidget* content = area_->widget();
+      if (content && content->layout() && content->layout()->hasHeightForWidth())
+        content->setMinimumHeight(
+            content->layout()->totalHeightForWidth(area_->viewport()->width()));
+    }
+    return false;
+  }
+
+ private:
+  QScrollArea* area_;
+};
+
 }  // namespace
 
 void TMainFrm::SetUpLayout() {
@@ -40,6 +65,8 @@ void TMainFrm::SetUpLayout() {
     QAbstractItemView* view = box->view();
     view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
   }
+
+  for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
 
   // Long node texts get a horizontal scroll bar instead of being cut short.
   ui->TVWOptions->header()->setStretchLastSection(false);
