@@ -5,16 +5,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -22,6 +19,7 @@
 #include <memory>
 
 #include "i18n/Gettext.h"
+#include "support/Catalog.h"
 #include "support/FakePlatform.h"
 #include "support/TempDir.h"
 
@@ -141,15 +139,8 @@ msgstr "Valor"
 class TranslateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (QStandardPaths::findExecutable("msgfmt").isEmpty())
+    if (!CompileCatalog(dir_.path(), "es", kSpanishPo))
       GTEST_SKIP() << "msgfmt (gettext) is not installed";
-    const std::string catalogFolder = dir_.path() + "locale/es/LC_MESSAGES";
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(catalogFolder)));
-    WriteFileBytes(dir_.file("es.po"), kSpanishPo);
-    const int rc = QProcess::execute(
-        "msgfmt", {"-o", QString::fromStdString(catalogFolder + "/default.mo"),
-                   QString::fromStdString(dir_.file("es.po"))});
-    ASSERT_EQ(rc, 0) << "msgfmt failed";
   }
 
   TempDir dir_;
