@@ -121,7 +121,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
+template <class Line>
+std::string JoinAll(const std::vector<Line>& lines) {
   std::size_t total = 0;
   for (const auto& l : lines) total += l.size() + 2;
   std::string text;
@@ -133,14 +134,22 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-long FindParameterLine(const std::vector<std::string>& lines, std::string_view key) {
+std::string JoinLines(const std::vector<std::string>& lines) { return JoinAll(lines); }
+
+template <class Line>
+long FindLast(const std::vector<Line>& lines, std::string_view key) {
   std::string pattern = Pattern(key);
   for (std::size_t i = lines.size(); i-- > 0;)
-    if (lines[i].find(pattern) != std::string::npos) return static_cast<long>(i);
+    if (std::string_view(lines[i]).find(pattern) != std::string_view::npos)
+      return static_cast<long>(i);
   return -1;
 }
 
-std::string ExtractValue(const std::string& line, std::string_view key) {
+long FindParameterLine(const std::vector<std::string>& lines, std::string_view key) {
+  return FindLast(lines, key);
+}
+
+std::string ExtractValue(std::string_view line, std::string_view key) {
   LineParts parts = Parse(line, key);
   if (parts.pattern == std::string::npos) return {};
   // Only a "#" before the key comments the line out; one after the "=" starts
@@ -148,7 +157,7 @@ std::string ExtractValue(const std::string& line, std::string_view key) {
   bool commented = line.find('#') < parts.pattern;
   std::size_t end = parts.comment == std::string::npos ? line.size() : parts.comment;
   std::string_view value =
-      Trim(std::string_view(line).substr(parts.valueStart, end - parts.valueStart));
+      Trim(line.substr(parts.valueStart, end - parts.valueStart));
   std::string result;
   result.reserve(value.size() + 1);
   if (commented) result += '#';
@@ -163,11 +172,13 @@ TVantrel::~TVantrel() = default;
 
 void TVantrel::Load(const std::string& folder) {
   std::string path = (folder.empty() ? folder_ : folder) + kFileName;
-  const std::string text = conf::ReadWholeFile(path);
+  auto owned = std::make_unique<const std::string>(conf::ReadWholeFile(path));
+  const std::string& text = *owned;
 
   // One pass over the file: split it and note the last line that holds each
   // key's pattern while the line is still in the cache.
-  std::vector<std::string> lines;
+  std::vector<std::string_view> lines;
+  lines.reserve(text.size() / 32 + 16);  // typical conf lines; grows past it if needed
   std::array<long, kParameterCount> lineOf;
   lineOf.fill(-1);
   NextOf equals(text, '=');
@@ -187,7 +198,9 @@ void TVantrel::Load(const std::string& folder) {
         at < 0 ? std::string("*") : conf::ExtractValue(lines[at], p.name);
   }
 
+  text_ = std::move(owned);  // the views keep pointing into the same buffer
   lines_ = std::move(lines);
+  rewritten_.clear();
   values_ = std::move(values);
   folder_ = RootDirectory();
 }
@@ -197,32 +210,42 @@ void TVantrel::Save(const std::string& folder) {
 
   // Lines are changed in place and put back if the file cannot be written, so
   // a failed save leaves the document as it was.
-  std::vector<std::pair<std::size_t, std::string>> replaced;
+  std::vector<std::pair<std::size_t, std::string_view>> replaced;
   for (const auto& entry : pending_) {
     std::size_t eq = entry.find('=');
     std::string_view name = std::string_view(entry).substr(0, eq);
     std::string_view value = std::string_view(entry).substr(eq + 1);
-    long at = conf::FindParameterLine(lines_, name);
+    long at = conf::FindLast(lines_, name);
     if (at < 0) continue;
-    std::string& line = lines_[static_cast<std::size_t>(at)];
+    std::string_view& line = lines_[static_cast<std::size_t>(at)];
     LineParts parts = Parse(line, name);
     std::string updated;
     updated.reserve(name.size() + value.size() + 3);
     updated.append(name).append(" = ").append(value);
+    // A line break in a value would split the line and add lines of its own.
+    for (std::size_t i = name.size() + 3; i < updated.size(); ++i)
+      if (updated[i] == '\r' || updated[i] == '\n') updated[i] = ' ';
     if (parts.comment != std::string::npos)
-      updated.append(" ").append(line, parts.comment, std::string::npos);
-    replaced.emplace_back(static_cast<std::size_t>(at), std::move(line));
-    line = std::move(updated);
+      updated.append(" ").append(line.substr(parts.comment));
+    replaced.emplace_back(static_cast<std::size_t>(at), line);
+    rewritten_.push_back(std::move(updated));
+    line = rewritten_.back();
   }
 
   std::string path = (folder.empty() ? folder_ : folder) + kFileName;
   try {
-    conf::WriteFileAtomically(path, conf::JoinLines(lines_));
+    conf::WriteFileAtomically(path, conf::JoinAll(lines_));
   } catch (...) {
-    for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
-      lines_[it->first] = std::move(it->second);
+    for (auto it = replaced.rbegin(); it != replaced.rend(); ++it) {
+      lines_[it->first] = it->second;
+      rewritten_.pop_back();
+    }
     throw;
   }
+}
+
+std::vector<std::string> TVantrel::Lines() const {
+  return std::vector<std::string>(lines_.begin(), lines_.end());
 }
 
 void TVantrel::SetModified(bool value) {

@@ -4,7 +4,9 @@
 // saving, rewrites only the lines of the changed parameters.
 
 #include <array>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,7 +44,8 @@ class TVantrel {
   ModifiedHandler OnModified;
 
   const std::string& Folder() const { return folder_; }
-  const std::vector<std::string>& Lines() const { return lines_; }
+  // The lines of the file as loaded, with the lines of saved changes replaced.
+  std::vector<std::string> Lines() const;
   // Entries "Key=value", one per key, in first-change order.
   const std::vector<std::string>& PendingChanges() const { return pending_; }
 
@@ -71,7 +74,11 @@ class TVantrel {
   void RecordChange(const std::string& entry);
   void PendingChanged();
 
-  std::vector<std::string> lines_;
+  // The file is kept whole and its lines are views into it (or into the
+  // rewritten lines), so a large file costs one buffer, not one per line.
+  std::unique_ptr<const std::string> text_;
+  std::deque<std::string> rewritten_;
+  std::vector<std::string_view> lines_;
   std::vector<std::string> pending_;
   bool modified_ = false;
   std::array<std::string, kParameterCount> values_;
@@ -87,5 +94,5 @@ std::string JoinLines(const std::vector<std::string>& lines);
 // Index of the last line containing "<key> =", or -1.
 long FindParameterLine(const std::vector<std::string>& lines, std::string_view key);
 // The value form of one parameter line of the given key.
-std::string ExtractValue(const std::string& line, std::string_view key);
+std::string ExtractValue(std::string_view line, std::string_view key);
 }  // namespace conf

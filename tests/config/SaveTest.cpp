@@ -92,6 +92,18 @@ TEST(Save, RewritesOnlyPendingKeysInCanonicalForm) {
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), expected);
 }
 
+TEST(Save, ALineBreakInAValueCannotAddLines) {
+  TempDir dir;
+  WriteFileBytes(ConfIn(dir), "RemoteServiceName = gds_db\nRemoteServicePort = 3050\n");
+  TVantrel doc;
+  doc.Load(dir.path());
+  doc.SetRemoteServiceName("a\r\nRemoteServicePort = 9\nb");
+  EXPECT_EQ(doc.RemoteServiceName(), "a\r\nRemoteServicePort = 9\nb");  // stored as given
+  doc.Save(dir.path());
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)),
+            "RemoteServiceName = a  RemoteServicePort = 9 b\r\nRemoteServicePort = 3050\r\n");
+}
+
 TEST(Save, NothingPendingWritesNothing) {
   TempDir dir;
   TVantrel doc;
