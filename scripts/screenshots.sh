@@ -3,12 +3,17 @@
 # pages, opened on the demo Firebird folder, into docs/screenshots/.
 # Needs xvfb-run (package xvfb) and the DejaVu fonts (fonts-dejavu-core).
 #
-#   scripts/screenshots.sh [--end]     --end: each page scrolled to its bottom
+#   scripts/screenshots.sh [--end]     --end: each page scrolled to its bottom,
+#                                      written into build/screenshots-end/
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
-out="${OUT_DIR:-$root/docs/screenshots}"
+# The scrolled pictures are for checking by eye; only the others go to docs.
+case " $* " in
+  *" --end "*) out="${OUT_DIR:-$build/screenshots-end}" ;;
+  *) out="${OUT_DIR:-$root/docs/screenshots}" ;;
+esac
 
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target pellisto_screenshots

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -30,17 +31,29 @@ const char* const kPageFiles[] = {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  const QStringList args = app.arguments();
-  if (args.size() < 3) {
+  // --end may come anywhere; the two folders are the other arguments.
+  QStringList folders = app.arguments().mid(1);
+  const bool scrollToEnd = folders.removeAll(QStringLiteral("--end")) > 0;
+  if (folders.size() != 2) {
     std::fprintf(stderr, "usage: %s <firebird folder> <output folder> [--end]\n", argv[0]);
     return 2;
   }
-  InstallPath = QDir(args[1]).absolutePath() + kPathDelimiter;
-  const QDir out(args[2]);
-  const bool scrollToEnd = args.contains(QStringLiteral("--end"));
+  InstallPath = QDir(folders[0]).absolutePath() + kPathDelimiter;
+  // Checked here: the window would stop on an error box nobody can answer,
+  // or, opened on nothing, picture empty fields.
+  const QString conf = InstallPath + QStringLiteral("firebird.conf");
+  if (!QFileInfo(conf).isReadable()) {
+    std::fprintf(stderr, "cannot read %s\n", qPrintable(conf));
+    return 1;
+  }
+  const QDir out(folders[1]);
   if (!QDir().mkpath(out.path())) return 1;
 
   TMainFrm window;
+  if (!window.DocumentLoaded()) {
+    std::fprintf(stderr, "cannot load %s\n", qPrintable(conf));
+    return 1;
+  }
   window.show();
   auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PCMain"));
   for (int i = 0; i < pages->count(); ++i) {

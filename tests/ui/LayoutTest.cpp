@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "ui/MainFrmFixture.h"
+#include "ui/main/ElidingComboBox.h"
 
 namespace {
 
@@ -80,7 +82,7 @@ const char* const kComponents[][2] = {
     {"BtAddUDFAccess", "QPushButton"}, {"BtRemoveUDFAccess", "QPushButton"},
     // Other Access
     {"GBAuthentication", "QGroupBox"}, {"lblAuthenticationDes", "QLabel"},
-    {"CBAuthentication", "QComboBox"}, {"GBLegacyHASH", "QGroupBox"},
+    {"CBAuthentication", "TElidingComboBox"}, {"GBLegacyHASH", "QGroupBox"},
     {"lblLegacyHASHDes", "QLabel"}, {"CBLegacyHASH", "QCheckBox"},
     {"GBRemoteBindAddress", "QGroupBox"}, {"lblRemoteBindAddressDes", "QLabel"},
     {"edRemoteBindAddress", "QLineEdit"}, {"GBTempDirectories", "QGroupBox"},
@@ -106,7 +108,7 @@ const char* const kComponents[][2] = {
     {"GBEventMemSize", "QGroupBox"}, {"lblEventMemSizeDes", "QLabel"},
     {"edEventMemSize", "QLineEdit"},
     // Super Server Engine
-    {"GBGCPolicy", "QGroupBox"}, {"lblGCPolicyDes", "QLabel"}, {"CBGCPolicy", "QComboBox"},
+    {"GBGCPolicy", "QGroupBox"}, {"lblGCPolicyDes", "QLabel"}, {"CBGCPolicy", "TElidingComboBox"},
     {"GBCpuAffinityMask", "QGroupBox"}, {"lblCpuAffinityMaskDes", "QLabel"},
     {"edCpuAffinityMask", "QLineEdit"}, {"GBSettingForTheread", "QGroupBox"},
     {"lblUsePrioritySchedulerDes", "QLabel"}, {"CBUsePriorityScheduler", "QCheckBox"},
@@ -114,7 +116,7 @@ const char* const kComponents[][2] = {
     {"lblThereadsWindows2Des", "QLabel"}, {"edPriorityBoost", "QLineEdit"},
     // Windows platforms
     {"GBGuardianOption", "QGroupBox"}, {"lblGuardianOptionDes", "QLabel"},
-    {"CBGuardianOption", "QComboBox"}, {"GBProcessPriorityLevel", "QGroupBox"},
+    {"CBGuardianOption", "TElidingComboBox"}, {"GBProcessPriorityLevel", "QGroupBox"},
     {"lblProcessPriorityLevelDes", "QLabel"}, {"edProcessPriorityLevel", "QLineEdit"},
     {"GBLocalConnectionSettings", "QGroupBox"}, {"lblIpcNameDes", "QLabel"},
     {"edIpcName", "QLineEdit"}, {"lblRemotePipeNameDes", "QLabel"},
@@ -132,7 +134,7 @@ const char* const kComponents[][2] = {
     {"CBOldParameterOrdering", "QCheckBox"}, {"GBOldColumnNaming", "QGroupBox"},
     {"lblOldColumnNamingDes", "QLabel"}, {"CBOldColumnNaming", "QCheckBox"},
     {"GBLockGrantOrder", "QGroupBox"}, {"lblLockGrantOrderDes", "QLabel"},
-    {"CBLockGrantOrder", "QComboBox"},
+    {"CBLockGrantOrder", "TElidingComboBox"},
     // Others
     {"GBDeadlockTimeout", "QGroupBox"}, {"lbBDeadlockTimeoutDes", "QLabel"},
     {"edDeadlockTimeout", "QLineEdit"}, {"GBMaxUnflushed", "QGroupBox"},
@@ -198,6 +200,94 @@ void ExpectPageFits(QWidget* page, bool sideways) {
       }
     }
   }
+}
+
+// Where each tab caption is shown: the bar and the tab within it.
+struct ShownTab {
+  QTabBar* bar;
+  int tab;
+};
+
+// The tabs the window shows, by caption: every visible tab of every visible
+// tab bar, the page control's own and those of the rows above it.
+std::vector<std::pair<QString, ShownTab>> ShownTabs(QWidget& window) {
+  std::vector<std::pair<QString, ShownTab>> shown;
+  for (QTabBar* bar : window.findChildren<QTabBar*>()) {
+    if (!bar->isVisible()) continue;
+    for (int t = 0; t < bar->count(); ++t)
+      if (bar->isTabVisible(t)) shown.push_back({bar->tabText(t), {bar, t}});
+  }
+  return shown;
+}
+
+QRect InWindow(QWidget* w, QWidget& window) {
+  return QRect(w->mapTo(&window, QPoint()), w->size());
+}
+
+// What the rows of tabs must look like: every caption once and whole, no
+// scroll arrows, the rows apart from each other inside the window, and the
+// current tab selected in the row right above the pages, the only row with
+// a selected tab.
+void ExpectTabRows(TMainFrm& window, QTabWidget* pages) {
+  const auto shown = ShownTabs(window);
+  QTabBar* own = pages->tabBar();
+  for (int page = 0; page < pages->count(); ++page) {
+    const QString text = pages->tabText(page);
+    const auto count = std::count_if(shown.begin(), shown.end(),
+                                     [&](const auto& entry) { return entry.first == text; });
+    EXPECT_EQ(count, 1) << text.toStdString();
+  }
+  EXPECT_EQ(shown.size(), static_cast<std::size_t>(pages->count()));
+
+  std::vector<QTabBar*> bars;
+  for (const auto& [text, where] : shown) {
+    QTabBar* bar = where.bar;
+    const QRect tab = bar->tabRect(where.tab);
+    EXPECT_TRUE(bar->rect().contains(tab)) << text.toStdString() << " cut off by its row";
+    EXPECT_LT(bar->fontMetrics().horizontalAdvance(text), tab.width()) << text.toStdString();
+    if (std::find(bars.begin(), bars.end(), bar) == bars.end()) bars.push_back(bar);
+  }
+  EXPECT_GE(bars.size(), 2u) << "the tabs need more than one row";
+  for (QTabBar* bar : bars) {
+    EXPECT_TRUE(window.centralWidget()->rect().contains(InWindow(bar, window)))
+        << "a row sticks out of the window";
+    for (auto* arrow : bar->findChildren<QToolButton*>())
+      EXPECT_FALSE(arrow->isVisible()) << "scroll arrows on a row";
+  }
+
+  const int current = pages->currentIndex();
+  ASSERT_EQ(own->currentIndex(), current);
+  ASSERT_TRUE(own->isTabVisible(current)) << "the current tab is not in the row by the pages";
+  const QRect ownRow = InWindow(own, window);
+  const QRect page = InWindow(pages->currentWidget(), window);
+  EXPECT_GE(page.top(), ownRow.bottom());
+  EXPECT_LE(page.top() - ownRow.bottom(), 4) << "the current row is apart from the pages";
+  for (QTabBar* bar : bars) {
+    if (bar == own) continue;
+    EXPECT_LE(InWindow(bar, window).bottom(), ownRow.top()) << "a row between the current one "
+                                                               "and the pages";
+    const int selected = bar->currentIndex();
+    EXPECT_TRUE(selected < 0 || !bar->isTabVisible(selected)) << "a second selected tab";
+    for (QTabBar* other : bars) {
+      if (other != bar && other != own && bar < other) {
+        EXPECT_FALSE(InWindow(bar, window).intersects(InWindow(other, window))) << "rows overlap";
+      }
+    }
+  }
+}
+
+// Clicks the tab that shows a page's caption, wherever it is.
+void ClickTabOf(QWidget& window, const QString& text, bool twice = false) {
+  for (const auto& [shownText, where] : ShownTabs(window)) {
+    if (shownText != text) continue;
+    const QPoint center = where.bar->tabRect(where.tab).center();
+    QTest::mouseClick(where.bar, Qt::LeftButton, {}, center);
+    // What the second click of a double click brings.
+    if (twice) QTest::mouseDClick(where.bar, Qt::LeftButton, {}, center);
+    QApplication::processEvents();
+    return;
+  }
+  ADD_FAILURE() << "no tab shows " << text.toStdString();
 }
 
 TEST_F(LayoutTest, PagesComeInOrderWithGeneralShown) {
@@ -346,6 +436,145 @@ TEST_F(LayoutTest, KeyboardVisitsTheWindowInItsOrder) {
   EXPECT_EQ(visited, order);
 }
 
+TEST_F(LayoutTest, TabsWrapOntoRowsWithTheCurrentRowByThePages) {
+  TMainFrm& window = Open(kConf);
+  auto* pages = W<QTabWidget>("PCMain");
+  for (int i = 0; i < pages->count(); ++i) {
+    ShowPage(window, pages, i);
+    SCOPED_TRACE(i);
+    ExpectTabRows(window, pages);
+  }
+  // Back to a page of the first row after the others.
+  ShowPage(window, pages, 1);
+  ExpectTabRows(window, pages);
+}
+
+TEST_F(LayoutTest, ClickingATabInAnyRowShowsItsPage) {
+  TMainFrm& window = Open(kConf);
+  auto* pages = W<QTabWidget>("PCMain");
+  ShowPage(window, pages, 0);
+  // Jumps between rows in both directions and within a row.
+  for (int page : {9, 4, 1, 6, 8, 3, 5, 2, 7, 0}) {
+    SCOPED_TRACE(page);
+    ClickTabOf(window, pages->tabText(page));
+    EXPECT_EQ(pages->currentIndex(), page);
+    ExpectTabRows(window, pages);
+  }
+  // A second click on the current tab changes nothing.
+  ClickTabOf(window, pages->tabText(0));
+  EXPECT_EQ(pages->currentIndex(), 0);
+  // Nor does the second click of a double click, though another row has
+  // come under the mouse by then.
+  for (int page : {8, 5, 0}) {
+    ClickTabOf(window, pages->tabText(page), true);
+    EXPECT_EQ(pages->currentIndex(), page);
+    ExpectTabRows(window, pages);
+  }
+}
+
+TEST_F(LayoutTest, KeysWalkThroughTheTabsOfEveryRow) {
+  TMainFrm& window = Open(kConf);
+  auto* pages = W<QTabWidget>("PCMain");
+  ShowPage(window, pages, 0);
+  QTabBar* own = pages->tabBar();
+  own->setFocus();
+  for (int page = 1; page < pages->count(); ++page) {
+    QTest::keyClick(own, Qt::Key_Right);
+    ASSERT_EQ(pages->currentIndex(), page);
+    ExpectTabRows(window, pages);
+  }
+  QTest::keyClick(own, Qt::Key_Right);
+  EXPECT_EQ(pages->currentIndex(), 9) << "the last tab leads nowhere";
+  for (int page = 8; page >= 0; --page) {
+    QTest::keyClick(own, Qt::Key_Left);
+    ASSERT_EQ(pages->currentIndex(), page);
+  }
+  ExpectTabRows(window, pages);
+
+  // The page control's own keys go round all pages.
+  QTest::keyClick(own, Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(pages->currentIndex(), 9);
+  QTest::keyClick(own, Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(pages->currentIndex(), 0);
+  QTest::keyClick(own, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(pages->currentIndex(), 1);
+  ExpectTabRows(window, pages);
+  EXPECT_EQ(QApplication::focusWidget(), own);
+
+  // Also from a control on a page.
+  ShowPage(window, pages, 0);
+  QLineEdit* edit = Edit("edDefaultDbCachePages");
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(pages->currentIndex(), 9);
+  ExpectTabRows(window, pages);
+}
+
+TEST_F(LayoutTest, TabRowsFollowChangedCaptions) {
+  // Captions translated before the window shows, as at its creation.
+  TMainFrm& window = Open(kConf);
+  auto* pages = W<QTabWidget>("PCMain");
+  pages->setTabText(0, "Generalidades");
+  pages->setTabText(6, "Plataformas Windows");
+  ShowPage(window, pages, 6);
+  ExpectTabRows(window, pages);
+
+  // And changed while it shows: a long caption takes a row of its own.
+  pages->setTabText(2, "Other access policies and the folders they allow");
+  ShowPage(window, pages, 2);
+  ExpectTabRows(window, pages);
+  ClickTabOf(window, "Plataformas Windows");
+  EXPECT_EQ(pages->currentIndex(), 6);
+  ExpectTabRows(window, pages);
+}
+
+TEST_F(LayoutTest, ClosedDropDownsEndAnItemTooLongWithAnEllipsis) {
+  TMainFrm& window = Open(kConf);
+  auto* pages = W<QTabWidget>("PCMain");
+  ShowPage(window, pages, 8);
+  auto* grantOrder = window.findChild<TElidingComboBox*>("CBLockGrantOrder");
+  ASSERT_NE(grantOrder, nullptr);
+  // Narrow enough that even the short item does not fit.
+  const int narrow = grantOrder->fontMetrics().horizontalAdvance(grantOrder->itemText(0)) / 2;
+  int elided = 0;
+  for (bool narrowed : {false, true}) {
+    if (narrowed) {
+      grantOrder->setFixedWidth(narrow);
+      QApplication::processEvents();
+    }
+    for (auto* box : window.findChildren<TElidingComboBox*>()) {
+      for (int i = 0; i < box->count(); ++i) {
+        box->setCurrentIndex(i);
+        const QString item = box->itemText(i);
+        const QString shown = box->DisplayedText();
+        const QFontMetrics metrics = box->fontMetrics();
+        const int room = box->TextRect().width();
+        SCOPED_TRACE(Where(box) + ": " + item.toStdString());
+        EXPECT_EQ(box->currentText(), item);
+        EXPECT_LE(metrics.horizontalAdvance(shown), room);
+        if (metrics.horizontalAdvance(item) <= room) {
+          EXPECT_EQ(shown, item);
+        } else {
+          ++elided;
+          EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+          EXPECT_TRUE(item.startsWith(shown.chopped(1)));
+        }
+      }
+    }
+  }
+  EXPECT_GE(elided, 2);
+
+  // The box paints what it says it shows: the same as for an item that
+  // holds just that shorter text.
+  grantOrder->setCurrentIndex(1);
+  const QString item = grantOrder->itemText(1);
+  const QImage painted = grantOrder->grab().toImage();
+  grantOrder->setItemText(1, grantOrder->DisplayedText());
+  EXPECT_EQ(painted, grantOrder->grab().toImage());
+  grantOrder->setItemText(1, item);
+  EXPECT_TRUE(grantOrder->toolTip().isEmpty()) << "tooltips carry the unsupported hint";
+}
+
 TEST_F(LayoutTest, EveryPageShowsItsTextsWhole) {
   TMainFrm& window = Open(kConf);
   auto* pages = W<QTabWidget>("PCMain");
@@ -382,6 +611,7 @@ TEST_F(LayoutTest, PagesScrollWhenTheirTextsNeedMoreRoom) {
   for (int i = 0; i < pages->count(); ++i) {
     ShowPage(window, pages, i);
     ExpectPageFits(pages->widget(i), true);
+    ExpectTabRows(window, pages);
   }
   ShowPage(window, pages, 4);
   auto* scroll = pages->widget(4)->findChild<QScrollArea*>();

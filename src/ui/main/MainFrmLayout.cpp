@@ -1,5 +1,5 @@
-// The window's frame: font, fixed client area, centring. Everything else of the
-// layout is declared in MainFrm.ui.
+// The window's frame: font, fixed client area, centring, tab rows. Everything
+// else of the layout is declared in MainFrm.ui.
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -13,6 +13,7 @@
 #include <QScrollArea>
 
 #include "ui/main/MainFrm.h"
+#include "ui/main/TabRows.h"
 #include "ui_MainFrm.h"
 
 namespace {
@@ -67,6 +68,9 @@ void TMainFrm::SetUpLayout() {
   }
 
   for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
+
+  // Ten captions need about twice the width of the pages: they go on rows.
+  ui->PCMainRows->SetPages(ui->PCMain);
 
   // Long node texts get a horizontal scroll bar instead of being cut short.
   ui->TVWOptions->header()->setStretchLastSection(false);

@@ -1,0 +1,228 @@
+#include "ui/main/TabRows.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// QTabBar tells the size a tab needs only to its subclasses.
+class MeasureBar : public QTabBar {
+ public:
+  using QTabBar::QTabBar;
+  using QTabBar::tabSizeHint;
+};
+
+// A row that is not the current one shows no selected tab: each ends with a
+// hidden tab that stays current.
+int Placeholder(const QTabBar* bar) { return bar->count() - 1; }
+
+}  // namespace
+
+TabRows::TabRows(QWidget* parent)
+    : QWidget(parent), layout_(new QVBoxLayout(this)), measure_(new MeasureBar(this)) {
+  layout_->setContentsMargins(0, 0, 0, 0);
+  layout_->setSpacing(0);
+  measure_->hide();
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void TabRows::SetPages(QTabWidget* pages) {
+  pages_ = pages;
+  pages_->setUsesScrollButtons(false);
+  // A shown tab bar asks its tab widget for a new layout when a text changes.
+  pages_->installEventFilter(this);
+  pages_->tabBar()->installEventFilter(this);
+  connect(pages_, &QTabWidget::currentChanged, this, [this] { Arrange(); });
+  Sync();
+}
+
+int TabRows::RowOf(int page) const {
+  for (std::size_t row = 0; row < rows_.size(); ++row)
+    for (int p : rows_[row])
+      if (p == page) return static_cast<int>(row);
+  return -1;
+}
+
+std::vector<std::vector<int>> TabRows::Distribute(int width) {
+  auto* measure = static_cast<MeasureBar*>(measure_);
+  while (measure->count() > pages_->count()) measure->removeTab(measure->count() - 1);
+  while (measure->count() < pages_->count()) measure->addTab(QString());
+  std::vector<std::vector<int>> rows(1);
+  int used = 0;
+  for (int page = 0; page < pages_->count(); ++page) {
+    // Setting the text also drops the size cached for the old font.
+    measure->setTabText(page, pages_->tabText(page));
+    const int needed = measure->tabSizeHint(page).width();
+    if (!rows.back().empty() && used + needed > width) {
+      rows.emplace_back();
+      used = 0;
+    }
+    rows.back().push_back(page);
+    used += needed;
+  }
+  return rows;
+}
+
+void TabRows::BuildBars() {
+  // The bars stay put while the pages change; only their tabs do, so the
+  // window's layout does not move under the mouse.
+  const std::size_t slotCount = rows_.size() - 1;
+  while (bars_.size() > slotCount) {
+    delete bars_.back();
+    bars_.pop_back();
+  }
+  while (bars_.size() < slotCount) {
+    auto* bar = new QTabBar(this);
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->setDrawBase(false);
+    bar->setExpanding(false);
+    bar->setUsesScrollButtons(false);
+    // Clicks and the wheel switch pages here, never the row's own selection.
+    bar->installEventFilter(this);
+    layout_->addWidget(bar);
+    bars_.push_back(bar);
+  }
+  shownRows_.assign(slotCount, -1);
+}
+
+void TabRows::ShowRow(std::size_t slot, int row) {
+  if (shownRows_[slot] == row) return;
+  shownRows_[slot] = row;
+  QTabBar* bar = bars_[slot];
+  const QSignalBlocker blocker(bar);
+  while (bar->count() > 0) bar->removeTab(0);
+  bar->setElideMode(pages_->elideMode());
+  for (int page : rows_[row])
+    bar->setTabEnabled(bar->addTab(texts_[page]), pages_->isTabEnabled(page));
+  bar->setTabVisible(bar->addTab(QString()), false);
+  bar->setCurrentIndex(Placeholder(bar));
+}
+
+void TabRows::Sync() {
+  if (!pages_ || arranging_) return;
+  QStringList texts;
+  for (int page = 0; page < pages_->count(); ++page) texts << pages_->tabText(page);
+  auto rows = Distribute(pages_->width());
+  if (texts == texts_ && rows == rows_) return;
+  texts_ = texts;
+  rows_ = std::move(rows);
+  BuildBars();
+  Arrange();
+}
+
+void TabRows::Arrange() {
+  if (!pages_ || rows_.empty() || arranging_) return;
+  arranging_ = true;
+  const int count = RowCount();
+  const int current = std::max(RowOf(pages_->currentIndex()), 0);
+  QTabBar* own = pages_->tabBar();
+  // Only real changes: a call that changes nothing also clears the bar's
+  // note that its tabs need laying out again.
+  const auto setVisible = [own](int page, bool visible) {
+    if (own->isTabVisible(page) != visible) own->setTabVisible(page, visible);
+  };
+  // The current row first: a bar whose current tab is hidden picks another.
+  for (int page : rows_[current]) setVisible(page, true);
+  for (int row = 0; row < count; ++row)
+    if (row != current)
+      for (int page : rows_[row]) setVisible(page, false);
+
+  // The rows turn as those of the Windows control do: counted upwards from
+  // the pages they keep their round order, starting with the current row.
+  for (int slot = 0; slot < count - 1; ++slot) ShowRow(slot, (current + count - 1 - slot) % count);
+
+  // The tab widget sizes its bar for the tabs now shown.
+  QEvent request(QEvent::LayoutRequest);
+  QCoreApplication::sendEvent(pages_, &request);
+  arranging_ = false;
+}
+
+void TabRows::ClickTab(std::size_t slot, QPoint pos) {
+  QTabBar* bar = bars_[slot];
+  const int tab = bar->tabAt(pos);
+  if (tab >= 0 && tab != Placeholder(bar) && bar->isTabEnabled(tab))
+    pages_->setCurrentIndex(rows_[shownRows_[slot]][tab]);
+}
+
+bool TabRows::StepPage(int step) {
+  // Arrow keys go on into the next row, as in the Windows control.
+  for (int page = pages_->currentIndex() + step; page >= 0 && page < pages_->count();
+       page += step) {
+    if (pages_->isTabEnabled(page)) {
+      pages_->setCurrentIndex(page);
+      break;
+    }
+  }
+  return true;
+}
+
+bool TabRows::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == pages_) {
+    if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize) Sync();
+    // Ctrl+PgDn and Ctrl+PgUp turn the pages as in Windows, from anywhere
+    // on them; the tab widget itself only knows Ctrl+Tab.
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const int count = pages_->count();
+      if (key->modifiers() == Qt::ControlModifier && count > 1 &&
+          (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp)) {
+        const int step = key->key() == Qt::Key_PageDown ? 1 : -1;
+        for (int page = pages_->currentIndex(), pass = 1; pass < count; ++pass) {
+          page = (page + step + count) % count;
+          if (pages_->isTabEnabled(page)) {
+            pages_->setCurrentIndex(page);
+            break;
+          }
+        }
+        return true;
+      }
+    }
+    return false;
+  }
+  if (pages_ && watched == pages_->tabBar()) {
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+        const int forward = isRightToLeft() ? -1 : 1;
+        if (key->key() == Qt::Key_Right) return StepPage(forward);
+        if (key->key() == Qt::Key_Left) return StepPage(-forward);
+      }
+    }
+    return false;
+  }
+  const auto row = std::find(bars_.begin(), bars_.end(), watched);
+  if (row == bars_.end()) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() == Qt::LeftButton)
+        ClickTab(static_cast<std::size_t>(row - bars_.begin()), mouse->position().toPoint());
+      return true;
+    }
+    // The first click has moved its row down, so the second would land on
+    // another row's tab.
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TabRows::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) Sync();
+  QWidget::changeEvent(event);
+}
+
+void TabRows::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Sync();
+}
