@@ -235,30 +235,38 @@ void Replace(const std::string& path, const std::string& content) {
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path) {
+FileBuffer ReadWholeFileBuffer(const std::string& path) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) OpenFailed(path, errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) OpenFailed(path, errno);
   if (S_ISDIR(st.st_mode)) OpenFailed(path, EISDIR);
 
-  std::string text;
-  std::size_t used = 0;
   // The size is only a hint: files under /proc or growing files read on.
-  text.resize(S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1
-                                                     : 4096);
+  std::size_t capacity = S_ISREG(st.st_mode) && st.st_size > 0
+                             ? static_cast<std::size_t>(st.st_size) + 1
+                             : 4096;
+  FileBuffer buffer{std::unique_ptr<char[]>(new char[capacity]), 0};
   for (;;) {
-    if (used == text.size()) text.resize(text.size() * 2);
-    ssize_t n = ::read(fd.get(), text.data() + used, text.size() - used);
+    if (buffer.size == capacity) {
+      capacity *= 2;
+      std::unique_ptr<char[]> larger(new char[capacity]);
+      std::memcpy(larger.get(), buffer.data.get(), buffer.size);
+      buffer.data = std::move(larger);
+    }
+    ssize_t n = ::read(fd.get(), buffer.data.get() + buffer.size, capacity - buffer.size);
     if (n < 0) {
       if (errno == EINTR) continue;
       OpenFailed(path, errno);
     }
     if (n == 0) break;
-    used += static_cast<std::size_t>(n);
+    buffer.size += static_cast<std::size_t>(n);
   }
-  text.resize(used);
-  return text;
+  return buffer;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  return std::string(ReadWholeFileBuffer(path).view());
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& content) {

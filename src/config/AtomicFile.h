@@ -1,11 +1,22 @@
 #pragma once
 // Whole-file reads and writes that never leave a half-written file behind.
 
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace conf {
 
+// The bytes of a whole file, in a buffer that is not cleared before reading.
+struct FileBuffer {
+  std::unique_ptr<char[]> data;
+  std::size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
+
 // Reads the whole file. Throws FileError "Cannot open file "<path>". <reason>".
+FileBuffer ReadWholeFileBuffer(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
 
 // Replaces the content of path atomically: a temporary file in the same folder

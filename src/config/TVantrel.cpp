@@ -172,8 +172,8 @@ TVantrel::~TVantrel() = default;
 
 void TVantrel::Load(const std::string& folder) {
   std::string path = (folder.empty() ? folder_ : folder) + kFileName;
-  auto owned = std::make_unique<const std::string>(conf::ReadWholeFile(path));
-  const std::string& text = *owned;
+  conf::FileBuffer file = conf::ReadWholeFileBuffer(path);
+  const std::string_view text = file.view();
 
   // One pass over the file: split it and note the last line that holds each
   // key's pattern while the line is still in the cache.
@@ -198,7 +198,7 @@ void TVantrel::Load(const std::string& folder) {
         at < 0 ? std::string("*") : conf::ExtractValue(lines[at], p.name);
   }
 
-  text_ = std::move(owned);  // the views keep pointing into the same buffer
+  text_ = std::move(file.data);  // the views keep pointing into the same buffer
   lines_ = std::move(lines);
   rewritten_.clear();
   values_ = std::move(values);

@@ -76,7 +76,7 @@ class TVantrel {
 
   // The file is kept whole and its lines are views into it (or into the
   // rewritten lines), so a large file costs one buffer, not one per line.
-  std::unique_ptr<const std::string> text_;
+  std::unique_ptr<char[]> text_;
   std::deque<std::string> rewritten_;
   std::vector<std::string_view> lines_;
   std::vector<std::string> pending_;
