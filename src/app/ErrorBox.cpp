@@ -10,9 +10,17 @@ QString ErrorBoxText(const QString& text) {
   return text;
 }
 
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                           const QString& text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton) {
+  return Platform().ShowMessage(parent, icon, QStringLiteral("Pellisto"), text, buttons,
+                                defaultButton);
+}
+
 void ShowErrorBox(const QString& text, QWidget* parent) {
-  Platform().ShowMessage(parent, QMessageBox::Critical, QStringLiteral("Pellisto"),
-                         ErrorBoxText(text), QMessageBox::Ok, QMessageBox::Ok);
+  ShowMessageBox(parent, QMessageBox::Critical, ErrorBoxText(text), QMessageBox::Ok,
+                 QMessageBox::Ok);
 }
 
 void HandleException(std::exception_ptr error, QWidget* parent) {

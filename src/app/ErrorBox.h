@@ -3,10 +3,17 @@
 // are shown in a stop-icon box titled "Pellisto".
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QString>
 #include <exception>
 
 class QWidget;
+
+// A modal message box titled with the program's name "Pellisto".
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon,
+                                           const QString& text,
+                                           QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton);
 
 // Adds a final "." when the text's last character sorts after ".".
 QString ErrorBoxText(const QString& text);

@@ -194,8 +194,11 @@ TEST_F(BindingTest, RealSamplesFillAndMarkWhatTheirVersionLacks) {
     QStringList expected = lacking;
     expected.sort();
     EXPECT_EQ(marked, expected) << name;
-    for (const QString& control : lacking)
-      if (auto* edit = window->findChild<QLineEdit*>(control)) EXPECT_TRUE(edit->isReadOnly());
+    for (const QString& control : lacking) {
+      if (auto* edit = window->findChild<QLineEdit*>(control)) {
+        EXPECT_TRUE(edit->isReadOnly()) << name;
+      }
+    }
     // Every parameter of these files is commented out: defaults everywhere.
     EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "2048") << name;
     EXPECT_EQ(Edit("edTcpRemoteBufferSize")->text(), "8192") << name;

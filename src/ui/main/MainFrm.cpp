@@ -12,7 +12,6 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "app/PlatformServices.h"
 #include "config/AtomicFile.h"
 #include "i18n/Gettext.h"
 #include "ui_MainFrm.h"
@@ -23,8 +22,7 @@ constexpr int kMaxTcpRemoteBufferSize = 32767;
 
 QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButton defaultButton) {
-  return Platform().ShowMessage(parent, icon, QStringLiteral("Pellisto"), text,
-                                QMessageBox::Yes | QMessageBox::No, defaultButton);
+  return ShowMessageBox(parent, icon, text, QMessageBox::Yes | QMessageBox::No, defaultButton);
 }
 }  // namespace
 
@@ -52,11 +50,17 @@ void TMainFrm::FormCreate() {
   document_ = std::make_unique<TVantrel>();
   // A file that cannot be read leaves the window unfilled, and with nothing
   // loaded nothing can be saved.
-  loaded_ = RunGuarded([this] { document_->Load(ToDoc(InstallPath)); }, this);
-  if (!loaded_) return;
+  if (RunGuarded([this] { LoadInstallFolder(); }, this)) LoadControls();
+}
+
+void TMainFrm::LoadInstallFolder() {
+  document_->Load(ToDoc(InstallPath));
+  // The install folder is where this window saves, whatever the file says.
   document_->SetRootDirectory(ToDoc(InstallPath));
-  document_->OnModified = [this](TVantrel& sender, bool modified) { ApplyEnable(sender, modified); };
-  LoadControls();
+  if (!loaded_) {
+    loaded_ = true;
+    document_->OnModified = [this](TVantrel& sender, bool modified) { ApplyEnable(sender, modified); };
+  }
 }
 
 void TMainFrm::ApplyEnable(TVantrel&, bool modified) { ui->BtApply->setEnabled(modified); }
@@ -71,19 +75,19 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
   if (!isNumber)
     throw std::runtime_error(ToDoc(QStringLiteral("'%1' is not a valid integer value").arg(text)));
   if (size >= kMinTcpRemoteBufferSize && size <= kMaxTcpRemoteBufferSize) return true;
-  Platform().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Pellisto"),
-                         QStringLiteral("TcpRemoteBufferSize must be between %1 and %2")
-                             .arg(kMinTcpRemoteBufferSize)
-                             .arg(kMaxTcpRemoteBufferSize),
-                         QMessageBox::Ok, QMessageBox::Ok);
+  ShowMessageBox(this, QMessageBox::Critical,
+                 QStringLiteral("TcpRemoteBufferSize must be between %1 and %2")
+                     .arg(kMinTcpRemoteBufferSize)
+                     .arg(kMaxTcpRemoteBufferSize),
+                 QMessageBox::Ok, QMessageBox::Ok);
   return false;
 }
 
 void TMainFrm::ShowRestartNotice() {
   if (FromDoc(document_->RootDirectory()) != InstallPath) return;
-  Platform().ShowMessage(this, QMessageBox::Information, QStringLiteral("Pellisto"),
-                         QStringLiteral("The changes will take effect when reset the Firebird service"),
-                         QMessageBox::Ok, QMessageBox::Ok);
+  ShowMessageBox(this, QMessageBox::Information,
+                 QStringLiteral("The changes will take effect when reset the Firebird service"),
+                 QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool TMainFrm::BtApplyClick() {
@@ -150,11 +154,6 @@ void TMainFrm::AInitAllExecute() {
   const std::string folder = ToDoc(InstallPath);
   const auto lines = conf::SplitLines(conf::ReadWholeFile(folder + "firebird.conf.default"));
   conf::WriteFileAtomically(folder + "firebird.conf", conf::JoinLines(lines));
-  document_->Load(folder);
-  document_->SetRootDirectory(folder);
-  if (!loaded_) {
-    loaded_ = true;
-    document_->OnModified = [this](TVantrel& sender, bool modified) { ApplyEnable(sender, modified); };
-  }
+  LoadInstallFolder();
   LoadControls();
 }

@@ -75,6 +75,9 @@ class TMainFrm : public QMainWindow {
 
  private:
   void FormCreate();
+  // Loads InstallPath's firebird.conf; from the first success on, changes
+  // reach the Apply button and the document can be saved.
+  void LoadInstallFolder();
   void SetUpLayout();
   void ConnectControls();
   void ConnectAccessControls();

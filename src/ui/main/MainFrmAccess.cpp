@@ -7,8 +7,8 @@
 #include <QRadioButton>
 #include <QVariant>
 
+#include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "app/PlatformServices.h"
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
 
@@ -214,9 +214,8 @@ void TMainFrm::AddPath(QListWidget* list) {
 
 void TMainFrm::RemovePaths(QListWidget* list) {
   if (list->selectedItems().isEmpty()) return;
-  const auto answer = Platform().ShowMessage(
-      this, QMessageBox::Question, QStringLiteral("Pellisto"),
-      QStringLiteral("You are sure to remove the path's selected"),
+  const auto answer = ShowMessageBox(
+      this, QMessageBox::Question, QStringLiteral("You are sure to remove the path's selected"),
       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
   if (answer != QMessageBox::Yes) return;
   qDeleteAll(list->selectedItems());
