@@ -9,7 +9,7 @@ packages=(
   libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gettext
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-wine
 )
 if [ "${1:-}" = "--gui" ]; then
   packages+=(qt6-gtk-platformtheme xdg-utils)

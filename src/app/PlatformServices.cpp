@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QUrl>
@@ -30,6 +31,8 @@ QString DesktopServices::ChooseFolder(QWidget* owner, const QString& title) {
   return QFileDialog::getExistingDirectory(owner, title, QString(),
                                            QFileDialog::ShowDirsOnly);
 }
+
+int DesktopServices::ExecDialog(QDialog& dialog) { return dialog.exec(); }
 
 QMessageBox::StandardButton DesktopServices::ShowMessage(
     QWidget* parent, QMessageBox::Icon icon, const QString& title,

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 class PlatformServices {
@@ -13,6 +14,10 @@ class PlatformServices {
 
   // The folder chooser: the chosen folder's path, or an empty text on cancel.
   virtual QString ChooseFolder(QWidget* owner, const QString& title) = 0;
+
+  // Shows a dialog modally and returns its result (QDialog::Accepted or
+  // QDialog::Rejected). Tests drive the dialog here instead of a modal loop.
+  virtual int ExecDialog(QDialog& dialog) = 0;
 
   // A modal message box; returns the button pressed.
   virtual QMessageBox::StandardButton ShowMessage(
@@ -50,6 +55,7 @@ void SetPlatform(PlatformServices* services);
 class DesktopServices : public PlatformServices {
  public:
   QString ChooseFolder(QWidget* owner, const QString& title) override;
+  int ExecDialog(QDialog& dialog) override;
   QMessageBox::StandardButton ShowMessage(
       QWidget* parent, QMessageBox::Icon icon, const QString& title,
       const QString& text, QMessageBox::StandardButtons buttons,

@@ -1,5 +1,8 @@
 #include "support/FakePlatform.h"
 
+#include <QCoreApplication>
+#include <QDialog>
+
 FakePlatform::FakePlatform(const QString& folder) : applicationFolder(folder) {
   SetPlatform(this);
 }
@@ -22,4 +25,18 @@ QMessageBox::StandardButton FakePlatform::ShowMessage(
   auto answer = answers.front();
   answers.pop_front();
   return answer;
+}
+
+int FakePlatform::ExecDialog(QDialog& dialog) {
+  shownDialogs << dialog.objectName();
+  dialog.setResult(QDialog::Rejected);
+  dialog.show();
+  QCoreApplication::processEvents();
+  if (!dialogHandlers.empty()) {
+    auto handler = std::move(dialogHandlers.front());
+    dialogHandlers.pop_front();
+    handler(dialog);
+  }
+  if (dialog.isVisible()) dialog.reject();
+  return dialog.result();
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "app/PlatformServices.h"
@@ -26,6 +27,10 @@ class FakePlatform : public PlatformServices {
   ~FakePlatform() override;
 
   QString ChooseFolder(QWidget* owner, const QString& title) override;
+  // Shows the dialog without a modal loop and hands it to the next handler,
+  // which drives it as a user would; a dialog still open afterwards is
+  // closed as by Esc. Without a handler the dialog is closed at once.
+  int ExecDialog(QDialog& dialog) override;
   QMessageBox::StandardButton ShowMessage(
       QWidget* parent, QMessageBox::Icon icon, const QString& title,
       const QString& text, QMessageBox::StandardButtons buttons,
@@ -42,9 +47,12 @@ class FakePlatform : public PlatformServices {
   std::deque<QMessageBox::StandardButton> answers;
   // Results of the next folder choices; empty queue means "cancelled".
   std::deque<QString> folderChoices;
+  // Drivers for the next dialogs, in order.
+  std::deque<std::function<void(QDialog&)>> dialogHandlers;
 
   std::vector<RecordedMessage> messages;
   QStringList chooserTitles;
+  QStringList shownDialogs;  // object names, in order
   QStringList openedUrls;
   QStringList editedFiles;
   QString registeredFolder;

@@ -4,7 +4,6 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFont>
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QEvent>
@@ -12,6 +11,7 @@
 #include <QScreen>
 #include <QScrollArea>
 
+#include "app/WindowFont.h"
 #include "ui/main/MainFrm.h"
 #include "ui/main/TabRows.h"
 #include "ui_MainFrm.h"
@@ -20,16 +20,6 @@ namespace {
 
 constexpr int kClientWidth = 694;
 constexpr int kClientHeight = 611;
-
-// Tahoma 8 pt where it is installed; elsewhere the desktop's sans font at the
-// same size, whose wider glyphs the scrolling pages absorb.
-QFont WindowFont() {
-  QFont font = QFontDatabase::hasFamily(QStringLiteral("Tahoma"))
-                   ? QFont(QStringLiteral("Tahoma"))
-                   : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  font.setPointSize(8);
-  return font;
-}
 
 // Keeps a page's content as tall as its wrapped texts need at the width the
 // page really has. The scroll area alone sizes it for the width it had before
