@@ -1,10 +1,9 @@
 #include "update/CheckForCurrentVersion.h"
 
 #include <QApplication>
-#include <QLayout>
-#include <algorithm>
 
 #include "app/ErrorBox.h"
+#include "app/FixedDialog.h"
 #include "app/Functions.h"
 #include "app/PlatformServices.h"
 #include "app/WindowFont.h"
@@ -55,9 +54,7 @@ void TCheckForCurrentVersionFrm::FormCreate() {
   ui->lblFound->setForegroundRole(QPalette::WindowText);
   // The details take two lines at the designed width.
   ui->lblDetail->setMinimumHeight(2 * ui->lblDetail->fontMetrics().lineSpacing());
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  FitToContents();
+  SetFixedDialogFrame(*this, kDesignSize);
   ui->BtOk->setDefault(true);
   ui->BtOk->setFocus();
 }
@@ -100,14 +97,8 @@ void TCheckForCurrentVersionFrm::ShowCheckResult(bool fetch, const QString& vers
     ui->lblDetail->setText(QStringLiteral("Your version of Pellisto is ") + own +
                            QStringLiteral(" and the current version of Pellisto is ") + current);
   LoadAlwaysCheck();
-  FitToContents();
-}
-
-void TCheckForCurrentVersionFrm::FitToContents() {
-  // Fixed size, no minimise or maximise; wider or taller only when the
-  // desktop's font or a long version text needs it.
-  const int width = std::max(kDesignSize.width(), sizeHint().width());
-  setFixedSize(width, std::max(kDesignSize.height(), layout()->totalHeightForWidth(width)));
+  // A long version text may need another line.
+  FitFixedDialog(*this, kDesignSize);
 }
 
 void TCheckForCurrentVersionFrm::SaveAlwaysCheck() {

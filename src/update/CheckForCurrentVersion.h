@@ -32,7 +32,6 @@ class TCheckForCurrentVersionFrm : public QDialog {
 
  private:
   void FormCreate();
-  void FitToContents();
 
   std::unique_ptr<Ui::TCheckForCurrentVersionFrm> ui;
 };

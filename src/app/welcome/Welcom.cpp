@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/ErrorBox.h"
+#include "app/FixedDialog.h"
 #include "app/Functions.h"
 #include "app/PlatformServices.h"
 #include "app/WindowFont.h"
@@ -31,11 +32,7 @@ void TWelcomeFrm::FormCreate() {
   heading.setBold(true);
   heading.setPixelSize(15);
   ui->Label2->setFont(heading);
-  // Fixed size, no minimise or maximise; wider only when the desktop's font
-  // needs it.
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  setFixedSize(QSize(341, 158).expandedTo(sizeHint()));
+  SetFixedDialogFrame(*this, QSize(341, 158));
 
   ReadDefaultInstance();
   // Starts cleared; this is no click and writes nothing.
