@@ -86,7 +86,8 @@ void Measure(benchmark::State& state, const std::string& program) {
     state.SetIterationTime(seconds);
     peakTotal += static_cast<double>(peak) / 1024;
   }
-  state.counters["peak_rss_MB"] = benchmark::Counter(peakTotal, benchmark::Counter::kAvgIterations);
+  state.counters["peak_rss_MB"] =
+      benchmark::Counter(peakTotal, benchmark::Counter::kAvgIterations);
 }
 
 void BM_StartToEditorWindow(benchmark::State& state) {
@@ -97,12 +98,20 @@ void BM_StartToEditorWindow(benchmark::State& state) {
   }
   Measure(state, installation.program());
 }
-BENCHMARK(BM_StartToEditorWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
+BENCHMARK(BM_StartToEditorWindow)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3);
 
 void BM_EmptyMainWindowFloor(benchmark::State& state) {
   Measure(state, PELLISTO_EMPTY_MAIN_WINDOW);
 }
-BENCHMARK(BM_EmptyMainWindowFloor)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
+BENCHMARK(BM_EmptyMainWindowFloor)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3);
 
 }  // namespace
 

@@ -46,7 +46,8 @@ void LinkLabel::paintEvent(QPaintEvent* event) {
   // The focus frame goes round the text, not round the whole label.
   QStyleOptionFocusRect option;
   option.initFrom(this);
-  const QRect text = style()->itemTextRect(fontMetrics(), contentsRect(), alignment(), true, this->text());
+  const QRect text =
+      style()->itemTextRect(fontMetrics(), contentsRect(), alignment(), true, this->text());
   option.rect = text.adjusted(-1, 0, 1, 0) & rect();
   QPainter painter(this);
   style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);

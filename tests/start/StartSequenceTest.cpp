@@ -19,13 +19,11 @@
 
 namespace {
 
-const QString kPath = QStringLiteral("/archivos/CurrentVersion.xml");
-
 class StartSequenceTest : public ::testing::Test {
  protected:
   StartSequenceTest() {
     platform.executablePath = PELLISTO_EXECUTABLE;  // version 0.2.0.3
-    platform.versionDocumentUrl = server.Url(kPath);
+    platform.versionDocumentUrl = server.Url(kVersionDocumentPath);
     WriteFileBytes(firebird.file("firebird.conf"), "TempBlockSize = 2048\n");
   }
   ~StartSequenceTest() override { InstallPath.clear(); }
@@ -97,10 +95,9 @@ TEST_F(StartSequenceTest, UpdateCheckAtStartShowsOnlyANewerVersion) {
     SCOPED_TRACE(published ? published : "unreachable");
     platform.shownDialogs.clear();
     server.requested.clear();
-    platform.versionDocumentUrl = published ? server.Url(kPath) : RefusingUrl();
+    platform.versionDocumentUrl = published ? server.Url(kVersionDocumentPath) : RefusingUrl();
     if (published)
-      server.answers[kPath] = HttpStub::Ok(QByteArray("<Pellisto><CurrentVersion>") + published +
-                                           "</CurrentVersion></Pellisto>");
+      server.answers[kVersionDocumentPath] = HttpStub::Ok(VersionDocument(published));
     if (shown)
       Expect("CheckForCurrentVersionFrm", [](QDialog& d) {
         EXPECT_EQ(d.findChild<QLabel*>("lblFound")->text(),

@@ -52,3 +52,7 @@ QString RefusingUrl() {
   probe.close();
   return QStringLiteral("http://127.0.0.1:%1/archivos/CurrentVersion.xml").arg(port);
 }
+
+QByteArray VersionDocument(const QByteArray& version) {
+  return "<Pellisto><CurrentVersion>" + version + "</CurrentVersion></Pellisto>";
+}

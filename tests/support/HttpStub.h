@@ -41,3 +41,8 @@ class HttpStub : public QObject {
 
 // An address on 127.0.0.1 where nothing listens.
 QString RefusingUrl();
+
+// The version document's path on the product's site, and a document
+// publishing the given version text.
+inline const QString kVersionDocumentPath = QStringLiteral("/archivos/CurrentVersion.xml");
+QByteArray VersionDocument(const QByteArray& version);

@@ -18,13 +18,11 @@
 
 namespace {
 
-const QString kPath = QStringLiteral("/archivos/CurrentVersion.xml");
-
 class CheckForCurrentVersionTest : public ::testing::Test {
  protected:
   CheckForCurrentVersionTest() {
     platform.executablePath = PELLISTO_EXECUTABLE;  // version 0.2.0.3
-    platform.versionDocumentUrl = server.Url(kPath);
+    platform.versionDocumentUrl = server.Url(kVersionDocumentPath);
   }
   QLabel* Label(const char* name) { return dialog.findChild<QLabel*>(name); }
   QCheckBox* Check() { return dialog.findChild<QCheckBox*>("CBVerifyAlways"); }
@@ -72,8 +70,8 @@ TEST_F(CheckForCurrentVersionTest, Outcomes) {
 }
 
 TEST_F(CheckForCurrentVersionTest, MenuCheckFetchesUnderABusyCursor) {
-  server.answers[kPath] =
-      HttpStub::Ok("<Pellisto><CurrentVersion>0.3.0.0</CurrentVersion></Pellisto>");
+  server.answers[kVersionDocumentPath] =
+      HttpStub::Ok(VersionDocument("0.3.0.0"));
   bool busy = false;
   server.onRequest = [&] {
     busy = QApplication::overrideCursor() &&

@@ -13,18 +13,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString kPath = QStringLiteral("/archivos/CurrentVersion.xml");
-
-QByteArray Document(const QByteArray& version) {
-  return "<Pellisto><CurrentVersion>" + version + "</CurrentVersion></Pellisto>";
-}
-
 TEST(CurrentVersionTest, DocumentsAndAnswers) {
   HttpStub server;
-  const QByteArray big = Document("0.2.0.4") + "<!--" + QByteArray(70 * 1024, 'x') + "-->";
+  const QByteArray big = VersionDocument("0.2.0.4") + "<!--" + QByteArray(70 * 1024, 'x') + "-->";
   const std::pair<QByteArray, const char*> cases[] = {
-      {HttpStub::Ok(Document("0.2.0.4")), "0.2.0.4"},
-      {HttpStub::Ok(Document(" \n0.2.0.4\t ")), "0.2.0.4"},
+      {HttpStub::Ok(VersionDocument("0.2.0.4")), "0.2.0.4"},
+      {HttpStub::Ok(VersionDocument(" \n0.2.0.4\t ")), "0.2.0.4"},
       {HttpStub::Ok("<?xml version=\"1.0\"?>\n<Pellisto site=\"x\"><Notes>new</Notes>"
                     "<CurrentVersion>1.0</CurrentVersion></Pellisto>"),
        "1.0"},
@@ -35,10 +29,10 @@ TEST(CurrentVersionTest, DocumentsAndAnswers) {
        kConnectionFailed},
       {HttpStub::Ok("0.2.0.4"), kConnectionFailed},
       {HttpStub::Ok("<Pellisto><CurrentVersion>0.2.0.4</CurrentVersion>"), kConnectionFailed},
-      {HttpStub::Ok(Document("")), kConnectionFailed},
-      {HttpStub::Ok(Document("0.2.1 beta")), kConnectionFailed},
-      {HttpStub::Ok(Document("Connection Failed")), kConnectionFailed},
-      {HttpStub::Ok(Document("<b>0.2.0.4</b>")), kConnectionFailed},
+      {HttpStub::Ok(VersionDocument("")), kConnectionFailed},
+      {HttpStub::Ok(VersionDocument("0.2.1 beta")), kConnectionFailed},
+      {HttpStub::Ok(VersionDocument("Connection Failed")), kConnectionFailed},
+      {HttpStub::Ok(VersionDocument("<b>0.2.0.4</b>")), kConnectionFailed},
       {HttpStub::Ok(big), kConnectionFailed},
       {HttpStub::Ok(big, false), kConnectionFailed},
       {HttpStub::Status(404, "Not Found"), kConnectionFailed},
@@ -46,31 +40,31 @@ TEST(CurrentVersionTest, DocumentsAndAnswers) {
       {HttpStub::Status(204, "No Content"), kConnectionFailed},
   };
   for (const auto& [answer, expected] : cases) {
-    server.answers[kPath] = answer;
-    EXPECT_EQ(FetchCurrentVersion(server.Url(kPath), 5s), expected) << answer.left(120).constData();
+    server.answers[kVersionDocumentPath] = answer;
+    EXPECT_EQ(FetchCurrentVersion(server.Url(kVersionDocumentPath), 5s), expected) << answer.left(120).constData();
   }
 }
 
 TEST(CurrentVersionTest, ExternalEntitiesAreNeverFetched) {
   HttpStub server;
   server.answers["/secret"] = HttpStub::Ok("0.2.0.9");
-  server.answers[kPath] = HttpStub::Ok(
+  server.answers[kVersionDocumentPath] = HttpStub::Ok(
       "<?xml version=\"1.0\"?><!DOCTYPE Pellisto [<!ENTITY v SYSTEM \"" +
       server.Url("/secret").toUtf8() + "\">]><Pellisto><CurrentVersion>&v;</CurrentVersion></Pellisto>");
-  EXPECT_EQ(FetchCurrentVersion(server.Url(kPath), 5s), kConnectionFailed);
-  EXPECT_EQ(server.requested, QList<QString>{kPath});
+  EXPECT_EQ(FetchCurrentVersion(server.Url(kVersionDocumentPath), 5s), kConnectionFailed);
+  EXPECT_EQ(server.requested, QList<QString>{kVersionDocumentPath});
 }
 
 TEST(CurrentVersionTest, RedirectsStayWithinTheSchemeAndAreFew) {
   HttpStub server;
-  server.answers["/moved"] = HttpStub::Redirect(server.Url(kPath));
-  server.answers["/relative"] = HttpStub::Redirect(kPath);
-  server.answers["/secure"] = HttpStub::Redirect(server.Url(kPath).replace("http:", "https:"));
+  server.answers["/moved"] = HttpStub::Redirect(server.Url(kVersionDocumentPath));
+  server.answers["/relative"] = HttpStub::Redirect(kVersionDocumentPath);
+  server.answers["/secure"] = HttpStub::Redirect(server.Url(kVersionDocumentPath).replace("http:", "https:"));
   server.answers["/loop"] = HttpStub::Redirect("/loop");
   server.answers["/hop3"] = HttpStub::Redirect("/hop2");
   server.answers["/hop2"] = HttpStub::Redirect("/hop1");
   server.answers["/hop1"] = HttpStub::Redirect("/moved");
-  server.answers[kPath] = HttpStub::Ok(Document("0.2.0.4"));
+  server.answers[kVersionDocumentPath] = HttpStub::Ok(VersionDocument("0.2.0.4"));
   EXPECT_EQ(FetchCurrentVersion(server.Url("/moved"), 5s), "0.2.0.4");
   EXPECT_EQ(FetchCurrentVersion(server.Url("/relative"), 5s), "0.2.0.4");
   server.requested.clear();
@@ -84,10 +78,10 @@ TEST(CurrentVersionTest, RedirectsStayWithinTheSchemeAndAreFew) {
 
 TEST(CurrentVersionTest, UnreachableOrSilentServersFailWithinTheLimit) {
   HttpStub server;
-  server.answers[kPath] = HttpStub::Silence();
+  server.answers[kVersionDocumentPath] = HttpStub::Silence();
   QElapsedTimer clock;
   clock.start();
-  EXPECT_EQ(FetchCurrentVersion(server.Url(kPath), 300ms), kConnectionFailed);
+  EXPECT_EQ(FetchCurrentVersion(server.Url(kVersionDocumentPath), 300ms), kConnectionFailed);
   EXPECT_LT(clock.elapsed(), 5000);  // it gave up instead of hanging
   EXPECT_EQ(FetchCurrentVersion(RefusingUrl(), 5s), kConnectionFailed);
   EXPECT_EQ(FetchCurrentVersion(QStringLiteral("file:///etc/hostname"), 5s), kConnectionFailed);
