@@ -114,7 +114,6 @@ TEST_F(FileVersionTest, ElfFilesOfEitherSizeAndByteOrder) {
       // Damage, one kind at a time: the version is read or nothing is,
       // never anything else.
       const std::size_t word = wide ? 8 : 4;
-      const std::size_t noteSection = elf.sectionTable + (wide ? 64 : 40);
       const std::pair<const char*, std::function<void(ElfImage&)>> damages[] = {
           {"no section table", [&](ElfImage& e) { e.Put(wide ? 40 : 32, word, 0); }},
           {"tables past the end",
@@ -127,16 +126,8 @@ TEST_F(FileVersionTest, ElfFilesOfEitherSizeAndByteOrder) {
              e.Put(wide ? 58 : 46, 2, 8);
              e.Put(wide ? 54 : 42, 2, 8);
            }},
-          {"areas past the end",
-           [&](ElfImage& e) {
-             e.Put(noteSection + (wide ? 32 : 20), word, ~0ull >> 1);
-             e.Put(e.segmentTable + (wide ? 32 : 16), word, ~0ull >> 1);
-           }},
-          {"huge name", [&](ElfImage& e) { e.Put(e.versionNote, 4, 0xffffffff); }},
           {"huge contents", [&](ElfImage& e) { e.Put(e.versionNote + 4, 4, 0xfffffff0); }},
-          {"short contents", [&](ElfImage& e) { e.Put(e.versionNote + 4, 4, 6); }},
           {"other owner", [&](ElfImage& e) { e.bytes[e.versionNote + 12] = 'p'; }},
-          {"unknown class", [&](ElfImage& e) { e.bytes[4] = 3; }},
       };
       for (const auto& [name, damage] : damages) {
         ElfImage damaged(wide, big);

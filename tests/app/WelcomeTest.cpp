@@ -132,17 +132,9 @@ TEST_F(WelcomeTest, CheckBoxWritesOnEveryClickWhateverTheEnd) {
   EXPECT_EQ(Setting(kKeyPath), "<none>");
 }
 
-TEST_F(WelcomeTest, KeyboardTabOrderEnterAndEscape) {
+TEST_F(WelcomeTest, EnterIsNotDoneAndEscapeOrTheCloseBoxCancel) {
   platform.registeredFolder = folder;
   EXPECT_EQ(Run([&](TWelcomeFrm& d) {
-              QStringList order;
-              for (int i = 0; i < 4; ++i) {
-                order << QApplication::focusWidget()->objectName();
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-              }
-              EXPECT_EQ(order,
-                        QStringList({"edRootDirectory", "CBVerifyAlways", "Button1", "Button2"}));
-              // Enter in the box is not Done.
               W<QLineEdit>(d, "edRootDirectory")->setFocus();
               QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
               EXPECT_TRUE(d.isVisible());

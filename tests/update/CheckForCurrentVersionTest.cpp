@@ -52,10 +52,8 @@ TEST_F(CheckForCurrentVersionTest, Outcomes) {
       {" 0.2.0.3 ", "There were no new updates", false, "Read more", details + "0.2.0.3"},
       {"0.2.0.4", "It has found a new version of Pellisto", true, "Download new version",
        details + "0.2.0.4"},
-      {"Connection Failed", "Connection Failed", false, "Read more", "Connection Failed"},
-      {"0.2.0.4", "It has found a new version of Pellisto", true, "Download new version",
-       details + "0.2.0.4"},
       {"garbage", "Connection Failed", false, "Read more", "Connection Failed"},
+      {"Connection Failed", "Connection Failed", false, "Read more", "Connection Failed"},
   };
   // One dialog filled again and again: nothing of an earlier outcome stays.
   for (const Case& c : cases) {
