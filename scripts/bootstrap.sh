@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   gettext
   fonts-dejavu-core fonts-wine
+  desktop-file-utils appstream
 )
 if [ "${1:-}" = "--gui" ]; then
   # ca-certificates: the update check reads the product's site over https.
