@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-#include "app/ErrorBox.h"
 #include "app/Functions.h"
+#include "app/PellistoApplication.h"
 #include "app/PlatformServices.h"
 #include "i18n/Gettext.h"
 #include "ui/main/MainFrm.h"
