@@ -157,6 +157,24 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   EXPECT_TRUE(window->Document()->PendingChanges().empty());
 }
 
+TEST_F(LifecycleTest, ApplyAndResetLeaveTheFocusOnDoneNotInTheFolderBox) {
+  Open("TempBlockSize = 5\n");
+  WriteFileBytes(dir.file("firebird.conf.default"), "#TempBlockSize = 1048576\n");
+  window->show();
+  for (const bool reset : {false, true}) {
+    Type("edTempBlockSize", reset ? "7" : "6");
+    Button("BtApply")->setFocus();
+    if (reset) {
+      platform.answers = {QMessageBox::Yes};
+      W<QAction>("AInitAll")->trigger();
+    } else {
+      QTest::keyClick(Button("BtApply"), Qt::Key_Space);
+    }
+    EXPECT_FALSE(ApplyEnabled()) << reset;
+    EXPECT_EQ(window->focusWidget(), Button("BtDone")) << reset;
+  }
+}
+
 TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {
   Open("TempBlockSize = 5\n");
   Type("edTempBlockSize", "6");

@@ -63,7 +63,12 @@ void TMainFrm::LoadInstallFolder() {
   }
 }
 
-void TMainFrm::ApplyEnable(TVantrel&, bool modified) { ui->BtApply->setEnabled(modified); }
+void TMainFrm::ApplyEnable(TVantrel&, bool modified) {
+  // A button disabled while it has the focus hands it on down the tab order,
+  // into the read-only folder box; Done is the button left to press.
+  if (!modified && focusWidget() == ui->BtApply) ui->BtDone->setFocus();
+  ui->BtApply->setEnabled(modified);
+}
 
 bool TMainFrm::CheckTcpRemoteBufferSize() {
   // A file without the parameter has nothing to check; otherwise the text
