@@ -43,7 +43,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
 TMainFrm::~TMainFrm() = default;
 
 void TMainFrm::FormCreate() {
-  i18n::RegisterMainWindowExclusions();
+  // Nothing here needs excluding from translation: the walker never looks at
+  // component names, fonts, dynamic properties or the options tree's nodes.
   i18n::TranslateComponent(this);
 
   ui->BtApply->setEnabled(false);
