@@ -11,11 +11,14 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QScreen>
+#include <QStyleFactory>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -581,6 +584,37 @@ TEST_F(LayoutTest, EveryPageShowsItsTextsWhole) {
   for (int i = 0; i < pages->count(); ++i) {
     ShowPage(window, pages, i);
     ExpectPageFits(pages->widget(i), false);
+  }
+}
+
+TEST_F(LayoutTest, OpenDropDownListsShowWholeItemsAndStayOnTheScreen) {
+  TMainFrm& window = Open(kConf);
+  // A wider face makes the long items wider than their boxes.
+  QFont large = window.font();
+  large.setPointSize(11);
+  window.setFont(large);
+  window.show();
+  const QRect screen = window.screen()->availableGeometry();
+  window.move(screen.right() - window.frameGeometry().width() + 1, screen.top());
+  auto* pages = W<QTabWidget>("PCMain");
+  // Styles that open the list over the box, and those that open it below.
+  std::unique_ptr<QStyle> below(QStyleFactory::create("Windows"));
+  ASSERT_NE(below, nullptr);
+  for (QStyle* style : {window.style(), below.get()}) {
+    for (const char* name : {"CBLockGrantOrder", "CBGuardianOption"}) {
+      SCOPED_TRACE(std::string(name) + " " + style->name().toStdString());
+      QComboBox* box = Combo(name);
+      box->setStyle(style);
+      for (int i = 0; i < pages->count(); ++i)
+        if (pages->widget(i)->isAncestorOf(box)) pages->setCurrentIndex(i);
+      QApplication::processEvents();
+      box->showPopup();
+      QAbstractItemView* list = box->view();
+      EXPECT_TRUE(screen.contains(list->window()->geometry()));
+      EXPECT_LE(list->sizeHintForColumn(0), list->viewport()->width());
+      box->hidePopup();
+      box->setStyle(nullptr);
+    }
   }
 }
 

@@ -1,8 +1,6 @@
 // The window's frame: font, fixed client area, centring, tab rows. Everything
 // else of the layout is declared in MainFrm.ui.
 
-#include <QAbstractItemView>
-#include <QComboBox>
 #include <QFont>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -49,13 +47,6 @@ void TMainFrm::SetUpLayout() {
   // Set on the window so that every control inherits it, and so that the
   // bold of a found control is added to this font and removed again.
   setFont(WindowFont());
-
-  // Some list items are longer than their closed box is wide: let the open
-  // list show them whole.
-  for (QComboBox* box : findChildren<QComboBox*>()) {
-    QAbstractItemView* view = box->view();
-    view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth());
-  }
 
   for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
 
