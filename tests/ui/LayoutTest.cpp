@@ -15,13 +15,16 @@
 #include <QStyleFactory>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <tuple>
 #include <vector>
 
+#include "app/WindowFont.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/ElidingComboBox.h"
 
@@ -158,6 +161,22 @@ void ShowPage(QWidget& window, QTabWidget* pages, int index) {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
 
+// The lines a wrapped label breaks its text into at its width.
+QStringList WrappedLines(const QLabel* label) {
+  QTextLayout layout(label->text(), label->font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WordWrap);
+  layout.setTextOption(option);
+  QStringList lines;
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(label->contentsRect().width());
+    lines << label->text().mid(line.textStart(), line.textLength());
+  }
+  layout.endLayout();
+  return lines;
+}
+
 // What must hold on the shown page for its texts to be readable. Pages
 // scroll down; they only scroll sideways when allowed to.
 void ExpectPageFits(QWidget* page, bool sideways) {
@@ -182,6 +201,10 @@ void ExpectPageFits(QWidget* page, bool sideways) {
   for (QLabel* label : content->findChildren<QLabel*>()) {
     if (label->wordWrap()) {
       EXPECT_GE(label->height(), label->heightForWidth(label->width())) << Where(label);
+      // A path or name such as "misc/upgrade/..." is not torn apart at a "/".
+      const QStringList lines = WrappedLines(label);
+      for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_FALSE(lines[i].endsWith('/')) << Where(label) << " breaks after " << lines[i].toStdString();
     } else {
       EXPECT_LE(label->sizeHint().width(), label->width()) << Where(label);
       EXPECT_LE(label->sizeHint().height(), label->height()) << Where(label);
@@ -584,6 +607,30 @@ TEST_F(LayoutTest, EveryPageShowsItsTextsWhole) {
   for (int i = 0; i < pages->count(); ++i) {
     ShowPage(window, pages, i);
     ExpectPageFits(pages->widget(i), false);
+  }
+}
+
+TEST_F(LayoutTest, WithTheDesignedFaceNothingNeedsToScroll) {
+  // The window is laid out for Tahoma; without one installed it loads the
+  // free Tahoma of fonts-wine.
+  ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
+  TMainFrm& window = Open(kConf);
+  EXPECT_EQ(QFontInfo(window.font()).family(), "Tahoma");
+  auto* pages = W<QTabWidget>("PCMain");
+  for (int i = 0; i < pages->count(); ++i) {
+    SCOPED_TRACE(pages->tabText(i).toStdString());
+    ShowPage(window, pages, i);
+    EXPECT_FALSE(pages->widget(i)->findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
+    std::set<QTabBar*> rows;
+    for (const auto& [text, where] : ShownTabs(window)) rows.insert(where.bar);
+    EXPECT_EQ(rows.size(), 2u);
+  }
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* node = tree->topLevelItem(i);
+    EXPECT_LE(tree->visualItemRect(node).right(), tree->viewport()->rect().right())
+        << node->text(0).toStdString() << " is cut";
   }
 }
 

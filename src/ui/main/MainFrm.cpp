@@ -46,6 +46,7 @@ void TMainFrm::FormCreate() {
   // Nothing here needs excluding from translation: the walker never looks at
   // component names, fonts, dynamic properties or the options tree's nodes.
   i18n::TranslateComponent(this);
+  KeepPathsWhole();
 
   ui->BtApply->setEnabled(false);
   document_ = std::make_unique<TVantrel>();

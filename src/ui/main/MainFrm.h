@@ -79,6 +79,8 @@ class TMainFrm : public QMainWindow {
   // reach the Apply button and the document can be saved.
   void LoadInstallFolder();
   void SetUpLayout();
+  // Run on the translated texts: wrapped lines break at blanks, not in paths.
+  void KeepPathsWhole();
   void ConnectControls();
   void ConnectAccessControls();
   void MarkUnsupported(QWidget* control);
