@@ -210,6 +210,11 @@ void ExpectPageFits(QWidget* page, bool sideways) {
       EXPECT_LE(label->sizeHint().height(), label->height()) << Where(label);
     }
   }
+  for (QListWidget* list : content->findChildren<QListWidget*>()) {
+    // Entries keep a few pixels off the frame, as an edit box's text does.
+    const QPoint inner = list->viewport()->geometry().topLeft();
+    EXPECT_GE(std::min(inner.x(), inner.y()), 3) << Where(list) << " puts its entries on the frame";
+  }
   for (QWidget* w : content->findChildren<QWidget*>()) {
     if (!w->isVisible() || w->isWindow()) continue;
     QWidget* parent = w->parentWidget();
