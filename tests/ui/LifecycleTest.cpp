@@ -114,10 +114,15 @@ TEST_F(LifecycleTest, EscClosesFromAnyControlAndRemembersThePage) {
 
   Reopen();
   EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 4);
+  // A stored page that is no page shows the first one, also when the reset
+  // restores the page while another one is showing.
+  WriteFileBytes(dir.file("firebird.conf.default"), "#TempBlockSize = 1048576\n");
   for (const char* stored : {"x", "10", "-1"}) {
     WriteSetting(kSectionScreen, kKeyActivePage, stored);
-    Reopen();
+    platform.answers = {QMessageBox::Yes};
+    window->AInitAllExecute();
     EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 0) << stored;
+    W<QTabWidget>("PCMain")->setCurrentIndex(4);
   }
 }
 
