@@ -4,7 +4,7 @@
 // Its behaviour is split by concern: MainFrm.cpp (creation, Apply, Done,
 // Cancel, closing, reset to defaults), MainFrmBinding.cpp (every control
 // bound to its parameter), MainFrmAccess.cpp (access policies and folder
-// lists), MainFrmLayout.cpp (fonts, size, scrolling pages).
+// lists), MainFrmLayout.cpp (fonts, size, scrolling pages, how texts show).
 
 #include <QMainWindow>
 #include <memory>
