@@ -43,8 +43,10 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
 TMainFrm::~TMainFrm() = default;
 
 void TMainFrm::FormCreate() {
-  i18n::RegisterMainWindowExclusions();
+  // Nothing here needs excluding from translation: the walker never looks at
+  // component names, fonts, dynamic properties or the options tree's nodes.
   i18n::TranslateComponent(this);
+  KeepPathsWhole();
 
   ui->BtApply->setEnabled(false);
   document_ = std::make_unique<TVantrel>();
@@ -63,7 +65,12 @@ void TMainFrm::LoadInstallFolder() {
   }
 }
 
-void TMainFrm::ApplyEnable(TVantrel&, bool modified) { ui->BtApply->setEnabled(modified); }
+void TMainFrm::ApplyEnable(TVantrel&, bool modified) {
+  // A button disabled while it has the focus hands it on down the tab order,
+  // into the read-only folder box; Done is the button left to press.
+  if (!modified && focusWidget() == ui->BtApply) ui->BtDone->setFocus();
+  ui->BtApply->setEnabled(modified);
+}
 
 bool TMainFrm::CheckTcpRemoteBufferSize() {
   // A file without the parameter has nothing to check; otherwise the text
