@@ -81,3 +81,11 @@ inline std::string_view KeyName(ParamKey key) { return ParameterOf(key).name; }
 
 // Case-sensitive lookup by name, as keys are matched in the file.
 std::optional<ParamKey> FindKey(std::string_view name);
+
+// The key nearest to a name by edit distance, ignoring case (the first in
+// catalogue order on a tie), with that distance.
+struct NearestKey {
+  ParamKey key;
+  std::size_t distance;
+};
+NearestKey ClosestKey(std::string_view name);

@@ -46,6 +46,8 @@ class TVantrel {
   const std::string& Folder() const { return folder_; }
   // The lines of the file as loaded, with the lines of saved changes replaced.
   std::vector<std::string> Lines() const;
+  // The lines a Save would write now; the document does not change.
+  std::vector<std::string> LinesAfterSave() const;
   // Entries "Key=value", one per key, in first-change order.
   const std::vector<std::string>& PendingChanges() const { return pending_; }
 
