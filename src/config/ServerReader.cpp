@@ -1,6 +1,7 @@
 #include "config/ServerReader.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "config/LineScan.h"
 
@@ -8,8 +9,6 @@ namespace {
 
 using conf::NextOf;
 using conf::Trim;
-
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 ServerLine Split(std::string_view line, std::size_t hash, std::size_t firstEquals) {
   ServerLine result;
@@ -120,27 +119,33 @@ void CheckValue(std::size_t number, ParamKey key, std::string_view value,
   }
 }
 
-// A name that is no key: the key in another letter case, a near miss or
-// something else.
-void CheckUnknownKey(std::size_t number, std::string_view name, std::vector<Finding>& findings) {
-  const std::string written(name);
-  if (name.empty()) {
-    findings.push_back({number, written, "\"=\" without a parameter name before it"});
-    return;
+// What to say about a name that is no key: the key in another letter case,
+// a near miss or something else. Files repeat their unknown names, so the
+// words for each name are found once.
+class UnknownKeys {
+ public:
+  const std::string& MessageFor(std::string_view name) {
+    auto found = messages_.find(name);
+    if (found == messages_.end()) found = messages_.emplace(name, Compose(name)).first;
+    return found->second;
   }
-  const NearestKey nearest = ClosestKey(name);
-  const std::string suggestion(KeyName(nearest.key));
-  if (conf::EqualsIgnoringCase(name, suggestion)) {
-    findings.push_back({number, written,
-                        Quoted(name) + " is not " + suggestion +
-                            ": keys are case-sensitive, so the server ignores this line"});
-    return;
+
+ private:
+  static std::string Compose(std::string_view name) {
+    if (name.empty()) return "\"=\" without a parameter name before it";
+    constexpr std::size_t kNear = 3;
+    const NearestKey nearest = ClosestKey(name, kNear);
+    const std::string suggestion(KeyName(nearest.key));
+    if (nearest.distance == 0)
+      return Quoted(name) + " is not " + suggestion +
+             ": keys are case-sensitive, so the server ignores this line";
+    std::string message = "unknown parameter " + Quoted(name);
+    if (nearest.distance <= kNear && nearest.distance * 2 < name.size())
+      message += "; did you mean " + suggestion + "?";
+    return message;
   }
-  std::string message = "unknown parameter " + Quoted(name);
-  if (nearest.distance <= 3 && nearest.distance * 2 < name.size())
-    message += "; did you mean " + suggestion + "?";
-  findings.push_back({number, written, message});
-}
+  std::unordered_map<std::string_view, std::string> messages_;
+};
 
 }  // namespace
 
@@ -203,6 +208,7 @@ std::vector<Finding> CheckAsServer(std::string_view text) {
   std::vector<Finding> findings;
   std::array<std::vector<std::size_t>, kParameterCount> activeLines;
   std::array<std::size_t, kParameterCount> editorLine{};  // the last line holding "<Key> ="
+  UnknownKeys unknownKeys;
   Scan(
       text,
       [&](std::size_t number, std::string_view, const ServerLine& line) {
@@ -214,7 +220,7 @@ std::vector<Finding> CheckAsServer(std::string_view text) {
             activeLines[static_cast<std::size_t>(*key)].push_back(number);
             CheckValue(number, *key, line.value, findings);
           } else {
-            CheckUnknownKey(number, line.key, findings);
+            findings.push_back({number, std::string(line.key), unknownKeys.MessageFor(line.key)});
           }
         }
       },

@@ -132,4 +132,6 @@ TEST(Catalogue, ClosestKeyIgnoresCase) {
   EXPECT_EQ(ClosestKey("TempBlokSize").distance, 1u);
   EXPECT_EQ(ClosestKey("RemoteServicePrt").key, K::RemoteServicePort);
   EXPECT_EQ(ClosestKey("").distance, KeyName(ClosestKey("").key).size());
+  EXPECT_EQ(ClosestKey("TempBlokSize", 3).key, K::TempBlockSize);
+  EXPECT_EQ(ClosestKey("MaxUserTraceLogSize", 3).distance, 4u);  // nothing within 3
 }
