@@ -281,8 +281,7 @@ class Session {
   }
 
   int Reset() {
-    const std::string text = conf::ReadWholeFile(folder_ + "firebird.conf.default");
-    conf::WriteFileAtomically(ConfPath(), conf::JoinLines(conf::SplitLines(text)));
+    conf::ResetToDefaults(folder_);
     return kDone;
   }
 

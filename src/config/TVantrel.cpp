@@ -94,6 +94,11 @@ std::string ExtractValue(std::string_view line, std::string_view key) {
   return result;
 }
 
+void ResetToDefaults(const std::string& folder) {
+  const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
+  WriteFileAtomically(folder + kFileName, JoinLines(SplitLines(defaults)));
+}
+
 }  // namespace conf
 
 TVantrel::TVantrel() = default;

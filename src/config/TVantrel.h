@@ -97,4 +97,7 @@ std::string JoinLines(const std::vector<std::string>& lines);
 long FindParameterLine(const std::vector<std::string>& lines, std::string_view key);
 // The value form of one parameter line of the given key.
 std::string ExtractValue(std::string_view line, std::string_view key);
+// Copies <folder>firebird.conf.default over <folder>firebird.conf through the
+// atomic writer, with the line ends a save writes. Throws FileError.
+void ResetToDefaults(const std::string& folder);
 }  // namespace conf
