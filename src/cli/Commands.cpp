@@ -114,6 +114,20 @@ std::string UnknownKey(std::string_view name) {
          std::string(KeyName(ClosestKey(name).key)) + "?";
 }
 
+// Why a change of the key cannot be made: the server reads a line that the
+// editor's rule does not find, or the file has no line for the key at all.
+std::string NotRewritten(ParamKey key, const ServerSetting& server) {
+  const std::string name(KeyName(key));
+  if (server.state == ValueState::Active)
+    return name + ": the server reads it from line " + std::to_string(server.line) +
+           ", which this program does not rewrite";
+  return name + ": not supported by this file (it has no line for it); no line is added";
+}
+
+std::string NotRewritten(ParamKey key, const ServerSettings& server) {
+  return NotRewritten(key, server[static_cast<std::size_t>(key)]);
+}
+
 class Session {
  public:
   Session(const Options& o, std::string folder, std::ostream& out, std::ostream& err)
@@ -249,12 +263,10 @@ class Session {
 
     TVantrel doc;
     doc.Load(folder_);
-    for (const auto& [key, value] : changes) {
+    const ServerSettings current = ReadAsServer(conf::JoinLines(doc.Lines()));
+    for (const auto& [key, value] : changes)
       if (Decode(doc.Value(key)).state == ValueState::Absent)
-        Refuse(std::string(KeyName(key)) +
-                   ": not supported by this file (it has no line for it); no line is added",
-               refused);
-    }
+        Refuse(NotRewritten(key, current), refused);
     if (refused) return Fail("nothing was written", kFindings);
 
     for (const auto& [key, value] : changes) doc.SetValue(key, value);
@@ -263,15 +275,12 @@ class Session {
 
     // The editor rewrites the last line holding "<Key> ="; where the server
     // reads another line the change would not take effect.
-    const ServerSettings settings = ReadAsServer(conf::JoinLines(after));
+    const ServerSettings changed = ReadAsServer(conf::JoinLines(after));
     for (const auto& [key, value] : changes) {
-      const ServerSetting& s = settings[static_cast<std::size_t>(key)];
       const std::string line = std::string(KeyName(key)) + " = " + value;
-      const std::string written(ReadServerLine(line).value);
-      if (s.state != ValueState::Active || s.fileText != written)
-        Refuse(std::string(KeyName(key)) + ": the server reads it from line " +
-                   std::to_string(s.line) + ", which this program does not rewrite",
-               refused);
+      const ServerSetting& s = changed[static_cast<std::size_t>(key)];
+      if (s.state != ValueState::Active || s.fileText != ReadServerLine(line).value)
+        Refuse(NotRewritten(key, s), refused);
     }
     if (refused) return Fail("nothing was written", kFindings);
 

@@ -160,10 +160,11 @@ TEST_F(CliTest, SetRewritesOnlyItsLinesAndPrintsTheDiff) {
 TEST_F(CliTest, OneBadPairWritesNothing) {
   const std::string text = std::string(kFile) +
                            "#TempBlockSize = 1048576\r\n"  // the editor rewrites this line ...
-                           "TempBlockSize=4096\r\n";       // ... the server reads this one
+                           "TempBlockSize=4096\r\n"        // ... the server reads this one
+                           "RemoteAuxPort=0\r\n";
   Write(text);
   Result r = In({"set", "RemoteServicePort=3051", "TempCacheLimit=64M", "LockSignal=16",
-                 "TcpRemoteBufferSize=1000", "DummyPacketInterval=5", "Authentication=kerberos",
+                 "TcpRemoteBufferSize=1000", "DummyPacketInterval=5", "RemoteAuxPort=1", "Authentication=kerberos",
                  "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
@@ -176,6 +177,7 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
            "GCPolicy is given more than once",
            "unknown parameter \"Temp\"; did you mean",
            "LockSignal: not supported by this file (it has no line for it); no line is added",
+           "RemoteAuxPort: the server reads it from line 9, which this program does not rewrite",
            "nothing was written",
        })
     EXPECT_TRUE(Contains(r.err, message)) << message << "\n" << r.err;
