@@ -50,8 +50,9 @@ const char* const kValues[] = {
 // Values that read back as they were written: no comment, no line break, no
 // "=" that could make another key's line, nothing trimmed away.
 bool ReadsBack(const std::string& v) {
-  return !v.empty() && v.find_first_of("#=\r\n*") == std::string::npos && v.front() != ' ' &&
-         v.back() != ' ';
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };  // trimmed on reading
+  return !v.empty() && v.find_first_of("#=\r\n*") == std::string::npos && !blank(v.front()) &&
+         !blank(v.back());
 }
 
 void CheckJson(const std::string& bytes) {
