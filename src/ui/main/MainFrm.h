@@ -88,6 +88,7 @@ class TMainFrm : public QMainWindow {
   void StorePolicy(std::size_t policy);
   void PolicyRadioChecked(std::size_t policy, QRadioButton* radio);
   void SetDocumentValue(ParamKey key, const QString& value);
+  void SetDocumentValue(ParamKey key, const std::string& value);
   void SetModified(bool value);
 
   std::unique_ptr<Ui::TMainFrm> ui;
