@@ -89,10 +89,18 @@ struct SettingsLocation {
 
 SettingsLocation LocateSettings() {
   const QString beside = Platform().ApplicationFolder();
-  if (Platform().CanWriteInFolder(beside)) return {beside + QStringLiteral("Config.ini"), false};
+  // An installed program stays out of bin/ even when it could write there,
+  // as root can in /usr/bin.
+  const bool installed = QFileInfo(InstalledDataFolder()).isDir();
+  if (!installed && Platform().CanWriteInFolder(beside))
+    return {beside + QStringLiteral("Config.ini"), false};
   return {UserSettingsFolder() + QStringLiteral("Config.ini"), true};
 }
 }  // namespace
+
+QString InstalledDataFolder() {
+  return Platform().ApplicationFolder() + QStringLiteral("../share/pellisto/");
+}
 
 QString SettingsFilePath() { return LocateSettings().path; }
 

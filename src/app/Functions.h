@@ -26,8 +26,12 @@ inline constexpr const char* kKeyLanguage = "Language";
 inline constexpr const char* kKeyAlwaysCheckUpdate = "AlwaysCheckUpdate";
 inline constexpr const char* kKeyActivePage = "ActivePage";
 
+// The shared files of an installed program, ../share/pellisto/ from the
+// executable's folder; the folder exists only in an installed layout.
+QString InstalledDataFolder();
+
 // Config.ini beside the executable when a file can be created there (a build
-// folder, a portable copy); otherwise, as for an installed program,
+// folder, a portable copy); otherwise, and always for an installed program,
 // $XDG_CONFIG_HOME/pellisto/Config.ini (~/.config/pellisto/ when the variable
 // is unset, empty or relative).
 QString SettingsFilePath();

@@ -178,6 +178,17 @@ TEST_F(SettingsTest, ReadOnlyProgramFolderKeepsSettingsInTheUsersFolder) {
   EXPECT_FALSE(FileExists(ini()));
 }
 
+TEST_F(SettingsTest, InstalledProgramNeverWritesBesideItself) {
+  // Root can write in /usr/bin; the settings still go to the user's folder.
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.path() + "share/pellisto")));
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.path() + "bin")));
+  platform.applicationFolder = QString::fromStdString(dir.path() + "bin/");
+  ScopedEnv config("XDG_CONFIG_HOME", (dir.path() + "xdg").c_str());
+  WriteActivePage(3);
+  EXPECT_TRUE(FileExists(dir.path() + "xdg/pellisto/Config.ini"));
+  EXPECT_FALSE(FileExists(dir.path() + "bin/Config.ini"));
+}
+
 TEST_F(SettingsTest, UnwritableUsersFolderRaisesUnableToWrite) {
   platform.readOnlyFolders << platform.applicationFolder;
   // A file where the folder should be stops even root.
