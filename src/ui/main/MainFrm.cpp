@@ -14,6 +14,7 @@
 #include "app/Functions.h"
 #include "config/AtomicFile.h"
 #include "i18n/Gettext.h"
+#include "ui/main/OptionsNavigator.h"
 #include "ui_MainFrm.h"
 
 namespace {
@@ -30,6 +31,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   ui->setupUi(this);
   SetUpLayout();
   ConnectControls();
+  navigator_ = new OptionsNavigator(this);
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
   connect(ui->BtDone, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtDoneClick(); }, this); });
   connect(ui->BtCancel, &QPushButton::clicked, this, &TMainFrm::BtCancelClick);

@@ -4,7 +4,8 @@
 // Its behaviour is split by concern: MainFrm.cpp (creation, Apply, Done,
 // Cancel, closing, reset to defaults), MainFrmBinding.cpp (every control
 // bound to its parameter), MainFrmAccess.cpp (access policies and folder
-// lists), MainFrmLayout.cpp (fonts, size, scrolling pages).
+// lists), MainFrmLayout.cpp (fonts, size, scrolling pages). The options tree
+// and the search belong to its OptionsNavigator.
 
 #include <QMainWindow>
 #include <memory>
@@ -18,6 +19,7 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
+class OptionsNavigator;
 
 namespace Ui {
 class TMainFrm;
@@ -36,6 +38,7 @@ class TMainFrm : public QMainWindow {
   TVantrel* Document() const { return document_.get(); }
   // False when firebird.conf could not be loaded: nothing can be saved then.
   bool DocumentLoaded() const { return loaded_; }
+  OptionsNavigator* Navigator() const { return navigator_; }
 
   // --- lifecycle ---
   // Validates, saves and clears the change state; false when it stopped.
@@ -90,6 +93,7 @@ class TMainFrm : public QMainWindow {
 
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;
+  OptionsNavigator* navigator_ = nullptr;
   bool loaded_ = false;
   bool closing_ = false;
 };
