@@ -39,6 +39,14 @@
 namespace i18n {
 namespace {
 
+// The toolkit's own texts that the program shows: message-box buttons and
+// the edit boxes' context menu. Listed only so that the catalog template
+// carries them; the toolkit asks for them itself (CatalogTranslator below).
+[[maybe_unused]] constexpr const char* kToolkitTexts[] = {
+    N_("OK"),  N_("Yes"),   N_("No"),     N_("Cancel"), N_("Undo"),      N_("Redo"),
+    N_("Cut"), N_("Copy"),  N_("Paste"),  N_("Delete"), N_("Select All"),
+};
+
 // True (and the translation in *translated) when the catalog holds the text.
 // gettext hands back the very msgid pointer when it has nothing, which tells
 // a missing entry apart from one translated into the same words.
@@ -312,6 +320,8 @@ void TranslateWidget(QWidget* w) {
 
 }  // namespace
 
+QString CatalogFolder() { return Platform().ApplicationFolder() + QStringLiteral("locale"); }
+
 void SelectLanguage(const QString& code) {
   if (!g_startLanguageKnown) {
     if (qEnvironmentVariableIsSet("LANGUAGE")) g_startLanguage = qgetenv("LANGUAGE");
@@ -332,7 +342,7 @@ void SelectLanguage(const QString& code) {
     if (!locale) std::setlocale(LC_MESSAGES, "C");
   }
 
-  const QByteArray folder = QFile::encodeName(Platform().ApplicationFolder() + "locale");
+  const QByteArray folder = QFile::encodeName(CatalogFolder());
   bindtextdomain(kTextDomain, folder.constData());
   bind_textdomain_codeset(kTextDomain, "UTF-8");
   // textdomain() also tells gettext to drop the translations it has cached,
