@@ -111,7 +111,10 @@ void OptionsNavigator::FindParameter(const QString& text, bool focus) {
   ShowPageOf(found);
   // A control that cannot take the focus (disabled, hidden) simply does not.
   if (focus) found->setFocus(Qt::OtherFocusReason);
-  // Unbold first, so that finding the same control again leaves it bold.
+  // Unbold first, so that finding the same control again leaves it bold;
+  // the same control found again is left as it is (a new font costs a new
+  // layout of everything inside it).
+  if (found == highlighted_) return;
   if (highlighted_) SetBold(highlighted_, false);
   SetBold(found, true);
   highlighted_ = found;
@@ -122,12 +125,14 @@ void OptionsNavigator::ShowPageOf(QWidget* control) {
   for (QWidget* w = control->parentWidget(); w; w = w->parentWidget()) {
     if (!area) area = qobject_cast<QScrollArea*>(w);
     if (pages_->indexOf(w) >= 0) {
-      pages_->setCurrentWidget(w);
-      // The page just shown lays itself out, and sets its scroll range, on
-      // posted layout requests (its new height asks for another pass):
-      // settle them before scrolling.
-      for (int pass = 0; pass < 3; ++pass)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      if (pages_->currentWidget() != w) {
+        pages_->setCurrentWidget(w);
+        // The page just shown lays itself out, and sets its scroll range, on
+        // posted layout requests (its new height asks for another pass):
+        // settle them before scrolling.
+        for (int pass = 0; pass < 3; ++pass)
+          QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      }
       if (area) area->ensureWidgetVisible(control);
       return;
     }
