@@ -12,7 +12,8 @@ packages=(
   fonts-dejavu-core fonts-wine
 )
 if [ "${1:-}" = "--gui" ]; then
-  packages+=(qt6-gtk-platformtheme xdg-utils)
+  # ca-certificates: the update check reads the product's site over https.
+  packages+=(qt6-gtk-platformtheme xdg-utils ca-certificates)
 fi
 if [ "${1:-}" = "--screenshots" ]; then
   packages+=(xvfb xauth imagemagick)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and opens the editor on a copy of the
-# demo Firebird folder (build/demo-firebird/), leaving examples/ untouched.
+# Installs what is missing, builds, and starts Pellisto as a new user meets
+# it: on the first run its welcome dialog offers a copy of the demo Firebird
+# folder (build/demo-firebird/, leaving examples/ untouched).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/bootstrap.sh" --gui
@@ -11,11 +12,9 @@ if [ ! -f "$demo/firebird.conf" ]; then
   mkdir -p "$demo"
   cp "$root/examples/firebird/"* "$demo/"
 fi
-# Config.ini lives beside the executable; point it at the demo folder once.
-ini="$root/build/Config.ini"
-if [ ! -f "$ini" ]; then
-  printf '[InfoGeneral]\nPath=%s/\n' "$demo" > "$ini"
-fi
+# Firebird's own variable for its folder: the welcome dialog starts with it.
+# Once a folder is saved in build/Config.ini, the editor opens directly.
+export FIREBIRD="$demo/"
 
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: run this from a desktop session (or under xvfb-run)." >&2

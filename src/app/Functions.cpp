@@ -9,14 +9,29 @@
 #include <QUrl>
 #include <stdexcept>
 
+#include "app/ElfNote.h"
 #include "app/PlatformServices.h"
 #include "config/AtomicFile.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <vector>
+#endif
 
 QString InstallPath;
 
 std::string ToDoc(const QString& text) { return text.toLocal8Bit().toStdString(); }
 QString FromDoc(const std::string& text) {
   return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString WithTrailingSeparator(const QString& folder) {
+  if (folder.isEmpty() || folder.endsWith(QLatin1Char(kPathDelimiter))) return folder;
+#ifdef Q_OS_WIN
+  if (folder.endsWith(QLatin1Char('\\'))) return folder;
+#endif
+  return folder + QLatin1Char(kPathDelimiter);
 }
 
 // ---------------------------------------------------------------- Config.ini
@@ -122,3 +137,43 @@ void OpenLink(const QString& address) { Platform().OpenUrl(address); }
 QString ChooseFolder(QWidget* owner) {
   return Platform().ChooseFolder(owner, QStringLiteral("Select Directory"));
 }
+
+// ---------------------------------------------------------------- version
+
+namespace {
+QString JoinVersion(unsigned a, unsigned b, unsigned c, unsigned d) {
+  return QStringLiteral("%1.%2.%3.%4").arg(a).arg(b).arg(c).arg(d);
+}
+}  // namespace
+
+#ifdef Q_OS_WIN
+QString ReadFileVersion(const QString& path) {
+  const std::wstring file = path.toStdWString();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<char> info(size);
+  if (!GetFileVersionInfoW(file.c_str(), 0, size, info.data())) return {};
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      !fixed || length < sizeof(VS_FIXEDFILEINFO))
+    return {};
+  return JoinVersion(HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                     HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+}
+#else
+QString ReadFileVersion(const QString& path) {
+  // Written at build time from VersionInfo.cpp.in: owner "Pellisto", type 1,
+  // four 16-bit numbers.
+  const auto note = elf::FindNote(PathBytes(path), "Pellisto", 1);
+  if (!note || note->desc.size() != 8) return {};
+  unsigned parts[4];
+  for (int i = 0; i < 4; ++i) {
+    const auto hi = static_cast<unsigned char>(note->desc[2 * i + (note->bigEndian ? 0 : 1)]);
+    const auto lo = static_cast<unsigned char>(note->desc[2 * i + (note->bigEndian ? 1 : 0)]);
+    parts[i] = hi << 8 | lo;
+  }
+  return JoinVersion(parts[0], parts[1], parts[2], parts[3]);
+}
+#endif

@@ -1,6 +1,6 @@
 #pragma once
 // Shared services: the settings file Config.ini, the install folder of the
-// run, web links and the folder chooser.
+// run, web links, the folder chooser and the version of an executable file.
 
 #include <QString>
 
@@ -8,6 +8,9 @@ class QWidget;
 
 // Platform path separator; folders handed around end with it.
 inline constexpr char kPathDelimiter = '/';
+// The folder with the separator appended when it does not end with one (a
+// Windows folder may also end with a backslash); empty stays empty.
+QString WithTrailingSeparator(const QString& folder);
 
 // Texts cross between Qt and the configuration document as the system's
 // 8-bit text.
@@ -63,6 +66,12 @@ QString ContactAddress();
 
 // Opens a web address; silent on failure, never blocks.
 void OpenLink(const QString& address);
+
+// The file version of an executable as four numbers joined by dots
+// ("0.2.0.3"); empty when the file is missing or carries no version. Read
+// from the file itself: its version resource on Windows, its version note
+// on ELF systems.
+QString ReadFileVersion(const QString& path);
 
 // The shared folder chooser (title "Select Directory", folders only); empty
 // text when cancelled.

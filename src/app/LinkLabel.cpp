@@ -2,13 +2,16 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
+  setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::TabFocus);
   QPalette blue = palette();
   blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
   setPalette(blue);
-  setCursor(Qt::PointingHandCursor);
-  setTextFormat(Qt::PlainText);
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {
@@ -17,9 +20,9 @@ void LinkLabel::mousePressEvent(QMouseEvent* event) {
 }
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-  // A press dragged off the label before release is no click.
-  const bool click = pressed_ && event->button() == Qt::LeftButton &&
-                     rect().contains(event->position().toPoint());
+  // Like a button: released over the label after pressing on it.
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
   pressed_ = false;
   QLabel::mouseReleaseEvent(event);
   if (click) emit clicked();
@@ -27,9 +30,9 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 void LinkLabel::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
+    case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Space:
       emit clicked();
       return;
     default:
@@ -37,18 +40,15 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
   }
 }
 
-void LinkLabel::focusInEvent(QFocusEvent* event) {
-  Underline(true);
-  QLabel::focusInEvent(event);
-}
-
-void LinkLabel::focusOutEvent(QFocusEvent* event) {
-  Underline(false);
-  QLabel::focusOutEvent(event);
-}
-
-void LinkLabel::Underline(bool on) {
-  QFont f = font();
-  f.setUnderline(on);
-  setFont(f);
+void LinkLabel::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  // The focus frame goes round the text, not round the whole label.
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  const QRect text =
+      style()->itemTextRect(fontMetrics(), contentsRect(), alignment(), true, this->text());
+  option.rect = text.adjusted(-1, 0, 1, 0) & rect();
+  QPainter painter(this);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }

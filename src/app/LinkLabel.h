@@ -1,8 +1,7 @@
 #pragma once
-// A label that works as a web link: blue text and the hand cursor by default,
-// clicked() on a left click. When it is given the keyboard focus (focus
-// policy set in the layout), it shows it underlined and Enter or Space click
-// it too.
+// A label that works as a web link: blue text, the hand cursor, and a click,
+// or Space or Enter once it has the focus (it takes the focus from Tab, and
+// shows it), emits clicked().
 
 #include <QLabel>
 
@@ -19,10 +18,8 @@ class LinkLabel : public QLabel {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
-  void Underline(bool on);
   bool pressed_ = false;
 };

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QUrl>
 #include <cstdlib>
 
@@ -13,12 +14,6 @@
 
 namespace {
 PlatformServices* g_substitute = nullptr;
-
-QString WithTrailingSeparator(QString folder) {
-  if (!folder.isEmpty() && !folder.endsWith(QLatin1Char(kPathDelimiter)))
-    folder += QLatin1Char(kPathDelimiter);
-  return folder;
-}
 }  // namespace
 
 PlatformServices& Platform() {
@@ -72,11 +67,22 @@ void DesktopServices::OpenInTextEditor(const QString& path) {
 }
 
 QString DesktopServices::RegisteredFirebirdFolder() {
+#ifdef Q_OS_WIN
+  // Written by the Firebird installer, normally with a trailing backslash;
+  // read as it is.
+  const QSettings instances(
+      QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Firebird Project\\Firebird Server\\Instances"),
+      QSettings::NativeFormat);
+  return instances.value(QStringLiteral("DefaultInstance")).toString();
+#else
+  // Elsewhere Firebird's own variable for its root folder, else the folder
+  // its packages install to.
   if (const char* env = std::getenv("FIREBIRD"); env && *env)
     return WithTrailingSeparator(QString::fromLocal8Bit(env));
   const QString standard = QStringLiteral("/opt/firebird/");
   if (QFileInfo::exists(standard + QStringLiteral("firebird.conf"))) return standard;
   return {};
+#endif
 }
 
 QString DesktopServices::ExecutablePath() {

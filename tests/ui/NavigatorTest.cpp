@@ -108,7 +108,9 @@ TEST_F(NavigatorTest, TypingFindsTheLastMatchWithoutMovingTheFocus) {
     ASSERT_EQ(FoundName(), c.control);
     EXPECT_EQ(Pages()->currentIndex(), c.page < 0 ? pageBefore : c.page);
     EXPECT_TRUE(Found()->font().bold());
-    if (previous && previous != Found()) EXPECT_FALSE(previous->font().bold());
+    if (previous && previous != Found()) {
+      EXPECT_FALSE(previous->font().bold());
+    }
     EXPECT_EQ(window->focusWidget(), Search());
     EXPECT_FALSE(Yellow());
     previous = Found();

@@ -1,0 +1,125 @@
+// Starting the program, measured from outside the process: from spawning
+// it to its exit once the editor window is shown (pellisto_startbench, the
+// program built to end there), with a saved folder and the update check
+// off. Beside it, in the same run, the floor: a Qt program showing one empty
+// main window of the same size. Wall time per start and the peak resident
+// memory of the process (peak_rss_MB).
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder holding a copy of the program with its Config.ini and a Firebird
+// folder, as an installed program would have them.
+class Installation {
+ public:
+  Installation() {
+    std::string pattern = (fs::temp_directory_path() / "pellisto-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) return;
+    root_ = pattern;
+    const fs::path firebird = root_ / "firebird";
+    fs::create_directory(firebird);
+    fs::copy_file(PELLISTO_EXAMPLES_DIR "/firebird.conf", firebird / "firebird.conf");
+    fs::copy_file(PELLISTO_STARTBENCH, root_ / "pellisto");
+    std::ofstream(root_ / "Config.ini") << "[InfoGeneral]\r\nPath=" << firebird.string()
+                                        << "/\r\nAlwaysCheckUpdate=False\r\n";
+  }
+  ~Installation() {
+    std::error_code ec;
+    if (!root_.empty()) fs::remove_all(root_, ec);
+  }
+  std::string program() const { return (root_ / "pellisto").string(); }
+  bool ok() const { return !root_.empty(); }
+
+ private:
+  fs::path root_;
+};
+
+// Runs a program to its end; its wall time and peak memory, or false when
+// it did not end well.
+bool RunOnce(const std::string& program, double* seconds, long* peakKilobytes) {
+  std::vector<char*> argv{const_cast<char*>(program.c_str()), nullptr};
+  // Qt's notes on the offscreen platform would bury the figures.
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &quiet, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  if (spawned != 0) return false;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return false;
+  *seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  *peakKilobytes = usage.ru_maxrss;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void Measure(benchmark::State& state, const std::string& program) {
+  double peakTotal = 0;
+  for (auto _ : state) {
+    double seconds = 0;
+    long peak = 0;
+    if (!RunOnce(program, &seconds, &peak)) {
+      state.SkipWithError(("did not end well: " + program).c_str());
+      return;
+    }
+    state.SetIterationTime(seconds);
+    peakTotal += static_cast<double>(peak) / 1024;
+  }
+  state.counters["peak_rss_MB"] =
+      benchmark::Counter(peakTotal, benchmark::Counter::kAvgIterations);
+}
+
+void BM_StartToEditorWindow(benchmark::State& state) {
+  Installation installation;
+  if (!installation.ok()) {
+    state.SkipWithError("no scratch folder");
+    return;
+  }
+  Measure(state, installation.program());
+}
+BENCHMARK(BM_StartToEditorWindow)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3);
+
+void BM_EmptyMainWindowFloor(benchmark::State& state) {
+  Measure(state, PELLISTO_EMPTY_MAIN_WINDOW);
+}
+BENCHMARK(BM_EmptyMainWindowFloor)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Both programs draw offscreen, and neither can be held up by a display.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,21 @@
+// The floor for the start-up benchmark: a Qt program that shows one empty
+// main window of the editor window's size (a menu bar over a 694 x 611
+// client area) and ends as soon as it is shown.
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTimer>
+#include <QWidget>
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QMainWindow window;
+  window.menuBar()->addMenu(QStringLiteral("File"));
+  auto* client = new QWidget(&window);
+  client->setFixedSize(694, 611);
+  window.setCentralWidget(client);
+  window.show();
+  QTimer::singleShot(0, &app, &QCoreApplication::quit);
+  return app.exec();
+}

@@ -1,0 +1,28 @@
+#pragma once
+// How the program starts: everything between creating the application
+// object and entering its message loop, in this order: the title, the data
+// module, the language, the first-run dialog when no folder is saved, the
+// editor window, and the quiet update check before that window is shown.
+
+#include <memory>
+
+class TMainFrm;
+class TModMainDM;
+
+struct StartedProgram {
+  std::unique_ptr<TModMainDM> dataModule;
+  // The editor window, created but not shown; null when the first-run
+  // dialog was cancelled, which ends the program.
+  std::unique_ptr<TMainFrm> mainWindow;
+
+  StartedProgram();
+  StartedProgram(StartedProgram&&) noexcept;
+  ~StartedProgram();
+};
+
+// Sets InstallPath from "Path", asking for the folder in the welcome dialog
+// when none is saved. False when that dialog ended other than with Done.
+bool CheckFirstRun();
+
+// Runs the start on the application object that exists.
+StartedProgram StartProgram();

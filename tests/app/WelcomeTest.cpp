@@ -1,0 +1,150 @@
+// The first-run dialog as a user meets it: the folder pre-filled from
+// FIREBIRD, the chooser, refused and accepted folders, the check box, and
+// every way of closing it.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <cstdlib>
+
+#include "app/Functions.h"
+#include "app/welcome/Welcom.h"
+#include "support/QtPrinters.h"
+#include "support/FakePlatform.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class WelcomeTest : public ::testing::Test {
+ protected:
+  WelcomeTest() {
+    WriteFileBytes(firebird.file("firebird.conf"), "#RootDirectory =\n");
+  }
+
+  // Shows a fresh dialog through the platform, driven by the handler.
+  int Run(std::function<void(TWelcomeFrm&)> drive) {
+    TWelcomeFrm welcome;
+    platform.dialogHandlers.push_back(
+        [&](QDialog& shown) { drive(static_cast<TWelcomeFrm&>(shown)); });
+    const int result = platform.ExecDialog(welcome);
+    box = welcome.RootDirectory();
+    return result;
+  }
+  template <typename T>
+  static T* W(QWidget& dialog, const char* name) {
+    T* widget = dialog.findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  static void Type(QWidget& dialog, const QString& text) {
+    auto* edit = W<QLineEdit>(dialog, "edRootDirectory");
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+  static void Click(QWidget& dialog, const char* name) {
+    QTest::mouseClick(W<QAbstractButton>(dialog, name), Qt::LeftButton);
+  }
+  QString Setting(const char* key) { return ReadSetting(kSectionInfoGeneral, key, "<none>"); }
+
+  TempDir dir, firebird;
+  FakePlatform platform{QString::fromStdString(dir.path())};
+  QString folder = QString::fromStdString(firebird.path());  // ends with "/"
+  QString box;
+};
+
+TEST_F(WelcomeTest, PrefilledFromFirebirdVariableAndDoneAloneIsEnough) {
+  const QString bare = folder.chopped(1);
+  setenv("FIREBIRD", bare.toLocal8Bit().constData(), 1);
+  platform.registeredFolder = DesktopServices().RegisteredFirebirdFolder();
+  unsetenv("FIREBIRD");
+
+  EXPECT_EQ(Run([&](TWelcomeFrm& d) {
+              EXPECT_EQ(W<QLineEdit>(d, "edRootDirectory")->text(), folder);
+              EXPECT_FALSE(W<QCheckBox>(d, "CBVerifyAlways")->isChecked());
+              Click(d, "Button1");
+            }),
+            QDialog::Accepted);
+  EXPECT_EQ(Setting(kKeyPath), folder);
+  EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "<none>");
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(WelcomeTest, RefusesAFolderWithoutFirebirdConfAndStaysOpen) {
+  const QString empty = QString::fromStdString(dir.path()) + "nothing";
+  const std::pair<QString, QString> refusals[] = {
+      {empty, "File not found firebird.conf in " + empty + "."},
+      {"", "File not found firebird.conf in "},
+      {folder + "firebird.conf", "File not found firebird.conf in " + folder + "firebird.conf."},
+  };
+  EXPECT_EQ(Run([&](TWelcomeFrm& d) {
+              for (const auto& [typed, message] : refusals) {
+                platform.messages.clear();
+                Type(d, typed);
+                Click(d, "Button1");
+                ASSERT_EQ(platform.messages.size(), 1u) << typed;
+                EXPECT_EQ(platform.messages[0].text, message);
+                EXPECT_EQ(platform.messages[0].icon, QMessageBox::Critical);
+                EXPECT_EQ(platform.messages[0].title, "Pellisto");
+                EXPECT_TRUE(d.isVisible());
+                EXPECT_EQ(d.RootDirectory(), typed);
+              }
+              // Then a good folder, typed without its final "/".
+              Type(d, folder.chopped(1));
+              Click(d, "Button1");
+            }),
+            QDialog::Accepted);
+  EXPECT_EQ(Setting(kKeyPath), folder);
+  EXPECT_EQ(box, folder);
+}
+
+TEST_F(WelcomeTest, ChooserFillsTheBoxWithASeparator) {
+  platform.folderChoices = {folder.chopped(1), "/", ""};
+  Run([&](TWelcomeFrm& d) {
+    auto* edit = W<QLineEdit>(d, "edRootDirectory");
+    Click(d, "SBFirebirdInstall");
+    EXPECT_EQ(edit->text(), folder);
+    Click(d, "SBFirebirdInstall");
+    EXPECT_EQ(edit->text(), "/");
+    Click(d, "SBFirebirdInstall");  // cancelled: the box keeps its text
+    EXPECT_EQ(edit->text(), "/");
+  });
+  EXPECT_EQ(platform.chooserTitles, QStringList(3, "Select Directory"));
+  EXPECT_EQ(Setting(kKeyPath), "<none>");
+}
+
+TEST_F(WelcomeTest, CheckBoxWritesOnEveryClickWhateverTheEnd) {
+  EXPECT_EQ(Run([&](TWelcomeFrm& d) {
+              Click(d, "CBVerifyAlways");
+              EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "True");
+              Click(d, "CBVerifyAlways");
+              EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "False");
+              Click(d, "Button2");
+            }),
+            QDialog::Rejected);
+  EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "False");
+  EXPECT_EQ(Setting(kKeyPath), "<none>");
+}
+
+TEST_F(WelcomeTest, EnterIsNotDoneAndEscapeOrTheCloseBoxCancel) {
+  platform.registeredFolder = folder;
+  EXPECT_EQ(Run([&](TWelcomeFrm& d) {
+              W<QLineEdit>(d, "edRootDirectory")->setFocus();
+              QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+              EXPECT_TRUE(d.isVisible());
+              QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+              EXPECT_FALSE(d.isVisible());
+            }),
+            QDialog::Rejected);
+  EXPECT_EQ(Run([&](TWelcomeFrm& d) { d.close(); }), QDialog::Rejected);
+  EXPECT_EQ(Setting(kKeyPath), "<none>");
+  EXPECT_EQ(box, folder);
+}
+
+}  // namespace

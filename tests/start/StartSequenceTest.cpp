@@ -1,0 +1,116 @@
+// The program's start from an empty folder to the editor window: the first
+// run, a saved folder, and the update check at start with every answer the
+// site can give.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/Functions.h"
+#include "start/StartSequence.h"
+#include "support/QtPrinters.h"
+#include "support/FakePlatform.h"
+#include "support/HttpStub.h"
+#include "support/TempDir.h"
+#include "ui/main/MainFrm.h"
+
+namespace {
+
+class StartSequenceTest : public ::testing::Test {
+ protected:
+  StartSequenceTest() {
+    platform.executablePath = PELLISTO_EXECUTABLE;  // version 0.2.0.3
+    platform.versionDocumentUrl = server.Url(kVersionDocumentPath);
+    WriteFileBytes(firebird.file("firebird.conf"), "TempBlockSize = 2048\n");
+  }
+  ~StartSequenceTest() override { InstallPath.clear(); }
+
+  // Records each dialog shown and whether the editor window was visible then.
+  void Expect(const char* dialogName, std::function<void(QDialog&)> drive = {}) {
+    platform.dialogHandlers.push_back([this, dialogName, drive](QDialog& shown) {
+      EXPECT_EQ(shown.objectName(), dialogName);
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TMainFrm*>(top)) {
+          EXPECT_FALSE(top->isVisible()) << dialogName;
+        }
+      }
+      if (drive) drive(shown);
+    });
+  }
+  void SaveFolder() { WriteSetting(kSectionInfoGeneral, kKeyPath, folder); }
+  QString Setting(const char* key) { return ReadSetting(kSectionInfoGeneral, key, "<none>"); }
+
+  TempDir exeDir, firebird;
+  FakePlatform platform{QString::fromStdString(exeDir.path())};
+  HttpStub server;
+  QString folder = QString::fromStdString(firebird.path());
+};
+
+TEST_F(StartSequenceTest, FirstRunAsksForTheFolderThenOpensTheEditor) {
+  platform.registeredFolder = folder;
+  Expect("WelcomeFrm", [](QDialog& d) {
+    QTest::mouseClick(d.findChild<QPushButton*>("Button1"), Qt::LeftButton);
+  });
+  StartedProgram program = StartProgram();
+  ASSERT_NE(program.mainWindow, nullptr);
+  EXPECT_NE(program.dataModule, nullptr);
+  EXPECT_EQ(QApplication::applicationName(), "Pellisto");
+  EXPECT_EQ(platform.shownDialogs, QStringList{"WelcomeFrm"});
+  EXPECT_EQ(InstallPath, folder);
+  EXPECT_EQ(Setting(kKeyPath), folder);
+  EXPECT_TRUE(program.mainWindow->DocumentLoaded());
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(server.requested.isEmpty());  // the check at start is off
+}
+
+TEST_F(StartSequenceTest, CancelledFirstRunEndsWithoutWritingThePath) {
+  platform.registeredFolder = folder;
+  Expect("WelcomeFrm", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+  StartedProgram program = StartProgram();
+  EXPECT_EQ(program.mainWindow, nullptr);
+  EXPECT_FALSE(FileExists(exeDir.file("Config.ini")));
+}
+
+TEST_F(StartSequenceTest, SavedFolderOpensTheEditorEvenWhenItIsGone) {
+  WriteSetting(kSectionInfoGeneral, kKeyPath, folder + "gone/");
+  StartedProgram program = StartProgram();
+  ASSERT_NE(program.mainWindow, nullptr);
+  EXPECT_TRUE(platform.shownDialogs.isEmpty());
+  EXPECT_EQ(InstallPath, folder + "gone/");
+  // The editor itself reports the missing file.
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].icon, QMessageBox::Critical);
+  EXPECT_FALSE(program.mainWindow->DocumentLoaded());
+}
+
+TEST_F(StartSequenceTest, UpdateCheckAtStartShowsOnlyANewerVersion) {
+  SaveFolder();
+  WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, "True");
+  const std::pair<const char*, bool> cases[] = {
+      {"0.2.0.3", false}, {"0.2.0.4", true}, {"0.2.0.2", false}, {nullptr, false}};
+  for (const auto& [published, shown] : cases) {
+    SCOPED_TRACE(published ? published : "unreachable");
+    platform.shownDialogs.clear();
+    server.requested.clear();
+    platform.versionDocumentUrl = published ? server.Url(kVersionDocumentPath) : RefusingUrl();
+    if (published)
+      server.answers[kVersionDocumentPath] = HttpStub::Ok(VersionDocument(published));
+    if (shown)
+      Expect("CheckForCurrentVersionFrm", [](QDialog& d) {
+        EXPECT_EQ(d.findChild<QLabel*>("lblFound")->text(),
+                  "It has found a new version of Pellisto");
+      });
+    StartedProgram program = StartProgram();
+    ASSERT_NE(program.mainWindow, nullptr);
+    EXPECT_FALSE(program.mainWindow->isVisible());
+    EXPECT_EQ(platform.shownDialogs,
+              shown ? QStringList{"CheckForCurrentVersionFrm"} : QStringList{});
+    EXPECT_EQ(server.requested.size(), published ? 1 : 0);
+    EXPECT_TRUE(platform.messages.empty());
+  }
+}
+
+}  // namespace
