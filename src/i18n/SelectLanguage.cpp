@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "app/ErrorBox.h"
+#include "app/FixedDialog.h"
 #include "app/Functions.h"
 #include "app/WindowFont.h"
 #include "i18n/Gettext.h"
@@ -88,9 +89,6 @@ TSelectLanguageFrm::TSelectLanguageFrm(QWidget* parent)
     : QDialog(parent), ui(new Ui::TSelectLanguageFrm) {
   ui->setupUi(this);
   setFont(WindowFont());
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(kClientWidth, kClientHeight);
 
   QHeaderView* header = ui->VLE_Language->horizontalHeader();
   header->setSectionResizeMode(QHeaderView::Interactive);
@@ -104,6 +102,7 @@ TSelectLanguageFrm::TSelectLanguageFrm(QWidget* parent)
           &TSelectLanguageFrm::VLE_LanguageDblClick);
   connect(ui->Label1, &LinkLabel::clicked, this, &TSelectLanguageFrm::Label1Click);
   FormCreate();
+  SetFixedDialogFrame(*this, QSize(kClientWidth, kClientHeight));
 }
 
 TSelectLanguageFrm::~TSelectLanguageFrm() = default;

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "support/HttpStub.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -44,12 +45,14 @@ TEST_F(CommandsTest, LinksOpenTheirPagesAndExitCloses) {
 
 TEST_F(CommandsTest, AboutShowsItsLinksAndClosesWithEsc) {
   Open("TempBlockSize = 5\n");
+  platform.executablePath = PELLISTO_EXECUTABLE;
   bool shown = false;
   platform.dialogHandlers.push_back([&](QDialog& dialog) {
     shown = true;
     EXPECT_EQ(dialog.objectName(), "AboutFrm");
     EXPECT_EQ(dialog.windowTitle(), "About");
-    EXPECT_TRUE(dialog.findChild<QGroupBox*>("GBAbout")->title().startsWith("About Pellisto "));
+    // The version of the program that runs, read from its file.
+    EXPECT_EQ(dialog.findChild<QGroupBox*>("GBAbout")->title(), "About Pellisto 0.2.0.3");
     for (const char* link : {"Label8", "Label10", "Label2", "Label4", "Label13", "Label12",
                              "lblDonate"})
       QTest::mouseClick(dialog.findChild<QLabel*>(link), Qt::LeftButton);
@@ -61,6 +64,27 @@ TEST_F(CommandsTest, AboutShowsItsLinksAndClosesWithEsc) {
   EXPECT_EQ(platform.openedUrls,
             QStringList({FirebirdDocPage(), PdlPage(), "mailto:" + ContactAddress(),
                          ProductPage(), FirebirdDocPage(), CommunityForum(), DonatePage()}));
+}
+
+TEST_F(CommandsTest, CheckForUpdateAlwaysFetchesAndShowsTheDialog) {
+  Open("TempBlockSize = 5\n");
+  HttpStub server;
+  server.answers[kVersionDocumentPath] = HttpStub::Ok(VersionDocument("0.2.0.4"));
+  platform.versionDocumentUrl = server.Url(kVersionDocumentPath);
+  platform.executablePath = PELLISTO_EXECUTABLE;
+  for (const char* atStart : {"False", "True"}) {
+    SCOPED_TRACE(atStart);
+    WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, atStart);
+    platform.dialogHandlers.push_back([](QDialog& dialog) {
+      EXPECT_EQ(dialog.objectName(), "CheckForCurrentVersionFrm");
+      EXPECT_EQ(dialog.findChild<QLabel*>("lblFound")->text(),
+                "It has found a new version of Pellisto");
+      QTest::mouseClick(dialog.findChild<QPushButton*>("BtOk"), Qt::LeftButton);
+    });
+    Trigger("ACheckForUpdate");
+  }
+  EXPECT_EQ(platform.shownDialogs.size(), 2);
+  EXPECT_EQ(server.requested.size(), 2);
 }
 
 TEST_F(CommandsTest, ChoosingTheSameFolderChangesNothing) {

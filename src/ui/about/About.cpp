@@ -1,5 +1,6 @@
 #include "ui/about/About.h"
 
+#include "app/FixedDialog.h"
 #include "app/Functions.h"
 #include "app/LinkLabel.h"
 #include "app/PlatformServices.h"
@@ -18,9 +19,6 @@ const QString TAboutFrm::kCommunity = QStringLiteral("Firebird community");
 TAboutFrm::TAboutFrm(QWidget* parent) : QDialog(parent), ui(new Ui::TAboutFrm) {
   ui->setupUi(this);
   setFont(WindowFont());
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(kClientWidth, kClientHeight);
 
   QPalette red = ui->lblAboutNote2->palette();
   red.setColor(QPalette::WindowText, QColor(255, 0, 0));
@@ -35,6 +33,9 @@ TAboutFrm::TAboutFrm(QWidget* parent) : QDialog(parent), ui(new Ui::TAboutFrm) {
   ui->Label8->setText(FirebirdDocPage());
   ui->Label2->setText(ContactAddress());
   ui->Label12->setText(kCommunity + QLatin1Char(','));
+  // Links are for the mouse here: Enter or Space in the box must never open
+  // one by surprise (the box has no button to hold the focus).
+  for (LinkLabel* link : findChildren<LinkLabel*>()) link->setFocusPolicy(Qt::NoFocus);
 
   connect(ui->Label8, &LinkLabel::clicked, this, [] { OpenLink(FirebirdDocPage()); });
   connect(ui->Label10, &LinkLabel::clicked, this, [] { OpenLink(PdlPage()); });
@@ -44,12 +45,15 @@ TAboutFrm::TAboutFrm(QWidget* parent) : QDialog(parent), ui(new Ui::TAboutFrm) {
   connect(ui->Label12, &LinkLabel::clicked, this, [] { OpenLink(CommunityForum()); });
   connect(ui->lblDonate, &LinkLabel::clicked, this, [] { OpenLink(DonatePage()); });
   FormCreate();
+  SetFixedDialogFrame(*this, QSize(kClientWidth, kClientHeight));
 }
 
 TAboutFrm::~TAboutFrm() = default;
 
 void TAboutFrm::FormCreate() {
-  ui->GBAbout->setTitle(QStringLiteral("About Pellisto "));
+  // The version of the executable that is running, read from the file.
+  ui->GBAbout->setTitle(QStringLiteral("About Pellisto ") +
+                        ReadFileVersion(Platform().ExecutablePath()));
 }
 
 void TAboutFrm::Label2Click() {

@@ -13,6 +13,7 @@
 #include "app/PlatformServices.h"
 #include "i18n/SelectLanguage.h"
 #include "ui/about/About.h"
+#include "update/CheckForCurrentVersion.h"
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
 
@@ -68,7 +69,12 @@ void TMainFrm::AWebProductExecute() { OpenLink(ProductPage()); }
 
 void TMainFrm::AFirebirdDocExecute() { OpenLink(FirebirdDocPage()); }
 
-void TMainFrm::ACheckForUpdateExecute() {}
+void TMainFrm::ACheckForUpdateExecute() {
+  // Asked for, so shown whatever the check at start is set to.
+  TCheckForCurrentVersionFrm dialog(this);
+  dialog.ShowCheckResult(true, QString());
+  Platform().ExecDialog(dialog);
+}
 
 void TMainFrm::AAboutExecute() {
   TAboutFrm dialog(this);
