@@ -273,8 +273,12 @@ void TranslateWidget(QWidget* w) {
   } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     // Translation is no user edit: change handlers must not run for it.
     const QSignalBlocker blocker(edit);
+    // Shown from its start, as the untranslated text was.
     if (!IsInnerEdit(edit))
-      t.Text("text", edit->text(), [&](const QString& s) { edit->setText(s); });
+      t.Text("text", edit->text(), [&](const QString& s) {
+        edit->setText(s);
+        edit->home(false);
+      });
     t.Text("placeholderText", edit->placeholderText(),
            [&](const QString& s) { edit->setPlaceholderText(s); });
   } else if (auto* menu = qobject_cast<QMenu*>(w)) {

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -20,7 +21,6 @@ namespace {
 constexpr int kClientWidth = 406;
 constexpr int kClientHeight = 215;
 constexpr int kCodeColumnWidth = 53;
-constexpr int kNameColumnWidth = 314;
 
 // ISO 639-1 codes with their English names, by code, plus a few regional
 // variants right after their language.
@@ -92,8 +92,7 @@ TSelectLanguageFrm::TSelectLanguageFrm(QWidget* parent)
 
   QHeaderView* header = ui->VLE_Language->horizontalHeader();
   header->setSectionResizeMode(QHeaderView::Interactive);
-  header->resizeSection(0, kCodeColumnWidth);
-  header->resizeSection(1, kNameColumnWidth);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   ui->VLE_Language->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 
   connect(ui->BtDone, &QPushButton::clicked, this, &TSelectLanguageFrm::BtDoneClick);
@@ -120,6 +119,11 @@ void TSelectLanguageFrm::FormCreate() {
     grid->setItem(row, 1, new QTableWidgetItem(QString::fromLatin1(language.name)));
     ++row;
   }
+
+  // The code column as designed, or as wide as its (translated) title needs;
+  // the names take the rest.
+  QHeaderView* header = grid->horizontalHeader();
+  header->resizeSection(0, std::max(kCodeColumnWidth, header->sectionSizeHint(0)));
 
   foundCodes_.clear();
   scanned_.clear();

@@ -49,6 +49,7 @@ TEST_F(ShippedCatalogsTest, SpanishChosenInTheDialogShowsAtTheNextStart) {
   EXPECT_EQ(W<QTabWidget>("PCMain")->tabText(1), "Acceso");
   EXPECT_EQ(W<QAction>("APreferences")->text(), "Seleccionar idioma");
   EXPECT_EQ(Edit("edSearchInc")->text(), QString::fromUtf8("Buscar parámetros por nombre"));
+  EXPECT_EQ(Edit("edSearchInc")->cursorPosition(), 0);  // shown from its start
   EXPECT_EQ(W<QTreeWidget>("TVWOptions")->topLevelItem(1)->text(0), "Access");
 
   // The language dialog speaks Spanish too; About never does.
