@@ -1,6 +1,8 @@
 // Loading and saving firebird.conf, each beside the floor of plainly reading
 // or writing the same bytes. Saving and its floor both sync the file, so the
-// comparison is between equally durable writes.
+// comparison is between equally durable writes. The server's reading and
+// check run beside Load on the same files, and pellisto-conf as a whole
+// process beside /bin/true.
 
 #include <benchmark/benchmark.h>
 
@@ -16,9 +18,15 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "config/AtomicFile.h"
+#include "config/ServerReader.h"
 #include "config/TVantrel.h"
+
+extern char** environ;
 
 namespace {
 
@@ -111,6 +119,58 @@ void BM_ReadFloor(benchmark::State& state, std::size_t megabytes) {
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(path)));
 }
 
+// Reading the file and handing its text to read (the server's reading or
+// check), as Load reads the file and takes it apart.
+template <class Read>
+void ReadThen(benchmark::State& state, std::size_t megabytes, Read read) {
+  std::string folder;
+  if (!Prepare(state, megabytes, folder)) return;
+  const std::string path = folder + "firebird.conf";
+  for (auto _ : state) {
+    const conf::FileBuffer file = conf::ReadWholeFileBuffer(path);
+    benchmark::DoNotOptimize(read(file.view()));
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(fs::file_size(path)));
+}
+
+void BM_ReadAsServer(benchmark::State& state, std::size_t megabytes) {
+  ReadThen(state, megabytes, ReadAsServer);
+}
+
+void BM_Check(benchmark::State& state, std::size_t megabytes) {
+  ReadThen(state, megabytes, CheckAsServer);
+}
+
+// Runs a program to its end with its output thrown away.
+void Spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+    throw std::runtime_error("cannot run " + args[0]);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
+}
+
+// pellisto-conf get on the 2.1.7 sample, start to end (wall time: the work
+// is in the child).
+void BM_ConfGetProcess(benchmark::State& state) {
+  std::string folder;
+  if (!Prepare(state, 0, folder)) return;
+  for (auto _ : state) Spawn({PELLISTO_CONF, "--folder", folder, "get", "TempBlockSize"});
+}
+
+// The floor of starting any process.
+void BM_TrueProcess(benchmark::State& state) {
+  for (auto _ : state) Spawn({"/bin/true"});
+}
+
 // Three pending changes per save; the values alternate so that every round
 // has something to write.
 void BM_Save(benchmark::State& state, std::size_t megabytes) {
@@ -160,9 +220,13 @@ double Least(const std::vector<double>& times) {
   PELLISTO_SIZE(bm, generated_10MB, 10)
 
 PELLISTO_SIZES(BM_Load);
+PELLISTO_SIZES(BM_ReadAsServer);
+PELLISTO_SIZES(BM_Check);
 PELLISTO_SIZES(BM_ReadFloor);
 PELLISTO_SIZES(BM_Save);
 PELLISTO_SIZES(BM_WriteFloor);
+BENCHMARK(BM_ConfGetProcess)->UseRealTime()->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Least);
+BENCHMARK(BM_TrueProcess)->UseRealTime()->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Least);
 
 }  // namespace
 

@@ -18,6 +18,9 @@ fi
 if [ "${1:-}" = "--screenshots" ]; then
   packages+=(xvfb xauth imagemagick)
 fi
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,23 +1,28 @@
 #!/usr/bin/env bash
 # Builds the screenshot tool and writes a picture of each of the editor's ten
-# pages, opened on the demo Firebird folder, into docs/screenshots/.
-# Needs xvfb-run (package xvfb) and the DejaVu fonts (fonts-dejavu-core).
+# pages, opened on the demo Firebird folder. Needs xvfb-run (bootstrap.sh
+# --screenshots) and the Tahoma of fonts-wine.
 #
-#   scripts/screenshots.sh [--end]     --end: each page scrolled to its bottom,
-#                                      written into build/screenshots-end/
+#   scripts/screenshots.sh          into build/screenshots/, for checking by eye
+#   scripts/screenshots.sh --docs   into docs/screenshots/, the README's pictures
+#   scripts/screenshots.sh --end    each page scrolled to its bottom, into
+#                                   build/screenshots-end/
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build"
-# The scrolled pictures are for checking by eye; only the others go to docs.
-case " $* " in
-  *" --end "*) out="${OUT_DIR:-$build/screenshots-end}" ;;
-  *) out="${OUT_DIR:-$root/docs/screenshots}" ;;
+out="$build/screenshots"
+args=()
+case "${1:-}" in
+  "") ;;
+  --docs) out="$root/docs/screenshots" ;;
+  --end) out="$build/screenshots-end"; args+=(--end) ;;
+  *) echo "usage: $0 [--docs | --end]" >&2; exit 2 ;;
 esac
 
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
 cmake --build "$build" --target pellisto_screenshots
 # English texts and a fixed screen, whatever the desktop at hand.
 LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
-  "$build/pellisto_screenshots" "$root/examples/firebird" "$out" "$@"
+  "$build/pellisto_screenshots" "$root/examples/firebird" "$out" "${args[@]}"
 echo "screenshots written to $out"

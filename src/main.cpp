@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "app/ErrorBox.h"
+#include "app/PellistoApplication.h"
 #include "start/StartSequence.h"
 #include "ui/main/MainFrm.h"
 

@@ -5,12 +5,17 @@
 //
 // --end scrolls every page to its bottom first, to check what lies below the
 // fold on pages taller than the window.
+//
+// The folder box shows the usual install folder, not wherever the demo folder
+// lies, so that the same tree gives the same pictures on every machine.
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -18,6 +23,8 @@
 #include "ui/main/MainFrm.h"
 
 namespace {
+
+const char kShownFolder[] = "/opt/firebird/";
 
 const char* const kPageFiles[] = {
     "page-01-general",           "page-02-access",
@@ -53,6 +60,12 @@ int main(int argc, char** argv) {
   if (!window.DocumentLoaded()) {
     std::fprintf(stderr, "cannot load %s\n", qPrintable(conf));
     return 1;
+  }
+  auto* folder = window.findChild<QLineEdit*>(QStringLiteral("edRootDirectory"));
+  {
+    // Only the text shown: the document keeps the folder it was read from.
+    const QSignalBlocker quiet(folder);
+    folder->setText(QString::fromLatin1(kShownFolder));
   }
   window.show();
   auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PCMain"));

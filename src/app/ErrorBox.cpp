@@ -32,15 +32,3 @@ void HandleException(std::exception_ptr error, QWidget* parent) {
     ShowErrorBox(QStringLiteral("Unexpected error"), parent);
   }
 }
-
-PellistoApplication::PellistoApplication(int& argc, char** argv)
-    : QApplication(argc, argv) {}
-
-bool PellistoApplication::notify(QObject* receiver, QEvent* event) {
-  try {
-    return QApplication::notify(receiver, event);
-  } catch (...) {
-    HandleException(std::current_exception());
-    return false;
-  }
-}

@@ -1,8 +1,7 @@
 #pragma once
-// The top-level error handler: errors raised inside a user action end here and
-// are shown in a stop-icon box titled "Pellisto".
+// The error box: errors raised inside a user action end here and are shown in
+// a stop-icon box titled "Pellisto" (see also PellistoApplication::notify).
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QString>
 #include <exception>
@@ -35,10 +34,3 @@ bool RunGuarded(F&& action, QWidget* parent = nullptr) {
     return false;
   }
 }
-
-// The application object: its notify() is the last line of defence.
-class PellistoApplication : public QApplication {
- public:
-  PellistoApplication(int& argc, char** argv);
-  bool notify(QObject* receiver, QEvent* event) override;
-};

@@ -81,11 +81,17 @@ void WriteSetting(const QString& section, const QString& key, const QString& val
 }
 
 bool SettingToBool(const QString& text) {
-  // Whole numbers of any length: true unless every digit is zero.
-  static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+)$"));
+  // Decimal numbers, with fraction and exponent: true unless every digit of
+  // the number itself is zero. Judged by the digits, so that no number is too
+  // long or too small to read ("1e-999" is not zero).
+  static const QRegularExpression number(
+      QStringLiteral("^[+-]?([0-9]*)\\.?([0-9]*)(?:[eE][+-]?[0-9]+)?$"));
   const QString trimmed = text.trimmed();
-  if (const auto match = number.match(trimmed); match.hasMatch())
-    return match.captured(1).contains(QRegularExpression(QStringLiteral("[1-9]")));
+  if (const auto match = number.match(trimmed);
+      match.hasMatch() && match.capturedLength(1) + match.capturedLength(2) > 0) {
+    static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
+    return (match.captured(1) + match.captured(2)).contains(nonZero);
+  }
   return trimmed.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
 }
 

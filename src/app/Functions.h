@@ -34,8 +34,8 @@ QString ReadSetting(const QString& section, const QString& key,
 // Writes one value, creating the file and section when missing. Throws
 // std::runtime_error "Unable to write to <path>" when the write is refused.
 void WriteSetting(const QString& section, const QString& key, const QString& value);
-// The Boolean rule: a number is true when not zero; else "True"/"False" in
-// any case; anything else false.
+// The Boolean rule: a decimal number (fraction and exponent allowed) is true
+// when not zero; else "True"/"False" in any case; anything else false.
 bool SettingToBool(const QString& text);
 QString BoolToSetting(bool value);  // "True" / "False"
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
@@ -24,8 +25,14 @@ PlatformServices& Platform() {
 void SetPlatform(PlatformServices* services) { g_substitute = services; }
 
 QString DesktopServices::ChooseFolder(QWidget* owner, const QString& title) {
-  return QFileDialog::getExistingDirectory(owner, title, QString(),
-                                           QFileDialog::ShowDirsOnly);
+  // Opens at the user's home folder with nothing selected: the folder the
+  // program was started from means nothing to the user.
+  QFileDialog dialog(owner, title, QDir::homePath());
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (ExecDialog(dialog) != QDialog::Accepted) return {};
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? QString() : chosen.front();
 }
 
 int DesktopServices::ExecDialog(QDialog& dialog) { return dialog.exec(); }

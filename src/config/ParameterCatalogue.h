@@ -81,3 +81,12 @@ inline std::string_view KeyName(ParamKey key) { return ParameterOf(key).name; }
 
 // Case-sensitive lookup by name, as keys are matched in the file.
 std::optional<ParamKey> FindKey(std::string_view name);
+
+// The key nearest to a name by edit distance, ignoring case (the first in
+// catalogue order on a tie), with that distance. Keys farther than "within"
+// are not looked at closely; when none is nearer, the distance is within + 1.
+struct NearestKey {
+  ParamKey key;
+  std::size_t distance;
+};
+NearestKey ClosestKey(std::string_view name, std::size_t within = static_cast<std::size_t>(-1));

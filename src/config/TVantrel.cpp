@@ -1,80 +1,24 @@
 #include "config/TVantrel.h"
 
-#include <cstring>
 #include <string_view>
 #include <utility>
 
 #include "config/AtomicFile.h"
+#include "config/LineScan.h"
 
 namespace {
 
+using conf::ForEachKeyBefore;
+using conf::NextOf;
+using conf::Trim;
+
 const char kFileName[] = "firebird.conf";
-
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view Trim(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
-}
 
 std::string Pattern(std::string_view key) {
   std::string p(key);
   p += " =";
   return p;
 }
-
-// Keys grouped by their last character, so that one pass over the file can
-// tell for every " =" which key (if any) stands right before it.
-struct KeyIndex {
-  std::vector<ParamKey> byLastChar[256];
-  KeyIndex() {
-    for (const auto& p : kParameters)
-      byLastChar[static_cast<unsigned char>(p.name.back())].push_back(p.key);
-  }
-};
-
-const KeyIndex& Index() {
-  static const KeyIndex index;
-  return index;
-}
-
-// Calls found(key) for every catalogue key that stands right before " ="
-// where eq is the position of the "=" in the line.
-template <class F>
-void ForEachKeyBefore(std::string_view line, std::size_t eq, F&& found) {
-  if (eq < 2 || line[eq - 1] != ' ') return;
-  const std::size_t keyEnd = eq - 1;  // the blank before "="
-  for (ParamKey key : Index().byLastChar[static_cast<unsigned char>(line[keyEnd - 1])]) {
-    std::string_view name = KeyName(key);
-    if (name.size() <= keyEnd && line.compare(keyEnd - name.size(), name.size(), name) == 0)
-      found(key);
-  }
-}
-
-// Walks the occurrences of one character through a text with memchr and
-// remembers the next one, so that each part of the text is searched once.
-class NextOf {
- public:
-  NextOf(std::string_view text, char c) : text_(text), c_(c), at_(Find(0)) {}
-  // The first occurrence at or after from; the text's size when there is none.
-  std::size_t From(std::size_t from) {
-    if (at_ < from) at_ = Find(from);
-    return at_;
-  }
-
- private:
-  std::size_t Find(std::size_t from) const {
-    if (from >= text_.size()) return text_.size();
-    const void* hit = std::memchr(text_.data() + from, c_, text_.size() - from);
-    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data())
-               : text_.size();
-  }
-  std::string_view text_;
-  char c_;
-  std::size_t at_;
-};
 
 // Where the parts of a parameter line are: the key's pattern, the start of
 // the value and the end-of-line comment (npos when there is none).
@@ -97,21 +41,6 @@ LineParts Parse(std::string_view line, std::string_view key) {
 }  // namespace
 
 namespace conf {
-
-// Calls line(start, end) for every line of the text.
-template <class F>
-void ForEachLine(std::string_view text, F&& line) {
-  NextOf cr(text, '\r'), lf(text, '\n');
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t nextCr = cr.From(start);
-    const std::size_t end = std::min(nextCr, lf.From(start));
-    line(start, end);
-    if (end == text.size()) break;
-    start = end + 1;
-    if (end == nextCr && start < text.size() && text[start] == '\n') ++start;
-  }
-}
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -165,6 +94,11 @@ std::string ExtractValue(std::string_view line, std::string_view key) {
   return result;
 }
 
+void ResetToDefaults(const std::string& folder) {
+  const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
+  WriteFileAtomically(folder + kFileName, JoinLines(SplitLines(defaults)));
+}
+
 }  // namespace conf
 
 TVantrel::TVantrel() = default;
@@ -205,19 +139,21 @@ void TVantrel::Load(const std::string& folder) {
   folder_ = RootDirectory();
 }
 
-void TVantrel::Save(const std::string& folder) {
-  if (pending_.empty()) return;
+namespace {
 
-  // Lines are changed in place and put back if the file cannot be written, so
-  // a failed save leaves the document as it was.
-  std::vector<std::pair<std::size_t, std::string_view>> replaced;
-  for (const auto& entry : pending_) {
+// Writes each pending entry into its parameter line, one after the other (a
+// later entry sees the lines the earlier ones wrote). The new lines go into
+// store; replaced gets each line's index and its previous text, in order.
+void MergePending(const std::vector<std::string>& pending, std::vector<std::string_view>& lines,
+                  std::deque<std::string>& store,
+                  std::vector<std::pair<std::size_t, std::string_view>>& replaced) {
+  for (const auto& entry : pending) {
     std::size_t eq = entry.find('=');
     std::string_view name = std::string_view(entry).substr(0, eq);
     std::string_view value = std::string_view(entry).substr(eq + 1);
-    long at = conf::FindLast(lines_, name);
+    long at = conf::FindLast(lines, name);
     if (at < 0) continue;
-    std::string_view& line = lines_[static_cast<std::size_t>(at)];
+    std::string_view& line = lines[static_cast<std::size_t>(at)];
     LineParts parts = Parse(line, name);
     std::string updated;
     updated.reserve(name.size() + value.size() + 3);
@@ -228,9 +164,20 @@ void TVantrel::Save(const std::string& folder) {
     if (parts.comment != std::string::npos)
       updated.append(" ").append(line.substr(parts.comment));
     replaced.emplace_back(static_cast<std::size_t>(at), line);
-    rewritten_.push_back(std::move(updated));
-    line = rewritten_.back();
+    store.push_back(std::move(updated));
+    line = store.back();
   }
+}
+
+}  // namespace
+
+void TVantrel::Save(const std::string& folder) {
+  if (pending_.empty()) return;
+
+  // Lines are changed in place and put back if the file cannot be written, so
+  // a failed save leaves the document as it was.
+  std::vector<std::pair<std::size_t, std::string_view>> replaced;
+  MergePending(pending_, lines_, rewritten_, replaced);
 
   std::string path = (folder.empty() ? folder_ : folder) + kFileName;
   try {
@@ -242,6 +189,14 @@ void TVantrel::Save(const std::string& folder) {
     }
     throw;
   }
+}
+
+std::vector<std::string> TVantrel::LinesAfterSave() const {
+  std::vector<std::string_view> lines = lines_;
+  std::deque<std::string> store;
+  std::vector<std::pair<std::size_t, std::string_view>> replaced;
+  MergePending(pending_, lines, store, replaced);
+  return std::vector<std::string>(lines.begin(), lines.end());
 }
 
 std::vector<std::string> TVantrel::Lines() const {

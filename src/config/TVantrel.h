@@ -46,6 +46,8 @@ class TVantrel {
   const std::string& Folder() const { return folder_; }
   // The lines of the file as loaded, with the lines of saved changes replaced.
   std::vector<std::string> Lines() const;
+  // The lines a Save would write now; the document does not change.
+  std::vector<std::string> LinesAfterSave() const;
   // Entries "Key=value", one per key, in first-change order.
   const std::vector<std::string>& PendingChanges() const { return pending_; }
 
@@ -95,4 +97,7 @@ std::string JoinLines(const std::vector<std::string>& lines);
 long FindParameterLine(const std::vector<std::string>& lines, std::string_view key);
 // The value form of one parameter line of the given key.
 std::string ExtractValue(std::string_view line, std::string_view key);
+// Copies <folder>firebird.conf.default over <folder>firebird.conf through the
+// atomic writer, with the line ends a save writes. Throws FileError.
+void ResetToDefaults(const std::string& folder);
 }  // namespace conf

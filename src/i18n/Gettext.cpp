@@ -378,14 +378,6 @@ void IgnoreClass(const char* className) {
   list.emplace_back(className);
 }
 
-void RegisterMainWindowExclusions() {
-  IgnoreClassProperty("QAction", "Category");
-  IgnoreClassProperty("QWidget", "HelpKeyword");
-  IgnoreClassProperty("QStackedWidget", "Pages");
-  IgnoreClassProperty("QWidget", "ImeName");
-  IgnoreClass("QFont");
-}
-
 void TranslateComponent(QObject* root) {
   if (!root) return;
   QList<QObject*> objects{root};

@@ -37,11 +37,6 @@ void IgnoreClassProperty(const char* className, const char* property);
 // Leaves everything of a class (and of derived classes) untranslated.
 void IgnoreClass(const char* className);
 
-// The exclusions of the editor window, registered by its create handler
-// before it translates itself: action categories, help keywords, notebook
-// pages, IME names and fonts.
-void RegisterMainWindowExclusions();
-
 // Translates the texts of a window and of everything it owns, recursively:
 // window titles, captions, titles, hints, initial edit texts, action texts,
 // menu titles, tab texts, drop-down items, memo lines (one line at a time,

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QFileDialog>
 #include <random>
 
 #include "app/Functions.h"
@@ -58,6 +59,9 @@ TEST_F(SettingsTest, BooleanRule) {
       {"-7", true},     {"0", false},    {"000", false},   {"False", false},
       {"false", false}, {"yes", false},  {"", false},      {"on", false},
       {"99999999999999999999999", true},
+      {"1.0", true},    {"0.5", true},   {"1e3", true},    {".5", true},
+      {"1e-999", true}, {"0.0", false},  {"0e5", false},   {"-0.", false},
+      {".", false},     {"e5", false},   {"1e", false},    {"nan", false},
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(SettingToBool(text), expected) << text;
@@ -139,6 +143,27 @@ TEST(SharedServices, LinksAndFolderChooserGoThroughThePlatform) {
   EXPECT_EQ(ChooseFolder(nullptr), "/srv/firebird");
   EXPECT_EQ(ChooseFolder(nullptr), "");  // cancelled
   EXPECT_EQ(platform.chooserTitles, QStringList({"Select Directory", "Select Directory"}));
+}
+
+TEST(SharedServices, FolderChooserOpensAtHomeWithNothingSelected) {
+  // The real chooser, with a user who looks at it and picks a folder.
+  struct User : DesktopServices {
+    QString pick;
+    int ExecDialog(QDialog& dialog) override {
+      auto& chooser = static_cast<QFileDialog&>(dialog);
+      EXPECT_EQ(chooser.windowTitle(), "Select Directory");
+      EXPECT_EQ(chooser.directory().absolutePath(), QDir::homePath());
+      EXPECT_EQ(chooser.selectedFiles(), QStringList{QDir::homePath()});
+      EXPECT_EQ(chooser.fileMode(), QFileDialog::Directory);
+      if (pick.isEmpty()) return QDialog::Rejected;
+      chooser.selectFile(pick);
+      return QDialog::Accepted;
+    }
+  } user;
+  EXPECT_EQ(user.ChooseFolder(nullptr, "Select Directory"), "");
+  TempDir dir;
+  user.pick = QString::fromStdString(dir.path()).chopped(1);
+  EXPECT_EQ(user.ChooseFolder(nullptr, "Select Directory"), user.pick);
 }
 
 }  // namespace

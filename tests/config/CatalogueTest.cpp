@@ -23,6 +23,19 @@ TEST(Catalogue, KeysInFileOrderWithSetterForAllButDummyPacketInterval) {
   }
 }
 
+TEST(Catalogue, NoKeyStartsOrEndsAnother) {
+  // A line is the line of a key when it holds the key's name followed by
+  // " =", so a key ending another's would read the other's line; a pending
+  // change is found by its key followed by "=", which one starting another's
+  // would leave as the only difference.
+  for (const auto& a : kParameters)
+    for (const auto& b : kParameters)
+      if (a.key != b.key) {
+        EXPECT_FALSE(b.name.starts_with(a.name)) << a.name << " starts " << b.name;
+        EXPECT_FALSE(b.name.ends_with(a.name)) << a.name << " ends " << b.name;
+      }
+}
+
 TEST(Catalogue, FindKeyIsCaseSensitive) {
   EXPECT_EQ(FindKey("TempBlockSize"), ParamKey::TempBlockSize);
   EXPECT_EQ(FindKey("Redirection"), ParamKey::Redirection);

@@ -253,31 +253,40 @@ TEST(Save, SymlinkStaysALinkAndItsTargetGetsTheContent) {
 }
 
 TEST(Save, PermissionsAndOwnerAreKept) {
-  TempDir dir;
-  WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\n");
-  ASSERT_EQ(chmod(ConfIn(dir).c_str(), 0604), 0);
   const bool root = geteuid() == 0;
-  if (root) {
-    ASSERT_EQ(chown(ConfIn(dir).c_str(), 65534, 65534), 0);
+  // Plain, set-user-id and set-group-id, sticky.
+  for (const mode_t mode : {0604u, 06750u, 01640u}) {
+    SCOPED_TRACE(testing::Message() << std::oct << mode);
+    TempDir dir;
+    WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\n");
+    if (root) {
+      ASSERT_EQ(chown(ConfIn(dir).c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(chmod(ConfIn(dir).c_str(), mode), 0);
+    const struct stat before = StatOf(ConfIn(dir));
+    ASSERT_EQ(before.st_mode & 07777, mode) << "the file system keeps no such mode";
+
+    TVantrel doc;
+    doc.Load(dir.path());
+    doc.SetTempBlockSize("2");
+    doc.Save(dir.path());
+    const struct stat after = StatOf(ConfIn(dir));
+    EXPECT_EQ(after.st_mode & 07777, mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_NE(after.st_ino, before.st_ino) << "expected the file to be replaced, not rewritten";
   }
-  const struct stat before = StatOf(ConfIn(dir));
 
-  TVantrel doc;
-  doc.Load(dir.path());
-  doc.SetTempBlockSize("2");
-  doc.Save(dir.path());
-  const struct stat after = StatOf(ConfIn(dir));
-  EXPECT_EQ(after.st_mode & 07777, 0604u);
-  EXPECT_EQ(after.st_uid, before.st_uid);
-  EXPECT_EQ(after.st_gid, before.st_gid);
-  EXPECT_NE(after.st_ino, before.st_ino) << "expected the file to be replaced, not rewritten";
-
-  // A new file gets the usual permissions of a created file.
-  TempDir fresh;
-  mode_t mask = umask(022);
-  doc.Save(fresh.path());
-  umask(mask);
-  EXPECT_EQ(StatOf(ConfIn(fresh)).st_mode & 07777, 0644u);
+  // A new file gets the permissions the user's umask leaves.
+  for (const auto& [mask, mode] : {std::pair<mode_t, mode_t>{022, 0644}, {077, 0600}}) {
+    TempDir fresh;
+    TVantrel doc;
+    doc.SetTempBlockSize("2");
+    const mode_t saved = umask(mask);
+    doc.Save(fresh.path());
+    umask(saved);
+    EXPECT_EQ(StatOf(ConfIn(fresh)).st_mode & 07777, mode) << mask;
+  }
 }
 
 TEST(Save, WritesInPlaceWhereTheFolderTakesNoNewFile) {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/ErrorBox.h"
+#include "app/PellistoApplication.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -47,6 +47,58 @@ TEST_F(BindingTest, EditsShowValueDefaultOrMarking) {
   EXPECT_EQ(doc.TempBlockSize(), "");  // an empty edit writes an empty value
 }
 
+TEST_F(BindingTest, EveryCommentedEditShowsTheServersDefaultNotTheFileValue) {
+  const std::pair<const char*, const char*> defaults[] = {
+      {"DefaultDbCachePages", "2048"},     {"DatabaseGrowthIncrement", "134217728"},
+      {"MaxFileSystemCache", "65536"},     {"TempBlockSize", "1048576"},
+      {"TempCacheLimit", "67108864"},      {"DeadlockTimeout", "10"},
+      {"MaxUnflushedWrites", "100"},       {"MaxUnflushedWriteTime", "5"},
+      {"ConnectionTimeout", "180"},        {"RemoteServiceName", "gds_db"},
+      {"RemoteServicePort", "3050"},       {"RemoteAuxPort", "0"},
+      {"TcpRemoteBufferSize", "8192"},     {"RemoteBindAddress", ""},
+      {"LockMemSize", "1048576"},          {"LockSemCount", "32"},
+      {"LockAcquireSpins", "0"},           {"LockHashSlots", "1009"},
+      {"EventMemSize", "65536"},           {"CpuAffinityMask", "1"},
+      {"PrioritySwitchDelay", "100"},      {"PriorityBoost", "5"},
+      {"ProcessPriorityLevel", "0"},       {"IpcName", "FIREBIRD"},
+      {"RemotePipeName", "interbas"},      {"LockSignal", "16"},
+  };
+  std::string file;
+  for (const auto& [key, shown] : defaults) file += std::string("#") + key + " = 7\n";
+  Open(file);
+  for (const auto& [key, shown] : defaults)
+    EXPECT_EQ(Edit(("ed" + std::string(key)).c_str())->text(), shown) << key;
+  EXPECT_FALSE(ApplyEnabled());
+}
+
+TEST_F(BindingTest, AFileWithoutParametersMarksExactlyTheControlsOfTheMissingOnes) {
+  Open("# nothing but a comment\n");
+  QStringList marked;
+  for (QWidget* w : window->findChildren<QWidget*>())
+    if (w->toolTip() == TMainFrm::kUnsupportedHint) marked << w->objectName();
+  marked.sort();
+  // Everything but the install folder, LegacyHash and GCPolicy.
+  QStringList expected = {
+      "GBDatabaseAccess", "GBExternalFileAccess", "GBUDFAccess", "GBTempDirectories",
+      "CBAuthentication", "CBGuardianOption", "CBLockGrantOrder",
+      "CBOldParameterOrdering", "CBCompleteBooleanEvaluation", "CBBugcheckAbort",
+      "CBOldColumnNaming", "CBTcpNoNagle", "CBUsePriorityScheduler", "CBCreateInternalWindow",
+      "CBRemoteFileOpenAbility", "CBRedirection"};
+  for (const char* edit :
+       {"DefaultDbCachePages", "DatabaseGrowthIncrement", "MaxFileSystemCache", "TempBlockSize",
+        "TempCacheLimit", "DeadlockTimeout", "MaxUnflushedWrites", "MaxUnflushedWriteTime",
+        "ConnectionTimeout", "RemoteServiceName", "RemoteServicePort", "RemoteAuxPort",
+        "TcpRemoteBufferSize", "RemoteBindAddress", "LockMemSize", "LockSemCount",
+        "LockAcquireSpins", "LockHashSlots", "EventMemSize", "CpuAffinityMask",
+        "PrioritySwitchDelay", "PriorityBoost", "ProcessPriorityLevel", "IpcName",
+        "RemotePipeName", "LockSignal"}) {
+    expected << QStringLiteral("ed") + edit;
+    EXPECT_TRUE(Edit((std::string("ed") + edit).c_str())->isReadOnly()) << edit;
+  }
+  expected.sort();
+  EXPECT_EQ(marked, expected);
+}
+
 TEST_F(BindingTest, FlagsFollowTheirDefaultAndOddValues) {
   Open("TcpNoNagle = 0\n"
        "#UsePriorityScheduler = 0\n"

@@ -11,14 +11,20 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QScreen>
+#include <QStyleFactory>
 #include <QScrollBar>
 #include <QTabBar>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <memory>
+#include <set>
 #include <tuple>
 #include <vector>
 
+#include "app/WindowFont.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/ElidingComboBox.h"
 
@@ -155,6 +161,22 @@ void ShowPage(QWidget& window, QTabWidget* pages, int index) {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
 
+// The lines a wrapped label breaks its text into at its width.
+QStringList WrappedLines(const QLabel* label) {
+  QTextLayout layout(label->text(), label->font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WordWrap);
+  layout.setTextOption(option);
+  QStringList lines;
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(label->contentsRect().width());
+    lines << label->text().mid(line.textStart(), line.textLength());
+  }
+  layout.endLayout();
+  return lines;
+}
+
 // What must hold on the shown page for its texts to be readable. Pages
 // scroll down; they only scroll sideways when allowed to.
 void ExpectPageFits(QWidget* page, bool sideways) {
@@ -179,10 +201,19 @@ void ExpectPageFits(QWidget* page, bool sideways) {
   for (QLabel* label : content->findChildren<QLabel*>()) {
     if (label->wordWrap()) {
       EXPECT_GE(label->height(), label->heightForWidth(label->width())) << Where(label);
+      // A path or name such as "misc/upgrade/..." is not torn apart at a "/".
+      const QStringList lines = WrappedLines(label);
+      for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_FALSE(lines[i].endsWith('/')) << Where(label) << " breaks after " << lines[i].toStdString();
     } else {
       EXPECT_LE(label->sizeHint().width(), label->width()) << Where(label);
       EXPECT_LE(label->sizeHint().height(), label->height()) << Where(label);
     }
+  }
+  for (QListWidget* list : content->findChildren<QListWidget*>()) {
+    // Entries keep a few pixels off the frame, as an edit box's text does.
+    const QPoint inner = list->viewport()->geometry().topLeft();
+    EXPECT_GE(std::min(inner.x(), inner.y()), 3) << Where(list) << " puts its entries on the frame";
   }
   for (QWidget* w : content->findChildren<QWidget*>()) {
     if (!w->isVisible() || w->isWindow()) continue;
@@ -581,6 +612,61 @@ TEST_F(LayoutTest, EveryPageShowsItsTextsWhole) {
   for (int i = 0; i < pages->count(); ++i) {
     ShowPage(window, pages, i);
     ExpectPageFits(pages->widget(i), false);
+  }
+}
+
+TEST_F(LayoutTest, WithTheDesignedFaceNothingNeedsToScroll) {
+  // The window is laid out for Tahoma; without one installed it loads the
+  // free Tahoma of fonts-wine.
+  ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
+  TMainFrm& window = Open(kConf);
+  EXPECT_EQ(QFontInfo(window.font()).family(), "Tahoma");
+  auto* pages = W<QTabWidget>("PCMain");
+  for (int i = 0; i < pages->count(); ++i) {
+    SCOPED_TRACE(pages->tabText(i).toStdString());
+    ShowPage(window, pages, i);
+    EXPECT_FALSE(pages->widget(i)->findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
+    std::set<QTabBar*> rows;
+    for (const auto& [text, where] : ShownTabs(window)) rows.insert(where.bar);
+    EXPECT_EQ(rows.size(), 2u);
+  }
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
+  for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* node = tree->topLevelItem(i);
+    EXPECT_LE(tree->visualItemRect(node).right(), tree->viewport()->rect().right())
+        << node->text(0).toStdString() << " is cut";
+  }
+}
+
+TEST_F(LayoutTest, OpenDropDownListsShowWholeItemsAndStayOnTheScreen) {
+  TMainFrm& window = Open(kConf);
+  // A wider face makes the long items wider than their boxes.
+  QFont large = window.font();
+  large.setPointSize(11);
+  window.setFont(large);
+  window.show();
+  const QRect screen = window.screen()->availableGeometry();
+  window.move(screen.right() - window.frameGeometry().width() + 1, screen.top());
+  auto* pages = W<QTabWidget>("PCMain");
+  // Styles that open the list over the box, and those that open it below.
+  std::unique_ptr<QStyle> below(QStyleFactory::create("Windows"));
+  ASSERT_NE(below, nullptr);
+  for (QStyle* style : {window.style(), below.get()}) {
+    for (const char* name : {"CBLockGrantOrder", "CBGuardianOption"}) {
+      SCOPED_TRACE(std::string(name) + " " + style->name().toStdString());
+      QComboBox* box = Combo(name);
+      box->setStyle(style);
+      for (int i = 0; i < pages->count(); ++i)
+        if (pages->widget(i)->isAncestorOf(box)) pages->setCurrentIndex(i);
+      QApplication::processEvents();
+      box->showPopup();
+      QAbstractItemView* list = box->view();
+      EXPECT_TRUE(screen.contains(list->window()->geometry()));
+      EXPECT_LE(list->sizeHintForColumn(0), list->viewport()->width());
+      box->hidePopup();
+      box->setStyle(nullptr);
+    }
   }
 }
 

@@ -114,10 +114,15 @@ TEST_F(LifecycleTest, EscClosesFromAnyControlAndRemembersThePage) {
 
   Reopen();
   EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 4);
+  // A stored page that is no page shows the first one, also when the reset
+  // restores the page while another one is showing.
+  WriteFileBytes(dir.file("firebird.conf.default"), "#TempBlockSize = 1048576\n");
   for (const char* stored : {"x", "10", "-1"}) {
     WriteSetting(kSectionScreen, kKeyActivePage, stored);
-    Reopen();
+    platform.answers = {QMessageBox::Yes};
+    window->AInitAllExecute();
     EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 0) << stored;
+    W<QTabWidget>("PCMain")->setCurrentIndex(4);
   }
 }
 
@@ -155,6 +160,24 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   EXPECT_EQ(Combo("CBAuthentication")->currentText(), "Mixed");
   EXPECT_FALSE(ApplyEnabled());
   EXPECT_TRUE(window->Document()->PendingChanges().empty());
+}
+
+TEST_F(LifecycleTest, ApplyAndResetLeaveTheFocusOnDoneNotInTheFolderBox) {
+  Open("TempBlockSize = 5\n");
+  WriteFileBytes(dir.file("firebird.conf.default"), "#TempBlockSize = 1048576\n");
+  window->show();
+  for (const bool reset : {false, true}) {
+    Type("edTempBlockSize", reset ? "7" : "6");
+    Button("BtApply")->setFocus();
+    if (reset) {
+      platform.answers = {QMessageBox::Yes};
+      W<QAction>("AInitAll")->trigger();
+    } else {
+      QTest::keyClick(Button("BtApply"), Qt::Key_Space);
+    }
+    EXPECT_FALSE(ApplyEnabled()) << reset;
+    EXPECT_EQ(window->focusWidget(), Button("BtDone")) << reset;
+  }
 }
 
 TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {

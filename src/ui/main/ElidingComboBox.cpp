@@ -1,7 +1,10 @@
 #include "ui/main/ElidingComboBox.h"
 
+#include <QAbstractItemView>
+#include <QScreen>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace {
 // The styles draw the label one pixel in from each side of the edit field.
@@ -40,4 +43,22 @@ void TElidingComboBox::paintEvent(QPaintEvent*) {
     option.palette.setBrush(QPalette::ButtonText, option.palette.placeholderText());
   option.currentText = DisplayedText();
   painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+void TElidingComboBox::showPopup() {
+  QComboBox::showPopup();
+  QAbstractItemView* list = view();
+  QWidget* popup = list->window();
+  if (popup == window() || !popup->screen()) return;
+  const QRect room = popup->screen()->availableGeometry();
+  QRect frame = popup->geometry();
+  // Wide enough for the longest item, which may be longer than the box is
+  // wide (some styles open the list only as wide as the box)...
+  const int missing = list->sizeHintForColumn(0) - list->viewport()->width();
+  if (missing > 0) frame.setWidth(frame.width() + missing);
+  // ...as far as the screen has room, and moved onto it where it sticks out.
+  frame.setWidth(std::min(frame.width(), room.width()));
+  if (frame.right() > room.right()) frame.moveRight(room.right());
+  if (frame.left() < room.left()) frame.moveLeft(room.left());
+  if (frame != popup->geometry()) popup->setGeometry(frame);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // A drop-down list whose closed box ends the current item with "…" when the
 // item is wider than the box, instead of cutting it off mid-word. The open
-// list still shows every item whole.
+// list shows every item whole, wider than the box where it must be, and
+// stays on the screen.
 
 #include <QComboBox>
 
@@ -15,6 +16,8 @@ class TElidingComboBox : public QComboBox {
   QString DisplayedText() const;
   // The room the closed box has for that text.
   QRect TextRect() const;
+
+  void showPopup() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

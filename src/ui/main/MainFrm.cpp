@@ -12,15 +12,12 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "config/AtomicFile.h"
+#include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui_MainFrm.h"
 
 namespace {
-constexpr int kMinTcpRemoteBufferSize = 1448;
-constexpr int kMaxTcpRemoteBufferSize = 32767;
-
 QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButton defaultButton) {
   return ShowMessageBox(parent, icon, text, QMessageBox::Yes | QMessageBox::No, defaultButton);
@@ -46,8 +43,10 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
 TMainFrm::~TMainFrm() = default;
 
 void TMainFrm::FormCreate() {
-  i18n::RegisterMainWindowExclusions();
+  // Nothing here needs excluding from translation: the walker never looks at
+  // component names, fonts, dynamic properties or the options tree's nodes.
   i18n::TranslateComponent(this);
+  KeepPathsWhole();
 
   ui->BtApply->setEnabled(false);
   document_ = std::make_unique<TVantrel>();
@@ -66,22 +65,28 @@ void TMainFrm::LoadFolder(const QString& folder) {
   }
 }
 
-void TMainFrm::ApplyEnable(TVantrel&, bool modified) { ui->BtApply->setEnabled(modified); }
+void TMainFrm::ApplyEnable(TVantrel&, bool modified) {
+  // A button disabled while it has the focus hands it on down the tab order,
+  // into the read-only folder box; Done is the button left to press.
+  if (!modified && focusWidget() == ui->BtApply) ui->BtDone->setFocus();
+  ui->BtApply->setEnabled(modified);
+}
 
 bool TMainFrm::CheckTcpRemoteBufferSize() {
   // A file without the parameter has nothing to check; otherwise the text
   // shown is what will be saved.
-  if (document_->TcpRemoteBufferSize() == "*") return true;
+  if (Decode(document_->TcpRemoteBufferSize()).state == ValueState::Absent) return true;
   const QString text = ui->edTcpRemoteBufferSize->text();
   bool isNumber = false;
   const int size = text.trimmed().toInt(&isNumber);
   if (!isNumber)
     throw std::runtime_error(ToDoc(QStringLiteral("'%1' is not a valid integer value").arg(text)));
-  if (size >= kMinTcpRemoteBufferSize && size <= kMaxTcpRemoteBufferSize) return true;
+  const ValueRange range = *RuleOf(ParamKey::TcpRemoteBufferSize).range;
+  if (size >= range.min && size <= range.max) return true;
   ShowMessageBox(this, QMessageBox::Critical,
                  QStringLiteral("TcpRemoteBufferSize must be between %1 and %2")
-                     .arg(kMinTcpRemoteBufferSize)
-                     .arg(kMaxTcpRemoteBufferSize),
+                     .arg(range.min)
+                     .arg(range.max),
                  QMessageBox::Ok, QMessageBox::Ok);
   return false;
 }
@@ -157,9 +162,7 @@ void TMainFrm::AInitAllExecute() {
   // The folder the window shows: after a change of folder, that is the
   // server being edited, not the one the program started with.
   const QString shown = ShownFolder();
-  const std::string folder = ToDoc(shown);
-  const auto lines = conf::SplitLines(conf::ReadWholeFile(folder + "firebird.conf.default"));
-  conf::WriteFileAtomically(folder + "firebird.conf", conf::JoinLines(lines));
+  conf::ResetToDefaults(ToDoc(shown));
   LoadFolder(shown);
   LoadControls();
 }

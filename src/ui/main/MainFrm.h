@@ -4,7 +4,7 @@
 // Its behaviour is split by concern: MainFrm.cpp (creation, Apply, Done,
 // Cancel, closing, reset to defaults), MainFrmBinding.cpp (every control
 // bound to its parameter), MainFrmAccess.cpp (access policies and folder
-// lists), MainFrmLayout.cpp (fonts, size, scrolling pages),
+// lists), MainFrmLayout.cpp (fonts, size, scrolling pages, how texts show),
 // MainFrmCommands.cpp (menu commands, links, the install-folder change). The
 // options tree and the search belong to its OptionsNavigator.
 
@@ -99,6 +99,8 @@ class TMainFrm : public QMainWindow {
   QString ShownFolder() const;
   void ConnectCommands();
   void SetUpLayout();
+  // Run on the translated texts: wrapped lines break at blanks, not in paths.
+  void KeepPathsWhole();
   void ConnectControls();
   void ConnectAccessControls();
   void MarkUnsupported(QWidget* control);
@@ -106,6 +108,7 @@ class TMainFrm : public QMainWindow {
   void StorePolicy(std::size_t policy);
   void PolicyRadioChecked(std::size_t policy, QRadioButton* radio);
   void SetDocumentValue(ParamKey key, const QString& value);
+  void SetDocumentValue(ParamKey key, const std::string& value);
   void SetModified(bool value);
 
   std::unique_ptr<Ui::TMainFrm> ui;

@@ -9,6 +9,8 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
+#include "config/AccessPolicy.h"
+#include "config/ParameterRules.h"
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
 
@@ -18,75 +20,52 @@ namespace {
 constexpr int kAliasesTag = 1;
 constexpr int kFolderListTag = 2;
 
-enum Choice { Full, None, Restrict, RestrictUdf, ChoiceCount };
+// The radio buttons by policy choice; the grammar of the values is the core's.
+constexpr int kChoiceCount = 4;
+constexpr int Index(PolicyChoice c) { return static_cast<int>(c); }
+static_assert(Index(PolicyChoice::Full) == 0 && Index(PolicyChoice::None) == 1 &&
+              Index(PolicyChoice::Restrict) == 2 && Index(PolicyChoice::RestrictUdf) == 3);
 
 struct Policy {
   ParamKey key;
   const char* group;
-  const char* radios[ChoiceCount];  // nullptr: the policy has no such choice
+  const char* radios[kChoiceCount];  // nullptr: the policy has no such choice
   const char* list;
   const char* addButton;
   const char* removeButton;
-  Choice whenCommented;
   // Per choice: the tag enabled (0: none) and the tags disabled, in order.
-  int enable[ChoiceCount];
-  int disable[ChoiceCount][2];
+  int enable[kChoiceCount];
+  int disable[kChoiceCount][2];
 };
 
 const Policy kPolicies[] = {
     {ParamKey::DatabaseAccess, "GBDatabaseAccess",
      {"RBFull", "RBNone", "RBRestrict", nullptr}, "LBRestrict", "BtAddRestrict",
-     "BtRemoveRestrict", Full,
+     "BtRemoveRestrict",
      {0, kAliasesTag, kFolderListTag, 0},
      {{kAliasesTag, kFolderListTag}, {kFolderListTag, 0}, {kAliasesTag, 0}, {0, 0}}},
     {ParamKey::ExternalFileAccess, "GBExternalFileAccess",
      {"RBFullExtFileAccess", "RBNoneExtFileAccess", "RBRestrictExtFileAccess", nullptr},
-     "LBRestrictExtFileAccess", "BtAddExternalFileAccess", "BtRemoveExternalFileAccess", None,
+     "LBRestrictExtFileAccess", "BtAddExternalFileAccess", "BtRemoveExternalFileAccess",
      {0, kAliasesTag, kFolderListTag, 0},
      {{kFolderListTag, 0}, {kFolderListTag, 0}, {kAliasesTag, 0}, {0, 0}}},
     {ParamKey::UdfAccess, "GBUDFAccess",
      {"RBFullUDFAccess", "RBNoneUDFAccess", "RBRestrictUDFAccess", "RBRestrictUDFAccessUDF"},
-     "LBRestrictUDFAccess", "BtAddUDFAccess", "BtRemoveUDFAccess", RestrictUdf,
+     "LBRestrictUDFAccess", "BtAddUDFAccess", "BtRemoveUDFAccess",
      {0, kAliasesTag, kFolderListTag, 0},
      {{kFolderListTag, 0}, {kFolderListTag, 0}, {kAliasesTag, 0}, {kFolderListTag, 0}}},
 };
 constexpr std::size_t kDatabaseAccess = 0, kExternalFileAccess = 1, kUdfAccess = 2;
 
-const QString kRestrict = QStringLiteral("Restrict");
-
-QString Trimmed(const QString& text) {
-  // Blanks and control characters, as the file reader trims them.
-  qsizetype begin = 0, end = text.size();
-  while (begin < end && text[begin].unicode() <= 32) ++begin;
-  while (end > begin && text[end - 1].unicode() <= 32) --end;
-  return text.mid(begin, end - begin);
+QStringList ToItems(const std::vector<std::string>& folders) {
+  QStringList items;
+  for (const std::string& folder : folders) items << FromDoc(folder);
+  return items;
 }
 
-// Splits a folder list at ";", keeping quoted folders (which may hold ";")
-// whole with their quotes, and dropping empty pieces.
-QStringList SplitFolders(const QString& text) {
-  QStringList pieces;
-  QString piece;
-  QChar quote;
-  for (const QChar c : text) {
-    if (!quote.isNull()) {
-      if (c == quote) quote = QChar();
-    } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-      quote = c;
-    } else if (c == QLatin1Char(';')) {
-      if (!piece.isEmpty()) pieces << piece;
-      piece.clear();
-      continue;
-    }
-    piece += c;
-  }
-  if (!piece.isEmpty()) pieces << piece;
-  return pieces;
-}
-
-QStringList Entries(const QListWidget* list) {
-  QStringList entries;
-  for (int i = 0; i < list->count(); ++i) entries << list->item(i)->text();
+std::vector<std::string> Entries(const QListWidget* list) {
+  std::vector<std::string> entries;
+  for (int i = 0; i < list->count(); ++i) entries.push_back(ToDoc(list->item(i)->text()));
   return entries;
 }
 
@@ -122,7 +101,7 @@ void TMainFrm::ConnectAccessControls() {
 void TMainFrm::PolicyRadioChecked(std::size_t p, QRadioButton* radio) {
   const Policy& policy = kPolicies[p];
   auto* group = findChild<QGroupBox*>(policy.group);
-  for (int c = 0; c < ChoiceCount; ++c) {
+  for (int c = 0; c < kChoiceCount; ++c) {
     if (!policy.radios[c] || radio->objectName() != QLatin1String(policy.radios[c])) continue;
     const int* disabled = policy.disable[c];
     EnableByTag(group, policy.enable[c], disabled[0]);
@@ -147,23 +126,14 @@ void TMainFrm::LoadPolicy(std::size_t p) {
   auto* list = findChild<QListWidget*>(policy.list);
   // A reset to defaults must not carry the old folders into the new file.
   list->clear();
-  const QString value = FromDoc(document_->Value(policy.key));
-  const QString upper = value.toUpper();
-  auto check = [&](Choice c) { findChild<QRadioButton*>(policy.radios[c])->setChecked(true); };
-
-  if (value.isEmpty() || value.startsWith(QLatin1Char('#'))) {
-    check(policy.whenCommented);
-  } else if (upper == QLatin1String("FULL")) {
-    check(Full);
-  } else if (upper == QLatin1String("NONE")) {
-    check(None);
-  } else if (policy.radios[RestrictUdf] && upper == QLatin1String("RESTRICT UDF")) {
-    check(RestrictUdf);
-  } else if (const qsizetype at = value.indexOf(kRestrict); at >= 0) {
-    check(Restrict);
-    list->addItems(SplitFolders(Trimmed(value.mid(at + kRestrict.size()))));
+  const std::string value = document_->Value(policy.key);
+  const AccessPolicy read = ReadAccessPolicy(policy.key, value);
+  if (read.choice) {
+    findChild<QRadioButton*>(policy.radios[Index(*read.choice)])->setChecked(true);
+    list->addItems(ToItems(read.folders));
   }
-  if (value.startsWith(QLatin1Char('*'))) MarkUnsupported(findChild<QGroupBox*>(policy.group));
+  if (Decode(value).state == ValueState::Absent)
+    MarkUnsupported(findChild<QGroupBox*>(policy.group));
 }
 
 void TMainFrm::LoadDatabaseAccess() { LoadPolicy(kDatabaseAccess); }
@@ -172,33 +142,27 @@ void TMainFrm::LoadUdfAccess() { LoadPolicy(kUdfAccess); }
 
 void TMainFrm::LoadTempDirectories() {
   ui->LBTempDirectories->clear();
-  const QString value = FromDoc(document_->TempDirectories());
-  if (value.startsWith(QLatin1Char('*')))
+  const std::string value = document_->TempDirectories();
+  if (Decode(value).state == ValueState::Absent)
     MarkUnsupported(ui->GBTempDirectories);
-  else if (!value.isEmpty() && !value.startsWith(QLatin1Char('#')))
-    ui->LBTempDirectories->addItems(SplitFolders(Trimmed(value)));
+  else
+    ui->LBTempDirectories->addItems(ToItems(ReadFolderList(value)));
 }
 
 void TMainFrm::StorePolicy(std::size_t p) {
   const Policy& policy = kPolicies[p];
-  auto checked = [&](Choice c) {
-    return policy.radios[c] && findChild<QRadioButton*>(policy.radios[c])->isChecked();
-  };
   // The value is composed whole and passed once, so a policy that did not
   // change leaves its line in the file as it was.
-  if (checked(Full))
-    SetDocumentValue(policy.key, QStringLiteral("Full"));
-  else if (checked(None))
-    SetDocumentValue(policy.key, QStringLiteral("None"));
-  else if (checked(Restrict))
-    SetDocumentValue(policy.key, QStringLiteral("Restrict ") +
-                                     Entries(findChild<QListWidget*>(policy.list)).join(';'));
-  else if (checked(RestrictUdf))
-    SetDocumentValue(policy.key, QStringLiteral("Restrict UDF"));
+  for (int c = 0; c < kChoiceCount; ++c) {
+    if (!policy.radios[c] || !findChild<QRadioButton*>(policy.radios[c])->isChecked()) continue;
+    SetDocumentValue(policy.key, ComposeAccessPolicy(static_cast<PolicyChoice>(c),
+                                                     Entries(findChild<QListWidget*>(policy.list))));
+    return;
+  }
 }
 
 void TMainFrm::StoreTempDirectories() {
-  SetDocumentValue(ParamKey::TempDirectories, Entries(ui->LBTempDirectories).join(';'));
+  SetDocumentValue(ParamKey::TempDirectories, JoinFolderList(Entries(ui->LBTempDirectories)));
 }
 void TMainFrm::StoreUdfAccess() { StorePolicy(kUdfAccess); }
 void TMainFrm::StoreExternalFileAccess() { StorePolicy(kExternalFileAccess); }

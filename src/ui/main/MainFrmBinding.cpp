@@ -6,10 +6,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPalette>
-#include <array>
-#include <span>
 
 #include "app/Functions.h"
+#include "config/ParameterRules.h"
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
 
@@ -21,88 +20,89 @@ namespace {
 enum class Kind {
   InstallFolder,  // edRootDirectory
   Edit,           // the edit's whole text
-  FlagOffByDefault,
-  FlagOnByDefault,
-  KeywordList,   // the keyword of the chosen position, in lower case
-  NumberedList,  // the chosen position, "0" or "1"
-  AccessLists,   // access policies and folder lists, loaded in their own file
+  Flag,           // a check box, "1" or "0"
+  KeywordList,    // the keyword of the chosen position, in lower case
+  NumberedList,   // the chosen position, "0" or "1"
+  AccessLists,    // access policies and folder lists, loaded in their own file
 };
 
+// Defaults, keywords and what a value means come from the parameter rules;
+// this table only says which control shows which parameter.
 struct Binding {
   ParamKey key;
   const char* control;  // component name; the handler is <control>Change/Click
   Kind kind;
-  const char* defaultText;  // shown for a commented edit; default item of a list
   bool markWhenAbsent;
-  std::span<const char* const> keywords = {};  // keyword lists, by position
 };
-
-// The English keywords behind the list items. The items may be translated;
-// the value written is always taken from here by the chosen position.
-constexpr std::array<const char*, 3> kAuthenticationKeywords = {"mixed", "native", "trusted"};
-constexpr std::array<const char*, 3> kGCPolicyKeywords = {"cooperative", "background",
-                                                          "combined"};
 
 using K = ParamKey;
 // In the order the controls are filled.
 const Binding kBindings[] = {
-    {K::RootDirectory, "edRootDirectory", Kind::InstallFolder, "", false},
-    {K::DatabaseAccess, "GBDatabaseAccess", Kind::AccessLists, "", true},
-    {K::ExternalFileAccess, "GBExternalFileAccess", Kind::AccessLists, "", true},
-    {K::UdfAccess, "GBUDFAccess", Kind::AccessLists, "", true},
-    {K::TempDirectories, "GBTempDirectories", Kind::AccessLists, "", true},
-    {K::Authentication, "CBAuthentication", Kind::KeywordList, "mixed", true,
-     kAuthenticationKeywords},
-    {K::LegacyHash, "CBLegacyHASH", Kind::FlagOnByDefault, "", false},
-    {K::DefaultDbCachePages, "edDefaultDbCachePages", Kind::Edit, "2048", true},
-    {K::DatabaseGrowthIncrement, "edDatabaseGrowthIncrement", Kind::Edit, "134217728", true},
-    {K::MaxFileSystemCache, "edMaxFileSystemCache", Kind::Edit, "65536", true},
-    {K::TempBlockSize, "edTempBlockSize", Kind::Edit, "1048576", true},
-    {K::TempCacheLimit, "edTempCacheLimit", Kind::Edit, "67108864", true},
-    {K::CompleteBooleanEvaluation, "CBCompleteBooleanEvaluation", Kind::FlagOffByDefault, "",
-     true},
-    {K::DeadlockTimeout, "edDeadlockTimeout", Kind::Edit, "10", true},
-    {K::MaxUnflushedWrites, "edMaxUnflushedWrites", Kind::Edit, "100", true},
-    {K::MaxUnflushedWriteTime, "edMaxUnflushedWriteTime", Kind::Edit, "5", true},
-    {K::BugcheckAbort, "CBBugcheckAbort", Kind::FlagOffByDefault, "", true},
-    {K::ConnectionTimeout, "edConnectionTimeout", Kind::Edit, "180", true},
-    {K::RemoteServiceName, "edRemoteServiceName", Kind::Edit, "gds_db", true},
-    {K::RemoteServicePort, "edRemoteServicePort", Kind::Edit, "3050", true},
-    {K::RemoteAuxPort, "edRemoteAuxPort", Kind::Edit, "0", true},
-    {K::TcpRemoteBufferSize, "edTcpRemoteBufferSize", Kind::Edit, "8192", true},
-    {K::TcpNoNagle, "CBTcpNoNagle", Kind::FlagOnByDefault, "", true},
-    {K::RemoteBindAddress, "edRemoteBindAddress", Kind::Edit, "", true},
-    {K::LockMemSize, "edLockMemSize", Kind::Edit, "1048576", true},
-    {K::LockSemCount, "edLockSemCount", Kind::Edit, "32", true},
-    {K::LockAcquireSpins, "edLockAcquireSpins", Kind::Edit, "0", true},
-    {K::LockHashSlots, "edLockHashSlots", Kind::Edit, "1009", true},
-    {K::EventMemSize, "edEventMemSize", Kind::Edit, "65536", true},
-    {K::CpuAffinityMask, "edCpuAffinityMask", Kind::Edit, "1", true},
-    {K::UsePriorityScheduler, "CBUsePriorityScheduler", Kind::FlagOnByDefault, "", true},
-    {K::PrioritySwitchDelay, "edPrioritySwitchDelay", Kind::Edit, "100", true},
-    {K::PriorityBoost, "edPriorityBoost", Kind::Edit, "5", true},
-    {K::GCPolicy, "CBGCPolicy", Kind::KeywordList, "combined", false, kGCPolicyKeywords},
-    {K::GuardianOption, "CBGuardianOption", Kind::NumberedList, "", true},
-    {K::ProcessPriorityLevel, "edProcessPriorityLevel", Kind::Edit, "0", true},
-    {K::IpcName, "edIpcName", Kind::Edit, "FIREBIRD", true},
-    {K::RemotePipeName, "edRemotePipeName", Kind::Edit, "interbas", true},
-    {K::CreateInternalWindow, "CBCreateInternalWindow", Kind::FlagOnByDefault, "", true},
-    {K::LockSignal, "edLockSignal", Kind::Edit, "16", true},
-    {K::RemoteFileOpenAbility, "CBRemoteFileOpenAbility", Kind::FlagOffByDefault, "", true},
-    {K::Redirection, "CBRedirection", Kind::FlagOffByDefault, "", true},
-    {K::OldParameterOrdering, "CBOldParameterOrdering", Kind::FlagOffByDefault, "", true},
-    {K::OldColumnNaming, "CBOldColumnNaming", Kind::FlagOffByDefault, "", true},
-    {K::LockGrantOrder, "CBLockGrantOrder", Kind::NumberedList, "", true},
+    {K::RootDirectory, "edRootDirectory", Kind::InstallFolder, false},
+    {K::DatabaseAccess, "GBDatabaseAccess", Kind::AccessLists, true},
+    {K::ExternalFileAccess, "GBExternalFileAccess", Kind::AccessLists, true},
+    {K::UdfAccess, "GBUDFAccess", Kind::AccessLists, true},
+    {K::TempDirectories, "GBTempDirectories", Kind::AccessLists, true},
+    {K::Authentication, "CBAuthentication", Kind::KeywordList, true},
+    {K::LegacyHash, "CBLegacyHASH", Kind::Flag, false},
+    {K::DefaultDbCachePages, "edDefaultDbCachePages", Kind::Edit, true},
+    {K::DatabaseGrowthIncrement, "edDatabaseGrowthIncrement", Kind::Edit, true},
+    {K::MaxFileSystemCache, "edMaxFileSystemCache", Kind::Edit, true},
+    {K::TempBlockSize, "edTempBlockSize", Kind::Edit, true},
+    {K::TempCacheLimit, "edTempCacheLimit", Kind::Edit, true},
+    {K::CompleteBooleanEvaluation, "CBCompleteBooleanEvaluation", Kind::Flag, true},
+    {K::DeadlockTimeout, "edDeadlockTimeout", Kind::Edit, true},
+    {K::MaxUnflushedWrites, "edMaxUnflushedWrites", Kind::Edit, true},
+    {K::MaxUnflushedWriteTime, "edMaxUnflushedWriteTime", Kind::Edit, true},
+    {K::BugcheckAbort, "CBBugcheckAbort", Kind::Flag, true},
+    {K::ConnectionTimeout, "edConnectionTimeout", Kind::Edit, true},
+    {K::RemoteServiceName, "edRemoteServiceName", Kind::Edit, true},
+    {K::RemoteServicePort, "edRemoteServicePort", Kind::Edit, true},
+    {K::RemoteAuxPort, "edRemoteAuxPort", Kind::Edit, true},
+    {K::TcpRemoteBufferSize, "edTcpRemoteBufferSize", Kind::Edit, true},
+    {K::TcpNoNagle, "CBTcpNoNagle", Kind::Flag, true},
+    {K::RemoteBindAddress, "edRemoteBindAddress", Kind::Edit, true},
+    {K::LockMemSize, "edLockMemSize", Kind::Edit, true},
+    {K::LockSemCount, "edLockSemCount", Kind::Edit, true},
+    {K::LockAcquireSpins, "edLockAcquireSpins", Kind::Edit, true},
+    {K::LockHashSlots, "edLockHashSlots", Kind::Edit, true},
+    {K::EventMemSize, "edEventMemSize", Kind::Edit, true},
+    {K::CpuAffinityMask, "edCpuAffinityMask", Kind::Edit, true},
+    {K::UsePriorityScheduler, "CBUsePriorityScheduler", Kind::Flag, true},
+    {K::PrioritySwitchDelay, "edPrioritySwitchDelay", Kind::Edit, true},
+    {K::PriorityBoost, "edPriorityBoost", Kind::Edit, true},
+    {K::GCPolicy, "CBGCPolicy", Kind::KeywordList, false},
+    {K::GuardianOption, "CBGuardianOption", Kind::NumberedList, true},
+    {K::ProcessPriorityLevel, "edProcessPriorityLevel", Kind::Edit, true},
+    {K::IpcName, "edIpcName", Kind::Edit, true},
+    {K::RemotePipeName, "edRemotePipeName", Kind::Edit, true},
+    {K::CreateInternalWindow, "CBCreateInternalWindow", Kind::Flag, true},
+    {K::LockSignal, "edLockSignal", Kind::Edit, true},
+    {K::RemoteFileOpenAbility, "CBRemoteFileOpenAbility", Kind::Flag, true},
+    {K::Redirection, "CBRedirection", Kind::Flag, true},
+    {K::OldParameterOrdering, "CBOldParameterOrdering", Kind::Flag, true},
+    {K::OldColumnNaming, "CBOldColumnNaming", Kind::Flag, true},
+    {K::LockGrantOrder, "CBLockGrantOrder", Kind::NumberedList, true},
 };
 
-// A parameter line with nothing after "=" reads like a commented one.
-bool ShowsDefault(const std::string& value) { return value.empty() || value[0] == '#'; }
-bool Absent(const std::string& value) { return !value.empty() && value[0] == '*'; }
+// Whether a check box or a two-item list shows "on". A flag that is on by
+// default shows on only for exactly "1"; one that is off by default shows on
+// for anything but "0". A commented or empty value shows the default.
+bool ShownOn(ParamKey key, const DecodedValue& value) {
+  const bool onByDefault = DefaultText(key) == "1";
+  if (value.UsesDefault()) return onByDefault;
+  if (value.state != ValueState::Active) return false;
+  return onByDefault ? value.text == "1" : value.text != "0";
+}
 
 }  // namespace
 
 void TMainFrm::SetDocumentValue(ParamKey key, const QString& value) {
-  if (document_) document_->SetValue(key, ToDoc(value));
+  SetDocumentValue(key, ToDoc(value));
+}
+
+void TMainFrm::SetDocumentValue(ParamKey key, const std::string& value) {
+  if (document_) document_->SetValue(key, value);
 }
 
 void TMainFrm::MarkUnsupported(QWidget* control) {
@@ -128,8 +128,7 @@ void TMainFrm::ConnectControls() {
                 [this, key](const QString& text) { SetDocumentValue(key, text); });
         break;
       }
-      case Kind::FlagOffByDefault:
-      case Kind::FlagOnByDefault: {
+      case Kind::Flag: {
         auto* box = findChild<QCheckBox*>(b.control);
         connect(box, &QCheckBox::toggled, this, [this, key](bool checked) {
           SetDocumentValue(key, checked ? QStringLiteral("1") : QStringLiteral("0"));
@@ -138,11 +137,12 @@ void TMainFrm::ConnectControls() {
       }
       case Kind::KeywordList: {
         auto* list = findChild<QComboBox*>(b.control);
-        const auto keywords = b.keywords;
-        // Only a choice by the user writes; filling the list does not.
-        connect(list, &QComboBox::activated, this, [this, key, keywords](int index) {
+        // Only a choice by the user writes; filling the list does not. The
+        // items may be translated: the keyword comes from the position.
+        connect(list, &QComboBox::activated, this, [this, key](int index) {
+          const auto keywords = RuleOf(key).keywords;
           if (index >= 0 && static_cast<std::size_t>(index) < keywords.size())
-            SetDocumentValue(key, QString::fromLatin1(keywords[index]));
+            SetDocumentValue(key, std::string(keywords[static_cast<std::size_t>(index)]));
         });
         break;
       }
@@ -161,52 +161,49 @@ void TMainFrm::ConnectControls() {
 
 void TMainFrm::ShowEditValue(QLineEdit* edit, const std::string& value,
                              const QString& defaultText) {
-  if (Absent(value))
+  const DecodedValue decoded = Decode(value);
+  if (decoded.state == ValueState::Absent)
     MarkUnsupported(edit);
-  else if (ShowsDefault(value))
+  else if (decoded.UsesDefault())
     edit->setText(defaultText);
   else
-    edit->setText(FromDoc(value));
+    edit->setText(FromDoc(std::string(decoded.text)));
 }
 
 void TMainFrm::LoadControls() {
   for (const Binding& b : kBindings) {
     // Read afresh each time: filling one control may change another's value.
     const std::string value = document_->Value(b.key);
+    const DecodedValue decoded = Decode(value);
+    const bool absent = decoded.state == ValueState::Absent;
     switch (b.kind) {
       case Kind::InstallFolder:
         findChild<QLineEdit*>(b.control)->setText(FromDoc(value));
         break;
       case Kind::Edit:
         ShowEditValue(findChild<QLineEdit*>(b.control), value,
-                      QString::fromLatin1(b.defaultText));
+                      FromDoc(std::string(DefaultText(b.key))));
         break;
-      case Kind::FlagOffByDefault:
-      case Kind::FlagOnByDefault: {
+      case Kind::Flag: {
         auto* box = findChild<QCheckBox*>(b.control);
-        if (value == "*" && b.markWhenAbsent) {
+        if (absent && b.markWhenAbsent)
           MarkUnsupported(box);
-          break;
-        }
-        box->setChecked(b.kind == Kind::FlagOffByDefault
-                            ? !ShowsDefault(value) && value != "0" && value != "*"
-                            : ShowsDefault(value) || value == "1");
+        else
+          box->setChecked(ShownOn(b.key, decoded));
         break;
       }
       case Kind::KeywordList: {
         auto* list = findChild<QComboBox*>(b.control);
-        const QString wanted =
-            ShowsDefault(value) ? QString::fromLatin1(b.defaultText) : FromDoc(value);
-        for (std::size_t i = 0; i < b.keywords.size(); ++i)
-          if (wanted.compare(QLatin1String(b.keywords[i]), Qt::CaseInsensitive) == 0)
-            list->setCurrentIndex(static_cast<int>(i));
-        if (Absent(value) && b.markWhenAbsent) MarkUnsupported(list);
+        const auto index =
+            KeywordIndex(b.key, decoded.UsesDefault() ? DefaultText(b.key) : decoded.text);
+        if (index) list->setCurrentIndex(static_cast<int>(*index));
+        if (absent && b.markWhenAbsent) MarkUnsupported(list);
         break;
       }
       case Kind::NumberedList: {
         auto* list = findChild<QComboBox*>(b.control);
-        list->setCurrentIndex(ShowsDefault(value) || value == "1" ? 1 : 0);
-        if (Absent(value)) MarkUnsupported(list);
+        list->setCurrentIndex(ShownOn(b.key, decoded) ? 1 : 0);
+        if (absent) MarkUnsupported(list);
         break;
       }
       case Kind::AccessLists:

@@ -1,6 +1,6 @@
 #include "ui/main/TabRows.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -22,6 +23,22 @@ class MeasureBar : public QTabBar {
 // A row that is not the current one shows no selected tab: each ends with a
 // hidden tab that stays current.
 int Placeholder(const QTabBar* bar) { return bar->count() - 1; }
+
+// Sees every key press of the application before the focused control does.
+class KeyWatch : public QObject {
+ public:
+  using Handler = std::function<bool(QObject* receiver, const QKeyEvent& key)>;
+  KeyWatch(QObject* owner, Handler handler) : QObject(owner), handler_(std::move(handler)) {
+    qApp->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    return event->type() == QEvent::KeyPress &&
+           handler_(watched, *static_cast<QKeyEvent*>(event));
+  }
+
+ private:
+  Handler handler_;
+};
 
 }  // namespace
 
@@ -39,6 +56,9 @@ void TabRows::SetPages(QTabWidget* pages) {
   // A shown tab bar asks its tab widget for a new layout when a text changes.
   pages_->installEventFilter(this);
   pages_->tabBar()->installEventFilter(this);
+  new KeyWatch(this, [this](QObject* receiver, const QKeyEvent& key) {
+    return TurnPage(receiver, key);
+  });
   connect(pages_, &QTabWidget::currentChanged, this, [this] { Arrange(); });
   Sync();
 }
@@ -163,30 +183,34 @@ bool TabRows::StepPage(int step) {
   return true;
 }
 
+bool TabRows::TurnPage(QObject* receiver, const QKeyEvent& key) {
+  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier ||
+      (key.key() != Qt::Key_PageDown && key.key() != Qt::Key_PageUp))
+    return false;
+  // Keys meant for an open list or a dialog stay theirs.
+  const auto* widget = qobject_cast<QWidget*>(receiver);
+  if (!widget || widget->window() != pages_->window() || QApplication::activePopupWidget() ||
+      QApplication::activeModalWidget())
+    return false;
+  const int step = key.key() == Qt::Key_PageDown ? 1 : -1;
+  const int count = pages_->count();
+  for (int page = pages_->currentIndex(), pass = 1; pass < count; ++pass) {
+    page = (page + step + count) % count;
+    if (pages_->isTabEnabled(page)) {
+      pages_->setCurrentIndex(page);
+      break;
+    }
+  }
+  return true;
+}
+
 bool TabRows::eventFilter(QObject* watched, QEvent* event) {
+  if (!pages_) return false;
   if (watched == pages_) {
     if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize) Sync();
-    // Ctrl+PgDn and Ctrl+PgUp turn the pages as in Windows, from anywhere
-    // on them; the tab widget itself only knows Ctrl+Tab.
-    if (event->type() == QEvent::KeyPress) {
-      const auto* key = static_cast<QKeyEvent*>(event);
-      const int count = pages_->count();
-      if (key->modifiers() == Qt::ControlModifier && count > 1 &&
-          (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp)) {
-        const int step = key->key() == Qt::Key_PageDown ? 1 : -1;
-        for (int page = pages_->currentIndex(), pass = 1; pass < count; ++pass) {
-          page = (page + step + count) % count;
-          if (pages_->isTabEnabled(page)) {
-            pages_->setCurrentIndex(page);
-            break;
-          }
-        }
-        return true;
-      }
-    }
     return false;
   }
-  if (pages_ && watched == pages_->tabBar()) {
+  if (watched == pages_->tabBar()) {
     if (event->type() == QEvent::KeyPress) {
       const auto* key = static_cast<QKeyEvent*>(event);
       if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {

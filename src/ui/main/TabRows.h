@@ -9,12 +9,15 @@
 // tab order stay the tab widget's. This widget, placed right above the tab
 // widget, shows the other rows with no tab selected; clicking a tab there
 // switches the tab widget's page, and that row moves down to the pages. The
-// arrow keys and Ctrl+PgDn/Ctrl+PgUp go through the tabs of all rows.
+// arrow keys go through the tabs of all rows, and Ctrl+PgDn/Ctrl+PgUp turn
+// the pages from every control of the window, a drop-down list included
+// (whose value they would change otherwise).
 
 #include <QStringList>
 #include <QWidget>
 #include <vector>
 
+class QKeyEvent;
 class QTabBar;
 class QTabWidget;
 class QVBoxLayout;
@@ -50,6 +53,8 @@ class TabRows : public QWidget {
   void ShowRow(std::size_t slot, int row);
   void ClickTab(std::size_t slot, QPoint pos);
   bool StepPage(int step);
+  // Ctrl+PgDn/Ctrl+PgUp sent to a widget of this window: turns the page.
+  bool TurnPage(QObject* receiver, const QKeyEvent& key);
 
   QTabWidget* pages_ = nullptr;
   QVBoxLayout* layout_;

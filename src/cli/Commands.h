@@ -1,0 +1,24 @@
+#pragma once
+// pellisto-conf: reads, changes and checks firebird.conf from scripts, on the
+// same document and rules as the editor window.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum ExitCode {
+  kDone = 0,
+  kFindings = 1,  // check found something, or a value or key was refused
+  kUsage = 2,
+  kFileError = 3,
+};
+
+// Runs one command line (without the program's name). firebirdVariable is
+// the FIREBIRD environment variable, or null. Results go to out, messages to
+// err.
+int Run(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
+        std::ostream& err);
+
+}  // namespace cli

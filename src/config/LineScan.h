@@ -1,0 +1,102 @@
+#pragma once
+// Scanning helpers shared by the readers of firebird.conf: splitting a text
+// into lines without copying, and finding the catalogue keys written as
+// "<Key> =" in a line. Internal to src/config.
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "config/ParameterCatalogue.h"
+
+namespace conf {
+
+// Walks the occurrences of one character through a text with memchr and
+// remembers the next one, so that each part of the text is searched once.
+class NextOf {
+ public:
+  NextOf(std::string_view text, char c) : text_(text), c_(c), at_(Find(0)) {}
+  // The first occurrence at or after from; the text's size when there is none.
+  std::size_t From(std::size_t from) {
+    if (at_ < from) at_ = Find(from);
+    return at_;
+  }
+
+ private:
+  std::size_t Find(std::size_t from) const {
+    if (from >= text_.size()) return text_.size();
+    const void* hit = std::memchr(text_.data() + from, c_, text_.size() - from);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data())
+               : text_.size();
+  }
+  std::string_view text_;
+  char c_;
+  std::size_t at_;
+};
+
+// Calls line(start, end) for every line of the text. Lines end at CR LF, at a
+// lone CR and at a lone LF; a line end at the very end adds no empty line.
+template <class F>
+void ForEachLine(std::string_view text, F&& line) {
+  NextOf cr(text, '\r'), lf(text, '\n');
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t nextCr = cr.From(start);
+    const std::size_t end = std::min(nextCr, lf.From(start));
+    line(start, end);
+    if (end == text.size()) break;
+    start = end + 1;
+    if (end == nextCr && start < text.size() && text[start] == '\n') ++start;
+  }
+}
+
+// Keys grouped by their last character, so that one pass over a line can
+// tell for every " =" which key (if any) stands right before it.
+struct KeyIndex {
+  std::vector<ParamKey> byLastChar[256];
+  KeyIndex() {
+    for (const auto& p : kParameters)
+      byLastChar[static_cast<unsigned char>(p.name.back())].push_back(p.key);
+  }
+  static const KeyIndex& Get() {
+    static const KeyIndex index;
+    return index;
+  }
+};
+
+// Calls found(key) for every catalogue key that stands right before " ="
+// where eq is the position of the "=" in the line.
+template <class F>
+void ForEachKeyBefore(std::string_view line, std::size_t eq, F&& found) {
+  if (eq < 2 || line[eq - 1] != ' ') return;
+  const std::size_t keyEnd = eq - 1;  // the blank before "="
+  for (ParamKey key : KeyIndex::Get().byLastChar[static_cast<unsigned char>(line[keyEnd - 1])]) {
+    std::string_view name = KeyName(key);
+    if (name.size() <= keyEnd && line.compare(keyEnd - name.size(), name.size(), name) == 0)
+      found(key);
+  }
+}
+
+inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Without leading and trailing blanks and control characters.
+inline std::string_view Trim(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Keywords and keys compare ignoring case in ASCII only: the file is bytes in
+// whatever code page the server's machine uses.
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+}  // namespace conf

@@ -1,0 +1,68 @@
+#pragma once
+// What a parameter's value means: its kind, the built-in default shown for a
+// commented line, the keywords of a keyword list, the range of a number and
+// the check of a value before it is written; and a decoded view of the value
+// forms the document hands out (active text, "#" + text, "*").
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "config/ParameterCatalogue.h"
+
+enum class ValueKind {
+  Number,        // digits
+  Flag,          // 0 or 1
+  Keyword,       // one word of a fixed list, any case
+  Text,          // free text
+  AccessPolicy,  // Full, None, Restrict <folders> (UdfAccess: also Restrict UDF)
+  FolderList,    // folders joined by ";"
+};
+
+struct ValueRange {
+  long long min;
+  long long max;
+};
+
+struct ParameterRule {
+  ParamKey key;
+  ValueKind kind;
+  // The server's built-in value, as the editor shows it for a commented line.
+  std::string_view defaultText;
+  std::span<const std::string_view> keywords = {};  // keyword lists, in list order
+  std::optional<ValueRange> range = std::nullopt;
+  // Its documentation gives negative values a meaning (ProcessPriorityLevel).
+  bool negativeAllowed = false;
+};
+
+const ParameterRule& RuleOf(ParamKey key);
+inline ValueKind KindOf(ParamKey key) { return RuleOf(key).kind; }
+inline std::string_view DefaultText(ParamKey key) { return RuleOf(key).defaultText; }
+std::string_view KindName(ValueKind kind);  // "number", "flag", ...
+
+// The position of a keyword in the key's list, compared ignoring case.
+std::optional<std::size_t> KeywordIndex(ParamKey key, std::string_view value);
+
+// Why the value cannot be written for the key, or nothing when it can. The
+// value is checked as text: digits only for numbers, 0 or 1 for flags, a
+// listed keyword, the range, a readable access policy; never "#" or a line
+// break, which would change how the rest of the line reads.
+std::optional<std::string> ValueProblem(ParamKey key, std::string_view value);
+
+// The value forms of the document, decoded.
+enum class ValueState { Active, Commented, Absent };
+
+struct DecodedValue {
+  ValueState state;
+  std::string_view text;  // the value written in the file; empty when absent
+  // A commented line, or an active one with nothing after "=": the server
+  // takes its built-in value.
+  bool UsesDefault() const {
+    return state == ValueState::Commented || (state == ValueState::Active && text.empty());
+  }
+};
+
+// "#x" is commented with text x, exactly "*" is absent, anything else active.
+DecodedValue Decode(std::string_view value);
+std::string_view StateName(ValueState state);  // "active", "commented", "absent"

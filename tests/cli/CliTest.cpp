@@ -1,0 +1,254 @@
+// pellisto-conf run as a process, as scripts run it: what it prints, what it
+// writes, and its exit status.
+
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "support/TempDir.h"
+
+namespace {
+
+struct Result {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+struct RunOptions {
+  const char* firebird = nullptr;  // the FIREBIRD variable; unset when null
+  bool asNobody = false;           // give up root first, so file permissions apply
+};
+
+Result RunConf(const std::vector<std::string>& args, RunOptions options = {}) {
+  TempDir io;
+  const std::string outPath = io.file("out"), errPath = io.file("err");
+  const passwd* nobody = options.asNobody ? getpwnam("nobody") : nullptr;
+  if (options.asNobody && !nobody) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(126);
+    if (options.firebird)
+      setenv("FIREBIRD", options.firebird, 1);
+    else
+      unsetenv("FIREBIRD");
+    if (nobody && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+                   setuid(nobody->pw_uid) != 0))
+      _exit(125);
+    std::vector<char*> argv{const_cast<char*>(PELLISTO_CONF)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(PELLISTO_CONF, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  Result result;
+  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadFileBytes(outPath);
+  result.err = ReadFileBytes(errPath);
+  return result;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A Firebird folder with a firebird.conf written with CR LF, as saves write it,
+// so that byte comparisons show exactly the lines that changed.
+class CliTest : public ::testing::Test {
+ protected:
+  void Write(const std::string& text) { WriteFileBytes(Conf(), text); }
+  std::string Conf() const { return dir.file("firebird.conf"); }
+  std::string Folder() const { return dir.path(); }
+  Result In(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--folder", Folder()});
+    return RunConf(args);
+  }
+
+  TempDir dir;
+};
+
+const char kFile[] =
+    "# Firebird settings\r\n"
+    "#DefaultDbCachePages = 2048\r\n"
+    "TempCacheLimit = 64M\r\n"
+    "#RemoteServicePort = 3050\r\n"
+    "\r\n"
+    "GCPolicy = combined # for SuperServer\r\n";
+
+}  // namespace
+
+TEST_F(CliTest, ListAndGetShowWhatTheServerUses) {
+  Write(kFile);
+  Result r = In({"list"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 47);  // a header and 46 rows
+  EXPECT_TRUE(Contains(r.out, "\nTempCacheLimit             active     64")) << r.out;
+
+  r = In({"list", "--json"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(Contains(r.out, "{\"key\": \"TempCacheLimit\", \"kind\": \"number\", \"state\": "
+                              "\"active\", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
+                              "\"default\": false}"))
+      << r.out;
+  EXPECT_TRUE(Contains(r.out, "{\"key\": \"LockSignal\", \"kind\": \"number\", \"state\": "
+                              "\"absent\", \"line\": null, \"file\": null, \"server\": \"16\", "
+                              "\"default\": true}"));
+
+  // The folder also comes from FIREBIRD.
+  r = RunConf({"get", "TempCacheLimit", "DefaultDbCachePages", "GCPolicy"}, {Folder().c_str()});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "64\n2048\ncombined\n");
+
+  r = In({"get", "TempCacheLimit", "tempblocksize"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "unknown parameter \"tempblocksize\"; did you mean TempBlockSize?"));
+}
+
+TEST_F(CliTest, SetRewritesOnlyItsLinesAndPrintsTheDiff) {
+  Write(kFile);
+  ASSERT_EQ(chmod(Conf().c_str(), 0640), 0);
+  const std::string diff = "--- " + Conf() + "\n+++ " + Conf() +
+                           "\n"
+                           "@@ -3,2 +3,2 @@\n"
+                           "-TempCacheLimit = 64M\n"
+                           "-#RemoteServicePort = 3050\n"
+                           "+TempCacheLimit = 67108864\n"
+                           "+RemoteServicePort = 3051\n"
+                           "@@ -6 +6 @@\n"
+                           "-GCPolicy = combined # for SuperServer\n"
+                           "+GCPolicy = cooperative # for SuperServer\n";
+  const std::vector<std::string> args = {"set", "RemoteServicePort=3051", "GCPolicy=Cooperative",
+                                         "TempCacheLimit=67108864"};
+
+  std::vector<std::string> dry = args;
+  dry.push_back("--dry-run");
+  Result r = In(dry);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, diff);
+  EXPECT_EQ(ReadFileBytes(Conf()), kFile);
+
+  r = In(args);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, diff);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadFileBytes(Conf()),
+            "# Firebird settings\r\n"
+            "#DefaultDbCachePages = 2048\r\n"
+            "TempCacheLimit = 67108864\r\n"
+            "RemoteServicePort = 3051\r\n"
+            "\r\n"
+            "GCPolicy = cooperative # for SuperServer\r\n");
+  struct stat st {};
+  ASSERT_EQ(stat(Conf().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+  // The same values again change nothing and print nothing.
+  r = In(args);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliTest, OneBadPairWritesNothing) {
+  const std::string text = std::string(kFile) +
+                           "#TempBlockSize = 1048576\r\n"  // the editor rewrites this line ...
+                           "TempBlockSize=4096\r\n"        // ... the server reads this one
+                           "RemoteAuxPort=0\r\n";
+  Write(text);
+  Result r = In({"set", "RemoteServicePort=3051", "TempCacheLimit=64M", "LockSignal=16",
+                 "TcpRemoteBufferSize=1000", "DummyPacketInterval=5", "RemoteAuxPort=1", "Authentication=kerberos",
+                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  for (const char* message : {
+           "TempCacheLimit: \"64M\" is not a number (digits only)",
+           "TcpRemoteBufferSize: 1000 is outside the range 1448 to 32767",
+           "DummyPacketInterval: cannot be changed",
+           "Authentication: \"kerberos\" is not one of mixed, native, trusted",
+           "RemotePipeName: a value cannot hold \"#\"",
+           "GCPolicy is given more than once",
+           "unknown parameter \"Temp\"; did you mean",
+           "LockSignal: not supported by this file (it has no line for it); no line is added",
+           "RemoteAuxPort: the server reads it from line 9, which this program does not rewrite",
+           "nothing was written",
+       })
+    EXPECT_TRUE(Contains(r.err, message)) << message << "\n" << r.err;
+  EXPECT_FALSE(Contains(r.err, "RemoteServicePort"));
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  // Valid on its own, but the change would not reach the server.
+  r = In({"set", "TempBlockSize=2048"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "TempBlockSize: the server reads it from line 8")) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+}
+
+TEST_F(CliTest, ResetAndCheck) {
+  Write(kFile);
+  Result r = In({"check"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, Conf() + ":3: TempCacheLimit = 64M: the server reads 64\n");
+
+  WriteFileBytes(dir.file("firebird.conf.default"), "#TempCacheLimit = 67108864\n#GCPolicy = combined");
+  r = In({"reset"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), "#TempCacheLimit = 67108864\r\n#GCPolicy = combined\r\n");
+
+  r = In({"check", "--json"});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out, "[]\n");
+}
+
+TEST_F(CliTest, BadInputs) {
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string err;
+  };
+  const std::string missing = Folder() + "nowhere/";
+  const Case cases[] = {
+      {{"--folder", missing, "list"}, 3,
+       "Cannot open file \"" + missing + "firebird.conf\". No such file or directory"},
+      {{"--folder", Folder(), "reset"}, 3, "Cannot open file \"" + Folder() + "firebird.conf.default\""},
+      {{"--folder", Folder(), "list", "--verbose"}, 2, "unknown option --verbose"},
+      {{"--folder", Folder(), "get", "--dry-run", "GCPolicy"}, 2, "--dry-run does not apply to get"},
+      {{"--folder", Folder(), "set", "GCPolicy"}, 2, "\"GCPolicy\" is not KEY=VALUE"},
+      {{"--folder", Folder(), "frobnicate"}, 2, "unknown command \"frobnicate\""},
+      {{"--folder"}, 2, "--folder needs a folder"},
+      {{}, 2, "Usage: pellisto-conf"},
+  };
+  Write(kFile);
+  for (const Case& c : cases) {
+    const Result r = RunConf(c.args);
+    EXPECT_EQ(r.code, c.code) << c.err;
+    EXPECT_TRUE(Contains(r.err, c.err)) << r.err;
+  }
+  const Result help = RunConf({"--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_TRUE(Contains(help.out, "Usage: pellisto-conf"));
+
+  // A read-only file is refused and stays as it was.
+  ASSERT_EQ(chmod(Conf().c_str(), 0444), 0);
+  Result r = In({"set", "GCPolicy=background"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "Cannot create file \"" + Conf() + "\". Permission denied")) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), kFile);
+
+  // A file its reader may not open.
+  ASSERT_EQ(chmod(Conf().c_str(), 0), 0);
+  ASSERT_EQ(chmod(Folder().c_str(), 0755), 0);
+  r = geteuid() == 0 ? RunConf({"--folder", Folder(), "get", "GCPolicy"}, {nullptr, true})
+                     : In({"get", "GCPolicy"});
+  // 125: no switch to nobody; 127: nobody may not run the program from here.
+  if (r.code == 125 || r.code == 127 || r.code == -1) GTEST_SKIP() << "unable to run as user nobody";
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "Cannot open file \"" + Conf() + "\". Permission denied")) << r.err;
+}

@@ -1,0 +1,108 @@
+// What values mean: kinds and defaults, the check before a value is written,
+// the decoded value forms and the access-policy grammar.
+
+#include <gtest/gtest.h>
+
+#include "config/AccessPolicy.h"
+#include "config/ParameterRules.h"
+
+namespace {
+
+using K = ParamKey;
+using Folders = std::vector<std::string>;
+
+}  // namespace
+
+TEST(Rules, EveryDefaultIsAValueTheKeyAccepts) {
+  for (const auto& p : kParameters) {
+    SCOPED_TRACE(std::string(p.name));
+    const ParameterRule& rule = RuleOf(p.key);  // throws when out of catalogue order
+    if (!p.hasSetter) continue;
+    EXPECT_EQ(ValueProblem(p.key, rule.defaultText), std::nullopt);
+    EXPECT_EQ(rule.keywords.empty(), rule.kind != ValueKind::Keyword);
+  }
+  EXPECT_EQ(ValueProblem(K::DummyPacketInterval, "0"), "cannot be changed");
+}
+
+TEST(Rules, ValueProblemRefusesWhatTheServerWouldMisread) {
+  struct Row {
+    K key;
+    const char* value;
+    bool accepted;
+  };
+  const Row rows[] = {
+      {K::TempCacheLimit, "67108864", true},
+      {K::TempCacheLimit, "64M", false},
+      {K::TempCacheLimit, "", false},
+      {K::TempCacheLimit, "-1", false},
+      {K::ProcessPriorityLevel, "-1", true},  // documented: negative is low priority
+      {K::ProcessPriorityLevel, "-", false},
+      {K::TcpRemoteBufferSize, "1448", true},
+      {K::TcpRemoteBufferSize, "32767", true},
+      {K::TcpRemoteBufferSize, "1447", false},
+      {K::TcpRemoteBufferSize, "99999999999999999999999", false},
+      {K::TcpNoNagle, "1", true},
+      {K::TcpNoNagle, "2", false},
+      {K::TcpNoNagle, "true", false},
+      {K::GCPolicy, "Cooperative", true},
+      {K::GCPolicy, "cooperativ", false},
+      {K::DatabaseAccess, "none", true},
+      {K::DatabaseAccess, "Restrict /db;/srv/db", true},
+      {K::DatabaseAccess, "restrict /db", false},
+      {K::DatabaseAccess, "/db Restrict", false},
+      {K::UdfAccess, "Restrict UDF", true},
+      {K::DatabaseAccess, "", false},
+      {K::TempDirectories, "", true},
+      {K::RemoteBindAddress, "", true},
+      {K::RemoteServiceName, "fb db", true},
+      {K::RemoteServiceName, "a#b", false},
+      {K::RemoteServiceName, "a\nb", false},
+      {K::TempDirectories, "/tmp\r", false},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(!ValueProblem(row.key, row.value).has_value(), row.accepted)
+        << KeyName(row.key) << " = " << row.value;
+}
+
+TEST(Rules, DecodedValueFormsAndKeywords) {
+  EXPECT_FALSE(Decode("4096").UsesDefault());
+  EXPECT_TRUE(Decode("").UsesDefault());
+  EXPECT_EQ(Decode("#4096").state, ValueState::Commented);
+  EXPECT_EQ(Decode("#4096").text, "4096");
+  EXPECT_EQ(Decode("*").state, ValueState::Absent);
+  EXPECT_FALSE(Decode("*").UsesDefault());
+  EXPECT_EQ(Decode("*x").state, ValueState::Active);  // only "*" alone marks a missing line
+  EXPECT_EQ(KeywordIndex(K::Authentication, "TRUSTED"), 2u);
+  EXPECT_EQ(KeywordIndex(K::Authentication, "trust"), std::nullopt);
+}
+
+// The editor's access tests cover reading policies into the window; these are
+// the cases the command line's checks rely on besides.
+TEST(AccessPolicyGrammar, ReadsAndComposesPolicies) {
+  EXPECT_EQ(ReadAccessPolicy(K::UdfAccess, "#Full").choice, PolicyChoice::RestrictUdf);
+  EXPECT_EQ(ReadAccessPolicy(K::UdfAccess, "restrict udf").choice, PolicyChoice::RestrictUdf);
+  EXPECT_EQ(ReadAccessPolicy(K::DatabaseAccess, "Restrict").choice, PolicyChoice::Restrict);
+  EXPECT_EQ(ReadAccessPolicy(K::DatabaseAccess, "*").choice, std::nullopt);
+
+  EXPECT_EQ(ComposeAccessPolicy(PolicyChoice::Restrict, {}), "Restrict ");
+  EXPECT_EQ(ComposeAccessPolicy(PolicyChoice::RestrictUdf, {"/ignored"}), "Restrict UDF");
+  const Folders folders = {"/a", "\"/b;c\"", " /a"};
+  const std::string value = ComposeAccessPolicy(PolicyChoice::Restrict, folders);
+  EXPECT_EQ(value, "Restrict /a;\"/b;c\"; /a");
+  EXPECT_EQ(ReadAccessPolicy(K::UdfAccess, value).folders, folders);
+
+  EXPECT_EQ(ReadFolderList(" /tmp;;/var/tmp "), (Folders{"/tmp", "/var/tmp"}));
+  EXPECT_EQ(ReadFolderList("#/tmp"), Folders{});
+  EXPECT_EQ(JoinFolderList({"/tmp", "/var/tmp"}), "/tmp;/var/tmp");
+}
+
+TEST(Catalogue, ClosestKeyIgnoresCase) {
+  EXPECT_EQ(ClosestKey("tempblocksize").key, K::TempBlockSize);
+  EXPECT_EQ(ClosestKey("tempblocksize").distance, 0u);
+  EXPECT_EQ(ClosestKey("TempBlokSize").key, K::TempBlockSize);
+  EXPECT_EQ(ClosestKey("TempBlokSize").distance, 1u);
+  EXPECT_EQ(ClosestKey("RemoteServicePrt").key, K::RemoteServicePort);
+  EXPECT_EQ(ClosestKey("").distance, KeyName(ClosestKey("").key).size());
+  EXPECT_EQ(ClosestKey("TempBlokSize", 3).key, K::TempBlockSize);
+  EXPECT_EQ(ClosestKey("MaxUserTraceLogSize", 3).distance, 4u);  // nothing within 3
+}
