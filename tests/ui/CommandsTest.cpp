@@ -222,29 +222,4 @@ TEST_F(CommandsTest, AliasFileOpensInTheEditorWithItsFullPath) {
   EXPECT_EQ(platform.editedFiles, QStringList({QString::fromStdString(folder + "aliases.conf")}));
 }
 
-TEST_F(CommandsTest, LanguageChoiceIsConfirmedOnlyWhenSaved) {
-  Open("TempBlockSize = 5\n");
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "xx");
-  const auto press = [this](const char* button) {
-    platform.dialogHandlers.push_back([button](QDialog& dialog) {
-      EXPECT_EQ(dialog.objectName(), "SelectLanguageFrm");
-      QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
-    });
-  };
-  press("BtCancel");
-  Trigger("APreferences");
-  platform.dialogHandlers.push_back(
-      [](QDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-  Trigger("APreferences");
-  EXPECT_TRUE(platform.messages.empty());
-  EXPECT_EQ(ReadLanguage(), "xx");
-
-  press("BtDone");  // no catalog installed: an empty grid stores an empty code
-  Trigger("APreferences");
-  EXPECT_EQ(platform.shownDialogs.size(), 3);
-  ASSERT_EQ(MessageTexts(),
-            std::vector<QString>({"The changes will take effect when reopen Pellisto"}));
-  EXPECT_EQ(ReadLanguage(), "");
-}
-
 }  // namespace
