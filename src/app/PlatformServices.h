@@ -66,4 +66,9 @@ class DesktopServices : public PlatformServices {
   QString ExecutablePath() override;
   QString ApplicationFolder() override;
   QString VersionDocumentUrl() override;
+
+ protected:
+  // The program that opens a text file: Notepad on Windows, the desktop's
+  // opener elsewhere.
+  virtual QString TextEditorLauncher();
 };
