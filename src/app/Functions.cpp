@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QUrl>
 #include <stdexcept>
 
 #include "app/ElfNote.h"
@@ -186,6 +187,10 @@ QString DonatePage() { return QString(links::kProductHost) + "/Donate.htm"; }
 QString CommunityForum() { return QString(links::kCommunityHost) + "/foros"; }
 QString CurrentVersionAddress() {
   return QString(links::kProductHost) + "/archivos/CurrentVersion.xml";
+}
+
+QString ContactAddress() {
+  return QStringLiteral("contact@") + QUrl(QString::fromLatin1(links::kProductHost)).host();
 }
 
 void OpenLink(const QString& address) { Platform().OpenUrl(address); }

@@ -70,6 +70,8 @@ QString PdlPage();
 QString DonatePage();
 QString CommunityForum();
 QString CurrentVersionAddress();
+// The address users write to: a mailbox at the product's host.
+QString ContactAddress();
 
 // Opens a web address; silent on failure, never blocks.
 void OpenLink(const QString& address);

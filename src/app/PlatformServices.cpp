@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryFile>
 #include <QUrl>
@@ -61,8 +62,21 @@ void DesktopServices::OpenUrl(const QString& url) {
   QDesktopServices::openUrl(QUrl(url));
 }
 
+QString DesktopServices::TextEditorLauncher() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("notepad.exe");
+#else
+  return QStringLiteral("xdg-open");  // the desktop's application for the file's type
+#endif
+}
+
 void DesktopServices::OpenInTextEditor(const QString& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  // The path is one argument of a program started directly (no shell, so no
+  // quoting to get wrong), and the editor runs on its own: nobody waits.
+  // An absolute path also never reads as an option of the launcher.
+  const QString file = QFileInfo(path).absoluteFilePath();
+  if (QProcess::startDetached(TextEditorLauncher(), {file})) return;
+  QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 QString DesktopServices::RegisteredFirebirdFolder() {

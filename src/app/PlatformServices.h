@@ -72,4 +72,9 @@ class DesktopServices : public PlatformServices {
   QString ApplicationFolder() override;
   bool CanWriteInFolder(const QString& folder) override;
   QString VersionDocumentUrl() override;
+
+ protected:
+  // The program that opens a text file: Notepad on Windows, the desktop's
+  // opener elsewhere.
+  virtual QString TextEditorLauncher();
 };

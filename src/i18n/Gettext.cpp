@@ -39,6 +39,14 @@
 namespace i18n {
 namespace {
 
+// The toolkit's own texts that the program shows: message-box buttons and
+// the edit boxes' context menu. Listed only so that the catalog template
+// carries them; the toolkit asks for them itself (CatalogTranslator below).
+[[maybe_unused]] constexpr const char* kToolkitTexts[] = {
+    N_("OK"),  N_("Yes"),   N_("No"),     N_("Cancel"), N_("Undo"),      N_("Redo"),
+    N_("Cut"), N_("Copy"),  N_("Paste"),  N_("Delete"), N_("Select All"),
+};
+
 // True (and the translation in *translated) when the catalog holds the text.
 // gettext hands back the very msgid pointer when it has nothing, which tells
 // a missing entry apart from one translated into the same words.
@@ -265,8 +273,12 @@ void TranslateWidget(QWidget* w) {
   } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
     // Translation is no user edit: change handlers must not run for it.
     const QSignalBlocker blocker(edit);
+    // Shown from its start, as the untranslated text was.
     if (!IsInnerEdit(edit))
-      t.Text("text", edit->text(), [&](const QString& s) { edit->setText(s); });
+      t.Text("text", edit->text(), [&](const QString& s) {
+        edit->setText(s);
+        edit->home(false);
+      });
     t.Text("placeholderText", edit->placeholderText(),
            [&](const QString& s) { edit->setPlaceholderText(s); });
   } else if (auto* menu = qobject_cast<QMenu*>(w)) {
@@ -312,6 +324,8 @@ void TranslateWidget(QWidget* w) {
 
 }  // namespace
 
+QString CatalogFolder() { return Platform().ApplicationFolder() + QStringLiteral("locale"); }
+
 void SelectLanguage(const QString& code) {
   if (!g_startLanguageKnown) {
     if (qEnvironmentVariableIsSet("LANGUAGE")) g_startLanguage = qgetenv("LANGUAGE");
@@ -332,7 +346,7 @@ void SelectLanguage(const QString& code) {
     if (!locale) std::setlocale(LC_MESSAGES, "C");
   }
 
-  const QByteArray folder = QFile::encodeName(Platform().ApplicationFolder() + "locale");
+  const QByteArray folder = QFile::encodeName(CatalogFolder());
   bindtextdomain(kTextDomain, folder.constData());
   bind_textdomain_codeset(kTextDomain, "UTF-8");
   // textdomain() also tells gettext to drop the translations it has cached,

@@ -6,9 +6,17 @@
 
 class QObject;
 
+// Marks a text the program hands to the toolkit, so that the catalog template
+// picks it up; it is looked up where the toolkit shows it.
+#define N_(text) text
+
 namespace i18n {
 
 inline constexpr const char* kTextDomain = "default";
+
+// The folder the catalogs are loaded from (and the language dialog scans):
+// "locale" beside the executable, without a trailing "/".
+QString CatalogFolder();
 
 // Selects the language for every later lookup; called once at start, before
 // any window exists. An empty code leaves the choice to the system's

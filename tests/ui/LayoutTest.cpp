@@ -61,7 +61,7 @@ const char* const kComponents[][2] = {
     {"FPTop", "QFrame"}, {"Label1", "QLabel"}, {"edRootDirectory", "QLineEdit"},
     {"SBFirebirdInstall", "QToolButton"}, {"edSearchInc", "QLineEdit"},
     {"btFocused", "QPushButton"}, {"TVWOptions", "QTreeWidget"}, {"PCMain", "QTabWidget"},
-    {"Label4", "QLabel"}, {"BtDone", "QPushButton"}, {"BtCancel", "QPushButton"},
+    {"Label4", "LinkLabel"}, {"BtDone", "QPushButton"}, {"BtCancel", "QPushButton"},
     {"BtApply", "QPushButton"}, {"MM", "QMenuBar"},
     // General
     {"GBDefaultDbCachePages", "QGroupBox"}, {"lblDefaultDbCachePagesDes", "QLabel"},

@@ -14,6 +14,7 @@
 #include "app/Functions.h"
 #include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
+#include "ui/main/OptionsNavigator.h"
 #include "ui_MainFrm.h"
 
 namespace {
@@ -27,6 +28,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   ui->setupUi(this);
   SetUpLayout();
   ConnectControls();
+  navigator_ = new OptionsNavigator(this);
+  ConnectCommands();
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
   connect(ui->BtDone, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtDoneClick(); }, this); });
   connect(ui->BtCancel, &QPushButton::clicked, this, &TMainFrm::BtCancelClick);
@@ -49,13 +52,13 @@ void TMainFrm::FormCreate() {
   document_ = std::make_unique<TVantrel>();
   // A file that cannot be read leaves the window unfilled, and with nothing
   // loaded nothing can be saved.
-  if (RunGuarded([this] { LoadInstallFolder(); }, this)) LoadControls();
+  if (RunGuarded([this] { LoadFolder(InstallPath); }, this)) LoadControls();
 }
 
-void TMainFrm::LoadInstallFolder() {
-  document_->Load(ToDoc(InstallPath));
-  // The install folder is where this window saves, whatever the file says.
-  document_->SetRootDirectory(ToDoc(InstallPath));
+void TMainFrm::LoadFolder(const QString& folder) {
+  document_->Load(ToDoc(folder));
+  // The folder shown is where this window saves, whatever the file says.
+  document_->SetRootDirectory(ToDoc(folder));
   if (!loaded_) {
     loaded_ = true;
     document_->OnModified = [this](TVantrel& sender, bool modified) { ApplyEnable(sender, modified); };
@@ -156,7 +159,10 @@ void TMainFrm::AInitAllExecute() {
   if (Ask(this, QMessageBox::Warning, QStringLiteral("You Sure"), QMessageBox::No) !=
       QMessageBox::Yes)
     return;
-  conf::ResetToDefaults(ToDoc(InstallPath));
-  LoadInstallFolder();
+  // The folder the window shows: after a change of folder, that is the
+  // server being edited, not the one the program started with.
+  const QString shown = ShownFolder();
+  conf::ResetToDefaults(ToDoc(shown));
+  LoadFolder(shown);
   LoadControls();
 }

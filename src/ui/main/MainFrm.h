@@ -4,7 +4,9 @@
 // Its behaviour is split by concern: MainFrm.cpp (creation, Apply, Done,
 // Cancel, closing, reset to defaults), MainFrmBinding.cpp (every control
 // bound to its parameter), MainFrmAccess.cpp (access policies and folder
-// lists), MainFrmLayout.cpp (fonts, size, scrolling pages, how texts show).
+// lists), MainFrmLayout.cpp (fonts, size, scrolling pages, how texts show),
+// MainFrmCommands.cpp (menu commands, links, the install-folder change). The
+// options tree and the search belong to its OptionsNavigator.
 
 #include <QMainWindow>
 #include <memory>
@@ -18,6 +20,7 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
+class OptionsNavigator;
 
 namespace Ui {
 class TMainFrm;
@@ -36,6 +39,7 @@ class TMainFrm : public QMainWindow {
   TVantrel* Document() const { return document_.get(); }
   // False when firebird.conf could not be loaded: nothing can be saved then.
   bool DocumentLoaded() const { return loaded_; }
+  OptionsNavigator* Navigator() const { return navigator_; }
 
   // --- lifecycle ---
   // Validates, saves and clears the change state; false when it stopped.
@@ -73,11 +77,27 @@ class TMainFrm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
   bool eventFilter(QObject* watched, QEvent* event) override;  // FormKeyPress
 
+ private slots:
+  // --- menu commands and links ---
+  void APreferencesExecute();
+  void AWebProductExecute();
+  void AFirebirdDocExecute();
+  void ACheckForUpdateExecute();
+  void AAboutExecute();
+  void Label4Click();
+  void BtAliasesConfClick();
+  void SBFirebirdInstallClick();
+
  private:
   void FormCreate();
-  // Loads InstallPath's firebird.conf; from the first success on, changes
-  // reach the Apply button and the document can be saved.
-  void LoadInstallFolder();
+  // Loads the folder's firebird.conf and makes the folder the one saved
+  // into; from the first success on, changes reach the Apply button and the
+  // document can be saved.
+  void LoadFolder(const QString& folder);
+  // The folder the window shows and saves into (InstallPath until a file
+  // has been loaded).
+  QString ShownFolder() const;
+  void ConnectCommands();
   void SetUpLayout();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
@@ -93,6 +113,7 @@ class TMainFrm : public QMainWindow {
 
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;
+  OptionsNavigator* navigator_ = nullptr;
   bool loaded_ = false;
   bool closing_ = false;
 };

@@ -1,0 +1,123 @@
+// The menu commands, the web links, the alias file and the change of the
+// Firebird folder from the top strip.
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/ErrorBox.h"
+#include "app/Functions.h"
+#include "app/LinkLabel.h"
+#include "app/PlatformServices.h"
+#include "i18n/SelectLanguage.h"
+#include "ui/about/About.h"
+#include "update/CheckForCurrentVersion.h"
+#include "ui/main/MainFrm.h"
+#include "ui_MainFrm.h"
+
+namespace {
+
+// A question whose safe answer, No, is the default and Esc's.
+bool Confirm(QWidget* parent, const QString& text) {
+  return ShowMessageBox(parent, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                        QMessageBox::No) == QMessageBox::Yes;
+}
+
+void Inform(QWidget* parent, const QString& text) {
+  ShowMessageBox(parent, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool SameFolder(const QString& a, const QString& b) {
+  if (a == b) return true;
+  const QString realA = QFileInfo(a).canonicalFilePath();
+  return !realA.isEmpty() && realA == QFileInfo(b).canonicalFilePath();
+}
+
+}  // namespace
+
+void TMainFrm::ConnectCommands() {
+  // Errors of a command end in the error box, and the window carries on.
+  const auto guarded = [this](void (TMainFrm::*handler)()) {
+    return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }, this); };
+  };
+  connect(ui->APreferences, &QAction::triggered, this, guarded(&TMainFrm::APreferencesExecute));
+  connect(ui->AWebProduct, &QAction::triggered, this, guarded(&TMainFrm::AWebProductExecute));
+  connect(ui->AFirebirdDoc, &QAction::triggered, this, guarded(&TMainFrm::AFirebirdDocExecute));
+  connect(ui->ACheckForUpdate, &QAction::triggered, this,
+          guarded(&TMainFrm::ACheckForUpdateExecute));
+  connect(ui->AAbout, &QAction::triggered, this, guarded(&TMainFrm::AAboutExecute));
+  connect(ui->Label4, &LinkLabel::clicked, this, guarded(&TMainFrm::Label4Click));
+  connect(ui->BtAliasesConf, &QPushButton::clicked, this, guarded(&TMainFrm::BtAliasesConfClick));
+  connect(ui->SBFirebirdInstall, &QToolButton::clicked, this,
+          guarded(&TMainFrm::SBFirebirdInstallClick));
+}
+
+QString TMainFrm::ShownFolder() const {
+  return loaded_ && document_ ? FromDoc(document_->Folder()) : InstallPath;
+}
+
+void TMainFrm::APreferencesExecute() {
+  // The language is chosen for the next start; this run keeps its own.
+  TSelectLanguageFrm dialog(this);
+  if (Platform().ExecDialog(dialog) == QDialog::Accepted)
+    Inform(this, QStringLiteral("The changes will take effect when reopen Pellisto"));
+}
+
+void TMainFrm::AWebProductExecute() { OpenLink(ProductPage()); }
+
+void TMainFrm::AFirebirdDocExecute() { OpenLink(FirebirdDocPage()); }
+
+void TMainFrm::ACheckForUpdateExecute() {
+  // Asked for, so shown whatever the check at start is set to.
+  TCheckForCurrentVersionFrm dialog(this);
+  dialog.ShowCheckResult(true, QString());
+  Platform().ExecDialog(dialog);
+}
+
+void TMainFrm::AAboutExecute() {
+  TAboutFrm dialog(this);
+  Platform().ExecDialog(dialog);
+}
+
+void TMainFrm::Label4Click() { OpenLink(ProductPage()); }
+
+void TMainFrm::BtAliasesConfClick() {
+  Platform().OpenInTextEditor(ShownFolder() + QStringLiteral("aliases.conf"));
+}
+
+void TMainFrm::SBFirebirdInstallClick() {
+  QString folder = ChooseFolder(this);
+  if (folder.isEmpty()) return;
+  if (!folder.endsWith(QLatin1Char(kPathDelimiter))) folder += QLatin1Char(kPathDelimiter);
+
+  const bool hasConf = QFileInfo::exists(folder + QStringLiteral("firebird.conf"));
+  if (!hasConf) {
+    if (!Confirm(this, QStringLiteral("File not found firebird.conf in %1, still want to continue?")
+                           .arg(folder)))
+      return;
+    // The file comes into being at the next save, which goes to the new folder.
+    Inform(this, QStringLiteral("This created the file firebird.conf in %1").arg(folder));
+  } else if (loaded_ && !SameFolder(folder, ShownFolder())) {
+    // The next save writes the lines shown here over that server's own file.
+    if (!Confirm(this, QStringLiteral("The firebird.conf in %1 will be replaced by the parameters "
+                                      "shown here when you apply. Continue?")
+                           .arg(folder)))
+      return;
+  }
+
+  if (Confirm(this, QStringLiteral(
+                        "Want that this is the default route the next time you load Pellisto?")))
+    WriteSetting(kSectionInfoGeneral, kKeyPath, folder);
+
+  if (!loaded_ && hasConf) {
+    // Nothing was shown yet: show the chosen server's file.
+    LoadFolder(folder);
+    LoadControls();
+    return;
+  }
+  // The box's change handler moves the document's folder; the values shown
+  // stay those read before.
+  ui->edRootDirectory->setText(folder);
+}

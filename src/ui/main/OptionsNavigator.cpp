@@ -1,0 +1,172 @@
+#include "ui/main/OptionsNavigator.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace {
+
+// Page by page in the order the window was first built, which is not always
+// the order the groups are shown in; the two boxes outside the pages come
+// last. The order decides which control wins when several names match.
+constexpr const char* kSearchCandidates[] = {
+    // General
+    "GBTemporarySpaceManagement", "edTempBlockSize", "edTempCacheLimit", "GBMaxFileSystemCache",
+    "edMaxFileSystemCache", "GBDatabaseGrowthIncrement", "edDatabaseGrowthIncrement",
+    "GBDefaultDbCachePages", "edDefaultDbCachePages", "GBCompleteBooleanEvaluation",
+    "CBCompleteBooleanEvaluation",
+    // Access
+    "GBDatabaseAccess", "GBExternalFileAccess", "GBUDFAccess",
+    // Other Access
+    "GBTempDirectories", "GBAuthentication", "CBAuthentication", "GBLegacyHASH", "CBLegacyHASH",
+    "GBRemoteBindAddress", "edRemoteBindAddress",
+    // Client Connection
+    "GBConnectionTimeout", "edConnectionTimeout", "GBTCPProtocolSettings", "edRemoteServiceName",
+    "edRemoteServicePort", "edRemoteAuxPort", "GBTcpNoNagle", "CBTcpNoNagle",
+    "GBTcpRemoteBufferSize", "edTcpRemoteBufferSize",
+    // Locking and shared memory
+    "GBLockMemSize", "edLockMemSize", "GBLockSemCount", "edLockSemCount", "GBLockAcquireSpins",
+    "edLockAcquireSpins", "GBLockHashSlots", "edLockHashSlots", "GBEventMemSize",
+    "edEventMemSize",
+    // Super Server Engine
+    "GBCpuAffinityMask", "edCpuAffinityMask", "GBSettingForTheread", "CBUsePriorityScheduler",
+    "edPrioritySwitchDelay", "edPriorityBoost", "GBGCPolicy", "CBGCPolicy",
+    // Windows platforms
+    "GBGuardianOption", "CBGuardianOption", "GBProcessPriorityLevel", "edProcessPriorityLevel",
+    "GBLocalConnectionSettings", "edIpcName", "edRemotePipeName", "CBCreateInternalWindow",
+    // Unix/Linux platforms
+    "GBLockSignal", "edLockSignal", "GBRemoteFileOpenAbility", "CBRemoteFileOpenAbility",
+    "GBRedirection", "CBRedirection",
+    // Compatibility
+    "GBOldParameterOrdering", "CBOldParameterOrdering", "GBOldColumnNaming", "CBOldColumnNaming",
+    "GBLockGrantOrder", "CBLockGrantOrder",
+    // Others
+    "GBDeadlockTimeout", "edDeadlockTimeout", "GBMaxUnflushed", "edMaxUnflushedWrites",
+    "edMaxUnflushedWriteTime", "GBBugcheckAbort", "CBBugcheckAbort",
+    // Outside the pages
+    "edRootDirectory", "edSearchInc",
+};
+
+// Only a to z change: the names are plain ASCII, and any other letter typed
+// simply matches nothing.
+QString UpperAscii(QString text) {
+  for (QChar& c : text)
+    if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
+  return text;
+}
+
+void SetBold(QWidget* control, bool bold) {
+  QFont font = control->font();
+  font.setBold(bold);
+  control->setFont(font);
+}
+
+bool IsEnter(QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+}  // namespace
+
+std::span<const char* const> OptionsNavigator::SearchCandidates() { return kSearchCandidates; }
+
+OptionsNavigator::OptionsNavigator(QWidget* window)
+    : QObject(window),
+      pages_(window->findChild<QTabWidget*>(QStringLiteral("PCMain"))),
+      search_(window->findChild<QLineEdit*>(QStringLiteral("edSearchInc"))),
+      tree_(window->findChild<QTreeWidget*>(QStringLiteral("TVWOptions"))),
+      searchPalette_(search_->palette()) {
+  candidates_.reserve(std::size(kSearchCandidates));
+  for (const char* name : kSearchCandidates) {
+    const QString component = QString::fromLatin1(name);
+    candidates_.push_back({UpperAscii(component), window->findChild<QWidget*>(component)});
+  }
+
+  connect(search_, &QLineEdit::textChanged, this, &OptionsNavigator::edSearchIncChange);
+  connect(search_, &QLineEdit::returnPressed, this, &OptionsNavigator::btFocusedClick);
+  connect(window->findChild<QPushButton*>(QStringLiteral("btFocused")), &QPushButton::clicked,
+          this, &OptionsNavigator::btFocusedClick);
+  connect(tree_, &QTreeWidget::itemClicked, this, &OptionsNavigator::TVWOptionsClick);
+  tree_->installEventFilter(this);
+}
+
+void OptionsNavigator::FindParameter(const QString& text, bool focus) {
+  QString key = text;
+  key.remove(QLatin1Char(' '));
+  key = UpperAscii(key);
+
+  QWidget* found = nullptr;
+  if (!key.isEmpty())
+    for (const Candidate& candidate : candidates_)
+      if (candidate.control && candidate.upperName.contains(key)) found = candidate.control;
+
+  SetSearchColours(found != nullptr);
+  if (!found) return;
+
+  ShowPageOf(found);
+  // A control that cannot take the focus (disabled, hidden) simply does not.
+  if (focus) found->setFocus(Qt::OtherFocusReason);
+  // Unbold first, so that finding the same control again leaves it bold;
+  // the same control found again is left as it is (a new font costs a new
+  // layout of everything inside it).
+  if (found == highlighted_) return;
+  if (highlighted_) SetBold(highlighted_, false);
+  SetBold(found, true);
+  highlighted_ = found;
+}
+
+void OptionsNavigator::ShowPageOf(QWidget* control) {
+  QScrollArea* area = nullptr;
+  for (QWidget* w = control->parentWidget(); w; w = w->parentWidget()) {
+    if (!area) area = qobject_cast<QScrollArea*>(w);
+    if (pages_->indexOf(w) >= 0) {
+      if (pages_->currentWidget() != w) {
+        pages_->setCurrentWidget(w);
+        // The page just shown lays itself out, and sets its scroll range, on
+        // posted layout requests (its new height asks for another pass):
+        // settle them before scrolling.
+        for (int pass = 0; pass < 3; ++pass)
+          QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      }
+      if (area) area->ensureWidgetVisible(control);
+      return;
+    }
+  }
+}
+
+void OptionsNavigator::SetSearchColours(bool found) {
+  QPalette palette = searchPalette_;
+  if (!found) {
+    palette.setColor(QPalette::Base, QColor(255, 255, 0));
+    palette.setColor(QPalette::Text, QColor(255, 0, 0));
+  }
+  search_->setPalette(palette);
+}
+
+void OptionsNavigator::edSearchIncChange(const QString& text) { FindParameter(text, false); }
+
+void OptionsNavigator::btFocusedClick() { FindParameter(search_->text(), true); }
+
+void OptionsNavigator::TVWOptionsClick() {
+  const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+  if (selected.isEmpty()) return;
+  QTreeWidgetItem* node = selected.first();
+  if (node->parent())
+    FindParameter(node->text(0), true);
+  else
+    pages_->setCurrentIndex(tree_->indexOfTopLevelItem(node));
+}
+
+bool OptionsNavigator::eventFilter(QObject* watched, QEvent* event) {
+  // Moving through the tree with the arrows only selects; Enter acts.
+  if (watched == tree_ && IsEnter(event)) {
+    TVWOptionsClick();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The options tree and the search by parameter name. Both end in
+// FindParameter, which finds a control of the editor window by its component
+// name, brings its page to the front and scrolls it into view, optionally
+// gives it the focus, and marks it in bold.
+
+#include <QObject>
+#include <QPalette>
+#include <QPointer>
+#include <QString>
+#include <span>
+#include <vector>
+
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+class QWidget;
+
+class OptionsNavigator : public QObject {
+  Q_OBJECT
+
+ public:
+  // Finds its controls in the window by name; owned by the window.
+  explicit OptionsNavigator(QWidget* window);
+
+  // The component names the search can find, in the order it examines them;
+  // when several contain the key, the last one wins.
+  static std::span<const char* const> SearchCandidates();
+
+  // Searches the key (the text without spaces, letters a to z compared in
+  // upper case). No match: the search box turns yellow with red text and
+  // nothing else changes.
+  void FindParameter(const QString& text, bool focus);
+  // Shows the page holding the control and scrolls the control into view; a
+  // control on no page changes nothing.
+  void ShowPageOf(QWidget* control);
+  // The control FindParameter last set in bold, if any.
+  QWidget* HighlightedControl() const { return highlighted_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private slots:
+  void edSearchIncChange(const QString& text);
+  void btFocusedClick();
+  void TVWOptionsClick();
+
+ private:
+  struct Candidate {
+    QString upperName;
+    QPointer<QWidget> control;
+  };
+
+  void SetSearchColours(bool found);
+
+  QTabWidget* pages_;
+  QLineEdit* search_;
+  QTreeWidget* tree_;
+  std::vector<Candidate> candidates_;
+  QPalette searchPalette_;  // the search box's own colours
+  QPointer<QWidget> highlighted_;
+};

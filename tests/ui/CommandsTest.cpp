@@ -1,0 +1,225 @@
+// The menu commands, the links, the alias file and the change of the Firebird
+// folder, each used as a user does: menu actions, clicks, the fake folder
+// chooser and answers to the message boxes.
+
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+
+#include "support/HttpStub.h"
+#include "ui/MainFrmFixture.h"
+
+namespace {
+
+const char* const kDefaultRoute =
+    "Want that this is the default route the next time you load Pellisto?";
+
+class CommandsTest : public MainFrmTest {
+ protected:
+  void Trigger(const char* action) { W<QAction>(action)->trigger(); }
+  // Picks a folder in the chooser behind "...".
+  void ChangeFolder(const std::string& folder) {
+    platform.folderChoices = {QString::fromStdString(folder)};
+    QTest::mouseClick(W<QWidget>("SBFirebirdInstall"), Qt::LeftButton);
+  }
+  QString SavedPath() const { return ReadSetting(kSectionInfoGeneral, kKeyPath, "<none>"); }
+  void ExpectQuestion(const RecordedMessage& m) const {
+    EXPECT_EQ(m.icon, QMessageBox::Question) << m.text.toStdString();
+    EXPECT_EQ(m.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(m.defaultButton, QMessageBox::No);
+  }
+};
+
+TEST_F(CommandsTest, LinksOpenTheirPagesAndExitCloses) {
+  Open("TempBlockSize = 5\n");
+  window->show();
+  Trigger("AWebProduct");
+  Trigger("AFirebirdDoc");
+  QTest::mouseClick(W<QLabel>("Label4"), Qt::LeftButton);
+  EXPECT_EQ(platform.openedUrls, QStringList({ProductPage(), FirebirdDocPage(), ProductPage()}));
+  Trigger("SExit");
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(CommandsTest, AboutShowsItsLinksAndClosesWithEsc) {
+  Open("TempBlockSize = 5\n");
+  platform.executablePath = PELLISTO_EXECUTABLE;
+  bool shown = false;
+  platform.dialogHandlers.push_back([&](QDialog& dialog) {
+    shown = true;
+    EXPECT_EQ(dialog.objectName(), "AboutFrm");
+    EXPECT_EQ(dialog.windowTitle(), "About");
+    // The version of the program that runs, read from its file.
+    EXPECT_EQ(dialog.findChild<QGroupBox*>("GBAbout")->title(), "About Pellisto 0.2.0.3");
+    for (const char* link : {"Label8", "Label10", "Label2", "Label4", "Label13", "Label12",
+                             "lblDonate"})
+      QTest::mouseClick(dialog.findChild<QLabel*>(link), Qt::LeftButton);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  Trigger("AAbout");
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(platform.openedUrls,
+            QStringList({FirebirdDocPage(), PdlPage(), "mailto:" + ContactAddress(),
+                         ProductPage(), FirebirdDocPage(), CommunityForum(), DonatePage()}));
+}
+
+TEST_F(CommandsTest, CheckForUpdateAlwaysFetchesAndShowsTheDialog) {
+  Open("TempBlockSize = 5\n");
+  HttpStub server;
+  server.answers[kVersionDocumentPath] = HttpStub::Ok(VersionDocument("0.2.0.4"));
+  platform.versionDocumentUrl = server.Url(kVersionDocumentPath);
+  platform.executablePath = PELLISTO_EXECUTABLE;
+  for (const char* atStart : {"False", "True"}) {
+    SCOPED_TRACE(atStart);
+    WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, atStart);
+    platform.dialogHandlers.push_back([](QDialog& dialog) {
+      EXPECT_EQ(dialog.objectName(), "CheckForCurrentVersionFrm");
+      EXPECT_EQ(dialog.findChild<QLabel*>("lblFound")->text(),
+                "It has found a new version of Pellisto");
+      QTest::mouseClick(dialog.findChild<QPushButton*>("BtOk"), Qt::LeftButton);
+    });
+    Trigger("ACheckForUpdate");
+  }
+  EXPECT_EQ(platform.shownDialogs.size(), 2);
+  EXPECT_EQ(server.requested.size(), 2);
+}
+
+TEST_F(CommandsTest, ChoosingTheSameFolderChangesNothing) {
+  Open("RootDirectory = x\nTempBlockSize = 5\n");
+  ChangeFolder(dir.path());  // chosen with its trailing "/", or without it
+  ChangeFolder(dir.path().substr(0, dir.path().size() - 1));
+  platform.folderChoices.clear();
+  ChangeFolder("");  // cancelled: not even a question
+  ASSERT_EQ(MessageTexts(), std::vector<QString>({kDefaultRoute, kDefaultRoute}));
+  EXPECT_EQ(Edit("edRootDirectory")->text().toStdString(), dir.path());
+  EXPECT_FALSE(ApplyEnabled());
+  EXPECT_EQ(Pending(), "");
+  EXPECT_EQ(SavedPath(), "<none>");
+}
+
+TEST_F(CommandsTest, FolderWithoutFirebirdConfAsksThenSavesThere) {
+  Open("RootDirectory = x\nTempBlockSize = 5\n");
+  TempDir other;
+  const QString folder = QString::fromStdString(other.path());
+  const QString notFound = "File not found firebird.conf in " + folder + ", still want to continue?";
+
+  platform.answers = {QMessageBox::No};
+  ChangeFolder(other.path());
+  ASSERT_EQ(MessageTexts(), std::vector<QString>({notFound}));
+  ExpectQuestion(platform.messages[0]);
+  EXPECT_EQ(Edit("edRootDirectory")->text().toStdString(), dir.path());
+  EXPECT_FALSE(ApplyEnabled());
+  EXPECT_FALSE(FileExists(dir.file("Config.ini")));
+
+  platform.messages.clear();
+  platform.answers = {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes};
+  ChangeFolder(other.path());
+  ASSERT_EQ(MessageTexts(),
+            std::vector<QString>({notFound, "This created the file firebird.conf in " + folder,
+                                  kDefaultRoute}));
+  ExpectQuestion(platform.messages[2]);
+  EXPECT_EQ(SavedPath(), folder);
+  EXPECT_EQ(Edit("edRootDirectory")->text(), folder);
+  EXPECT_FALSE(FileExists(other.file("firebird.conf")));  // not before Apply
+
+  Type("edTempBlockSize", "6");
+  Click("BtApply");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
+            "RootDirectory = " + other.path() + "\r\nTempBlockSize = 6\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
+}
+
+TEST_F(CommandsTest, FolderWithItsOwnFirebirdConfIsReplacedOnlyWhenTheUserAgrees) {
+  Open("TempBlockSize = 5\n");
+  TempDir other;
+  WriteFileBytes(other.file("firebird.conf"), "# another server\nTempBlockSize = 9\n");
+  const QString folder = QString::fromStdString(other.path());
+  const QString replace = "The firebird.conf in " + folder +
+                          " will be replaced by the parameters shown here when you apply. Continue?";
+
+  platform.answers = {QMessageBox::No};
+  ChangeFolder(other.path());
+  ASSERT_EQ(MessageTexts(), std::vector<QString>({replace}));
+  ExpectQuestion(platform.messages[0]);
+  EXPECT_EQ(Edit("edRootDirectory")->text().toStdString(), dir.path());
+  EXPECT_FALSE(ApplyEnabled());
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "# another server\nTempBlockSize = 9\n");
+
+  platform.messages.clear();
+  platform.answers = {QMessageBox::Yes, QMessageBox::No};
+  ChangeFolder(other.path());
+  ASSERT_EQ(MessageTexts(), std::vector<QString>({replace, kDefaultRoute}));
+  EXPECT_EQ(SavedPath(), "<none>");
+  EXPECT_EQ(Edit("edRootDirectory")->text(), folder);
+  EXPECT_TRUE(ApplyEnabled());
+  Click("BtApply");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 5\r\n");
+}
+
+TEST_F(CommandsTest, ResetWorksOnTheFolderShown) {
+  Open("TempBlockSize = 5\nLockSemCount = 16\n");
+  WriteFileBytes(dir.file("firebird.conf.default"), "#TempBlockSize = 1\n");
+  TempDir other;
+  WriteFileBytes(other.file("firebird.conf"), "TempBlockSize = 9\n");
+  WriteFileBytes(other.file("firebird.conf.default"), "#TempBlockSize = 1048576\n#LockSemCount = 32\n");
+  platform.answers = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Yes};
+  ChangeFolder(other.path());
+  Trigger("AInitAll");
+
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
+            "#TempBlockSize = 1048576\r\n#LockSemCount = 32\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\nLockSemCount = 16\n");
+  EXPECT_EQ(Edit("edTempBlockSize")->text(), "1048576");
+  EXPECT_EQ(Edit("edRootDirectory")->text().toStdString(), other.path());
+  EXPECT_FALSE(ApplyEnabled());
+  // And the window goes on editing that server.
+  Type("edLockSemCount", "64");
+  Click("BtApply");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
+            "#TempBlockSize = 1048576\r\nLockSemCount = 64\r\n");
+}
+
+TEST_F(CommandsTest, RefusedSettingsWriteStopsTheChange) {
+  Open("TempBlockSize = 5\n");
+  QDir().mkpath(QString::fromStdString(dir.file("Config.ini")));  // cannot be written
+  TempDir other;
+  platform.answers = {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes};
+  ChangeFolder(other.path());
+  ASSERT_EQ(platform.messages.size(), 4u);
+  EXPECT_EQ(platform.messages[3].icon, QMessageBox::Critical);
+  EXPECT_EQ(platform.messages[3].text, "Unable to write to " + SettingsFilePath() + ".");
+  EXPECT_EQ(Edit("edRootDirectory")->text().toStdString(), dir.path());
+  EXPECT_FALSE(ApplyEnabled());
+}
+
+TEST_F(CommandsTest, WindowWithoutAFileLoadsTheFolderChosen) {
+  Reopen();  // no firebird.conf: the window opens unfilled
+  ASSERT_FALSE(window->DocumentLoaded());
+  TempDir other;
+  WriteFileBytes(other.file("firebird.conf"), "TempBlockSize = 9\n");
+  platform.messages.clear();
+  platform.answers = {QMessageBox::Yes};
+  ChangeFolder(other.path());
+  EXPECT_EQ(MessageTexts(), std::vector<QString>({kDefaultRoute}));
+  EXPECT_TRUE(window->DocumentLoaded());
+  EXPECT_EQ(Edit("edTempBlockSize")->text(), "9");
+  Type("edTempBlockSize", "10");
+  Click("BtApply");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 10\r\n");
+}
+
+TEST_F(CommandsTest, AliasFileOpensInTheEditorWithItsFullPath) {
+  // A folder name a shell would split or misread.
+  const std::string folder = dir.path() + "fb \"2.5\";x y/";
+  QDir().mkpath(QString::fromStdString(folder));
+  WriteFileBytes(folder + "firebird.conf", "DatabaseAccess = None\n");
+  InstallPath = QString::fromStdString(folder);
+  Reopen();
+  Click("BtAliasesConf");
+  EXPECT_EQ(platform.editedFiles, QStringList({QString::fromStdString(folder + "aliases.conf")}));
+}
+
+}  // namespace
