@@ -56,13 +56,16 @@ run() { env -i PATH=/usr/bin:/bin HOME="$scratch/home" "$@"; }
 version=$(run "$installed/bin/pellisto-conf" --version 2>&1) || fail "pellisto-conf --version: $version"
 
 cp "$probe" "$installed/bin/catalog_probe"
-output=$(run QT_QPA_PLATFORM=offscreen "$installed/bin/catalog_probe" es 2>&1) ||
-  fail "catalog probe: $output"
+output=$(run QT_QPA_PLATFORM=offscreen "$installed/bin/catalog_probe" 2>"$scratch/probe.err") ||
+  fail "the catalog probe failed: $(cat "$scratch/probe.err")"
 folder=$(sed -n 1p <<<"$output")
-translated=$(sed -n 2p <<<"$output")
-[ "$folder" = "$installed/share/pellisto/locale" ] ||
-  fail "catalogs looked for in '$folder', not in $installed/share/pellisto/locale"
-[ -n "$translated" ] || fail "the Spanish catalog gave no translation: $output"
+cancel=$(sed -n 2p <<<"$output")
+offered=$(sed -n 3p <<<"$output")
+[ "$folder" = "$(cd "$installed/share/pellisto/locale" && pwd -P)" ] ||
+  fail "catalogs looked for in '$folder', not in share/pellisto/locale"
+[ "$cancel" = "Cancelar" ] || fail "\"Cancel\" in Spanish gave '$cancel'"
+[[ " $offered" == *" es "* ]] || fail "the language dialog offers '$offered', without es"
+[ ! -e "$installed/bin/Config.ini" ] || fail "the installed program wrote beside itself"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "installed layout under $prefix is complete; the Spanish catalog is found there"
