@@ -11,6 +11,7 @@ packages=(
   gettext
   fonts-dejavu-core fonts-wine
   desktop-file-utils appstream
+  file  # cpack -G DEB reads the programs' type with it
 )
 if [ "${1:-}" = "--gui" ]; then
   # ca-certificates: the update check reads the product's site over https.
