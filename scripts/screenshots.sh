@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the screenshot tool and writes a picture of each of the editor's ten
-# pages, opened on the demo Firebird folder. Needs xvfb-run (bootstrap.sh
+# Builds the screenshot tools and writes a picture of each of the editor's ten
+# pages, opened on the demo Firebird folder, and of the first-run and update
+# dialogs. Needs xvfb-run (bootstrap.sh
 # --screenshots) and the Tahoma of fonts-wine.
 #
 #   scripts/screenshots.sh          into build/screenshots/, for checking by eye
@@ -21,8 +22,12 @@ case "${1:-}" in
 esac
 
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target pellisto_screenshots
+cmake --build "$build" --target pellisto_screenshots pellisto_dialog_screenshots
 # English texts and a fixed screen, whatever the desktop at hand.
 LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
   "$build/pellisto_screenshots" "$root/examples/firebird" "$out" "${args[@]}"
+if [ ${#args[@]} -eq 0 ]; then
+  LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
+    "$build/pellisto_dialog_screenshots" "$out"
+fi
 echo "screenshots written to $out"

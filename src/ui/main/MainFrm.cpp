@@ -12,6 +12,7 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
+#include "app/WindowFont.h"
 #include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
 #include "ui/main/OptionsNavigator.h"
@@ -25,6 +26,10 @@ QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const Q
 }  // namespace
 
 TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) {
+  // Set on the window before its controls exist, so that every control is
+  // born with it rather than told of it afterwards, and so that the bold of
+  // a found control is added to this font and removed again.
+  setFont(WindowFont());
   ui->setupUi(this);
   SetUpLayout();
   ConnectControls();

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QResizeEvent>
 #include <QFont>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,7 +15,6 @@
 #include <QScrollArea>
 #include <QStyledItemDelegate>
 
-#include "app/WindowFont.h"
 #include "ui/main/MainFrm.h"
 #include "ui/main/TabRows.h"
 #include "ui_MainFrm.h"
@@ -33,7 +33,10 @@ class FitContentHeight : public QObject {
     area->viewport()->installEventFilter(this);
   }
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Resize) {
+    // Only a new width changes how the texts wrap.
+    if (event->type() == QEvent::Resize &&
+        static_cast<QResizeEvent*>(event)->size().width() !=
+            static_cast<QResizeEvent*>(event)->oldSize().width()) {
       QWidget* content = area_->widget();
       if (content && content->layout() && content->layout()->hasHeightForWidth())
         content->setMinimumHeight(
@@ -74,10 +77,6 @@ class CaptionsEndTheirItems : public QStyledItemDelegate {
 }  // namespace
 
 void TMainFrm::SetUpLayout() {
-  // Set on the window so that every control inherits it, and so that the
-  // bold of a found control is added to this font and removed again.
-  setFont(WindowFont());
-
   for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
 
   // The folder lists keep their entries off the frame, as the edit boxes do
