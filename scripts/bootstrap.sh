@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   gettext
   fonts-dejavu-core fonts-wine
+  desktop-file-utils appstream
+  file  # cpack -G DEB reads the programs' type with it
 )
 if [ "${1:-}" = "--gui" ]; then
   # ca-certificates: the update check reads the product's site over https.

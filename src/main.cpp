@@ -1,5 +1,6 @@
 // Pellisto: editor for the firebird.conf of a Firebird server.
 
+#include <QIcon>
 #include <QTimer>
 
 #include "app/PellistoApplication.h"
@@ -8,6 +9,11 @@
 
 int main(int argc, char** argv) {
   PellistoApplication app(argc, argv);
+  // The desktop pairs the windows with the menu entry by this name; the
+  // icon comes from the installed theme, else from the program itself.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.pellisto.Pellisto"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.pellisto.Pellisto"),
+                                               QIcon(QStringLiteral(":/icons/pellisto.png"))));
   StartedProgram program = StartProgram();
   if (!program.mainWindow) return 0;
   program.mainWindow->show();

@@ -4,8 +4,11 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 #include <stdexcept>
 
@@ -17,6 +20,9 @@
 #include <windows.h>
 
 #include <vector>
+#else
+#include <pwd.h>
+#include <unistd.h>
 #endif
 
 QString InstallPath;
@@ -42,21 +48,67 @@ constexpr int kMaxSettingLength = 2047;
 
 std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// The user's own settings folder for programs, ending with "/".
+QString UserSettingsFolder() {
+#ifdef Q_OS_WIN
+  return WithTrailingSeparator(
+             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
+         QStringLiteral("Pellisto/");
+#else
+  // A relative XDG_CONFIG_HOME is invalid and is ignored, as the XDG rules ask.
+  QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
+  if (base.isEmpty() || QDir::isRelativePath(base)) {
+    QString home = QFile::decodeName(qgetenv("HOME"));
+    if (home.isEmpty())
+      if (const passwd* user = ::getpwuid(::getuid())) home = QFile::decodeName(user->pw_dir);
+    base = WithTrailingSeparator(home) + QStringLiteral(".config");
+  }
+  return WithTrailingSeparator(base) + QStringLiteral("pellisto/");
+#endif
+}
+
+// Creates the folder and any missing parent, the new ones private to the
+// user; false when that fails.
+bool MakeSettingsFolder(const QString& folder) {
+  if (QFileInfo(folder).isDir()) return true;
+  const QString parent = QFileInfo(QDir::cleanPath(folder)).path();
+  if (parent == QDir::cleanPath(folder) || !MakeSettingsFolder(parent)) return false;
+  return QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
+         QFileInfo(folder).isDir();
+}
+
 // Loads the settings file afresh; false when it is missing or unreadable.
-bool LoadSettings(CSimpleIniA& ini) {
+bool LoadSettings(CSimpleIniA& ini, const QString& path) {
   ini.SetSpaces(false);
-  return ini.LoadFile(PathBytes(SettingsFilePath()).c_str()) >= 0;
+  return ini.LoadFile(PathBytes(path).c_str()) >= 0;
+}
+
+struct SettingsLocation {
+  QString path;
+  bool inUserFolder;  // created on the first write when missing
+};
+
+SettingsLocation LocateSettings() {
+  const QString beside = Platform().ApplicationFolder();
+  // An installed program stays out of bin/ even when it could write there,
+  // as root can in /usr/bin.
+  const bool installed = QFileInfo(InstalledDataFolder()).isDir();
+  if (!installed && Platform().CanWriteInFolder(beside))
+    return {beside + QStringLiteral("Config.ini"), false};
+  return {UserSettingsFolder() + QStringLiteral("Config.ini"), true};
 }
 }  // namespace
 
-QString SettingsFilePath() {
-  return Platform().ApplicationFolder() + QStringLiteral("Config.ini");
+QString InstalledDataFolder() {
+  return Platform().ApplicationFolder() + QStringLiteral("../share/pellisto/");
 }
+
+QString SettingsFilePath() { return LocateSettings().path; }
 
 QString ReadSetting(const QString& section, const QString& key,
                     const QString& defaultValue) {
   CSimpleIniA ini(false, false, false);
-  if (!LoadSettings(ini)) return defaultValue;
+  if (!LoadSettings(ini, SettingsFilePath())) return defaultValue;
   const char* value = ini.GetValue(ToDoc(section).c_str(), ToDoc(key).c_str(), nullptr);
   if (!value) return defaultValue;
   std::string text(value);
@@ -65,15 +117,18 @@ QString ReadSetting(const QString& section, const QString& key,
 }
 
 void WriteSetting(const QString& section, const QString& key, const QString& value) {
-  const QString path = SettingsFilePath();
+  const SettingsLocation location = LocateSettings();
+  const QString& path = location.path;
   CSimpleIniA ini(false, false, false);
-  LoadSettings(ini);  // a missing file is created below
+  LoadSettings(ini, path);  // a missing file is created below
   std::string data;
   const bool composed =
       ini.SetValue(ToDoc(section).c_str(), ToDoc(key).c_str(), ToDoc(value).c_str()) >= 0 &&
       ini.Save(data) >= 0;
   try {
     if (!composed) throw std::runtime_error("compose");
+    if (location.inUserFolder && !MakeSettingsFolder(QFileInfo(path).path()))
+      throw std::runtime_error("folder");
     conf::WriteFileAtomically(PathBytes(path), data);
   } catch (const std::exception&) {
     throw std::runtime_error(ToDoc(QStringLiteral("Unable to write to %1").arg(path)));

@@ -18,7 +18,7 @@ QString WithTrailingSeparator(const QString& folder);
 std::string ToDoc(const QString& text);
 QString FromDoc(const std::string& text);
 
-// --- Config.ini (beside the executable; read and written on every call) ---
+// --- Config.ini (read and written on every call) ---
 inline constexpr const char* kSectionInfoGeneral = "InfoGeneral";
 inline constexpr const char* kSectionScreen = "Screen";
 inline constexpr const char* kKeyPath = "Path";
@@ -26,12 +26,21 @@ inline constexpr const char* kKeyLanguage = "Language";
 inline constexpr const char* kKeyAlwaysCheckUpdate = "AlwaysCheckUpdate";
 inline constexpr const char* kKeyActivePage = "ActivePage";
 
+// The shared files of an installed program, ../share/pellisto/ from the
+// executable's folder; the folder exists only in an installed layout.
+QString InstalledDataFolder();
+
+// Config.ini beside the executable when a file can be created there (a build
+// folder, a portable copy); otherwise, and always for an installed program,
+// $XDG_CONFIG_HOME/pellisto/Config.ini (~/.config/pellisto/ when the variable
+// is unset, empty or relative).
 QString SettingsFilePath();
 // A value of the settings file, at most 2047 characters; the default when the
 // file, the section or the key is missing or the file cannot be read.
 QString ReadSetting(const QString& section, const QString& key,
                     const QString& defaultValue);
-// Writes one value, creating the file and section when missing. Throws
+// Writes one value, creating the file, its folder and the section when
+// missing. Throws
 // std::runtime_error "Unable to write to <path>" when the write is refused.
 void WriteSetting(const QString& section, const QString& key, const QString& value);
 // The Boolean rule: a decimal number (fraction and exponent allowed) is true

@@ -4,12 +4,18 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <cstdlib>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 #include "app/Functions.h"
 
@@ -98,6 +104,17 @@ QString DesktopServices::ExecutablePath() {
 
 QString DesktopServices::ApplicationFolder() {
   return WithTrailingSeparator(QCoreApplication::applicationDirPath());
+}
+
+bool DesktopServices::CanWriteInFolder(const QString& folder) {
+#ifndef Q_OS_WIN
+  // The quick answer for the usual case, /usr/bin, without a refused write.
+  if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) return false;
+#endif
+  // Permission bits are not the whole story (a read-only mount, ACLs, a
+  // network share): only a file actually created says yes.
+  QTemporaryFile probe(WithTrailingSeparator(folder) + QStringLiteral(".pellisto-XXXXXX"));
+  return probe.open();
 }
 
 QString DesktopServices::VersionDocumentUrl() { return CurrentVersionAddress(); }

@@ -38,8 +38,13 @@ class PlatformServices {
   // Full path of the running executable (its version is read from it).
   virtual QString ExecutablePath() = 0;
 
-  // Folder of the executable, ending with "/": Config.ini and locale/ live here.
+  // Folder of the executable, ending with "/". Config.ini lives here when
+  // the folder is writable; the catalogs are looked for here first.
   virtual QString ApplicationFolder() = 0;
+
+  // Whether a file can be created in the folder right now (an installed
+  // program's folder cannot: its settings then go to the user's folder).
+  virtual bool CanWriteInFolder(const QString& folder) = 0;
 
   // Address of the published current-version document.
   virtual QString VersionDocumentUrl() = 0;
@@ -65,6 +70,7 @@ class DesktopServices : public PlatformServices {
   QString RegisteredFirebirdFolder() override;
   QString ExecutablePath() override;
   QString ApplicationFolder() override;
+  bool CanWriteInFolder(const QString& folder) override;
   QString VersionDocumentUrl() override;
 
  protected:

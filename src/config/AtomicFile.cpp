@@ -36,6 +36,10 @@ struct WriteFailure {
 
 [[noreturn]] void Fail(int error) { throw WriteFailure{error}; }
 
+// For best-effort calls whose failure changes nothing; unlike a cast to
+// void it also quiets the compiler's warn_unused_result.
+void BestEffort(int) {}
+
 class Fd {
  public:
   explicit Fd(int fd = -1) : fd_(fd) {}
@@ -159,8 +163,8 @@ void WriteInPlace(const std::string& target, const std::string& content) {
           WriteAll(fd.get(), old.data(), old.size(), 0);
         } catch (const WriteFailure&) {
         }
-        (void)::ftruncate(fd.get(), static_cast<off_t>(old.size()));
-        (void)::fsync(fd.get());
+        BestEffort(::ftruncate(fd.get(), static_cast<off_t>(old.size())));
+        BestEffort(::fsync(fd.get()));
       } else {
         ::unlink(target.c_str());
       }
@@ -217,7 +221,7 @@ void Replace(const std::string& path, const std::string& content) {
     if (exists) {
       // Owner first: changing it may clear set-id bits that fchmod restores.
       if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0)
-        (void)::fchown(fd.get(), static_cast<uid_t>(-1), st.st_gid);
+        BestEffort(::fchown(fd.get(), static_cast<uid_t>(-1), st.st_gid));
       if (::fchmod(fd.get(), st.st_mode & 07777) != 0) Fail(errno);
     } else {
       if (::fchmod(fd.get(), 0666 & ~CurrentUmask()) != 0) Fail(errno);

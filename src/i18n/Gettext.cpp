@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/Functions.h"
 #include "app/PlatformServices.h"
 
 namespace i18n {
@@ -324,7 +326,14 @@ void TranslateWidget(QWidget* w) {
 
 }  // namespace
 
-QString CatalogFolder() { return Platform().ApplicationFolder() + QStringLiteral("locale"); }
+QString CatalogFolder() {
+  // A build folder or a portable copy carries its catalogs beside the
+  // program; an installed one finds them under its prefix's share/.
+  const QString beside = Platform().ApplicationFolder() + QStringLiteral("locale");
+  if (QFileInfo(beside).isDir()) return beside;
+  const QFileInfo installed(InstalledDataFolder() + QStringLiteral("locale"));
+  return installed.isDir() ? installed.canonicalFilePath() : beside;
+}
 
 void SelectLanguage(const QString& code) {
   if (!g_startLanguageKnown) {

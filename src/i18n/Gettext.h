@@ -1,6 +1,6 @@
 #pragma once
 // Message catalogs: GNU gettext, text domain "default", catalogs under
-// <executable folder>/locale/<code>/LC_MESSAGES/default.mo.
+// <catalog folder>/<code>/LC_MESSAGES/default.mo.
 
 #include <QString>
 
@@ -14,8 +14,9 @@ namespace i18n {
 
 inline constexpr const char* kTextDomain = "default";
 
-// The folder the catalogs are loaded from (and the language dialog scans):
-// "locale" beside the executable, without a trailing "/".
+// The folder the catalogs are loaded from (and the language dialog scans),
+// without a trailing "/": "locale" beside the executable when there is one,
+// else an installed program's <prefix>/share/pellisto/locale.
 QString CatalogFolder();
 
 // Selects the language for every later lookup; called once at start, before

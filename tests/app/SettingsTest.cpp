@@ -121,6 +121,99 @@ TEST_F(SettingsTest, MissingFolderRaisesUnableToWrite) {
   EXPECT_EQ(ReadActivePage(), 0);
 }
 
+// Sets (or, given nullptr, unsets) an environment variable for one scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value)
+      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
+    if (value)
+      qputenv(name, value);
+    else
+      qunsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (had_)
+      qputenv(name_, old_);
+    else
+      qunsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_;
+  QByteArray old_;
+};
+
+TEST_F(SettingsTest, ReadOnlyProgramFolderKeepsSettingsInTheUsersFolder) {
+  const std::string xdg = dir.path() + "xdg";
+  {
+    ScopedEnv config("XDG_CONFIG_HOME", xdg.c_str());
+    EXPECT_EQ(SettingsFilePath(), QString::fromStdString(ini()));  // writable: beside it
+  }
+  platform.readOnlyFolders << platform.applicationFolder;
+  struct Case {
+    const char* xdg;  // nullptr: unset
+    const char* home;
+    std::string folder;
+  } cases[] = {
+      {xdg.c_str(), "h0", xdg + "/pellisto/"},
+      {nullptr, "h1", dir.path() + "h1/.config/pellisto/"},
+      {"", "h2", dir.path() + "h2/.config/pellisto/"},
+      {"relative/config", "h3", dir.path() + "h3/.config/pellisto/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    ScopedEnv config("XDG_CONFIG_HOME", c.xdg);
+    ScopedEnv home("HOME", (dir.path() + c.home).c_str());
+    EXPECT_EQ(SettingsFilePath(), QString::fromStdString(c.folder + "Config.ini"));
+    EXPECT_EQ(ReadLanguage(), "en");
+    EXPECT_FALSE(FileExists(c.folder)) << "a read created the folder";
+
+    WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+    EXPECT_EQ(ReadLanguage(), "es");
+    struct stat info {};
+    ASSERT_EQ(stat(c.folder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+  }
+  EXPECT_FALSE(FileExists(ini()));
+}
+
+TEST_F(SettingsTest, InstalledProgramNeverWritesBesideItself) {
+  // Root can write in /usr/bin; the settings still go to the user's folder.
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.path() + "share/pellisto")));
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.path() + "bin")));
+  platform.applicationFolder = QString::fromStdString(dir.path() + "bin/");
+  ScopedEnv config("XDG_CONFIG_HOME", (dir.path() + "xdg").c_str());
+  WriteActivePage(3);
+  EXPECT_TRUE(FileExists(dir.path() + "xdg/pellisto/Config.ini"));
+  EXPECT_FALSE(FileExists(dir.path() + "bin/Config.ini"));
+}
+
+TEST_F(SettingsTest, UnwritableUsersFolderRaisesUnableToWrite) {
+  platform.readOnlyFolders << platform.applicationFolder;
+  // A file where the folder should be stops even root.
+  WriteFileBytes(dir.file("blocker"), "");
+  ScopedEnv config("XDG_CONFIG_HOME", dir.file("blocker").c_str());
+  try {
+    WriteSetting(kSectionInfoGeneral, kKeyLanguage, "de");
+    FAIL() << "the settings were written below a file";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Unable to write to " + dir.path() + "blocker/pellisto/Config.ini");
+  }
+  EXPECT_EQ(ReadLanguage(), "en");
+}
+
+TEST(DesktopWriteCheck, CreatesAFileToKnowAndLeavesNothingBehind) {
+  TempDir dir;
+  DesktopServices desktop;
+  EXPECT_TRUE(desktop.CanWriteInFolder(QString::fromStdString(dir.path())));
+  EXPECT_TRUE(QDir(QString::fromStdString(dir.path()))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .isEmpty());
+  EXPECT_FALSE(desktop.CanWriteInFolder(QString::fromStdString(dir.path() + "gone/")));
+}
+
 TEST(LinkTargets, HttpsAndFixedPaths) {
   for (const QString& link : {ProductPage(), FirebirdDocPage(), PdlPage(), DonatePage(),
                               CommunityForum(), CurrentVersionAddress()})

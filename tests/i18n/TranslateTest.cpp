@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -337,6 +339,20 @@ TEST_F(TranslateTest, LanguageCanChangeWithinOneRunAndMissingCatalogKeepsEnglish
   i18n::SelectLanguage("");
   EXPECT_EQ(qEnvironmentVariableIsSet("LANGUAGE"), kLanguageWasSet);
   EXPECT_EQ(qgetenv("LANGUAGE"), kStartLanguage);
+}
+
+TEST(CatalogFolder, BesideTheProgramFirstThenTheInstalledShare) {
+  TempDir dir;
+  const QString root = QString::fromStdString(dir.path());
+  QDir().mkpath(root + "bin");
+  FakePlatform platform(root + "bin/");
+  EXPECT_EQ(i18n::CatalogFolder(), root + "bin/locale");  // neither: nothing is found
+
+  QDir().mkpath(root + "share/pellisto/locale");
+  EXPECT_EQ(i18n::CatalogFolder(), QFileInfo(root + "share/pellisto/locale").canonicalFilePath());
+
+  QDir().mkpath(root + "bin/locale");
+  EXPECT_EQ(i18n::CatalogFolder(), root + "bin/locale");
 }
 
 }  // namespace

@@ -40,6 +40,11 @@ class FakePlatform : public PlatformServices {
   QString RegisteredFirebirdFolder() override { return registeredFolder; }
   QString ExecutablePath() override { return executablePath; }
   QString ApplicationFolder() override { return applicationFolder; }
+  // Every folder counts as writable unless listed in readOnlyFolders, so a
+  // test never reaches the real user's settings by accident.
+  bool CanWriteInFolder(const QString& folder) override {
+    return !readOnlyFolders.contains(folder);
+  }
   QString VersionDocumentUrl() override { return versionDocumentUrl; }
 
   // Answers for the next message boxes, in order; when the queue is empty a
@@ -58,5 +63,6 @@ class FakePlatform : public PlatformServices {
   QString registeredFolder;
   QString executablePath;
   QString applicationFolder;
+  QStringList readOnlyFolders;
   QString versionDocumentUrl;
 };

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# install_test.sh CMAKE BUILD_DIR CATALOG_PROBE
+#
+# Installs the build into a scratch DESTDIR under an unusual prefix, checks
+# the layout, then runs programs from there, far from the source and build
+# trees: the installed pellisto-conf, and the catalog probe placed beside
+# the installed pellisto, which must load the Spanish catalog from
+# <prefix>/share/pellisto/locale.
+set -euo pipefail
+cmake=$1 build=$2 probe=$3
+prefix=/opt/pellisto
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+root=$scratch/root
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+DESTDIR=$root "$cmake" --install "$build" --prefix "$prefix" >/dev/null
+
+# Nothing outside DESTDIR + prefix.
+outside=$(cd "$root" && find . -mindepth 1 \( -path ./opt -o -path ./opt/pellisto -o -path "./opt/pellisto/*" \) -prune -o -print)
+[ -z "$outside" ] || fail "installed outside the prefix: $outside"
+
+installed=$root$prefix
+expected=(
+  bin/pellisto
+  bin/pellisto-conf
+  share/pellisto/locale/es/LC_MESSAGES/default.mo
+  share/applications/org.pellisto.Pellisto.desktop
+  share/icons/hicolor/scalable/apps/org.pellisto.Pellisto.svg
+  share/icons/hicolor/48x48/apps/org.pellisto.Pellisto.png
+  share/metainfo/org.pellisto.Pellisto.metainfo.xml
+  share/man/man1/pellisto.1.gz
+  share/man/man1/pellisto-conf.1.gz
+  share/doc/pellisto/copyright
+)
+for file in "${expected[@]}"; do
+  [ -s "$installed/$file" ] || fail "missing $file"
+done
+for program in pellisto pellisto-conf; do
+  [ -x "$installed/bin/$program" ] || fail "bin/$program is not executable"
+done
+# Only the programs: no test or benchmark binaries.
+extra=$(cd "$installed/bin" && ls | grep -vxE 'pellisto|pellisto-conf' || true)
+[ -z "$extra" ] || fail "unexpected programs in bin/: $extra"
+for page in pellisto pellisto-conf; do
+  gzip -t "$installed/share/man/man1/$page.1.gz" 2>/dev/null || fail "$page.1.gz is not gzip"
+done
+
+# Run from a neutral folder with a bare environment: nothing may come from
+# the build tree or from this machine's settings.
+cd "$scratch"
+run() { env -i PATH=/usr/bin:/bin HOME="$scratch/home" "$@"; }
+
+version=$(run "$installed/bin/pellisto-conf" --version 2>&1) || fail "pellisto-conf --version: $version"
+
+cp "$probe" "$installed/bin/catalog_probe"
+output=$(run QT_QPA_PLATFORM=offscreen "$installed/bin/catalog_probe" 2>"$scratch/probe.err") ||
+  fail "the catalog probe failed: $(cat "$scratch/probe.err")"
+folder=$(sed -n 1p <<<"$output")
+cancel=$(sed -n 2p <<<"$output")
+offered=$(sed -n 3p <<<"$output")
+[ "$folder" = "$(cd "$installed/share/pellisto/locale" && pwd -P)" ] ||
+  fail "catalogs looked for in '$folder', not in share/pellisto/locale"
+[ "$cancel" = "Cancelar" ] || fail "\"Cancel\" in Spanish gave '$cancel'"
+[[ " $offered" == *" es "* ]] || fail "the language dialog offers '$offered', without es"
+[ ! -e "$installed/bin/Config.ini" ] || fail "the installed program wrote beside itself"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "installed layout under $prefix is complete; the Spanish catalog is found there"
