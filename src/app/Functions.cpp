@@ -120,9 +120,12 @@ void WriteSetting(const QString& section, const QString& key, const QString& val
   const SettingsLocation location = LocateSettings();
   const QString& path = location.path;
   CSimpleIniA ini(false, false, false);
-  LoadSettings(ini, path);  // a missing file is created below
+  // A missing file is created below; one that is there but cannot be read
+  // would be replaced by a file holding nothing but this value.
+  const bool loaded = LoadSettings(ini, path) || !QFileInfo::exists(path);
   std::string data;
   const bool composed =
+      loaded &&
       ini.SetValue(ToDoc(section).c_str(), ToDoc(key).c_str(), ToDoc(value).c_str()) >= 0 &&
       ini.Save(data) >= 0;
   try {

@@ -40,8 +40,9 @@ QString SettingsFilePath();
 QString ReadSetting(const QString& section, const QString& key,
                     const QString& defaultValue);
 // Writes one value, creating the file, its folder and the section when
-// missing. Throws
-// std::runtime_error "Unable to write to <path>" when the write is refused.
+// missing. Throws std::runtime_error "Unable to write to <path>" when the
+// write is refused, or when the file is there but cannot be read (writing
+// would lose its other values).
 void WriteSetting(const QString& section, const QString& key, const QString& value);
 // The Boolean rule: a decimal number (fraction and exponent allowed) is true
 // when not zero; else "True"/"False" in any case; anything else false.

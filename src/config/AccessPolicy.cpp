@@ -71,10 +71,5 @@ std::vector<std::string> ReadFolderList(std::string_view value) {
 }
 
 std::string JoinFolderList(const std::vector<std::string>& folders) {
-  std::string text;
-  for (std::size_t i = 0; i < folders.size(); ++i) {
-    if (i) text += ';';
-    text += folders[i];
-  }
-  return text;
+  return conf::Join(folders, ";");
 }

@@ -1,10 +1,12 @@
 #pragma once
-// Scanning helpers shared by the readers of firebird.conf: splitting a text
-// into lines without copying, and finding the catalogue keys written as
-// "<Key> =" in a line. Internal to src/config.
+// Text helpers shared by the readers of firebird.conf: splitting a text into
+// lines without copying, finding the catalogue keys written as "<Key> =" in a
+// line, trimming, comparing, and the small pieces messages are made of.
+// Internal to src/config.
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -97,6 +99,29 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   return true;
+}
+
+// At least one character, and only the digits 0 to 9.
+inline bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+inline std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// The pieces with the separator between them.
+template <class Range>
+std::string Join(const Range& pieces, std::string_view separator) {
+  std::string text;
+  bool first = true;
+  for (const auto& piece : pieces) {
+    if (!first) text += separator;
+    text += piece;
+    first = false;
+  }
+  return text;
 }
 
 }  // namespace conf

@@ -66,33 +66,7 @@ const ParameterRule kRules[] = {
 };
 static_assert(std::size(kRules) == kParameterCount);
 
-bool AllDigits(std::string_view text) {
-  if (text.empty()) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-// The value of a digit string, saturated far beyond any range we check.
-long long DigitsValue(std::string_view digits) {
-  long long value = 0;
-  for (char c : digits) {
-    value = value * 10 + (c - '0');
-    if (value > 1'000'000'000'000LL) return value;
-  }
-  return value;
-}
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-std::string ListOf(std::span<const std::string_view> words) {
-  std::string text;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    if (i) text += ", ";
-    text += words[i];
-  }
-  return text;
-}
+using conf::Quoted;
 
 }  // namespace
 
@@ -120,6 +94,22 @@ std::string_view KindName(ValueKind kind) {
   return "";
 }
 
+bool IsPlainNumber(ParamKey key, std::string_view text) {
+  if (RuleOf(key).negativeAllowed && !text.empty() && text[0] == '-') text.remove_prefix(1);
+  return conf::AllDigits(text);
+}
+
+long long NumberValue(std::string_view number) {
+  const bool negative = !number.empty() && number[0] == '-';
+  if (negative) number.remove_prefix(1);
+  long long value = 0;
+  for (char c : number) {
+    value = value * 10 + (c - '0');
+    if (value > 1'000'000'000'000LL) break;
+  }
+  return negative ? -value : value;
+}
+
 std::optional<std::size_t> KeywordIndex(ParamKey key, std::string_view value) {
   const auto keywords = RuleOf(key).keywords;
   for (std::size_t i = 0; i < keywords.size(); ++i)
@@ -136,26 +126,20 @@ std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
     return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
 
   switch (rule.kind) {
-    case ValueKind::Number: {
-      const bool negative = rule.negativeAllowed && !value.empty() && value[0] == '-';
-      const std::string_view digits = negative ? value.substr(1) : value;
-      if (!AllDigits(digits))
+    case ValueKind::Number:
+      if (!IsPlainNumber(key, value))
         return Quoted(value) + (rule.negativeAllowed ? " is not a whole number"
                                                      : " is not a number (digits only)");
-      if (rule.range) {
-        const long long n = negative ? -DigitsValue(digits) : DigitsValue(digits);
-        if (n < rule.range->min || n > rule.range->max)
-          return std::string(value) + " is outside the range " + std::to_string(rule.range->min) +
-                 " to " + std::to_string(rule.range->max);
-      }
+      if (rule.range && !rule.range->Contains(NumberValue(value)))
+        return std::string(value) + " is outside the range " + std::to_string(rule.range->min) +
+               " to " + std::to_string(rule.range->max);
       return std::nullopt;
-    }
     case ValueKind::Flag:
       if (value != "0" && value != "1") return Quoted(value) + " is not 0 or 1";
       return std::nullopt;
     case ValueKind::Keyword:
       if (!KeywordIndex(key, value))
-        return Quoted(value) + " is not one of " + ListOf(rule.keywords);
+        return Quoted(value) + " is not one of " + conf::Join(rule.keywords, ", ");
       return std::nullopt;
     case ValueKind::AccessPolicy: {
       // Written as the editor composes it: the keyword first.

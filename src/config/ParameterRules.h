@@ -23,6 +23,7 @@ enum class ValueKind {
 struct ValueRange {
   long long min;
   long long max;
+  bool Contains(long long n) const { return n >= min && n <= max; }
 };
 
 struct ParameterRule {
@@ -40,6 +41,13 @@ const ParameterRule& RuleOf(ParamKey key);
 inline ValueKind KindOf(ParamKey key) { return RuleOf(key).kind; }
 inline std::string_view DefaultText(ParamKey key) { return RuleOf(key).defaultText; }
 std::string_view KindName(ValueKind kind);  // "number", "flag", ...
+
+// A number written as the server wants it: digits, with a "-" first where
+// the key has negative values.
+bool IsPlainNumber(ParamKey key, std::string_view text);
+// The value of digits with an optional "-" first, saturated far beyond any
+// range we check.
+long long NumberValue(std::string_view number);
 
 // The position of a keyword in the key's list, compared ignoring case.
 std::optional<std::size_t> KeywordIndex(ParamKey key, std::string_view value);

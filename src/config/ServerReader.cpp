@@ -8,6 +8,7 @@
 namespace {
 
 using conf::NextOf;
+using conf::Quoted;
 using conf::Trim;
 
 ServerLine Split(std::string_view line, std::size_t hash, std::size_t firstEquals) {
@@ -43,17 +44,6 @@ void Scan(std::string_view text, OnLine&& onLine, OnMention&& onMention) {
   });
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// A number written as the server wants it: digits, with a "-" first where the
-// parameter has negative values.
-bool IsPlainNumber(ParamKey key, std::string_view text) {
-  if (RuleOf(key).negativeAllowed && !text.empty() && text[0] == '-') text.remove_prefix(1);
-  return AllDigits(text);
-}
-
 // The leading digits without their leading zeros; "0" when there are none.
 std::string LeadingNumber(std::string_view text, bool negativeAllowed) {
   const bool negative = negativeAllowed && !text.empty() && text[0] == '-';
@@ -65,20 +55,6 @@ std::string LeadingNumber(std::string_view text, bool negativeAllowed) {
   if (digits == 0 || (digits - first == 1 && text[first] == '0')) return "0";
   return (negative ? "-" : "") + std::string(text.substr(first, digits - first));
 }
-
-// The value of a number as ServerValue gives it, saturated far beyond any range.
-long long NumberValue(std::string_view number) {
-  const bool negative = !number.empty() && number[0] == '-';
-  if (negative) number.remove_prefix(1);
-  long long value = 0;
-  for (char c : number) {
-    value = value * 10 + (c - '0');
-    if (value > 1'000'000'000'000LL) break;
-  }
-  return negative ? -value : value;
-}
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 // The findings about one active line's value.
 void CheckValue(std::size_t number, ParamKey key, std::string_view value,
@@ -92,25 +68,18 @@ void CheckValue(std::size_t number, ParamKey key, std::string_view value,
     case ValueKind::Number: {
       const std::string read = ServerValue(key, value);
       if (!IsPlainNumber(key, value)) add(written + ": the server reads " + read);
-      if (rule.range) {
-        const long long n = NumberValue(read);
-        if (n < rule.range->min || n > rule.range->max)
-          add(name + " = " + read + ": outside the range " + std::to_string(rule.range->min) +
-              " to " + std::to_string(rule.range->max));
-      }
+      if (rule.range && !rule.range->Contains(NumberValue(read)))
+        add(name + " = " + read + ": outside the range " + std::to_string(rule.range->min) +
+            " to " + std::to_string(rule.range->max));
       break;
     }
     case ValueKind::Flag:
-      if (!AllDigits(value))
+      if (!conf::AllDigits(value))
         add(written + ": the server reads " +
             (ServerValue(key, value) == "1" ? "1 (on)" : "0 (off)"));
       break;
     case ValueKind::Keyword:
-      if (!KeywordIndex(key, value)) {
-        std::string list;
-        for (std::string_view word : rule.keywords) list += (list.empty() ? "" : ", ") + std::string(word);
-        add(written + ": not one of " + list);
-      }
+      if (!KeywordIndex(key, value)) add(written + ": not one of " + conf::Join(rule.keywords, ", "));
       break;
     case ValueKind::Text:
     case ValueKind::AccessPolicy:

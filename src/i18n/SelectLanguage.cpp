@@ -6,7 +6,9 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "app/ErrorBox.h"
@@ -79,6 +81,33 @@ QString FromPath(const std::filesystem::path& path) {
                                      .arg(FromPath(folder), QString::fromStdString(error.message()))));
 }
 
+// Adds to codes the code of every catalog ("default.mo", two folders below
+// the code's folder) under the folder, at any depth. scanned holds the
+// folders already scanned, followed links included: a link back up the tree
+// would otherwise be followed for ever. Throws when a folder cannot be read.
+void ScanCatalogs(const std::filesystem::path& path, std::set<std::string>& scanned,
+                  QStringList& codes) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (!fs::is_directory(path, error)) return;
+  const fs::path real = fs::canonical(path, error);
+  if (error) CannotOpen(path, error);
+  if (!scanned.insert(real.native()).second) return;
+
+  fs::directory_iterator it(path, error);
+  if (error) CannotOpen(path, error);
+  for (; it != fs::directory_iterator(); it.increment(error)) {
+    if (error) CannotOpen(path, error);
+    const fs::path entry = it->path();
+    std::error_code kind;
+    if (it->is_directory(kind))
+      ScanCatalogs(entry, scanned, codes);
+    else if (entry.filename() == "default.mo")  // letter case counts
+      codes << FromPath(entry.parent_path().parent_path().filename());
+  }
+  if (error) CannotOpen(path, error);
+}
+
 }  // namespace
 
 std::span<const TSelectLanguageFrm::Language> TSelectLanguageFrm::LanguageTable() {
@@ -125,49 +154,26 @@ void TSelectLanguageFrm::FormCreate() {
   QHeaderView* header = grid->horizontalHeader();
   header->resizeSection(0, std::max(kCodeColumnWidth, header->sectionSizeHint(0)));
 
-  foundCodes_.clear();
-  scanned_.clear();
   // A folder that cannot be read is reported; the dialog still opens, with
   // every language listed.
-  if (RunGuarded([this] { ScanCatalogs(i18n::CatalogFolder() + QLatin1Char(kPathDelimiter)); },
-                 this)) {
-    PruneLanguages();
+  QStringList found;
+  const auto scan = [&found] {
+    std::set<std::string> scanned;
+    const QString folder = i18n::CatalogFolder() + QLatin1Char(kPathDelimiter);
+    ScanCatalogs(QFile::encodeName(folder).toStdString(), scanned, found);
+  };
+  if (RunGuarded(scan, this)) {
+    PruneLanguages(found);
     SelectSavedLanguage();
   } else if (grid->rowCount() > 0) {
     grid->setCurrentCell(0, 0);
   }
-  foundCodes_.clear();
-  scanned_.clear();
 }
 
-void TSelectLanguageFrm::ScanCatalogs(const QString& folder) {
-  namespace fs = std::filesystem;
-  const fs::path path(QFile::encodeName(folder).toStdString());
-  std::error_code error;
-  if (!fs::is_directory(path, error)) return;
-  // A link back up the tree would otherwise be followed for ever.
-  const fs::path real = fs::canonical(path, error);
-  if (error) CannotOpen(path, error);
-  if (!scanned_.insert(real.native()).second) return;
-
-  fs::directory_iterator it(path, error);
-  if (error) CannotOpen(path, error);
-  for (; it != fs::directory_iterator(); it.increment(error)) {
-    if (error) CannotOpen(path, error);
-    const fs::path entry = it->path();
-    std::error_code kind;
-    if (it->is_directory(kind))
-      ScanCatalogs(FromPath(entry));
-    else if (entry.filename() == "default.mo")  // letter case counts
-      foundCodes_ << FromPath(entry.parent_path().parent_path().filename());
-  }
-  if (error) CannotOpen(path, error);
-}
-
-void TSelectLanguageFrm::PruneLanguages() {
+void TSelectLanguageFrm::PruneLanguages(const QStringList& found) {
   QTableWidget* grid = ui->VLE_Language;
   for (int row = grid->rowCount() - 1; row >= 0; --row)
-    if (!foundCodes_.contains(grid->item(row, 0)->text(), Qt::CaseInsensitive))
+    if (!found.contains(grid->item(row, 0)->text(), Qt::CaseInsensitive))
       grid->removeRow(row);
 }
 

@@ -6,9 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <memory>
-#include <set>
 #include <span>
-#include <string>
 
 namespace Ui {
 class TSelectLanguageFrm;
@@ -37,16 +35,11 @@ class TSelectLanguageFrm : public QDialog {
 
  private:
   void FormCreate();
-  // Adds the code of every catalog ("default.mo", two folders below the
-  // code's folder) under the folder, at any depth. Throws when a folder
-  // cannot be read.
-  void ScanCatalogs(const QString& folder);
-  // Drops the rows without a catalog; with none found, every row.
-  void PruneLanguages();
+  // Drops the rows whose code is not among the catalogs found; with none
+  // found, every row.
+  void PruneLanguages(const QStringList& found);
   void SelectSavedLanguage();
   void SaveLanguage();
 
   std::unique_ptr<Ui::TSelectLanguageFrm> ui;
-  QStringList foundCodes_;          // only while the dialog is being built
-  std::set<std::string> scanned_;   // folders already scanned, followed links included
 };

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "app/Functions.h"
+#include "config/ConfigTestSupport.h"
 #include "support/FakePlatform.h"
 #include "support/TempDir.h"
 
@@ -113,6 +114,28 @@ TEST_F(SettingsTest, RefusedWriteRaisesAndKeepsTheOldFile) {
   }
   EXPECT_EQ(ReadFileBytes(ini()), before);
   EXPECT_EQ(ReadLanguage(), "es");
+}
+
+TEST_F(SettingsTest, UnreadableFileIsNotReplacedByOneWithOnlyTheNewValue) {
+  const std::string before = "[InfoGeneral]\r\nPath=/opt/fb/\r\nLanguage=es\r\n";
+  WriteFileBytes(ini(), before);
+  // Anyone may write the file and create files beside it; nobody may read it.
+  ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+  ASSERT_EQ(chmod(ini().c_str(), 0222), 0);
+  const auto write = [] {
+    try {
+      WriteActivePage(3);
+      return std::string("written");
+    } catch (const std::runtime_error& e) {
+      return std::string(e.what());
+    }
+  };
+  // Root reads every file: the attempt is made as another user.
+  const auto result = geteuid() == 0 ? RunAsNobody(write) : std::optional(write());
+  if (!result) GTEST_SKIP() << "running as root and unable to switch to user nobody";
+  EXPECT_EQ(*result, "Unable to write to " + ini());
+  ASSERT_EQ(chmod(ini().c_str(), 0644), 0);
+  EXPECT_EQ(ReadFileBytes(ini()), before);
 }
 
 TEST_F(SettingsTest, MissingFolderRaisesUnableToWrite) {

@@ -87,7 +87,7 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
   if (!isNumber)
     throw std::runtime_error(ToDoc(QStringLiteral("'%1' is not a valid integer value").arg(text)));
   const ValueRange range = *RuleOf(ParamKey::TcpRemoteBufferSize).range;
-  if (size >= range.min && size <= range.max) return true;
+  if (range.Contains(size)) return true;
   ShowMessageBox(this, QMessageBox::Critical,
                  QStringLiteral("TcpRemoteBufferSize must be between %1 and %2")
                      .arg(range.min)

@@ -169,9 +169,8 @@ void TMainFrm::StoreExternalFileAccess() { StorePolicy(kExternalFileAccess); }
 void TMainFrm::StoreDatabaseAccess() { StorePolicy(kDatabaseAccess); }
 
 void TMainFrm::AddPath(QListWidget* list) {
-  QString folder = ChooseFolder(this);
+  const QString folder = WithTrailingSeparator(ChooseFolder(this));
   if (folder.isEmpty()) return;
-  if (!folder.endsWith(QLatin1Char(kPathDelimiter))) folder += QLatin1Char(kPathDelimiter);
   list->addItem(folder);
   SetModified(true);
 }

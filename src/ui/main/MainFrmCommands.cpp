@@ -88,9 +88,8 @@ void TMainFrm::BtAliasesConfClick() {
 }
 
 void TMainFrm::SBFirebirdInstallClick() {
-  QString folder = ChooseFolder(this);
+  const QString folder = WithTrailingSeparator(ChooseFolder(this));
   if (folder.isEmpty()) return;
-  if (!folder.endsWith(QLatin1Char(kPathDelimiter))) folder += QLatin1Char(kPathDelimiter);
 
   const bool hasConf = QFileInfo::exists(folder + QStringLiteral("firebird.conf"));
   if (!hasConf) {
