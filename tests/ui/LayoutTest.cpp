@@ -27,6 +27,7 @@
 #include "app/WindowFont.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/ElidingComboBox.h"
+#include "ui/main/WrapLabel.h"
 
 namespace {
 
@@ -64,15 +65,15 @@ const char* const kComponents[][2] = {
     {"Label4", "LinkLabel"}, {"BtDone", "QPushButton"}, {"BtCancel", "QPushButton"},
     {"BtApply", "QPushButton"}, {"MM", "QMenuBar"},
     // General
-    {"GBDefaultDbCachePages", "QGroupBox"}, {"lblDefaultDbCachePagesDes", "QLabel"},
+    {"GBDefaultDbCachePages", "QGroupBox"}, {"lblDefaultDbCachePagesDes", "TWrapLabel"},
     {"edDefaultDbCachePages", "QLineEdit"}, {"GBDatabaseGrowthIncrement", "QGroupBox"},
-    {"lblDatabaseGrowthIncrementDes", "QLabel"}, {"edDatabaseGrowthIncrement", "QLineEdit"},
-    {"GBMaxFileSystemCache", "QGroupBox"}, {"lblMaxFileSystemCacheDes", "QLabel"},
+    {"lblDatabaseGrowthIncrementDes", "TWrapLabel"}, {"edDatabaseGrowthIncrement", "QLineEdit"},
+    {"GBMaxFileSystemCache", "QGroupBox"}, {"lblMaxFileSystemCacheDes", "TWrapLabel"},
     {"edMaxFileSystemCache", "QLineEdit"}, {"GBTemporarySpaceManagement", "QGroupBox"},
-    {"lblTempBlockSizeDes", "QLabel"}, {"lblTempBlockSizeTitle", "QLabel"},
-    {"edTempBlockSize", "QLineEdit"}, {"lblTempCacheLimitDes", "QLabel"},
+    {"lblTempBlockSizeDes", "TWrapLabel"}, {"lblTempBlockSizeTitle", "QLabel"},
+    {"edTempBlockSize", "QLineEdit"}, {"lblTempCacheLimitDes", "TWrapLabel"},
     {"lblTempCacheLimitTitle", "QLabel"}, {"edTempCacheLimit", "QLineEdit"},
-    {"GBCompleteBooleanEvaluation", "QGroupBox"}, {"lblCompleteBooleanEvaluationDes", "QLabel"},
+    {"GBCompleteBooleanEvaluation", "QGroupBox"}, {"lblCompleteBooleanEvaluationDes", "TWrapLabel"},
     {"CBCompleteBooleanEvaluation", "QCheckBox"},
     // Access
     {"GBDatabaseAccess", "QGroupBox"}, {"RBFull", "QRadioButton"}, {"RBNone", "QRadioButton"},
@@ -87,66 +88,66 @@ const char* const kComponents[][2] = {
     {"RBRestrictUDFAccessUDF", "QRadioButton"}, {"LBRestrictUDFAccess", "QListWidget"},
     {"BtAddUDFAccess", "QPushButton"}, {"BtRemoveUDFAccess", "QPushButton"},
     // Other Access
-    {"GBAuthentication", "QGroupBox"}, {"lblAuthenticationDes", "QLabel"},
+    {"GBAuthentication", "QGroupBox"}, {"lblAuthenticationDes", "TWrapLabel"},
     {"CBAuthentication", "TElidingComboBox"}, {"GBLegacyHASH", "QGroupBox"},
-    {"lblLegacyHASHDes", "QLabel"}, {"CBLegacyHASH", "QCheckBox"},
-    {"GBRemoteBindAddress", "QGroupBox"}, {"lblRemoteBindAddressDes", "QLabel"},
+    {"lblLegacyHASHDes", "TWrapLabel"}, {"CBLegacyHASH", "QCheckBox"},
+    {"GBRemoteBindAddress", "QGroupBox"}, {"lblRemoteBindAddressDes", "TWrapLabel"},
     {"edRemoteBindAddress", "QLineEdit"}, {"GBTempDirectories", "QGroupBox"},
-    {"lblTempDirectoriesDes", "QLabel"}, {"LBTempDirectories", "QListWidget"},
+    {"lblTempDirectoriesDes", "TWrapLabel"}, {"LBTempDirectories", "QListWidget"},
     {"Button1", "QPushButton"}, {"Button2", "QPushButton"},
     // Client Connection
-    {"GBConnectionTimeout", "QGroupBox"}, {"lblConnectionTimeoutDes", "QLabel"},
+    {"GBConnectionTimeout", "QGroupBox"}, {"lblConnectionTimeoutDes", "TWrapLabel"},
     {"edConnectionTimeout", "QLineEdit"}, {"lblConnectionTimeoutDes2", "QLabel"},
-    {"GBTCPProtocolSettings", "QGroupBox"}, {"lblRemoteMainPortDes", "QLabel"},
+    {"GBTCPProtocolSettings", "QGroupBox"}, {"lblRemoteMainPortDes", "TWrapLabel"},
     {"lblRemoteServiceNameTitle", "QLabel"}, {"edRemoteServiceName", "QLineEdit"},
     {"lblRemoteServicePortTitle", "QLabel"}, {"edRemoteServicePort", "QLineEdit"},
-    {"lblRemoteAuxPortDes", "QLabel"}, {"lblRemoteAuxPortTitle", "QLabel"},
+    {"lblRemoteAuxPortDes", "TWrapLabel"}, {"lblRemoteAuxPortTitle", "QLabel"},
     {"edRemoteAuxPort", "QLineEdit"}, {"GBTcpRemoteBufferSize", "QGroupBox"},
-    {"lblTcpRemoteBufferSizeDes", "QLabel"}, {"edTcpRemoteBufferSize", "QLineEdit"},
-    {"GBTcpNoNagle", "QGroupBox"}, {"lblTcpNoNagleDes", "QLabel"}, {"CBTcpNoNagle", "QCheckBox"},
+    {"lblTcpRemoteBufferSizeDes", "TWrapLabel"}, {"edTcpRemoteBufferSize", "QLineEdit"},
+    {"GBTcpNoNagle", "QGroupBox"}, {"lblTcpNoNagleDes", "TWrapLabel"}, {"CBTcpNoNagle", "QCheckBox"},
     // Locking and shared memory
-    {"GBLockMemSize", "QGroupBox"}, {"lblLockMemSizeDes", "QLabel"},
+    {"GBLockMemSize", "QGroupBox"}, {"lblLockMemSizeDes", "TWrapLabel"},
     {"edLockMemSize", "QLineEdit"}, {"GBLockSemCount", "QGroupBox"},
-    {"lblLockSemCountDes", "QLabel"}, {"edLockSemCount", "QLineEdit"},
-    {"GBLockAcquireSpins", "QGroupBox"}, {"lblLockAcquireSpinsDes", "QLabel"},
+    {"lblLockSemCountDes", "TWrapLabel"}, {"edLockSemCount", "QLineEdit"},
+    {"GBLockAcquireSpins", "QGroupBox"}, {"lblLockAcquireSpinsDes", "TWrapLabel"},
     {"edLockAcquireSpins", "QLineEdit"}, {"GBLockHashSlots", "QGroupBox"},
-    {"lblLockHashSlotsDes", "QLabel"}, {"edLockHashSlots", "QLineEdit"},
-    {"GBEventMemSize", "QGroupBox"}, {"lblEventMemSizeDes", "QLabel"},
+    {"lblLockHashSlotsDes", "TWrapLabel"}, {"edLockHashSlots", "QLineEdit"},
+    {"GBEventMemSize", "QGroupBox"}, {"lblEventMemSizeDes", "TWrapLabel"},
     {"edEventMemSize", "QLineEdit"},
     // Super Server Engine
-    {"GBGCPolicy", "QGroupBox"}, {"lblGCPolicyDes", "QLabel"}, {"CBGCPolicy", "TElidingComboBox"},
-    {"GBCpuAffinityMask", "QGroupBox"}, {"lblCpuAffinityMaskDes", "QLabel"},
+    {"GBGCPolicy", "QGroupBox"}, {"lblGCPolicyDes", "TWrapLabel"}, {"CBGCPolicy", "TElidingComboBox"},
+    {"GBCpuAffinityMask", "QGroupBox"}, {"lblCpuAffinityMaskDes", "TWrapLabel"},
     {"edCpuAffinityMask", "QLineEdit"}, {"GBSettingForTheread", "QGroupBox"},
-    {"lblUsePrioritySchedulerDes", "QLabel"}, {"CBUsePriorityScheduler", "QCheckBox"},
+    {"lblUsePrioritySchedulerDes", "TWrapLabel"}, {"CBUsePriorityScheduler", "QCheckBox"},
     {"lblThereadsWindows1Des", "QLabel"}, {"edPrioritySwitchDelay", "QLineEdit"},
     {"lblThereadsWindows2Des", "QLabel"}, {"edPriorityBoost", "QLineEdit"},
     // Windows platforms
-    {"GBGuardianOption", "QGroupBox"}, {"lblGuardianOptionDes", "QLabel"},
+    {"GBGuardianOption", "QGroupBox"}, {"lblGuardianOptionDes", "TWrapLabel"},
     {"CBGuardianOption", "TElidingComboBox"}, {"GBProcessPriorityLevel", "QGroupBox"},
-    {"lblProcessPriorityLevelDes", "QLabel"}, {"edProcessPriorityLevel", "QLineEdit"},
-    {"GBLocalConnectionSettings", "QGroupBox"}, {"lblIpcNameDes", "QLabel"},
-    {"edIpcName", "QLineEdit"}, {"lblRemotePipeNameDes", "QLabel"},
-    {"edRemotePipeName", "QLineEdit"}, {"lblCreateInternalWindowDes", "QLabel"},
+    {"lblProcessPriorityLevelDes", "TWrapLabel"}, {"edProcessPriorityLevel", "QLineEdit"},
+    {"GBLocalConnectionSettings", "QGroupBox"}, {"lblIpcNameDes", "TWrapLabel"},
+    {"edIpcName", "QLineEdit"}, {"lblRemotePipeNameDes", "TWrapLabel"},
+    {"edRemotePipeName", "QLineEdit"}, {"lblCreateInternalWindowDes", "TWrapLabel"},
     {"CBCreateInternalWindow", "QCheckBox"},
     // Unix/Linux platforms
-    {"GBLockSignal", "QGroupBox"}, {"lblLockSignalDes", "QLabel"}, {"edLockSignal", "QLineEdit"},
+    {"GBLockSignal", "QGroupBox"}, {"lblLockSignalDes", "TWrapLabel"}, {"edLockSignal", "QLineEdit"},
     {"GBRemoteFileOpenAbility", "QGroupBox"}, {"lblWarning1", "QLabel"},
     {"MWarningRemoteFileOpenAbility", "QPlainTextEdit"},
     {"CBRemoteFileOpenAbility", "QCheckBox"}, {"GBRedirection", "QGroupBox"},
     {"lblWarning2", "QLabel"}, {"MWarningRedirection", "QPlainTextEdit"},
     {"CBRedirection", "QCheckBox"},
     // Compatibility
-    {"GBOldParameterOrdering", "QGroupBox"}, {"lblOldParameterOrderingDes", "QLabel"},
+    {"GBOldParameterOrdering", "QGroupBox"}, {"lblOldParameterOrderingDes", "TWrapLabel"},
     {"CBOldParameterOrdering", "QCheckBox"}, {"GBOldColumnNaming", "QGroupBox"},
-    {"lblOldColumnNamingDes", "QLabel"}, {"CBOldColumnNaming", "QCheckBox"},
-    {"GBLockGrantOrder", "QGroupBox"}, {"lblLockGrantOrderDes", "QLabel"},
+    {"lblOldColumnNamingDes", "TWrapLabel"}, {"CBOldColumnNaming", "QCheckBox"},
+    {"GBLockGrantOrder", "QGroupBox"}, {"lblLockGrantOrderDes", "TWrapLabel"},
     {"CBLockGrantOrder", "TElidingComboBox"},
     // Others
-    {"GBDeadlockTimeout", "QGroupBox"}, {"lbBDeadlockTimeoutDes", "QLabel"},
+    {"GBDeadlockTimeout", "QGroupBox"}, {"lbBDeadlockTimeoutDes", "TWrapLabel"},
     {"edDeadlockTimeout", "QLineEdit"}, {"GBMaxUnflushed", "QGroupBox"},
-    {"lblMaxUnflushedDes1", "QLabel"}, {"edMaxUnflushedWrites", "QLineEdit"},
-    {"lblMaxUnflushedDes2", "QLabel"}, {"edMaxUnflushedWriteTime", "QLineEdit"},
-    {"GBBugcheckAbort", "QGroupBox"}, {"lblBugcheckAbortDes", "QLabel"},
+    {"lblMaxUnflushedDes1", "TWrapLabel"}, {"edMaxUnflushedWrites", "QLineEdit"},
+    {"lblMaxUnflushedDes2", "TWrapLabel"}, {"edMaxUnflushedWriteTime", "QLineEdit"},
+    {"GBBugcheckAbort", "QGroupBox"}, {"lblBugcheckAbortDes", "TWrapLabel"},
     {"CBBugcheckAbort", "QCheckBox"},
 };
 
@@ -707,6 +708,22 @@ TEST_F(LayoutTest, PagesScrollWhenTheirTextsNeedMoreRoom) {
   QWidget* last = W<QWidget>("GBEventMemSize");
   const QRect shown(last->mapTo(scroll->viewport(), QPoint()), last->size());
   EXPECT_TRUE(scroll->viewport()->rect().contains(shown));
+}
+
+// The heights a wrapped label keeps must follow its text and its font.
+TEST(WrapLabelTest, HeightFollowsTextAndFont) {
+  TWrapLabel label(QStringLiteral("one two three four five six seven eight nine ten"));
+  label.setWordWrap(true);
+  label.setFont(WindowFont());
+  const int narrow = label.heightForWidth(60);
+  EXPECT_EQ(label.heightForWidth(60), narrow);
+  QFont large = label.font();
+  large.setPointSize(16);
+  label.setFont(large);
+  const int larger = label.heightForWidth(60);
+  EXPECT_GT(larger, narrow);
+  label.setText(QStringLiteral("one"));
+  EXPECT_LT(label.heightForWidth(60), larger);
 }
 
 }  // namespace

@@ -71,15 +71,25 @@ int TabRows::RowOf(int page) const {
 }
 
 std::vector<std::vector<int>> TabRows::Distribute(int width) {
-  auto* measure = static_cast<MeasureBar*>(measure_);
-  while (measure->count() > pages_->count()) measure->removeTab(measure->count() - 1);
-  while (measure->count() < pages_->count()) measure->addTab(QString());
+  QStringList texts;
+  for (int page = 0; page < pages_->count(); ++page) texts << pages_->tabText(page);
+  if (texts != measuredTexts_ || measure_->font() != measuredFont_) {
+    auto* measure = static_cast<MeasureBar*>(measure_);
+    while (measure->count() > pages_->count()) measure->removeTab(measure->count() - 1);
+    while (measure->count() < pages_->count()) measure->addTab(QString());
+    // Setting a text also drops the size cached for the old font. All texts
+    // first, so that the hidden bar lays its tabs out once, not per tab.
+    for (int page = 0; page < pages_->count(); ++page) measure->setTabText(page, texts[page]);
+    widths_.clear();
+    for (int page = 0; page < pages_->count(); ++page)
+      widths_.push_back(measure->tabSizeHint(page).width());
+    measuredTexts_ = texts;
+    measuredFont_ = measure_->font();
+  }
   std::vector<std::vector<int>> rows(1);
   int used = 0;
   for (int page = 0; page < pages_->count(); ++page) {
-    // Setting the text also drops the size cached for the old font.
-    measure->setTabText(page, pages_->tabText(page));
-    const int needed = measure->tabSizeHint(page).width();
+    const int needed = widths_[static_cast<std::size_t>(page)];
     if (!rows.back().empty() && used + needed > width) {
       rows.emplace_back();
       used = 0;

@@ -13,6 +13,7 @@
 // the pages from every control of the window, a drop-down list included
 // (whose value they would change otherwise).
 
+#include <QFont>
 #include <QStringList>
 #include <QWidget>
 #include <vector>
@@ -63,5 +64,11 @@ class TabRows : public QWidget {
   std::vector<QTabBar*> bars_;           // the rows above the current one, top down
   std::vector<int> shownRows_;           // the row each of them shows
   QStringList texts_;                    // the tab texts the rows were built for
+  // The width each tab needs, for the texts and font they were measured
+  // with: the tab widget asks for a new layout on every page switch, and
+  // measuring means shaping every caption again.
+  std::vector<int> widths_;
+  QStringList measuredTexts_;
+  QFont measuredFont_;
   bool arranging_ = false;
 };
