@@ -1,0 +1,43 @@
+#pragma once
+// The two readers behind ReadConf. Internal to src/config.
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "config/ConfReading.h"
+
+namespace conf {
+
+// Fills files, entries, commented and refusedAt of reading.
+void ReadGeneration2(std::string_view text, const std::string& path, ConfReading& reading);
+void ReadGeneration3(std::string_view text, const std::string& path, ConfReading& reading);
+
+// Calls line(start, end) for each line as both generations split a file: at
+// LF only (a CR before it is trimmed like a blank; a lone CR ends nothing).
+template <class F>
+void ForEachServerLine(std::string_view text, F&& line) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const void* lf = std::memchr(text.data() + start, '\n', text.size() - start);
+    const std::size_t end =
+        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
+    line(start, end);
+    start = end + 1;
+  }
+}
+
+inline bool IsServerBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+inline std::string_view TrimServerBlanks(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsServerBlank(s[b])) ++b;
+  while (e > b && IsServerBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// Notes the commented "Name = value" lines in a comment's text: the last one
+// of each name wins.
+void NoteMentions(std::string_view comment, std::size_t file, std::size_t line, ConfReading& reading);
+
+}  // namespace conf
