@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -9,6 +10,8 @@
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "config/AtomicFile.h"
+#include "config/ConfReading.h"
+#include "config/FirebirdFolder.h"
 #include "config/ParameterRules.h"
 #include "config/ServerReader.h"
 #include "config/TVantrel.h"
@@ -24,13 +27,13 @@ const char kProgram[] = "pellisto-conf";
 const char kDefaultFolder[] = "/opt/firebird/";
 
 const char kHelp[] =
-    "Usage: pellisto-conf [--folder DIR] COMMAND [ARGUMENTS]\n"
+    "Usage: pellisto-conf [--folder DIR] [--server-version X.Y] COMMAND [ARGUMENTS]\n"
     "\n"
     "Reads, changes and checks firebird.conf, the configuration file of a\n"
-    "Firebird 2.x server, with the same rules as the Pellisto editor.\n"
+    "Firebird server (2.0 to 5.0), as that version's server reads it.\n"
     "\n"
     "Commands:\n"
-    "  list [--json]                 every parameter in catalogue order: its state in\n"
+    "  list [--json]                 every parameter the server reads: its state in\n"
     "                                the file (active, commented, absent), the value\n"
     "                                the server uses and the file's text\n"
     "  get KEY...                    the value the server uses, one per line\n"
@@ -42,9 +45,13 @@ const char kHelp[] =
     "                                they seem to say\n"
     "\n"
     "Options:\n"
-    "  --folder DIR   the Firebird folder; else $FIREBIRD, else /opt/firebird/\n"
-    "  --help         this text\n"
-    "  --version      the program's version\n"
+    "  --folder DIR          the Firebird folder; else $FIREBIRD, else /opt/firebird/\n"
+    "                        when it holds firebird.conf, else the newest\n"
+    "                        /etc/firebird/<version>/ that holds one\n"
+    "  --server-version X.Y  read the file as this version (2.0, 2.1, 2.5, 3.0, 4.0,\n"
+    "                        5.0) does; else the version the file shows\n"
+    "  --help                this text\n"
+    "  --version             the program's version\n"
     "\n"
     "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error.\n";
 
@@ -55,6 +62,7 @@ struct Options {
   bool dryRun = false;
   bool help = false;
   bool version = false;
+  std::optional<ServerVersion> serverVersion;
   std::vector<std::string> operands;
 };
 
@@ -80,6 +88,17 @@ Options Parse(const std::vector<std::string>& args) {
       o.json = true;
     } else if (a == "--dry-run") {
       o.dryRun = true;
+    } else if (a == "--server-version" || a.rfind("--server-version=", 0) == 0) {
+      std::string text;
+      if (a == "--server-version") {
+        if (++i == args.size()) throw UsageError("--server-version needs a version");
+        text = args[i];
+      } else {
+        text = a.substr(17);
+      }
+      o.serverVersion = ParseServerVersion(text);
+      if (!o.serverVersion)
+        throw UsageError("unknown server version \"" + text + "\" (2.0, 2.1, 2.5, 3.0, 4.0 or 5.0)");
     } else if (a == "--folder" || a.rfind("--folder=", 0) == 0) {
       if (a == "--folder") {
         if (++i == args.size()) throw UsageError("--folder needs a folder");
@@ -101,7 +120,13 @@ Options Parse(const std::vector<std::string>& args) {
 std::string FolderOf(const Options& o, const char* firebirdVariable) {
   std::string folder = o.folderGiven                             ? o.folder
                        : firebirdVariable && *firebirdVariable ? firebirdVariable
-                                                                 : kDefaultFolder;
+                                                                 : std::string();
+  if (folder.empty()) {
+    std::error_code ec;
+    folder = kDefaultFolder;
+    if (!std::filesystem::is_regular_file(folder + "firebird.conf", ec))
+      if (const std::string debian = DebianFirebirdFolder(); !debian.empty()) folder = debian;
+  }
   if (folder.back() != '/') folder += '/';
   return folder;
 }
@@ -175,41 +200,97 @@ class Session {
 
   std::string ConfPath() const { return folder_ + "firebird.conf"; }
 
-  int List() {
+  // The file as the server of its version reads it.
+  struct Reading {
+    DetectedVersion detected;
+    ConfReading conf;
+  };
+  Reading Read() const {
     const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
-    const ServerSettings settings = ReadAsServer(file.view());
+    const DetectedVersion detected =
+        o_.serverVersion ? DetectedVersion{*o_.serverVersion, VersionCue::Given} : DetectServerVersion(file.view());
+    return {detected, ReadConf(file.view(), ConfPath(), detected.version)};
+  }
+
+  static std::string VersionOf(const Reading& r) { return "Firebird " + std::string(VersionName(r.conf.version)); }
+
+  // A 3.0+ server that refuses the file uses none of its values.
+  bool Refused(const Reading& r) {
+    if (!r.conf.refusedAt) return false;
+    const ConfEntry& e = r.conf.entries[*r.conf.refusedAt];
+    Fail(VersionOf(r) + " refuses this file: " + r.conf.files[e.file] + ":" + std::to_string(e.line) + ": " +
+             e.problem + " (see check)",
+         kFindings);
+    return true;
+  }
+
+  // A name of the catalogue that the version reads, or the reason why not.
+  std::optional<SettingId> ReadName(const std::string& name, ServerVersion v, bool& refused) {
+    const auto id = FindSetting(name);
+    if (!id) {
+      std::string message = "unknown parameter " + Quoted(name);
+      if (const auto close = CloseSetting(name); close && ReadBy(*close, v))
+        message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
+      Refuse(message, refused);
+    } else if (!ReadBy(*id, v)) {
+      Refuse(std::string(SettingOf(*id).name) + " is not read by Firebird " + std::string(VersionName(v)) +
+                 " (" + NotReadReason(*id, v) + ")",
+             refused);
+    } else {
+      return id;
+    }
+    return std::nullopt;
+  }
+
+  int List() {
+    const Reading r = Read();
+    if (Refused(r)) return kFindings;
+    const ConfReading& c = r.conf;
+    static const char* const kCues[] = {"as given", "from the file's header", "from the names in the file",
+                                        "nothing in the file tells: the version of the editor's pages"};
+    const char* cue = kCues[static_cast<int>(r.detected.cue)];
+    const std::vector<SettingId> ids = SettingsReadBy(c.version);
     if (o_.json) {
-      out_ << "[\n";
-      for (const auto& p : kParameters) {
-        const ServerSetting& s = settings[static_cast<std::size_t>(p.key)];
+      out_ << "{\"version\": " << JsonString(VersionName(c.version))
+           << ", \"release\": " << JsonString(ReleaseName(c.version))
+           << ", \"detectedFrom\": " << JsonString(CueName(r.detected.cue)) << ", \"parameters\": [\n";
+      for (std::size_t i = 0; i < ids.size(); ++i) {
+        const SettingInfo& info = SettingOf(ids[i]);
+        const ConfSetting& s = c.settings[ids[i]];
         const bool inFile = s.state != ValueState::Absent;
-        out_ << "  {\"key\": " << JsonString(p.name)
-             << ", \"kind\": " << JsonString(KindName(KindOf(p.key)))
+        out_ << "  {\"key\": " << JsonString(info.name)
+             << ", \"kind\": " << JsonString(SettingKindName(info.kind))
              << ", \"state\": " << JsonString(StateName(s.state))
+             << ", \"path\": " << (inFile ? JsonString(c.files[s.file]) : "null")
              << ", \"line\": " << (inFile ? std::to_string(s.line) : "null")
              << ", \"file\": " << (inFile ? JsonString(s.fileText) : "null")
              << ", \"server\": " << JsonString(s.value)
              << ", \"default\": " << (s.usesDefault ? "true" : "false") << "}"
-             << (p.key == kParameters.back().key ? "\n" : ",\n");
+             << (i + 1 == ids.size() ? "\n" : ",\n");
       }
-      out_ << "]\n";
+      out_ << "]}\n";
       return kDone;
     }
     auto shown = [](std::string_view text) { return text.empty() ? std::string("\"\"") : std::string(text); };
     std::size_t serverWidth = 11;
-    for (const ServerSetting& s : settings) serverWidth = std::max(serverWidth, std::min<std::size_t>(shown(s.value).size(), 24));
+    for (SettingId id : ids)
+      serverWidth = std::max(serverWidth, std::min<std::size_t>(shown(c.settings[id].value).size(), 24));
     auto column = [](std::string text, std::size_t width) {
       if (text.size() < width) text.append(width - text.size(), ' ');
       return text;
     };
-    out_ << column("KEY", 27) << column("STATE", 11) << column("SERVER USES", serverWidth) << "  FILE\n";
-    for (const auto& p : kParameters) {
-      const ServerSetting& s = settings[static_cast<std::size_t>(p.key)];
+    out_ << "# " << VersionOf(r) << " (" << ReleaseName(c.version) << "), " << cue << "\n";
+    out_ << column("KEY", 32) << column("STATE", 11) << column("SERVER USES", serverWidth) << "  FILE\n";
+    for (SettingId id : ids) {
+      const ConfSetting& s = c.settings[id];
       std::string file;
       if (s.state == ValueState::Commented) file = "#" + s.fileText;
       if (s.state == ValueState::Active) file = shown(s.fileText);
-      std::string line = column(std::string(p.name), 27) + column(std::string(StateName(s.state)), 11) +
-                         column(shown(s.value), serverWidth) + "  " + file;
+      if (s.state != ValueState::Absent && s.file != 0)
+        file += "  (" + c.files[s.file] + ":" + std::to_string(s.line) + ")";
+      std::string line = column(std::string(SettingOf(id).name), 32) +
+                         column(std::string(StateName(s.state)), 11) + column(shown(s.value), serverWidth) +
+                         "  " + file;
       while (!line.empty() && line.back() == ' ') line.pop_back();
       out_ << line << "\n";
     }
@@ -217,18 +298,13 @@ class Session {
   }
 
   int Get(const std::vector<std::string>& names) {
-    std::vector<ParamKey> keys;
+    const Reading r = Read();
+    std::vector<SettingId> ids;
     bool refused = false;
-    for (const std::string& name : names) {
-      if (const auto key = FindKey(name))
-        keys.push_back(*key);
-      else
-        Refuse(UnknownKey(name), refused);
-    }
-    if (refused) return kFindings;
-    const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
-    const ServerSettings settings = ReadAsServer(file.view());
-    for (ParamKey key : keys) out_ << settings[static_cast<std::size_t>(key)].value << "\n";
+    for (const std::string& name : names)
+      if (const auto id = ReadName(name, r.conf.version, refused)) ids.push_back(*id);
+    if (refused || Refused(r)) return kFindings;
+    for (SettingId id : ids) out_ << r.conf.settings[id].value << "\n";
     return kDone;
   }
 
@@ -295,17 +371,19 @@ class Session {
   }
 
   int Check() {
-    const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
-    const std::vector<Finding> findings = CheckAsServer(file.view());
+    const Reading r = Read();
+    const std::vector<ConfFinding> findings = CheckConf(r.conf);
+    const std::vector<std::string>& files = r.conf.files;
     if (o_.json) {
       out_ << "[";
       for (std::size_t i = 0; i < findings.size(); ++i)
-        out_ << (i ? ",\n  " : "\n  ") << "{\"line\": " << findings[i].line
-             << ", \"key\": " << JsonString(findings[i].key)
-             << ", \"message\": " << JsonString(findings[i].message) << "}";
+        out_ << (i ? ",\n  " : "\n  ") << "{\"path\": " << JsonString(files[findings[i].file])
+             << ", \"line\": " << findings[i].line << ", \"key\": " << JsonString(findings[i].key)
+             << ", \"message\": " << JsonString(findings[i].message)
+             << ", \"refusesFile\": " << (findings[i].refusesFile ? "true" : "false") << "}";
       out_ << (findings.empty() ? "]\n" : "\n]\n");
     } else {
-      for (const Finding& f : findings) out_ << ConfPath() << ":" << f.line << ": " << f.message << "\n";
+      for (const ConfFinding& f : findings) out_ << files[f.file] << ":" << f.line << ": " << f.message << "\n";
     }
     return findings.empty() ? kDone : kFindings;
   }

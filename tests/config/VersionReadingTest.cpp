@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "config/ConfReading.h"
+#include "config/FirebirdFolder.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -351,4 +352,18 @@ TEST(VersionCheck, ThreeZeroFindingsAndTheRefusedFileFirst) {
   EXPECT_EQ(Findings(text + "IpcName = \"a\" b\n", ServerVersion::V3_0).front(),
             "13: Firebird 3.0 refuses the whole file because of this line (text after the closing quote): "
             "the server does not start with it");
+}
+
+TEST(FirebirdFolder, DebianFolderOfTheNewestVersionWithAFile) {
+  TempDir root;
+  EXPECT_EQ(DebianFirebirdFolder(root.path()), "");
+  for (const char* version : {"2.5", "3.0", "10.0", "4.0", "notes"})
+    std::filesystem::create_directories(root.file(version));
+  WriteFileBytes(root.file("2.5/firebird.conf"), "");
+  WriteFileBytes(root.file("3.0/firebird.conf"), "");
+  WriteFileBytes(root.file("notes/firebird.conf"), "");
+  EXPECT_EQ(DebianFirebirdFolder(root.path()), root.file("3.0/"));
+  WriteFileBytes(root.file("10.0/firebird.conf"), "");
+  EXPECT_EQ(DebianFirebirdFolder(root.path()), root.file("10.0/"));
+  EXPECT_EQ(DebianFirebirdFolder(root.file("missing/")), "");
 }
