@@ -202,14 +202,16 @@ class Session {
 
   // The file as the server of its version reads it.
   struct Reading {
-    DetectedVersion detected;
+    DetectedVersion detected{kAssumedVersion, VersionCue::None};
     ConfReading conf;
   };
   Reading Read() const {
     const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
-    const DetectedVersion detected =
-        o_.serverVersion ? DetectedVersion{*o_.serverVersion, VersionCue::Given} : DetectServerVersion(file.view());
-    return {detected, ReadConf(file.view(), ConfPath(), detected.version)};
+    if (o_.serverVersion)
+      return {{*o_.serverVersion, VersionCue::Given}, ReadConf(file.view(), ConfPath(), *o_.serverVersion)};
+    Reading r;
+    r.conf = ReadConfAsDetected(file.view(), ConfPath(), r.detected);
+    return r;
   }
 
   static std::string VersionOf(const Reading& r) { return "Firebird " + std::string(VersionName(r.conf.version)); }

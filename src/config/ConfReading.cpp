@@ -128,11 +128,33 @@ std::string ServerValueOf(SettingId id, std::string_view value, ServerVersion v,
 ConfReading ReadConf(std::string_view text, const std::string& path, ServerVersion version) {
   ConfReading reading;
   reading.version = version;
-  const bool v2 = GenerationOf(version) == Generation::V2;
-  if (v2)
+  if (GenerationOf(version) == Generation::V2)
     conf::ReadGeneration2(text, path, reading);
   else
     conf::ReadGeneration3(text, path, reading);
+  conf::Resolve(reading);
+  return reading;
+}
+
+ConfReading ReadConfAsDetected(std::string_view text, const std::string& path, DetectedVersion& detected) {
+  const conf::Header header = conf::HeaderOf(text);
+  if (header.version) {
+    detected = {*header.version, VersionCue::Header};
+    return ReadConf(text, path, *header.version);
+  }
+  // The 2.x reader sees the names; a 2.x file then needs no second pass.
+  ConfReading reading;
+  conf::ReadGeneration2(text, path, reading);
+  detected = conf::VersionFromNames(conf::NamesIn(reading), header.found);
+  if (GenerationOf(detected.version) == Generation::V3) return ReadConf(text, path, detected.version);
+  reading.version = detected.version;
+  conf::Resolve(reading);
+  return reading;
+}
+
+void conf::Resolve(ConfReading& reading) {
+  const ServerVersion version = reading.version;
+  const bool v2 = GenerationOf(version) == Generation::V2;
 
   // The line each name takes its value from: 2.x the last, 3.0+ the first
   // (a bare name included: it takes the place and leaves the default).
@@ -166,5 +188,4 @@ ConfReading ReadConf(std::string_view text, const std::string& path, ServerVersi
     s.value = s.usesDefault ? FormatDefault(id, version, reading.superMode)
                             : ServerValueOf(id, s.fileText, version, reading.superMode);
   }
-  return reading;
 }

@@ -66,6 +66,9 @@ struct ConfReading {
 
 // Reads the text of the file at path (path: for included files and messages).
 ConfReading ReadConf(std::string_view text, const std::string& path, ServerVersion version);
+// The same for the version DetectServerVersion finds, which it also tells;
+// a file taken for 2.x is read once.
+ConfReading ReadConfAsDetected(std::string_view text, const std::string& path, DetectedVersion& detected);
 
 // What a version's server makes of a value written for a name on an active
 // line (the value as the reader takes it): numbers in plain digits, booleans

@@ -1,6 +1,7 @@
 #pragma once
 // The two readers behind ReadConf. Internal to src/config.
 
+#include <bitset>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -35,6 +36,23 @@ inline std::string_view TrimServerBlanks(std::string_view s) {
   while (e > b && IsServerBlank(s[e - 1])) --e;
   return s.substr(b, e - b);
 }
+
+// The header of a shipped file names its version on one of its first lines:
+// "# Firebird version 3.0 configuration file", or, for every 2.x release,
+// "# Firebird configuration file".
+struct Header {
+  bool found = false;
+  std::optional<ServerVersion> version;  // none: the 2.x header
+};
+Header HeaderOf(std::string_view text);
+
+// The version that reads most of the names (see DetectServerVersion).
+DetectedVersion VersionFromNames(const std::bitset<kSettingCount>& names, bool twoXHeader);
+// The catalogue names a reading met, on active or commented lines.
+std::bitset<kSettingCount> NamesIn(const ConfReading& reading);
+
+// Sets the values of a reading whose lines have been read.
+void Resolve(ConfReading& reading);
 
 // Notes the commented "Name = value" lines in a comment's text: the last one
 // of each name wins.
