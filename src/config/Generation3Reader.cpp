@@ -99,7 +99,8 @@ bool Matches(std::string_view pattern, std::string_view name) {
 
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
-// The files a wildcard path names, in the order of their names.
+// The files a wildcard path names, in the order the folder lists them (the
+// server reads them in that order too, not sorted by name).
 std::vector<fs::path> Expand(const fs::path& pattern, bool skipDotNames) {
   std::vector<fs::path> found{pattern.root_path()};
   for (const fs::path& part : pattern.relative_path()) {
@@ -118,7 +119,6 @@ std::vector<fs::path> Expand(const fs::path& pattern, bool skipDotNames) {
         if (skipDotNames && name.starts_with('.') && !p.starts_with('.')) continue;
         if (Matches(p, name)) hits.push_back(base / name);
       }
-      std::sort(hits.begin(), hits.end());
       next.insert(next.end(), hits.begin(), hits.end());
     }
     found = std::move(next);
