@@ -151,16 +151,19 @@ class Reader {
     return folder.empty() ? std::string(".") : folder;
   }
 
-  void Refuse(std::size_t file, std::size_t line, std::string_view key, std::string problem) {
-    ConfEntry entry;
-    entry.kind = ConfEntry::Kind::Refused;
+  ConfEntry& Add(ConfEntry::Kind kind, std::size_t file, std::size_t line, std::string_view key) {
+    ConfEntry& entry = reading_.entries.emplace_back();
+    entry.kind = kind;
     entry.file = file;
     entry.line = line;
     entry.key = key;
-    entry.id = FindSetting(key);
-    entry.problem = std::move(problem);
+    entry.id = FindSetting(entry.key);
+    return entry;
+  }
+
+  void Refuse(std::size_t file, std::size_t line, std::string_view key, std::string problem) {
     reading_.refusedAt = reading_.entries.size();
-    reading_.entries.push_back(std::move(entry));
+    Add(ConfEntry::Kind::Refused, file, line, key).problem = std::move(problem);
   }
 
   void ReadLine(std::string_view raw, std::size_t file, std::size_t number,
@@ -184,13 +187,7 @@ class Reader {
     if (eq < line.size() && line[eq] == '"')
       return Refuse(file, number, key, "a quote before \"=\"");
     if (eq == line.size() || line[eq] == '#') {
-      ConfEntry entry;
-      entry.kind = ConfEntry::Kind::BareName;
-      entry.file = file;
-      entry.line = number;
-      entry.key = key;
-      entry.id = FindSetting(key);
-      reading_.entries.push_back(std::move(entry));
+      Add(ConfEntry::Kind::BareName, file, number, key);
       return;
     }
     if (key.empty()) return Refuse(file, number, key, "\"=\" without a name before it");
@@ -219,13 +216,7 @@ class Reader {
     std::string problem;
     std::optional<std::string> expanded = ExpandMacros(Unbrace(value), thisFolder, confFolder_, problem);
     if (!expanded) return Refuse(file, number, key, problem);
-    ConfEntry entry;
-    entry.file = file;
-    entry.line = number;
-    entry.key = Unbrace(key);
-    entry.value = std::move(*expanded);
-    entry.id = FindSetting(entry.key);
-    reading_.entries.push_back(std::move(entry));
+    Add(ConfEntry::Kind::Setting, file, number, Unbrace(key)).value = std::move(*expanded);
   }
 
   void Include(std::string_view target, std::size_t file, std::size_t number,
