@@ -168,55 +168,26 @@ class Reader {
 
   void ReadLine(std::string_view raw, std::size_t file, std::size_t number,
                 const std::string& thisFolder, int depth) {
-    const std::string_view line = TrimServerBlanks(raw);
-    if (line.empty()) return;
-    if (line[0] == '#') {
-      NoteMentions(line.substr(1), file, number, reading_);
-      return;
-    }
-    if (line.size() > 8 && EqualsIgnoringCase(line.substr(0, 7), "include") &&
-        (line[7] == ' ' || line[7] == '\t')) {
-      Include(TrimServerBlanks(line.substr(8)), file, number, thisFolder, depth);
-      return;
-    }
-
-    // The key: up to "=", or to a comment on a line without one.
-    std::size_t eq = 0;
-    while (eq < line.size() && line[eq] != '=' && line[eq] != '#' && line[eq] != '"') ++eq;
-    const std::string_view key = TrimServerBlanks(line.substr(0, eq));
-    if (eq < line.size() && line[eq] == '"')
-      return Refuse(file, number, key, "a quote before \"=\"");
-    if (eq == line.size() || line[eq] == '#') {
-      Add(ConfEntry::Kind::BareName, file, number, key);
-      return;
-    }
-    if (key.empty()) return Refuse(file, number, key, "\"=\" without a name before it");
-
-    // The value: quotes may enclose a "#"; after the closing quote only
-    // blanks or a comment may follow.
-    const std::string_view rest = line.substr(eq + 1);
-    std::size_t end = rest.size();
-    int quotes = 0;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-      const char c = rest[i];
-      if (c == '"') {
-        if (++quotes > 2) return Refuse(file, number, key, "a third quote");
-      } else if (c == '#' && quotes != 1) {
-        end = i;
+    const Line3 line = SplitLine3(raw);
+    switch (line.kind) {
+      case Line3::Kind::Blank:
+        return;
+      case Line3::Kind::Comment:
+        return NoteMentions(line.value, file, number, reading_);
+      case Line3::Kind::Include:
+        return Include(line.value, file, number, thisFolder, depth);
+      case Line3::Kind::BareName:
+        Add(ConfEntry::Kind::BareName, file, number, line.key);
+        return;
+      case Line3::Kind::Refused:
+        return Refuse(file, number, line.key, std::string(line.problem));
+      case Line3::Kind::Setting:
         break;
-      } else if (quotes == 2 && c != ' ' && c != '\t' && c != '\r') {
-        return Refuse(file, number, key, "text after the closing quote");
-      }
     }
-    if (quotes == 1) return Refuse(file, number, key, "a quote that is not closed");
-    std::string_view value = TrimServerBlanks(rest.substr(0, end));
-    while (!value.empty() && value.front() == '"') value.remove_prefix(1);
-    while (!value.empty() && value.back() == '"') value.remove_suffix(1);
-
     std::string problem;
-    std::optional<std::string> expanded = ExpandMacros(Unbrace(value), thisFolder, confFolder_, problem);
-    if (!expanded) return Refuse(file, number, key, problem);
-    Add(ConfEntry::Kind::Setting, file, number, Unbrace(key)).value = std::move(*expanded);
+    std::optional<std::string> expanded = ExpandMacros(Unbrace(line.value), thisFolder, confFolder_, problem);
+    if (!expanded) return Refuse(file, number, line.key, problem);
+    Add(ConfEntry::Kind::Setting, file, number, Unbrace(line.key)).value = std::move(*expanded);
   }
 
   void Include(std::string_view target, std::size_t file, std::size_t number,
@@ -257,6 +228,63 @@ class Reader {
 };
 
 }  // namespace
+
+Line3 SplitLine3(std::string_view raw) {
+  Line3 result;
+  const std::string_view line = TrimServerBlanks(raw);
+  if (line.empty()) return result;
+  if (line[0] == '#') {
+    result.kind = Line3::Kind::Comment;
+    result.value = line.substr(1);
+    return result;
+  }
+  if (line.size() > 8 && EqualsIgnoringCase(line.substr(0, 7), "include") && (line[7] == ' ' || line[7] == '\t')) {
+    result.kind = Line3::Kind::Include;
+    result.value = TrimServerBlanks(line.substr(8));
+    return result;
+  }
+  auto refuse = [&](std::string_view problem) {
+    result.kind = Line3::Kind::Refused;
+    result.problem = problem;
+    return result;
+  };
+
+  // The key: up to "=", or to a comment on a line without one.
+  std::size_t eq = 0;
+  while (eq < line.size() && line[eq] != '=' && line[eq] != '#' && line[eq] != '"') ++eq;
+  result.key = TrimServerBlanks(line.substr(0, eq));
+  if (eq < line.size() && line[eq] == '"') return refuse("a quote before \"=\"");
+  if (eq == line.size() || line[eq] == '#') {
+    result.kind = Line3::Kind::BareName;
+    return result;
+  }
+  if (result.key.empty()) return refuse("\"=\" without a name before it");
+
+  // The value: quotes may enclose a "#"; after the closing quote only
+  // blanks or a comment may follow.
+  const std::string_view rest = line.substr(eq + 1);
+  std::size_t end = rest.size();
+  int quotes = 0;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const char c = rest[i];
+    if (c == '"') {
+      if (++quotes > 2) return refuse("a third quote");
+    } else if (c == '#' && quotes != 1) {
+      end = i;
+      break;
+    } else if (quotes == 2 && c != ' ' && c != '\t' && c != '\r') {
+      return refuse("text after the closing quote");
+    }
+  }
+  if (quotes == 1) return refuse("a quote that is not closed");
+  std::string_view value = TrimServerBlanks(rest.substr(0, end));
+  while (!value.empty() && value.front() == '"') value.remove_prefix(1);
+  while (!value.empty() && value.back() == '"') value.remove_suffix(1);
+  result.kind = Line3::Kind::Setting;
+  result.value = value;
+  result.comment = end < rest.size() ? static_cast<std::size_t>(rest.data() + end - raw.data()) : raw.size();
+  return result;
+}
 
 void ReadGeneration3(std::string_view text, const std::string& path, ConfReading& reading) {
   reading.files = {path};

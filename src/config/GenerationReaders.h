@@ -54,6 +54,17 @@ std::bitset<kSettingCount> NamesIn(const ConfReading& reading);
 // Sets the values of a reading whose lines have been read.
 void Resolve(ConfReading& reading);
 
+// One line as a 3.0+ server takes it apart, before braces and macros.
+struct Line3 {
+  enum class Kind { Blank, Comment, Include, Setting, BareName, Refused };
+  Kind kind = Kind::Blank;
+  std::string_view key;    // Setting, BareName, Refused: trimmed
+  std::string_view value;  // Setting: trimmed, without quotes; Comment: after "#"; Include: the path
+  std::string_view problem;  // Refused: why the server refuses the file
+  std::size_t comment = 0;   // Setting: where a comment starts in the line, else its size
+};
+Line3 SplitLine3(std::string_view line);
+
 // Notes the commented "Name = value" lines in a comment's text: the last one
 // of each name wins.
 void NoteMentions(std::string_view comment, std::size_t file, std::size_t line, ConfReading& reading);
