@@ -8,6 +8,7 @@
 
 #include "config/ConfReading.h"
 #include "config/FirebirdFolder.h"
+#include "config/SettingValues.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -366,4 +367,48 @@ TEST(FirebirdFolder, DebianFolderOfTheNewestVersionWithAFile) {
   WriteFileBytes(root.file("10.0/firebird.conf"), "");
   EXPECT_EQ(DebianFirebirdFolder(root.path()), root.file("10.0/"));
   EXPECT_EQ(DebianFirebirdFolder(root.file("missing/")), "");
+}
+
+TEST(VersionWrite, EachVersionTakesTheFormsItReads) {
+  struct Row {
+    const char* name;
+    const char* value;
+    ServerVersion v;
+    const char* problem;  // empty: accepted
+    const char* written;
+  };
+  const auto v21 = ServerVersion::V2_1, v30 = ServerVersion::V3_0, v50 = ServerVersion::V5_0;
+  for (const Row& r : {
+           Row{"TempCacheLimit", "64M", v21, "\"64M\" is not a number (digits only)", ""},
+           Row{"TempCacheLimit", "64M", v30, "", "64M"},
+           Row{"TempCacheLimit", "64MB", v30, "\"64MB\" is not a number (digits, with k, m or g after them)", ""},
+           Row{"TempCacheLimit", "", v30, "\"\" is not a number (digits, with k, m or g after them)", ""},
+           Row{"TcpRemoteBufferSize", "64K", v30, "64K is outside the range 1448 to 32767", ""},
+           Row{"TcpNoNagle", "true", v21, "\"true\" is not 0 or 1", ""},
+           Row{"TcpNoNagle", "Yes", v30, "", "true"},
+           Row{"TcpNoNagle", "0", v30, "", "false"},
+           Row{"TcpNoNagle", "on", v30, "\"on\" is not true or false", ""},
+           Row{"GCPolicy", "Background", v30, "", "background"},
+           Row{"ServerMode", "superclassic", v50, "", "SuperClassic"},
+           Row{"ServerMode", "Hybrid", v30,
+               "\"Hybrid\" is not one of Super, ThreadedDedicated, SuperClassic, ThreadedShared, Classic, MultiProcess",
+               ""},
+           Row{"ServerMode", "Classic", v21, "ServerMode is not read by Firebird 2.1 (added in 3.0)", ""},
+           Row{"RootDirectory", "/opt", v30, "RootDirectory is not read by Firebird 3.0 (removed in 3.0)", ""},
+           Row{"AuthServer", "Srp256, Srp", v30, "", "Srp256, Srp"},
+           Row{"IpcName", "\"x\"", v30, "a value cannot hold a quote: the server takes quotes away or refuses the file", ""},
+           Row{"IpcName", "\"x\"", v21, "", "\"x\""},
+           Row{"SecurityDatabase", "$(dir_secDb)/s.fdb", v30, "a value cannot hold \"$(\": the server reads it as a macro", ""},
+           Row{"WireCryptPlugin", "a#b", v30,
+               "a value cannot hold \"#\": the server reads the rest of the line as a comment", ""},
+           Row{"DatabaseAccess", "Restrict /db", v30, "", "Restrict /db"},
+           Row{"DummyPacketInterval", "5", v30, "cannot be changed", ""},
+       }) {
+    SCOPED_TRACE(std::string(r.name) + "=" + r.value + " on " + std::string(VersionName(r.v)));
+    const SettingId id = *FindSetting(r.name);
+    EXPECT_EQ(WriteProblem(id, r.value, r.v).value_or(""), r.problem);
+    if (!*r.problem) {
+      EXPECT_EQ(WrittenForm(id, r.value, r.v), r.written);
+    }
+  }
 }
