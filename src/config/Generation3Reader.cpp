@@ -9,6 +9,7 @@
 // macro, a missing include) makes it refuse the whole file.
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -284,6 +285,47 @@ Line3 SplitLine3(std::string_view raw) {
   result.value = value;
   result.comment = end < rest.size() ? static_cast<std::size_t>(rest.data() + end - raw.data()) : raw.size();
   return result;
+}
+
+bool CommentedSetting3(std::string_view line, std::string_view& name, std::string_view& value,
+                       std::size_t& valueEnd) {
+  std::size_t i = 0;
+  while (i < line.size() && IsServerBlank(line[i])) ++i;
+  if (i == line.size() || line[i] != '#') return false;
+  ++i;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  const std::size_t nameStart = i;
+  while (i < line.size() && (std::isalnum(static_cast<unsigned char>(line[i])) || line[i] == '_')) ++i;
+  name = line.substr(nameStart, i - nameStart);
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  if (name.empty() || i == line.size() || line[i] != '=') return false;
+  valueEnd = std::min(line.find('#', i + 1), line.size());
+  value = TrimServerBlanks(line.substr(i + 1, valueEnd - i - 1));
+  return true;
+}
+
+std::string ValueForm3(std::string_view line) {
+  const Line3 split = SplitLine3(line);
+  if (split.kind == Line3::Kind::Setting) return std::string(split.value);
+  std::string_view name, value;
+  std::size_t end = 0;
+  if (CommentedSetting3(line, name, value, end)) return "#" + std::string(value);
+  return {};
+}
+
+std::string RewriteLine3(std::string_view line, std::string_view name, std::string_view value) {
+  std::string updated;
+  updated.append(name).append(" = ").append(value);
+  std::size_t comment = line.size();
+  const Line3 split = SplitLine3(line);
+  std::string_view key, old;
+  std::size_t end = 0;
+  if (split.kind == Line3::Kind::Setting)
+    comment = split.comment;
+  else if (CommentedSetting3(line, key, old, end))
+    comment = end;
+  if (comment < line.size()) updated.append(" ").append(line.substr(comment));
+  return updated;
 }
 
 void ReadGeneration3(std::string_view text, const std::string& path, ConfReading& reading) {

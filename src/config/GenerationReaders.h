@@ -5,8 +5,10 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/ConfReading.h"
+#include "config/LineScan.h"
 
 namespace conf {
 
@@ -64,6 +66,38 @@ struct Line3 {
   std::size_t comment = 0;   // Setting: where a comment starts in the line, else its size
 };
 Line3 SplitLine3(std::string_view line);
+
+// The document's view of a 3.0+ file. The parameter line of a name is the
+// one the server reads (the first active line, its key compared ignoring
+// case, with or without blanks around "="), else the last commented
+// "#Name = value" line; -1 when there is none.
+template <class Line>
+long ParameterLine3(const std::vector<Line>& lines, std::string_view name);
+// The value form of a parameter line: the value (without its quotes) of an
+// active line, "#" and the value of a commented one.
+std::string ValueForm3(std::string_view line);
+// The canonical line "Name = value", keeping a comment that followed the
+// value on the line replaced.
+std::string RewriteLine3(std::string_view line, std::string_view name, std::string_view value);
+// The name and value of a commented "#Name = value" line, if it is one.
+bool CommentedSetting3(std::string_view line, std::string_view& name, std::string_view& value,
+                       std::size_t& valueEnd);
+
+template <class Line>
+long ParameterLine3(const std::vector<Line>& lines, std::string_view name) {
+  long commented = -1;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line(lines[i]);
+    const Line3 split = SplitLine3(line);
+    if (split.kind == Line3::Kind::Setting && EqualsIgnoringCase(split.key, name)) return static_cast<long>(i);
+    std::string_view key, value;
+    std::size_t end = 0;
+    if (split.kind == Line3::Kind::Comment && CommentedSetting3(line, key, value, end) &&
+        EqualsIgnoringCase(key, name))
+      commented = static_cast<long>(i);
+  }
+  return commented;
+}
 
 // Notes the commented "Name = value" lines in a comment's text: the last one
 // of each name wins.
