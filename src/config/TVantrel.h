@@ -89,7 +89,8 @@ class TVantrel {
 
 // Line handling shared with the rest of the program.
 namespace conf {
-// Splits at CR LF, lone CR and lone LF; a final line end adds no empty line.
+// Splits at LF (a CR right before it belongs to the line end; a lone CR
+// stays in its line); a final line end adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
 // Joins with CR LF after every line, the last one included.
 std::string JoinLines(const std::vector<std::string>& lines);
