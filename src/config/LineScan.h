@@ -112,6 +112,12 @@ inline bool AllDigits(std::string_view text) {
 
 inline std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// A byte as two hexadecimal digits ("0B").
+inline std::string HexDigits(unsigned char byte) {
+  static const char kHex[] = "0123456789ABCDEF";
+  return {kHex[byte >> 4], kHex[byte & 15]};
+}
+
 // The pieces with the separator between them.
 template <class Range>
 std::string Join(const Range& pieces, std::string_view separator) {

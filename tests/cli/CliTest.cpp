@@ -165,7 +165,8 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
   Write(text);
   Result r = In({"set", "RemoteServicePort=3051", "TempCacheLimit=64M", "LockSignal=16",
                  "TcpRemoteBufferSize=1000", "DummyPacketInterval=5", "RemoteAuxPort=1", "Authentication=kerberos",
-                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1"});
+                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1",
+                 "RemoteBindAddress=\v127.0.0.2\f"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
   for (const char* message : {
@@ -174,6 +175,7 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
            "DummyPacketInterval: cannot be changed",
            "Authentication: \"kerberos\" is not one of mixed, native, trusted",
            "RemotePipeName: a value cannot hold \"#\"",
+           "RemoteBindAddress: a value cannot hold the control character 0x0B",
            "GCPolicy is given more than once",
            "unknown parameter \"Temp\"; did you mean",
            "LockSignal: not supported by this file (it has no line for it); no line is added",
