@@ -9,7 +9,10 @@
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "config/AtomicFile.h"
+#include "config/FileLock.h"
 #include "config/ParameterRules.h"
+#include "config/SafetyCopy.h"
+#include "config/SaveGuard.h"
 #include "config/ServerReader.h"
 #include "config/TVantrel.h"
 
@@ -261,6 +264,10 @@ class Session {
       changes.emplace_back(*key, std::move(value));
     }
 
+    // Held from reading the file to replacing it, so that another writer's
+    // change is read first or made after ours, never lost.
+    std::optional<conf::FileLock> lock;
+    if (!o_.dryRun) lock.emplace(ConfPath());
     TVantrel doc;
     doc.Load(folder_);
     const ServerSettings current = ReadAsServer(conf::JoinLines(doc.Lines()));
@@ -282,10 +289,12 @@ class Session {
       if (s.state != ValueState::Active || s.fileText != ReadServerLine(line).value)
         Refuse(NotRewritten(key, s), refused);
     }
+    for (const std::string& problem : UntouchedParametersReadDifferently(doc)) Refuse(problem, refused);
     if (refused) return Fail("nothing was written", kFindings);
 
+    // The diff tells what happened, so it comes once the file is replaced.
+    if (!o_.dryRun) doc.Save(folder_, *lock);
     out_ << UnifiedDiff(ConfPath(), before, after);
-    if (!o_.dryRun) doc.Save(folder_);
     return kDone;
   }
 
@@ -339,6 +348,10 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
     err << kHelp;
     return kUsage;
   }
+  // A copy left by an in-place write that did not finish is told before
+  // anything else happens, whatever the command.
+  for (const conf::LeftOverCopy& copy : conf::FindLeftOverCopies())
+    err << kProgram << ": " << conf::LeftOverCopyMessage(copy) << "\n";
   Session session(o, FolderOf(o, firebirdVariable), out, err);
   try {
     return session.Dispatch();

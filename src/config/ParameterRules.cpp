@@ -175,6 +175,20 @@ std::optional<std::string> ControlCharacterProblem(std::string_view value) {
   return std::nullopt;
 }
 
+bool MeansTheSame(ParamKey key, std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  switch (KindOf(key)) {
+    case ValueKind::AccessPolicy: {
+      const AccessPolicy first = ReadAccessPolicy(key, a), second = ReadAccessPolicy(key, b);
+      return first.choice && first.choice == second.choice && first.folders == second.folders;
+    }
+    case ValueKind::FolderList:
+      return ReadFolderList(a) == ReadFolderList(b);
+    default:
+      return false;
+  }
+}
+
 DecodedValue Decode(std::string_view value) {
   if (!value.empty() && value[0] == '#') return {ValueState::Commented, value.substr(1)};
   if (value == "*") return {ValueState::Absent, {}};

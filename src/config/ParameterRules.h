@@ -66,6 +66,11 @@ std::optional<std::string> ControlCharacterIn(std::string_view text);
 // Why a value of any key cannot be written because it holds one.
 std::optional<std::string> ControlCharacterProblem(std::string_view value);
 
+// Whether two value forms of the key mean the same to the editor: equal
+// texts, and for access policies and folder lists the same choice and
+// folders, however they are written (a commented policy means its default).
+bool MeansTheSame(ParamKey key, std::string_view a, std::string_view b);
+
 // The value forms of the document, decoded.
 enum class ValueState { Active, Commented, Absent };
 
