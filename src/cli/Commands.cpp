@@ -38,7 +38,8 @@ const char kHelp[] =
     "                                the server uses and the file's text\n"
     "  get KEY...                    the value the server uses, one per line\n"
     "  set KEY=VALUE... [--dry-run]  checks every pair first; then rewrites only their\n"
-    "                                lines in one atomic save and prints a diff\n"
+    "                                lines in one atomic save and prints a diff once\n"
+    "                                the file is replaced\n"
     "                                (--dry-run: prints the diff, writes nothing)\n"
     "  reset                         copies firebird.conf.default over firebird.conf\n"
     "  check [--json]                lines the server reads differently from what\n"
@@ -49,7 +50,8 @@ const char kHelp[] =
     "  --help         this text\n"
     "  --version      the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error.\n";
+    "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error\n"
+    "(also: locked by another Pellisto for 5 seconds, or changed meanwhile).\n";
 
 struct Options {
   std::string folder;
