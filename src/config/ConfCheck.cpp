@@ -25,6 +25,9 @@ class Checker {
     std::array<const ConfEntry*, kSettingCount> first{}, last{};
     for (const ConfEntry& e : r_.entries) {
       if (e.kind == ConfEntry::Kind::Refused) continue;
+      if (e.kind == ConfEntry::Kind::Setting)
+        if (const auto found = ControlCharacterIn(e.value))
+          Add(e, e.key + ": the value holds the control character " + *found + ", which the server reads as part of it");
       if (!e.id) {
         Unknown(e);
       } else if (!ReadBy(*e.id, r_.version)) {

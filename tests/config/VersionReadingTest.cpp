@@ -302,7 +302,8 @@ TEST(VersionCheck, ReportsWhatEachVersionReadsDifferently) {
       "GuardianOption\n"
       "ServerMode = Classic\n"
       "Classic = 1\n"
-      "LockHashSlots =\n";
+      "LockHashSlots =\n"
+      "RemotePipeName = a\vb\n";
   EXPECT_EQ(Findings(text, ServerVersion::V2_1),
             (std::vector<std::string>{
                 "11: no \"=\" on this line: a Firebird 2.1 server refuses to start on it",
@@ -316,6 +317,7 @@ TEST(VersionCheck, ReportsWhatEachVersionReadsDifferently) {
                 "10: GCPolicy = Sometimes: not one of cooperative, background, combined; the server uses combined",
                 "12: ServerMode is not read by Firebird 2.1 (added in 3.0)",
                 "13: unknown parameter \"Classic\"",
+                "15: RemotePipeName: the value holds the control character 0x0B, which the server reads as part of it",
             }));
 }
 
