@@ -16,7 +16,7 @@
 #include "config/ParameterRules.h"
 #include "config/SafetyCopy.h"
 #include "config/SaveGuard.h"
-#include "config/ServerReader.h"
+#include "config/SettingValues.h"
 #include "config/TVantrel.h"
 
 #ifndef PELLISTO_FILE_VERSION
@@ -138,24 +138,23 @@ std::string FolderOf(const Options& o, const char* firebirdVariable) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// "unknown parameter "X"; did you mean Y?"
-std::string UnknownKey(std::string_view name) {
-  return "unknown parameter " + Quoted(name) + "; did you mean " +
-         std::string(KeyName(ClosestKey(name).key)) + "?";
+// Why a change of a name cannot be made: the server reads a line that the
+// document's rule does not find, or the file has no line for the name.
+std::string NotRewritten(SettingId id, const ConfReading& reading) {
+  const std::string name(SettingOf(id).name);
+  const ConfSetting& s = reading.settings[id];
+  if (s.state != ValueState::Active)
+    return name + ": not supported by this file (it has no line for it); no line is added";
+  std::string where = "line " + std::to_string(s.line);
+  if (s.file != 0) where += " of " + reading.files[s.file];
+  return name + ": the server reads it from " + where + ", which this program does not rewrite";
 }
 
-// Why a change of the key cannot be made: the server reads a line that the
-// editor's rule does not find, or the file has no line for the key at all.
-std::string NotRewritten(ParamKey key, const ServerSetting& server) {
-  const std::string name(KeyName(key));
-  if (server.state == ValueState::Active)
-    return name + ": the server reads it from line " + std::to_string(server.line) +
-           ", which this program does not rewrite";
-  return name + ": not supported by this file (it has no line for it); no line is added";
-}
-
-std::string NotRewritten(ParamKey key, const ServerSettings& server) {
-  return NotRewritten(key, server[static_cast<std::size_t>(key)]);
+// A value as the server takes it from its line: without blanks around it.
+std::string WithoutOuterBlanks(std::string_view value) {
+  const std::size_t first = value.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(value.substr(first, value.find_last_not_of(" \t") - first + 1));
 }
 
 class Session {
@@ -316,32 +315,11 @@ class Session {
   }
 
   int Set(const std::vector<std::string>& pairs) {
-    // Every pair is checked before anything is written; one refusal writes
-    // nothing at all.
-    std::vector<std::pair<ParamKey, std::string>> changes;
-    std::set<ParamKey> seen;
-    bool refused = false;
+    std::vector<std::pair<std::string, std::string>> given;
     for (const std::string& pair : pairs) {
       const std::size_t eq = pair.find('=');
       if (eq == std::string::npos) return Usage(Quoted(pair) + " is not KEY=VALUE");
-      const std::string name = pair.substr(0, eq);
-      std::string value = pair.substr(eq + 1);
-      const auto key = FindKey(name);
-      if (!key) {
-        Refuse(UnknownKey(name), refused);
-        continue;
-      }
-      if (!seen.insert(*key).second) {
-        Refuse(name + " is given more than once", refused);
-        continue;
-      }
-      if (const auto problem = ValueProblem(*key, value)) {
-        Refuse(name + ": " + *problem, refused);
-        continue;
-      }
-      // Keywords are written as the editor writes them.
-      if (const auto index = KeywordIndex(*key, value)) value = RuleOf(*key).keywords[*index];
-      changes.emplace_back(*key, std::move(value));
+      given.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
     }
 
     // Held from reading the file to replacing it, so that another writer's
@@ -349,25 +327,62 @@ class Session {
     std::optional<conf::FileLock> lock;
     if (!o_.dryRun) lock.emplace(ConfPath());
     TVantrel doc;
-    doc.Load(folder_);
-    const ServerSettings current = ReadAsServer(conf::JoinLines(doc.Lines()));
-    for (const auto& [key, value] : changes)
-      if (Decode(doc.Value(key)).state == ValueState::Absent)
-        Refuse(NotRewritten(key, current), refused);
+    if (o_.serverVersion)
+      doc.Load(folder_, *o_.serverVersion);
+    else
+      doc.Load(folder_);
+    const ServerVersion version = doc.Version();
+
+    // Every pair is checked before anything is written; one refusal writes
+    // nothing at all. Values are written in a form the version reads.
+    std::vector<std::pair<SettingId, std::string>> changes;
+    std::set<SettingId> seen;
+    bool refused = false;
+    for (const auto& [name, value] : given) {
+      const auto id = ReadName(name, version, refused);
+      if (!id) continue;
+      const std::string known(SettingOf(*id).name);
+      if (!seen.insert(*id).second) {
+        Refuse(known + " is given more than once", refused);
+      } else if (const auto problem = WriteProblem(*id, value, version)) {
+        Refuse(known + ": " + *problem, refused);
+      } else {
+        changes.emplace_back(*id, WrittenForm(*id, value, version));
+      }
+    }
+
+    const std::string path = ConfPath();
+    const ConfReading current = ReadConf(conf::JoinLines(doc.Lines()), path, version);
+    if (current.refusedAt) {
+      const ConfEntry& e = current.entries[*current.refusedAt];
+      Refuse("Firebird " + std::string(VersionName(version)) + " refuses this file as it is (" +
+                 current.files[e.file] + ":" + std::to_string(e.line) + ": " + e.problem + ")",
+             refused);
+    }
+    for (const auto& [id, value] : changes)
+      if (Decode(doc.ValueOf(id)).state == ValueState::Absent) Refuse(NotRewritten(id, current), refused);
     if (refused) return Fail("nothing was written", kFindings);
 
-    for (const auto& [key, value] : changes) doc.SetValue(key, value);
+    for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
     const std::vector<std::string> before = doc.Lines();
     const std::vector<std::string> after = doc.LinesAfterSave();
 
-    // The editor rewrites the last line holding "<Key> ="; where the server
-    // reads another line the change would not take effect.
-    const ServerSettings changed = ReadAsServer(conf::JoinLines(after));
-    for (const auto& [key, value] : changes) {
-      const std::string line = std::string(KeyName(key)) + " = " + value;
-      const ServerSetting& s = changed[static_cast<std::size_t>(key)];
-      if (s.state != ValueState::Active || s.fileText != ReadServerLine(line).value)
-        Refuse(NotRewritten(key, s), refused);
+    // The change must land on the line the server reads.
+    const ConfReading changed = ReadConf(conf::JoinLines(after), path, version);
+    for (const auto& [id, value] : changes) {
+      const ConfSetting& s = changed.settings[id];
+      if (s.state == ValueState::Active && s.file == 0 && !s.usesDefault &&
+          s.fileText == WithoutOuterBlanks(value))
+        continue;
+      const auto hiding = std::find_if(changed.entries.begin(), changed.entries.end(), [&](const ConfEntry& e) {
+        return e.id == id && e.kind == ConfEntry::Kind::BareName;
+      });
+      if (hiding != changed.entries.end() && GenerationOf(version) == Generation::V3)
+        Refuse(std::string(SettingOf(id).name) + ": line " + std::to_string(hiding->line) +
+                   " names it without \"=\" above the line written, so the server keeps its default",
+               refused);
+      else
+        Refuse(NotRewritten(id, changed), refused);
     }
     for (const std::string& problem : UntouchedParametersReadDifferently(doc)) Refuse(problem, refused);
     if (refused) return Fail("nothing was written", kFindings);

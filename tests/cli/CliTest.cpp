@@ -182,6 +182,45 @@ TEST_F(CliTest, EachVersionReadsItsOwnWay) {
       << r.err;
 }
 
+TEST_F(CliTest, SetWritesWhatTheVersionReadsOnTheLineItReads) {
+  const std::string text =
+      "# Firebird version 3.0 configuration file\r\n"
+      "#DefaultDbCachePages = 2048\r\n"
+      "ServerMode = Super\r\n"
+      "tcpnonagle=0   # the server reads this line\r\n"
+      "TcpNoNagle = 1\r\n"
+      "#WireCrypt = Required\r\n"
+      "GuardianOption\r\n"
+      "GuardianOption = 1\r\n";
+  Write(text);
+  for (const auto& [pair, message] : std::vector<std::pair<std::string, std::string>>{
+           {"TcpNoNagle=on", "TcpNoNagle: \"on\" is not true or false"},
+           {"GuardianOption=0",
+            "GuardianOption: line 7 names it without \"=\" above the line written, so the server keeps its default"},
+           {"RootDirectory=/opt", "RootDirectory is not read by Firebird 3.0 (removed in 3.0)"},
+           {"MaxUserTraceLogSize=5", "MaxUserTraceLogSize: not supported by this file (it has no line for it)"},
+       }) {
+    const Result r = In({"set", pair});
+    EXPECT_EQ(r.code, 1) << pair;
+    EXPECT_TRUE(Contains(r.err, message)) << pair << "\n" << r.err;
+  }
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  Result r = In({"set", "DefaultDbCachePages=64K", "tcpNONagle=yes", "WireCrypt=enabled", "ServerMode=classic"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()),
+            "# Firebird version 3.0 configuration file\r\n"
+            "DefaultDbCachePages = 64K\r\n"
+            "ServerMode = Classic\r\n"
+            "TcpNoNagle = true # the server reads this line\r\n"
+            "TcpNoNagle = 1\r\n"
+            "WireCrypt = Enabled\r\n"
+            "GuardianOption\r\n"
+            "GuardianOption = 1\r\n");
+  r = In({"get", "DefaultDbCachePages", "TcpNoNagle", "WireCrypt", "ServerMode", "TempCacheLimit"});
+  EXPECT_EQ(r.out, "65536\ntrue\nEnabled\nClassic\n8388608\n");
+}
+
 TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
   const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
   if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
@@ -244,7 +283,7 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
   Write(text);
   Result r = In({"set", "RemoteServicePort=3051", "TempCacheLimit=64M", "LockSignal=16",
                  "TcpRemoteBufferSize=1000", "DummyPacketInterval=5", "RemoteAuxPort=1", "Authentication=kerberos",
-                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1",
+                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1", "TempBlokSize=1",
                  "RemoteBindAddress=\v127.0.0.2\f"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
@@ -256,7 +295,8 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
            "RemotePipeName: a value cannot hold \"#\"",
            "RemoteBindAddress: a value cannot hold the control character 0x0B",
            "GCPolicy is given more than once",
-           "unknown parameter \"Temp\"; did you mean",
+           "unknown parameter \"Temp\"\n",  // nothing close to suggest
+           "unknown parameter \"TempBlokSize\"; did you mean TempBlockSize?",
            "LockSignal: not supported by this file (it has no line for it); no line is added",
            "RemoteAuxPort: the server reads it from line 9, which this program does not rewrite",
            "nothing was written",
