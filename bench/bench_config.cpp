@@ -24,7 +24,7 @@
 
 #include "config/AtomicFile.h"
 #include "config/ConfReading.h"
-#include "config/ServerReader.h"
+#include "LegacyServerReader.h"
 #include "config/TVantrel.h"
 
 extern char** environ;

@@ -9,6 +9,7 @@
 #include "config/ConfReading.h"
 #include "config/FirebirdFolder.h"
 #include "config/SettingValues.h"
+#include "config/TVantrel.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -284,6 +285,30 @@ TEST(VersionCheck, ShippedFilesAndATypicalConfigurationAreClean) {
       "DatabaseAccess = Restrict /var/lib/firebird/data\n";
   for (ServerVersion v : {ServerVersion::V3_0, ServerVersion::V4_0, ServerVersion::V5_0})
     EXPECT_EQ(Findings(typical, v), std::vector<std::string>{}) << VersionName(v);
+  if (found == 0) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
+}
+
+TEST(VersionCheck, TheDocumentAndTheServerAgreeOnEveryShippedFile) {
+  std::size_t found = 0;
+  for (const char* name : {"firebird-2.0.7.conf", "firebird-2.1.7.conf", "firebird-2.5.9-windows.conf",
+                           "firebird-3.0.11-debian.conf"}) {
+    const std::string path = SamplePath(name);
+    if (path.empty()) continue;
+    ++found;
+    SCOPED_TRACE(name);
+    TempDir dir;
+    WriteFileBytes(dir.file("firebird.conf"), ReadFileBytes(path));
+    TVantrel doc;
+    doc.Load(dir.path());
+    const ConfReading r = ReadConf(ReadFileBytes(path), dir.file("firebird.conf"), doc.Version());
+    for (const auto& p : kParameters) {
+      const ConfSetting& s = r.settings[SettingOf(p.key)];
+      const DecodedValue editor = Decode(doc.Value(p.key));
+      if (!ReadBy(SettingOf(p.key), doc.Version())) continue;
+      EXPECT_EQ(s.state, editor.state) << p.name;
+      EXPECT_EQ(s.fileText, editor.text) << p.name;
+    }
+  }
   if (found == 0) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
 }
 

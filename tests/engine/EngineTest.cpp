@@ -17,6 +17,7 @@
 
 #include "cli/Commands.h"
 #include "config/ConfReading.h"
+#include "config/TVantrel.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -100,6 +101,10 @@ class EngineTest : public ::testing::Test {
       std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
       WriteFileBytes(dir.file(name), text);
     }
+    return CompareFolder(dir, knownToDiffer);
+  }
+
+  EngineReading CompareFolder(const TempDir& dir, const std::set<std::string>& knownToDiffer = {}) {
     const std::vector<SettingId> ids = SettingsReadBy(ServerVersion::V3_0);
     const EngineReading engine = ReadWithEngine(dir.path(), ids);
     const std::vector<std::string> ours = Get(dir.path(), ids);
@@ -178,6 +183,41 @@ TEST_F(EngineTest, AFileWrittenByHand) {
            {"conf.d/a.conf", "MaxUserTraceLogSize = 44\nLockAcquireSpins = 9\n"},
            {"conf.d/b.conf", "lockacquirespins = 10\nUserManager = Legacy_UserManager\n"},
            {"conf.d/c.conf", "LockAcquireSpins = 11\nDeadlockTimeout = 12\n"}});
+}
+
+TEST_F(EngineTest, FilesWrittenBySetAndByTheDocument) {
+  TempDir dir;
+  WriteFileBytes(dir.file("firebird.conf"),
+                 "# Firebird version 3.0 configuration file\n"
+                 "#DefaultDbCachePages = 2048\n"
+                 "#TempCacheLimit = 64M\n"
+                 "tcpnonagle = 0\n"
+                 "TcpNoNagle = 1\n"
+                 "#RemoteFileOpenAbility = 0\n"
+                 "#WireCrypt = Required\n"
+                 "#ServerMode = Super\n"
+                 "#AuthServer = Srp\n"
+                 "#LockHashSlots = 8191\n"
+                 "#RemoteServiceName = gds_db\n");
+  std::ostringstream out, err;
+  ASSERT_EQ(cli::Run({"--folder", dir.path(), "set", "DefaultDbCachePages=64K", "TcpNoNagle=yes",
+                      "ServerMode=superclassic", "AuthServer=Srp256, Srp", "LockHashSlots=4099"},
+                     nullptr, out, err),
+            0)
+      << err.str();
+  CompareFolder(dir);
+
+  TVantrel doc;
+  doc.Load(dir.path());
+  doc.SetTempCacheLimit("256M");
+  doc.SetRemoteFileOpenAbility("1");
+  doc.SetRemoteServiceName("fb_db");
+  doc.SetTcpNoNagle("0");
+  doc.SetValueOf(*FindSetting("WireCrypt"), "Enabled");
+  doc.Save(dir.path());
+  const EngineReading engine = CompareFolder(dir);
+  EXPECT_EQ(engine.values.at("TcpNoNagle"), "false");
+  EXPECT_EQ(engine.values.at("TempCacheLimit"), "268435456");
 }
 
 TEST_F(EngineTest, ALineWithoutEqualsOnThisBuild) {

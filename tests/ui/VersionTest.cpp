@@ -61,6 +61,21 @@ TEST_F(VersionTest, FlagsAndModeFollowTheThreeZeroRules) {
   EXPECT_EQ(platform.editedFiles, QStringList({QString::fromStdString(dir.file("databases.conf"))}));
 }
 
+TEST_F(VersionTest, ApplyWritesTheLineTheThreeZeroServerReads) {
+  Open("# Firebird version 3.0 configuration file\n"
+       "DefaultDbCachePages = 64K   # the server reads this one\n"
+       "defaultdbcachepages = 4096\n"
+       "TcpRemoteBufferSize = 16K\n");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "64K");
+  Type("edDefaultDbCachePages", "128K");
+  EXPECT_TRUE(window->BtApplyClick());
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# Firebird version 3.0 configuration file\r\n"
+            "DefaultDbCachePages = 128K # the server reads this one\r\n"
+            "defaultdbcachepages = 4096\r\n"
+            "TcpRemoteBufferSize = 16K\r\n");
+}
+
 TEST_F(VersionTest, ATwoXFileKeepsTheDesignedReading) {
   Open("#LockHashSlots = 101\nTcpNoNagle = true\n#RemoteServicePort = 3050\n");
   EXPECT_EQ(Edit("edLockHashSlots")->text(), "1009");

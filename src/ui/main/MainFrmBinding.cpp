@@ -208,13 +208,13 @@ void TMainFrm::ShowEditValue(QLineEdit* edit, const std::string& value,
 
 void TMainFrm::DetectServerVersion() {
   // The version decides the defaults shown and how flags read.
+  serverVersion_ = document_->Version();
+  const DecodedValue mode = Decode(document_->ValueOf(*FindSetting("ServerMode")));
+  superMode_ = mode.state != ValueState::Active || IsSuperMode(mode.text);
   const std::string text = conf::JoinLines(document_->Lines());
-  const DetectedVersion detected = ::DetectServerVersion(text);
-  serverVersion_ = detected.version;
-  superMode_ = GenerationOf(serverVersion_) == Generation::V2 ||
-               ReadConf(text, document_->Folder() + "firebird.conf", serverVersion_).superMode;
+  const VersionCue cue = ::DetectServerVersion(text).cue;
   ui->lblServerVersion->setText(i18n::Translate(kVersionCaption).arg(QString::fromUtf8(VersionName(serverVersion_))));
-  ui->lblServerVersion->setToolTip(i18n::Translate(CueHint(detected.cue)));
+  ui->lblServerVersion->setToolTip(i18n::Translate(CueHint(cue)));
 }
 
 QString TMainFrm::DefaultShown(ParamKey key) const {
