@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "config/ParameterCatalogue.h"
+#include "config/VersionCatalogue.h"
 
 namespace conf {
 
@@ -78,6 +79,29 @@ void ForEachKeyBefore(std::string_view line, std::size_t eq, F&& found) {
     std::string_view name = KeyName(key);
     if (name.size() <= keyEnd && line.compare(keyEnd - name.size(), name.size(), name) == 0)
       found(key);
+  }
+}
+
+// The same for every catalogue name, not only the editor's 46.
+struct SettingIndex {
+  std::vector<SettingId> byLastChar[256];
+  SettingIndex() {
+    for (SettingId id = 0; id < kSettingCount; ++id)
+      byLastChar[static_cast<unsigned char>(Settings()[id].name.back())].push_back(id);
+  }
+  static const SettingIndex& Get() {
+    static const SettingIndex index;
+    return index;
+  }
+};
+
+template <class F>
+void ForEachSettingBefore(std::string_view line, std::size_t eq, F&& found) {
+  if (eq < 2 || line[eq - 1] != ' ') return;
+  const std::size_t keyEnd = eq - 1;
+  for (SettingId id : SettingIndex::Get().byLastChar[static_cast<unsigned char>(line[keyEnd - 1])]) {
+    std::string_view name = Settings()[id].name;
+    if (name.size() <= keyEnd && line.compare(keyEnd - name.size(), name.size(), name) == 0) found(id);
   }
 }
 

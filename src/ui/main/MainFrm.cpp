@@ -161,7 +161,7 @@ void TMainFrm::SaveDocument() {
     std::vector<TVantrel::Conflict> conflicts;
     std::unique_ptr<TVantrel> next = from.Reread(conflicts);
     for (const TVantrel::Conflict& conflict : conflicts)
-      if (!KeepOwnValue(conflict)) next->DiscardChange(conflict.key);
+      if (!KeepOwnValue(conflict)) next->DiscardChange(conflict.id);
     merged = std::move(next);
     CheckBeforeSaving(*merged);
     try {
@@ -186,7 +186,7 @@ bool TMainFrm::KeepOwnValue(const TVantrel::Conflict& conflict) {
   const QString text =
       QStringLiteral("Another program changed %1 in firebird.conf to %2 while you changed it to "
                      "%3.\nKeep your value %3? No keeps %2.")
-          .arg(FromDoc(std::string(KeyName(conflict.key))), Shown(conflict.fileValue),
+          .arg(FromDoc(std::string(SettingOf(conflict.id).name)), Shown(conflict.fileValue),
                Shown(conflict.ownValue));
   return Ask(this, QMessageBox::Question, text, QMessageBox::No) == QMessageBox::Yes;
 }
