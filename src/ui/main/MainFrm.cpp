@@ -17,8 +17,10 @@
 #include "config/ConfReading.h"
 #include "config/ParameterRules.h"
 #include "config/SaveGuard.h"
+#include "config/SettingValues.h"
 #include "i18n/Gettext.h"
 #include "ui/main/OptionsNavigator.h"
+#include "ui/main/OtherParametersPage.h"
 #include "ui_MainFrm.h"
 
 namespace {
@@ -44,6 +46,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   SetUpLayout();
   ConnectControls();
   navigator_ = new OptionsNavigator(this);
+  otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
   ConnectCommands();
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
   connect(ui->BtDone, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtDoneClick(); }, this); });
@@ -127,6 +130,7 @@ bool TMainFrm::BtApplyClick() {
   StoreExternalFileAccess();
   StoreDatabaseAccess();
   SaveDocument();
+  otherParameters_->ShowServerValues();
   ShowRestartNotice();
   document_->SetModified(false);
   return true;
@@ -135,7 +139,11 @@ bool TMainFrm::BtApplyClick() {
 void TMainFrm::CheckBeforeSaving(const TVantrel& document) {
   for (const std::string& entry : document.PendingChanges()) {
     const std::size_t eq = entry.find('=');
-    if (const auto problem = ControlCharacterProblem(std::string_view(entry).substr(eq + 1)))
+    const std::string_view value = std::string_view(entry).substr(eq + 1);
+    // The parameters beyond the pages' are written as their version reads them.
+    const auto id = FindSetting(std::string_view(entry).substr(0, eq));
+    if (const auto problem = id && !ParamKeyOf(*id) ? WriteProblem(*id, value, document.Version())
+                                                    : ControlCharacterProblem(value))
       throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". Nothing was saved");
   }
   std::string problems;

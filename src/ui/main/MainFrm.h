@@ -6,7 +6,8 @@
 // bound to its parameter), MainFrmAccess.cpp (access policies and folder
 // lists), MainFrmLayout.cpp (fonts, size, scrolling pages, how texts show),
 // MainFrmCommands.cpp (menu commands, links, the install-folder change). The
-// options tree and the search belong to its OptionsNavigator.
+// options tree and the search belong to its OptionsNavigator, the page of the
+// file's other parameters to its OtherParametersPage.
 
 #include <QMainWindow>
 #include <memory>
@@ -22,6 +23,7 @@ class QLineEdit;
 class QListWidget;
 class QRadioButton;
 class OptionsNavigator;
+class OtherParametersPage;
 
 namespace Ui {
 class TMainFrm;
@@ -41,6 +43,7 @@ class TMainFrm : public QMainWindow {
   // False when firebird.conf could not be loaded: nothing can be saved then.
   bool DocumentLoaded() const { return loaded_; }
   OptionsNavigator* Navigator() const { return navigator_; }
+  OtherParametersPage* OtherParameters() const { return otherParameters_; }
 
   // --- lifecycle ---
   // Validates, saves and clears the change state; false when it stopped.
@@ -130,6 +133,7 @@ class TMainFrm : public QMainWindow {
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;
   OptionsNavigator* navigator_ = nullptr;
+  OtherParametersPage* otherParameters_ = nullptr;
   bool loaded_ = false;
   bool closing_ = false;
   ServerVersion serverVersion_ = kAssumedVersion;
