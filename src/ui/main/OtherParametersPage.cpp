@@ -78,6 +78,12 @@ QWidget* OtherParametersPage::Page() const {
   return page_ && pages_->indexOf(page_) >= 0 ? page_ : nullptr;
 }
 
+std::vector<QWidget*> OtherParametersPage::Editors() const {
+  std::vector<QWidget*> editors;
+  for (const Row& row : rows_) editors.push_back(row.editor);
+  return editors;
+}
+
 void OtherParametersPage::BuildPage() {
   page_ = new QWidget;
   page_->setObjectName(QStringLiteral("TSOtherParameters"));
@@ -156,6 +162,7 @@ void OtherParametersPage::Load() {
     value->setWordWrap(true);
     QWidget* editor = MakeEditor(p);
     editor->setParent(content);
+    editor->setAccessibleName(Name(p));
     grid_->addWidget(name, at, 0);
     grid_->addWidget(value, at, 1);
     grid_->addWidget(editor, at, 2, Qt::AlignLeft);
@@ -209,7 +216,6 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
     case SettingKind::Boolean: {
       auto* box = new QCheckBox;
       box->setObjectName(QStringLiteral("CB") + name);
-      box->setAccessibleName(name);
       box->setChecked(ReadsOn(ServerValueOf(id, shown, version_)));
       // Written in the words the version reads.
       connect(box, &QCheckBox::clicked, this, [this, id, v2](bool on) {
@@ -220,7 +226,6 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
     case SettingKind::Keyword: {
       auto* list = new TElidingComboBox;
       list->setObjectName(QStringLiteral("CB") + name);
-      list->setAccessibleName(name);
       list->setFixedWidth(kEditorWidth);
       list->setFocusPolicy(Qt::StrongFocus);
       // A keyword with no built-in value may stay unset.
@@ -240,7 +245,6 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
     default: {
       auto* edit = new QLineEdit(FromDoc(shown));
       edit->setObjectName(QStringLiteral("ed") + name);
-      edit->setAccessibleName(name);
       edit->setFixedWidth(kEditorWidth);
       edit->home(false);
       connect(edit, &QLineEdit::textEdited, this,

@@ -41,6 +41,8 @@ class OtherParametersPage : public QObject {
   // The page while it stands among the others; null when the file has no
   // other parameter.
   QWidget* Page() const;
+  // The rows' editors, in the order of the rows.
+  std::vector<QWidget*> Editors() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
