@@ -1,10 +1,11 @@
 // Writes a picture of the editor window on each of its ten pages, for the
 // README and for checking the layout by eye.
 //
-//   pellisto_screenshots <firebird folder> <output folder> [--end]
+//   pellisto_screenshots <firebird folder> <output folder> [--end] [--lang CODE]
 //
 // --end scrolls every page to its bottom first, to check what lies below the
-// fold on pages taller than the window.
+// fold on pages taller than the window. --lang shows the window in the
+// language of that catalog (beside the program, as at a start).
 //
 // The folder box shows the usual install folder, not wherever the demo folder
 // lies, so that the same tree gives the same pictures on every machine.
@@ -20,6 +21,7 @@
 #include <cstdio>
 
 #include "app/Functions.h"
+#include "i18n/Gettext.h"
 #include "ui/main/MainFrm.h"
 
 namespace {
@@ -38,13 +40,20 @@ const char* const kPageFiles[] = {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  // --end may come anywhere; the two folders are the other arguments.
+  // The options may come anywhere; the two folders are the other arguments.
   QStringList folders = app.arguments().mid(1);
   const bool scrollToEnd = folders.removeAll(QStringLiteral("--end")) > 0;
+  QString language = QStringLiteral("en");
+  if (const qsizetype at = folders.indexOf(QStringLiteral("--lang")); at >= 0 && at + 1 < folders.size()) {
+    language = folders[at + 1];
+    folders.remove(at, 2);
+  }
   if (folders.size() != 2) {
-    std::fprintf(stderr, "usage: %s <firebird folder> <output folder> [--end]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <firebird folder> <output folder> [--end] [--lang CODE]\n",
+                 argv[0]);
     return 2;
   }
+  i18n::SelectLanguage(language);
   InstallPath = QDir(folders[0]).absolutePath() + kPathDelimiter;
   // Checked here: the window would stop on an error box nobody can answer,
   // or, opened on nothing, picture empty fields.
