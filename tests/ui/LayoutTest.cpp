@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScreen>
+#include <QStyleOptionButton>
 #include <QStyleFactory>
 #include <QScrollBar>
 #include <QTabBar>
@@ -19,12 +20,14 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <tuple>
 #include <vector>
 
 #include "app/WindowFont.h"
+#include "i18n/Gettext.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/ElidingComboBox.h"
 #include "ui/main/WrapLabel.h"
@@ -232,6 +235,17 @@ void ExpectPageFits(QWidget* page, bool sideways) {
       }
     }
   }
+}
+
+// Whether a button shows its whole caption: a push button draws it within
+// its contents, a check box or radio button needs its size hint's width.
+bool CaptionFits(QAbstractButton* button) {
+  auto* push = qobject_cast<QPushButton*>(button);
+  if (!push) return button->sizeHint().width() <= button->width();
+  QStyleOptionButton option;
+  option.initFrom(push);
+  const int room = push->style()->subElementRect(QStyle::SE_PushButtonContents, &option, push).width();
+  return push->fontMetrics().horizontalAdvance(QString(push->text()).remove('&')) <= room;
 }
 
 // Where each tab caption is shown: the bar and the tab within it.
@@ -638,6 +652,51 @@ TEST_F(LayoutTest, WithTheDesignedFaceNothingNeedsToScroll) {
     EXPECT_LE(tree->visualItemRect(node).right(), tree->viewport()->rect().right())
         << node->text(0).toStdString() << " is cut";
   }
+}
+
+TEST_F(LayoutTest, EveryShippedLanguageFitsTheDesignedSizeAsEnglishDoes) {
+  ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
+  const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
+  ASSERT_TRUE(std::filesystem::exists(catalogs / "es/LC_MESSAGES/default.mo"));
+  std::filesystem::create_directory_symlink(catalogs, dir.path() + "locale");
+  std::vector<std::string> languages;
+  for (const auto& entry : std::filesystem::directory_iterator(catalogs))
+    languages.push_back(entry.path().filename().string());
+  for (const std::string& language : languages) {
+    SCOPED_TRACE(language);
+    i18n::SelectLanguage(QString::fromStdString(language));
+    TMainFrm& window = Open(kConf);
+    auto* pages = W<QTabWidget>("PCMain");
+    for (int i = 0; i < pages->count(); ++i) {
+      SCOPED_TRACE(pages->tabText(i).toStdString());
+      ShowPage(window, pages, i);
+      QWidget* page = pages->widget(i);
+      EXPECT_FALSE(page->findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
+      std::set<QTabBar*> rows;
+      for (const auto& [text, where] : ShownTabs(window)) rows.insert(where.bar);
+      EXPECT_EQ(rows.size(), 2u);
+      ExpectPageFits(page, false);
+      for (QAbstractButton* button : page->findChildren<QAbstractButton*>())
+        EXPECT_TRUE(CaptionFits(button)) << Where(button) << " is cut";
+      for (auto* box : page->findChildren<TElidingComboBox*>()) {
+        for (int item = 0; item < box->count(); ++item) {
+          box->setCurrentIndex(item);
+          EXPECT_EQ(box->DisplayedText(), box->itemText(item)) << Where(box) << " is cut";
+        }
+      }
+    }
+    // The edit boxes of a page stand in one column, whatever their titles.
+    ShowPage(window, pages, 0);
+    for (QLineEdit* edit : pages->widget(0)->findChildren<QLineEdit*>())
+      EXPECT_EQ(edit->mapTo(pages, QPoint()).x(),
+                Edit("edDefaultDbCachePages")->mapTo(pages, QPoint()).x())
+          << Where(edit);
+    for (const char* name : {"BtDone", "BtCancel", "BtApply", "btFocused"})
+      EXPECT_TRUE(CaptionFits(Button(name))) << name << " is cut";
+    for (const char* name : {"Label1", "Label4"})
+      EXPECT_LE(W<QLabel>(name)->sizeHint().width(), W<QLabel>(name)->width()) << name << " is cut";
+  }
+  i18n::SelectLanguage("en");
 }
 
 TEST_F(LayoutTest, OpenDropDownListsShowWholeItemsAndStayOnTheScreen) {
