@@ -2,10 +2,12 @@
 // README and for checking the layout by eye.
 //
 //   pellisto_screenshots <firebird folder> <output folder> [--end] [--lang CODE]
+//                        [--open-tree]
 //
 // --end scrolls every page to its bottom first, to check what lies below the
 // fold on pages taller than the window. --lang shows the window in the
 // language of that catalog (beside the program, as at a start).
+// --open-tree opens every node of the options tree.
 //
 // The folder box shows the usual install folder, not wherever the demo folder
 // lies, so that the same tree gives the same pictures on every machine.
@@ -18,6 +20,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <cstdio>
 
 #include "app/Functions.h"
@@ -43,13 +46,16 @@ int main(int argc, char** argv) {
   // The options may come anywhere; the two folders are the other arguments.
   QStringList folders = app.arguments().mid(1);
   const bool scrollToEnd = folders.removeAll(QStringLiteral("--end")) > 0;
+  const bool openTree = folders.removeAll(QStringLiteral("--open-tree")) > 0;
   QString language = QStringLiteral("en");
   if (const qsizetype at = folders.indexOf(QStringLiteral("--lang")); at >= 0 && at + 1 < folders.size()) {
     language = folders[at + 1];
     folders.remove(at, 2);
   }
   if (folders.size() != 2) {
-    std::fprintf(stderr, "usage: %s <firebird folder> <output folder> [--end] [--lang CODE]\n",
+    std::fprintf(stderr,
+                 "usage: %s <firebird folder> <output folder> [--end] [--lang CODE] "
+                 "[--open-tree]\n",
                  argv[0]);
     return 2;
   }
@@ -76,6 +82,7 @@ int main(int argc, char** argv) {
     const QSignalBlocker quiet(folder);
     folder->setText(QString::fromLatin1(kShownFolder));
   }
+  if (openTree) window.findChild<QTreeWidget*>(QStringLiteral("TVWOptions"))->expandAll();
   window.show();
   auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PCMain"));
   for (int i = 0; i < pages->count(); ++i) {

@@ -19,6 +19,7 @@
 #include <QTextLayout>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -697,6 +698,46 @@ TEST_F(LayoutTest, EveryShippedLanguageFitsTheDesignedSizeAsEnglishDoes) {
       EXPECT_LE(W<QLabel>(name)->sizeHint().width(), W<QLabel>(name)->width()) << name << " is cut";
   }
   i18n::SelectLanguage("en");
+}
+
+TEST_F(LayoutTest, TreeShowsEveryCaptionWholeExpandedOrNot) {
+  TMainFrm& window = Open(kConf);
+  window.show();
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  for (bool expanded : {false, true, false}) {
+    SCOPED_TRACE(expanded ? "expanded" : "collapsed");
+    expanded ? tree->expandAll() : tree->collapseAll();
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    // Opened, the nodes need the vertical scroll bar, which narrows the tree.
+    EXPECT_EQ(tree->verticalScrollBar()->isVisible(), expanded);
+    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
+    const QFontMetrics metrics(tree->font());
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+      QTreeWidgetItem* node = *it;
+      if (node->parent() && !node->parent()->isExpanded()) continue;
+      const QRect cell = tree->visualItemRect(node);
+      const QString caption = node->text(0);
+      // The caption's lines from where it starts (a pixel into its cell);
+      // the ink of each must end within the tree.
+      const int start = cell.left() + 1;
+      QTextLayout layout(caption, tree->font());
+      QTextOption option;
+      option.setWrapMode(QTextOption::WordWrap);
+      layout.setTextOption(option);
+      int lines = 0;
+      layout.beginLayout();
+      for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(tree->viewport()->width() - start + 1);
+        const QString text = caption.mid(line.textStart(), line.textLength()).trimmed();
+        EXPECT_LE(start + QFontMetricsF(tree->font()).tightBoundingRect(text).right(),
+                  tree->viewport()->width())
+            << text.toStdString() << " is cut on the right";
+        ++lines;
+      }
+      layout.endLayout();
+      EXPECT_GE(cell.height(), lines * metrics.lineSpacing()) << caption.toStdString() << " is cut";
+    }
+  }
 }
 
 TEST_F(LayoutTest, OpenDropDownListsShowWholeItemsAndStayOnTheScreen) {
