@@ -16,6 +16,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include "app/DesignedColours.h"
 #include "ui/main/MainFrm.h"
 #include "ui/main/TabRows.h"
 #include "ui_MainFrm.h"
@@ -108,6 +109,12 @@ class WholeCaptions : public QStyledItemDelegate {
 
 void TMainFrm::SetUpLayout() {
   for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
+
+  // The read-only folder box and the warnings in the designed colours, or
+  // in ones that read as well on a dark desktop.
+  SetFieldColour(ui->edRootDirectory, ReadOnlyFieldColour(palette()));
+  for (QLabel* warning : {ui->lblWarning1, ui->lblWarning2})
+    SetTextColour(warning, WarningColour(palette()));
 
   // The folder lists keep their entries off the frame, as the edit boxes do
   // with their text; the frame itself stays the style's.
