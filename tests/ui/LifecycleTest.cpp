@@ -180,6 +180,39 @@ TEST_F(LifecycleTest, ApplyAndResetLeaveTheFocusOnDoneNotInTheFolderBox) {
   }
 }
 
+TEST_F(LifecycleTest, EnterPressesTheFocusedButtonAndNothingElse) {
+  Open("TempBlockSize = 5\nTcpNoNagle = 1\n");
+  window->show();
+  Type("edTempBlockSize", "6");
+  // Enter anywhere but on a button saves nothing and changes nothing.
+  QTest::keyClick(Edit("edTempBlockSize"), Qt::Key_Return);
+  Check("CBTcpNoNagle")->setFocus();
+  QTest::keyClick(Check("CBTcpNoNagle"), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_TRUE(Check("CBTcpNoNagle")->isChecked());
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\nTcpNoNagle = 1\n");
+
+  Button("BtApply")->setFocus();
+  QTest::keyClick(Button("BtApply"), Qt::Key_Return);
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\r\nTcpNoNagle = 1\r\n");
+
+  Type("edTempBlockSize", "7");
+  platform.messages.clear();
+  platform.answers = {QMessageBox::No};
+  Button("BtCancel")->setFocus();
+  QTest::keyClick(Button("BtCancel"), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"Abandon changes"});
+  EXPECT_TRUE(window->isVisible());
+
+  platform.messages.clear();
+  Button("BtDone")->setFocus();
+  QTest::keyClick(Button("BtDone"), Qt::Key_Return);
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 7\r\nTcpNoNagle = 1\r\n");
+}
+
 TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {
   Open("TempBlockSize = 5\n");
   Type("edTempBlockSize", "6");

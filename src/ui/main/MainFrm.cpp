@@ -15,6 +15,7 @@
 #include "app/WindowFont.h"
 #include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
+#include "ui/main/DialogKeys.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui_MainFrm.h"
 
@@ -35,6 +36,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   ConnectControls();
   navigator_ = new OptionsNavigator(this);
   ConnectCommands();
+  UseDialogKeys(this);
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
   connect(ui->BtDone, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtDoneClick(); }, this); });
   connect(ui->BtCancel, &QPushButton::clicked, this, &TMainFrm::BtCancelClick);
