@@ -216,10 +216,21 @@ TEST_F(CommandsTest, AliasFileOpensInTheEditorWithItsFullPath) {
   const std::string folder = dir.path() + "fb \"2.5\";x y/";
   QDir().mkpath(QString::fromStdString(folder));
   WriteFileBytes(folder + "firebird.conf", "DatabaseAccess = None\n");
+  WriteFileBytes(folder + "aliases.conf", "employee = /srv/employee.fdb\n");
   InstallPath = QString::fromStdString(folder);
   Reopen();
   Click("BtAliasesConf");
   EXPECT_EQ(platform.editedFiles, QStringList({QString::fromStdString(folder + "aliases.conf")}));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(CommandsTest, MissingAliasFileIsReportedWithItsFolder) {
+  Open("DatabaseAccess = None\n");
+  Click("BtAliasesConf");
+  EXPECT_TRUE(platform.editedFiles.isEmpty());
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "File not found aliases.conf in " + InstallPath);
+  EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
 }
 
 }  // namespace

@@ -84,7 +84,16 @@ void TMainFrm::AAboutExecute() {
 void TMainFrm::Label4Click() { OpenLink(ProductPage()); }
 
 void TMainFrm::BtAliasesConfClick() {
-  Platform().OpenInTextEditor(ShownFolder() + QStringLiteral("aliases.conf"));
+  const QString folder = ShownFolder();
+  const QString file = folder + QStringLiteral("aliases.conf");
+  // Said here: the editor would report it where nobody looks, or not at all.
+  if (!QFileInfo(file).isFile()) {
+    ShowMessageBox(this, QMessageBox::Warning,
+                   QStringLiteral("File not found %1 in %2").arg(QFileInfo(file).fileName(), folder),
+                   QMessageBox::Ok, QMessageBox::Ok);
+    return;
+  }
+  Platform().OpenInTextEditor(file);
 }
 
 void TMainFrm::SBFirebirdInstallClick() {
