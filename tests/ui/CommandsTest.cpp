@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QLayout>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -64,6 +65,29 @@ TEST_F(CommandsTest, AboutShowsItsLinksAndClosesWithEsc) {
   EXPECT_EQ(platform.openedUrls,
             QStringList({FirebirdDocPage(), PdlPage(), "mailto:" + ContactAddress(),
                          ProductPage(), FirebirdDocPage(), CommunityForum(), DonatePage()}));
+}
+
+TEST_F(CommandsTest, AboutThanksOnItsDesignedLines) {
+  Open("TempBlockSize = 5\n");
+  platform.dialogHandlers.push_back([](QDialog& dialog) {
+    const auto label = [&](const char* name) { return dialog.findChild<QLabel*>(name); };
+    const auto row = [&](const char* name) {
+      return label(name)->mapTo(&dialog, label(name)->rect().center()).y();
+    };
+    // Third line: the thanks, the community's link and what it is thanked
+    // for, whole, within the designed width; the fourth line follows.
+    EXPECT_EQ(row("Label12"), row("lblAboutNote9"));
+    EXPECT_EQ(row("lblAboutNote10"), row("lblAboutNote9"));
+    EXPECT_GT(label("lblAboutNote10")->x(), label("Label12")->x());
+    EXPECT_GT(row("lblAboutNote11"), row("lblAboutNote10"));
+    const int margin = label("lblAboutNote9")->mapTo(&dialog, QPoint()).x();
+    auto* line = dialog.findChild<QLayout*>("layThanks");
+    ASSERT_NE(line, nullptr);
+    EXPECT_LE(margin + line->sizeHint().width() + margin, 535);
+    for (const char* name : {"lblAboutNote9", "Label12", "lblAboutNote10", "lblAboutNote11"})
+      EXPECT_LE(label(name)->sizeHint().width(), label(name)->width()) << name;
+  });
+  Trigger("AAbout");
 }
 
 TEST_F(CommandsTest, CheckForUpdateAlwaysFetchesAndShowsTheDialog) {

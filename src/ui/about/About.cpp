@@ -15,7 +15,8 @@ constexpr int kDonateFontPixels = 16;
 }  // namespace
 
 const QString TAboutFrm::kAuthor = QStringLiteral("the Pellisto developers");
-const QString TAboutFrm::kCommunity = QStringLiteral("Firebird community");
+// Short enough that the third line of the thanks holds it between its texts.
+const QString TAboutFrm::kCommunity = QStringLiteral("Firebird");
 
 TAboutFrm::TAboutFrm(QWidget* parent) : QDialog(parent), ui(new Ui::TAboutFrm) {
   ui->setupUi(this);
