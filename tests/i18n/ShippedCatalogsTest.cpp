@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -79,6 +80,9 @@ TEST_F(ShippedCatalogsTest, SpanishChosenInTheDialogShowsAtTheNextStart) {
   platform.dialogHandlers.push_back([](QDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "Seleccionar idioma");
     EXPECT_EQ(dialog.findChild<QTableWidget*>()->horizontalHeaderItem(1)->text(), "Idioma");
+    // The code column is wide enough for its longer title.
+    const QHeaderView* header = dialog.findChild<QTableWidget*>()->horizontalHeader();
+    EXPECT_LE(header->sectionSizeHint(0), header->sectionSize(0));
   });
   platform.dialogHandlers.push_back([](QDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "About");
