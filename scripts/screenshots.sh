@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the screenshot tools and writes a picture of each of the editor's ten
-# pages, opened on the demo Firebird folder, and of the first-run and update
-# dialogs. Needs xvfb-run (bootstrap.sh
+# pages, opened on the demo Firebird folder, and of the first-run, update,
+# About and language dialogs. Needs xvfb-run (bootstrap.sh
 # --screenshots) and the Tahoma of fonts-wine.
 #
 #   scripts/screenshots.sh          into build/screenshots/, for checking by eye
@@ -36,8 +36,8 @@ cmake --build "$build" --target pellisto_screenshots pellisto_dialog_screenshots
 # English texts and a fixed screen, whatever the desktop at hand.
 LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
   "$build/pellisto_screenshots" "$root/examples/firebird" "$out" ${args[@]+"${args[@]}"}
-if [ ${#args[@]} -eq 0 ]; then
+if [[ " ${args[*]-} " != *" --end "* ]]; then
   LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
-    "$build/pellisto_dialog_screenshots" "$out"
+    "$build/pellisto_dialog_screenshots" "$out" ${lang:+--lang "$lang"}
 fi
 echo "screenshots written to $out"
