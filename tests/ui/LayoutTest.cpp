@@ -82,14 +82,14 @@ const char* const kComponents[][2] = {
     // Access
     {"GBDatabaseAccess", "QGroupBox"}, {"RBFull", "QRadioButton"}, {"RBNone", "QRadioButton"},
     {"RBRestrict", "QRadioButton"}, {"BtAliasesConf", "QPushButton"},
-    {"LBRestrict", "QListWidget"}, {"BtAddRestrict", "QPushButton"},
+    {"LBRestrict", "TFolderList"}, {"BtAddRestrict", "QPushButton"},
     {"BtRemoveRestrict", "QPushButton"}, {"GBExternalFileAccess", "QGroupBox"},
     {"RBFullExtFileAccess", "QRadioButton"}, {"RBNoneExtFileAccess", "QRadioButton"},
-    {"RBRestrictExtFileAccess", "QRadioButton"}, {"LBRestrictExtFileAccess", "QListWidget"},
+    {"RBRestrictExtFileAccess", "QRadioButton"}, {"LBRestrictExtFileAccess", "TFolderList"},
     {"BtAddExternalFileAccess", "QPushButton"}, {"BtRemoveExternalFileAccess", "QPushButton"},
     {"GBUDFAccess", "QGroupBox"}, {"RBFullUDFAccess", "QRadioButton"},
     {"RBNoneUDFAccess", "QRadioButton"}, {"RBRestrictUDFAccess", "QRadioButton"},
-    {"RBRestrictUDFAccessUDF", "QRadioButton"}, {"LBRestrictUDFAccess", "QListWidget"},
+    {"RBRestrictUDFAccessUDF", "QRadioButton"}, {"LBRestrictUDFAccess", "TFolderList"},
     {"BtAddUDFAccess", "QPushButton"}, {"BtRemoveUDFAccess", "QPushButton"},
     // Other Access
     {"GBAuthentication", "QGroupBox"}, {"lblAuthenticationDes", "TWrapLabel"},
@@ -97,7 +97,7 @@ const char* const kComponents[][2] = {
     {"lblLegacyHASHDes", "TWrapLabel"}, {"CBLegacyHASH", "QCheckBox"},
     {"GBRemoteBindAddress", "QGroupBox"}, {"lblRemoteBindAddressDes", "TWrapLabel"},
     {"edRemoteBindAddress", "QLineEdit"}, {"GBTempDirectories", "QGroupBox"},
-    {"lblTempDirectoriesDes", "TWrapLabel"}, {"LBTempDirectories", "QListWidget"},
+    {"lblTempDirectoriesDes", "TWrapLabel"}, {"LBTempDirectories", "TFolderList"},
     {"Button1", "QPushButton"}, {"Button2", "QPushButton"},
     // Client Connection
     {"GBConnectionTimeout", "QGroupBox"}, {"lblConnectionTimeoutDes", "TWrapLabel"},

@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -115,11 +114,6 @@ void TMainFrm::SetUpLayout() {
   SetFieldColour(ui->edRootDirectory, ReadOnlyFieldColour(palette()));
   for (QLabel* warning : {ui->lblWarning1, ui->lblWarning2})
     SetTextColour(warning, WarningColour(palette()));
-
-  // The folder lists keep their entries off the frame, as the edit boxes do
-  // with their text; the frame itself stays the style's.
-  for (QListWidget* list : findChildren<QListWidget*>())
-    list->setStyleSheet(QStringLiteral("QListWidget { padding: 2px; }"));
 
   // Ten captions need about twice the width of the pages: they go on rows.
   ui->PCMainRows->SetPages(ui->PCMain);
