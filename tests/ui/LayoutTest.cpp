@@ -555,6 +555,9 @@ TEST_F(LayoutTest, KeysWalkThroughTheTabsOfEveryRow) {
   QTest::keyClick(edit, Qt::Key_PageUp, Qt::ControlModifier);
   EXPECT_EQ(pages->currentIndex(), 9);
   ExpectTabRows(window, pages);
+  // And from the keypad's PgDn, which comes with the keypad modifier.
+  QTest::keyClick(edit, Qt::Key_PageDown, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(pages->currentIndex(), 0);
 }
 
 TEST_F(LayoutTest, TabRowsFollowChangedCaptions) {
