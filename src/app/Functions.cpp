@@ -40,6 +40,11 @@ QString WithTrailingSeparator(const QString& folder) {
   return folder + QLatin1Char(kPathDelimiter);
 }
 
+QString AbsoluteFolder(const QString& folder) {
+  if (folder.isEmpty() || !QDir::isRelativePath(folder)) return WithTrailingSeparator(folder);
+  return WithTrailingSeparator(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
+}
+
 // ---------------------------------------------------------------- Config.ini
 
 namespace {

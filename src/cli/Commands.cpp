@@ -9,7 +9,10 @@
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "config/AtomicFile.h"
+#include "config/FileLock.h"
 #include "config/ParameterRules.h"
+#include "config/SafetyCopy.h"
+#include "config/SaveGuard.h"
 #include "config/ServerReader.h"
 #include "config/TVantrel.h"
 
@@ -35,7 +38,8 @@ const char kHelp[] =
     "                                the server uses and the file's text\n"
     "  get KEY...                    the value the server uses, one per line\n"
     "  set KEY=VALUE... [--dry-run]  checks every pair first; then rewrites only their\n"
-    "                                lines in one atomic save and prints a diff\n"
+    "                                lines in one atomic save and prints a diff once\n"
+    "                                the file is replaced\n"
     "                                (--dry-run: prints the diff, writes nothing)\n"
     "  reset                         copies firebird.conf.default over firebird.conf\n"
     "  check [--json]                lines the server reads differently from what\n"
@@ -46,7 +50,8 @@ const char kHelp[] =
     "  --help         this text\n"
     "  --version      the program's version\n"
     "\n"
-    "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error.\n";
+    "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error\n"
+    "(also: locked by another Pellisto for 5 seconds, or changed meanwhile).\n";
 
 struct Options {
   std::string folder;
@@ -261,6 +266,10 @@ class Session {
       changes.emplace_back(*key, std::move(value));
     }
 
+    // Held from reading the file to replacing it, so that another writer's
+    // change is read first or made after ours, never lost.
+    std::optional<conf::FileLock> lock;
+    if (!o_.dryRun) lock.emplace(ConfPath());
     TVantrel doc;
     doc.Load(folder_);
     const ServerSettings current = ReadAsServer(conf::JoinLines(doc.Lines()));
@@ -282,10 +291,12 @@ class Session {
       if (s.state != ValueState::Active || s.fileText != ReadServerLine(line).value)
         Refuse(NotRewritten(key, s), refused);
     }
+    for (const std::string& problem : UntouchedParametersReadDifferently(doc)) Refuse(problem, refused);
     if (refused) return Fail("nothing was written", kFindings);
 
+    // The diff tells what happened, so it comes once the file is replaced.
+    if (!o_.dryRun) doc.Save(folder_, *lock);
     out_ << UnifiedDiff(ConfPath(), before, after);
-    if (!o_.dryRun) doc.Save(folder_);
     return kDone;
   }
 
@@ -339,6 +350,10 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
     err << kHelp;
     return kUsage;
   }
+  // A copy left by an in-place write that did not finish is told before
+  // anything else happens, whatever the command.
+  for (const conf::LeftOverCopy& copy : conf::FindLeftOverCopies())
+    err << kProgram << ": " << conf::LeftOverCopyMessage(copy) << "\n";
   Session session(o, FolderOf(o, firebirdVariable), out, err);
   try {
     return session.Dispatch();

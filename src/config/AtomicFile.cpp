@@ -1,11 +1,13 @@
 #include "config/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include "config/SafetyCopy.h"
 #include "config/TVantrel.h"
 
 namespace conf {
@@ -29,12 +32,18 @@ std::string Message(const char* format, const std::string& path, int error) {
   throw FileError(Message("Cannot open file \"%s\". %s", path, error));
 }
 
-// Carries errno from the low-level steps to the one place that words the error.
+// Carries errno from the low-level steps to the one place that words the error,
+// with what the user should know besides (where a copy of the file is kept).
 struct WriteFailure {
   int error;
+  std::string note;
 };
 
-[[noreturn]] void Fail(int error) { throw WriteFailure{error}; }
+[[noreturn]] void Fail(int error) { throw WriteFailure{error, {}}; }
+
+void Step(std::string_view name) {
+  if (const auto& step = TestWriteHooks().step) step(name);
+}
 
 // For best-effort calls whose failure changes nothing; unlike a cast to
 // void it also quiets the compiler's warn_unused_result.
@@ -90,13 +99,6 @@ void WriteAll(int fd, const char* data, std::size_t size, off_t offset) {
   }
 }
 
-std::string DirName(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 std::string BaseName(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -118,7 +120,7 @@ std::string ResolveLinks(const std::string& path) {
     if (n < 0) Fail(errno);
     if (static_cast<std::size_t>(n) >= target.size()) Fail(ENAMETOOLONG);
     std::string link(target.data(), static_cast<std::size_t>(n));
-    current = link[0] == '/' ? link : DirName(current) + "/" + link;
+    current = link[0] == '/' ? link : FolderOf(current) + "/" + link;
   }
   Fail(ELOOP);
 }
@@ -139,9 +141,11 @@ void SyncFolder(const std::string& dir) {
   }
 }
 
-// Used where the folder does not let us create a temporary file. The old
-// bytes are kept in memory and put back if the write fails part way.
-void WriteInPlace(const std::string& target, const std::string& content) {
+// Used where the folder does not let us create a temporary file. A whole
+// copy of the old file is kept in the user's state folder first, so that a
+// crash halfway leaves the old text somewhere; the old bytes are also kept in
+// memory and put back if the write fails part way.
+void WriteInPlace(const std::string& target, std::string_view content) {
   std::string old;
   bool existed = true;
   try {
@@ -149,14 +153,34 @@ void WriteInPlace(const std::string& target, const std::string& content) {
   } catch (const FileError&) {
     existed = false;
   }
+  std::unique_ptr<SafetyCopy> copy;
+  if (existed) {
+    try {
+      copy = std::make_unique<SafetyCopy>(target, old);
+    } catch (const std::system_error& e) {
+      throw WriteFailure{e.code().value(), " (no copy of it could be kept in " + SafetyCopyFolder() +
+                                               " before rewriting it in place; it was left as it was)"};
+    }
+    Step("copy kept");
+  }
   Fd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
-  if (fd.get() < 0) Fail(errno);
+  if (fd.get() < 0) {
+    const int error = errno;
+    if (copy) copy->Remove();
+    Fail(error);
+  }
   try {
-    WriteAll(fd.get(), content.data(), content.size(), 0);
+    const std::size_t part = TestWriteHooks().inPlacePart ? TestWriteHooks().inPlacePart : content.size();
+    for (std::size_t at = 0; at < content.size(); at += part) {
+      WriteAll(fd.get(), content.data() + at, std::min(part, content.size() - at), static_cast<off_t>(at));
+      Step("part written");
+    }
+    // A shorter text must not keep the old one's tail.
     if (::ftruncate(fd.get(), static_cast<off_t>(content.size())) != 0) Fail(errno);
     if (::fsync(fd.get()) != 0) Fail(errno);
+    Step("data synced");
     fd.Close();
-  } catch (const WriteFailure&) {
+  } catch (WriteFailure& failure) {
     if (fd.get() >= 0) {
       if (existed) {
         try {
@@ -169,13 +193,18 @@ void WriteInPlace(const std::string& target, const std::string& content) {
         ::unlink(target.c_str());
       }
     }
+    if (copy) failure.note = ". A copy of the file as it was is kept in \"" + copy->Path() + "\"";
     throw;
+  }
+  if (copy) {
+    copy->Remove();
+    Step("copy removed");
   }
 }
 
-void Replace(const std::string& path, const std::string& content) {
+void Replace(const std::string& path, std::string_view content) {
   const std::string target = ResolveLinks(path);
-  const std::string dir = DirName(target);
+  const std::string dir = FolderOf(target);
 
   struct stat st {};
   bool exists = ::stat(target.c_str(), &st) == 0;
@@ -207,7 +236,7 @@ void Replace(const std::string& path, const std::string& content) {
   }
 
   std::string temp = dir + "/." + BaseName(target) + ".XXXXXX";
-  int raw = ::mkostemp(temp.data(), O_CLOEXEC);
+  int raw = TestWriteHooks().forceInPlace ? (errno = EACCES, -1) : ::mkostemp(temp.data(), O_CLOEXEC);
   if (raw < 0) {
     int error = errno;
     if (error == EACCES || error == EPERM || error == EROFS) {
@@ -227,9 +256,13 @@ void Replace(const std::string& path, const std::string& content) {
       if (::fchmod(fd.get(), 0666 & ~CurrentUmask()) != 0) Fail(errno);
     }
     WriteAll(fd.get(), content.data(), content.size(), 0);
+    // The data reaches the disk before the name does: a crash right after
+    // the rename must not leave an empty or partial file under that name.
     if (::fsync(fd.get()) != 0) Fail(errno);
+    Step("data synced");
     fd.Close();
     if (::rename(temp.c_str(), target.c_str()) != 0) Fail(errno);
+    Step("renamed");
   } catch (...) {
     ::unlink(temp.c_str());
     throw;
@@ -273,13 +306,73 @@ std::string ReadWholeFile(const std::string& path) {
   return std::string(ReadWholeFileBuffer(path).view());
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& content) {
+void WriteFileAtomically(const std::string& path, std::string_view content) {
   IgnoreFileSizeSignal guard;
   try {
     Replace(path, content);
   } catch (const WriteFailure& failure) {
-    throw FileError(Message("Cannot create file \"%s\". %s", path, failure.error));
+    throw FileError(Message("Cannot create file \"%s\". %s", path, failure.error) + failure.note);
   }
+}
+
+std::string LinkTarget(const std::string& path) {
+  try {
+    return ResolveLinks(path);
+  } catch (const WriteFailure& failure) {
+    OpenFailed(path, failure.error);
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+FileComparer::FileComparer(const std::string& path)
+    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  if (fd_ < 0) OpenFailed(path, errno);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) {
+    const int error = errno;
+    ::close(fd_);
+    OpenFailed(path, error);
+  }
+  size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+FileComparer::~FileComparer() { ::close(fd_); }
+
+bool FileComparer::Fill() {
+  constexpr std::size_t kPart = 256 * 1024;
+  if (!buffer_) buffer_.reset(new char[kPart]);
+  for (;;) {
+    const ssize_t n = ::read(fd_, buffer_.get(), kPart);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) OpenFailed(path_, errno);
+    have_ = static_cast<std::size_t>(n);
+    at_ = 0;
+    return n > 0;
+  }
+}
+
+bool FileComparer::Next(std::string_view expected) {
+  while (!expected.empty()) {
+    if (at_ == have_ && !Fill()) return false;
+    const std::size_t n = std::min(expected.size(), have_ - at_);
+    if (std::memcmp(buffer_.get() + at_, expected.data(), n) != 0) return false;
+    at_ += n;
+    expected.remove_prefix(n);
+  }
+  return true;
+}
+
+bool FileComparer::AtEnd() { return at_ == have_ && !Fill(); }
+
+WriteHooks& TestWriteHooks() {
+  static WriteHooks hooks;
+  return hooks;
 }
 
 }  // namespace conf

@@ -2,6 +2,8 @@
 // Whole-file reads and writes that never leave a half-written file behind.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,8 +25,55 @@ std::string ReadWholeFile(const std::string& path);
 // is written, synced and renamed over the target. A symlink keeps its link and
 // its target gets the content; the file's permissions are kept. A file without
 // any write permission is refused. Where no temporary file can be created in
-// the folder, the file is written in place. On any failure the old file stays
-// whole and FileError "Cannot create file "<path>". <reason>" is thrown.
-void WriteFileAtomically(const std::string& path, const std::string& content);
+// the folder, the file is written in place, after a whole copy of it has been
+// written and synced into the user's state folder (SafetyCopy.h); the copy is
+// removed once the write is through. On any failure the old file stays whole
+// (or, in place, its copy is kept and named) and FileError "Cannot create file
+// "<path>". <reason>" is thrown.
+void WriteFileAtomically(const std::string& path, std::string_view content);
+
+// The file that really holds path's content: the end of its chain of
+// symlinks, which may not exist yet. Throws FileError.
+std::string LinkTarget(const std::string& path);
+// The folder part of a path ("." when it has none).
+std::string FolderOf(const std::string& path);
+
+// Compares a file with the bytes expected in it, fed piece by piece, reading
+// the file in parts instead of whole, so that a large file costs no second
+// buffer. Throws FileError "Cannot open file ..." when it cannot be read.
+class FileComparer {
+ public:
+  explicit FileComparer(const std::string& path);
+  ~FileComparer();
+  FileComparer(const FileComparer&) = delete;
+  FileComparer& operator=(const FileComparer&) = delete;
+
+  std::uint64_t Size() const { return size_; }
+  // Whether the file's next bytes are exactly these.
+  bool Next(std::string_view expected);
+  // Whether every byte of the file has been matched.
+  bool AtEnd();
+
+ private:
+  bool Fill();
+  std::string path_;
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t have_ = 0, at_ = 0;
+};
+
+// Seams for tests of the writer; nothing else touches them.
+struct WriteHooks {
+  // Writes in place, as where the folder takes no new file.
+  bool forceInPlace = false;
+  // An in-place write goes in parts of this many bytes (0: all at once).
+  std::size_t inPlacePart = 0;
+  // Told of each step as soon as it is done: "data synced" and "renamed" for
+  // a replacement; "copy kept", "part written", "data synced" and "copy
+  // removed" in place. A test may end the process there.
+  std::function<void(std::string_view step)> step;
+};
+WriteHooks& TestWriteHooks();
 
 }  // namespace conf

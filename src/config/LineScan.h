@@ -37,19 +37,20 @@ class NextOf {
   std::size_t at_;
 };
 
-// Calls line(start, end) for every line of the text. Lines end at CR LF, at a
-// lone CR and at a lone LF; a line end at the very end adds no empty line.
+// Calls line(start, end) for every line of the text. Lines end at LF, and a
+// CR right before that LF belongs to the line end; a CR anywhere else is a
+// byte of its line, as every Firebird server reads the file. A line end at the
+// very end adds no empty line.
 template <class F>
 void ForEachLine(std::string_view text, F&& line) {
-  NextOf cr(text, '\r'), lf(text, '\n');
+  NextOf lf(text, '\n');
   std::size_t start = 0;
   while (start < text.size()) {
-    const std::size_t nextCr = cr.From(start);
-    const std::size_t end = std::min(nextCr, lf.From(start));
+    const std::size_t next = lf.From(start);
+    std::size_t end = next;
+    if (next < text.size() && end > start && text[end - 1] == '\r') --end;
     line(start, end);
-    if (end == text.size()) break;
-    start = end + 1;
-    if (end == nextCr && start < text.size() && text[start] == '\n') ++start;
+    start = next + 1;
   }
 }
 
@@ -110,6 +111,12 @@ inline bool AllDigits(std::string_view text) {
 }
 
 inline std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// A byte as two hexadecimal digits ("0B").
+inline std::string HexDigits(unsigned char byte) {
+  static const char kHex[] = "0123456789ABCDEF";
+  return {kHex[byte >> 4], kHex[byte & 15]};
+}
 
 // The pieces with the separator between them.
 template <class Range>

@@ -120,8 +120,7 @@ std::optional<std::size_t> KeywordIndex(ParamKey key, std::string_view value) {
 std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
   const ParameterRule& rule = RuleOf(key);
   if (!ParameterOf(key).hasSetter) return std::string("cannot be changed");
-  if (value.find_first_of("\r\n") != std::string_view::npos)
-    return std::string("a value cannot hold a line break");
+  if (auto problem = ControlCharacterProblem(value)) return problem;
   if (value.find('#') != std::string_view::npos)
     return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
 
@@ -157,6 +156,37 @@ std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
       return std::nullopt;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> ControlCharacterIn(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 32 || c == '\t') continue;
+    return "0x" + conf::HexDigits(byte);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ControlCharacterProblem(std::string_view value) {
+  if (value.find_first_of("\r\n") != std::string_view::npos)
+    return std::string("a value cannot hold a line break");
+  if (const auto found = ControlCharacterIn(value))
+    return "a value cannot hold the control character " + *found;
+  return std::nullopt;
+}
+
+bool MeansTheSame(ParamKey key, std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  switch (KindOf(key)) {
+    case ValueKind::AccessPolicy: {
+      const AccessPolicy first = ReadAccessPolicy(key, a), second = ReadAccessPolicy(key, b);
+      return first.choice && first.choice == second.choice && first.folders == second.folders;
+    }
+    case ValueKind::FolderList:
+      return ReadFolderList(a) == ReadFolderList(b);
+    default:
+      return false;
+  }
 }
 
 DecodedValue Decode(std::string_view value) {

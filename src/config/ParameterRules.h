@@ -54,9 +54,22 @@ std::optional<std::size_t> KeywordIndex(ParamKey key, std::string_view value);
 
 // Why the value cannot be written for the key, or nothing when it can. The
 // value is checked as text: digits only for numbers, 0 or 1 for flags, a
-// listed keyword, the range, a readable access policy; never "#" or a line
-// break, which would change how the rest of the line reads.
+// listed keyword, the range, a readable access policy; never "#", a line
+// break or another control character (see below).
 std::optional<std::string> ValueProblem(ParamKey key, std::string_view value);
+
+// The first control character of the text, a byte below 32 other than TAB,
+// written as "0x0B"; nothing when there is none. A line break in a value
+// would split its line; the server keeps the others inside the value (it
+// trims only blanks, TABs and CR), where nobody sees them.
+std::optional<std::string> ControlCharacterIn(std::string_view text);
+// Why a value of any key cannot be written because it holds one.
+std::optional<std::string> ControlCharacterProblem(std::string_view value);
+
+// Whether two value forms of the key mean the same to the editor: equal
+// texts, and for access policies and folder lists the same choice and
+// folders, however they are written (a commented policy means its default).
+bool MeansTheSame(ParamKey key, std::string_view a, std::string_view b);
 
 // The value forms of the document, decoded.
 enum class ValueState { Active, Commented, Absent };

@@ -180,7 +180,17 @@ std::vector<Finding> CheckAsServer(std::string_view text) {
   UnknownKeys unknownKeys;
   Scan(
       text,
-      [&](std::size_t number, std::string_view, const ServerLine& line) {
+      [&](std::size_t number, std::string_view text, const ServerLine& line) {
+        if (line.kind == ServerLine::Kind::Setting) {
+          // The value as written, up to the comment: trimming must not hide a
+          // control character at either end, which the server keeps.
+          const std::size_t eq = text.find('=');
+          const std::string_view raw = text.substr(eq + 1, text.find('#', eq) - eq - 1);
+          if (const auto found = ControlCharacterIn(raw))
+            findings.push_back({number, std::string(line.key),
+                                std::string(line.key) + ": the value holds the control character " +
+                                    *found + ", which the server reads as part of it"});
+        }
         if (line.kind == ServerLine::Kind::NoEquals) {
           findings.push_back({number, "",
                               "no \"=\" on this line: a 2.0 or 2.1 server refuses to start on it"});

@@ -1,10 +1,13 @@
 #include "config/TVantrel.h"
 
+#include <cstring>
 #include <string_view>
 #include <utility>
 
 #include "config/AtomicFile.h"
+#include "config/FileLock.h"
 #include "config/LineScan.h"
+#include "config/ParameterRules.h"
 
 namespace {
 
@@ -27,6 +30,11 @@ struct LineParts {
   std::size_t valueStart = 0;
   std::size_t comment = std::string::npos;
 };
+
+// Whether a pending entry "Key=value" is the one of the key.
+bool IsEntryOf(std::string_view entry, std::string_view name) {
+  return entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name);
+}
 
 LineParts Parse(std::string_view line, std::string_view key) {
   LineParts parts;
@@ -65,6 +73,21 @@ std::string JoinAll(const std::vector<Line>& lines) {
 
 std::string JoinLines(const std::vector<std::string>& lines) { return JoinAll(lines); }
 
+// The same text in a buffer that is not cleared first, as a file read is.
+FileBuffer JoinToBuffer(const std::vector<std::string_view>& lines) {
+  FileBuffer joined;
+  for (const auto& l : lines) joined.size += l.size() + 2;
+  joined.data.reset(new char[joined.size]);
+  char* at = joined.data.get();
+  for (const auto& l : lines) {
+    std::memcpy(at, l.data(), l.size());
+    at += l.size();
+    *at++ = '\r';
+    *at++ = '\n';
+  }
+  return joined;
+}
+
 template <class Line>
 long FindLast(const std::vector<Line>& lines, std::string_view key) {
   std::string pattern = Pattern(key);
@@ -96,7 +119,9 @@ std::string ExtractValue(std::string_view line, std::string_view key) {
 
 void ResetToDefaults(const std::string& folder) {
   const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
-  WriteFileAtomically(folder + kFileName, JoinLines(SplitLines(defaults)));
+  const std::string path = folder + kFileName;
+  FileLock lock(path);
+  WriteFileAtomically(path, JoinLines(SplitLines(defaults)));
 }
 
 }  // namespace conf
@@ -104,8 +129,13 @@ void ResetToDefaults(const std::string& folder) {
 TVantrel::TVantrel() = default;
 TVantrel::~TVantrel() = default;
 
-void TVantrel::Load(const std::string& folder) {
-  std::string path = (folder.empty() ? folder_ : folder) + kFileName;
+std::string TVantrel::PathOf(const std::string& folder) const {
+  return (folder.empty() ? folder_ : folder) + kFileName;
+}
+
+void TVantrel::Load(const std::string& folder) { LoadFile(PathOf(folder)); }
+
+void TVantrel::LoadFile(const std::string& path) {
   conf::FileBuffer file = conf::ReadWholeFileBuffer(path);
   const std::string_view text = file.view();
 
@@ -133,10 +163,12 @@ void TVantrel::Load(const std::string& folder) {
   }
 
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
+  textSize_ = file.size;
   lines_ = std::move(lines);
   rewritten_.clear();
   values_ = std::move(values);
   folder_ = RootDirectory();
+  diskPath_ = path;
 }
 
 namespace {
@@ -173,21 +205,100 @@ void MergePending(const std::vector<std::string>& pending, std::vector<std::stri
 
 void TVantrel::Save(const std::string& folder) {
   if (pending_.empty()) return;
+  const std::string path = PathOf(folder);
+  conf::FileLock lock(path);
+  SaveLocked(path);
+}
+
+void TVantrel::Save(const std::string& folder, const conf::FileLock& held) {
+  if (pending_.empty()) return;
+  const std::string path = PathOf(folder);
+  if (!held.Covers(path)) throw std::logic_error("the lock held is not the one of " + path);
+  SaveLocked(path);
+}
+
+bool TVantrel::DiskStillAsKnown() const {
+  conf::FileComparer disk(diskPath_);
+  return disk.Size() == textSize_ && disk.Next({text_.get(), textSize_}) && disk.AtEnd();
+}
+
+void TVantrel::SaveLocked(const std::string& path) {
+  // Another folder is a file this document never read: replacing it is what
+  // the caller asked for.
+  if (path == diskPath_ && !DiskStillAsKnown())
+    throw FileChangedError("The file \"" + path +
+                           "\" was changed by another program after it was read; nothing was written");
 
   // Lines are changed in place and put back if the file cannot be written, so
   // a failed save leaves the document as it was.
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
   MergePending(pending_, lines_, rewritten_, replaced);
-
-  std::string path = (folder.empty() ? folder_ : folder) + kFileName;
+  conf::FileBuffer written;
   try {
-    conf::WriteFileAtomically(path, conf::JoinAll(lines_));
+    written = conf::JoinToBuffer(lines_);
+    conf::WriteFileAtomically(path, written.view());
   } catch (...) {
+    // Newest first: a line rewritten twice gets its first rewrite back and
+    // then its original, and each rewrite is dropped only once no line
+    // points into it.
     for (auto it = replaced.rbegin(); it != replaced.rend(); ++it) {
       lines_[it->first] = it->second;
       rewritten_.pop_back();
     }
     throw;
+  }
+  // From now on the document's text is the file's: the lines point into what
+  // was written, and the buffer read before and the rewritten lines go.
+  std::size_t at = 0;
+  for (std::string_view& line : lines_) {
+    line = std::string_view(written.data.get() + at, line.size());
+    at += line.size() + 2;
+  }
+  text_ = std::move(written.data);
+  textSize_ = written.size;
+  rewritten_.clear();
+  diskPath_ = path;
+}
+
+std::string TVantrel::LoadedValue(ParamKey key) const {
+  const std::string_view name = KeyName(key);
+  const long at = conf::FindLast(lines_, name);
+  return at < 0 ? std::string("*") : conf::ExtractValue(lines_[static_cast<std::size_t>(at)], name);
+}
+
+std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) const {
+  auto fresh = std::make_unique<TVantrel>();
+  fresh->LoadFile(diskPath_.empty() ? PathOf("") : diskPath_);
+  // Where the document saves does not move with what the file says.
+  fresh->folder_ = folder_;
+  fresh->values_[static_cast<std::size_t>(ParamKey::RootDirectory)] = RootDirectory();
+  fresh->modified_ = modified_;
+  conflicts.clear();
+  for (const std::string& entry : pending_) {
+    const std::size_t eq = entry.find('=');
+    const auto key = FindKey(std::string_view(entry).substr(0, eq));
+    if (!key) continue;
+    const std::string own = entry.substr(eq + 1);
+    const std::string before = LoadedValue(*key);
+    if (MeansTheSame(*key, own, before)) continue;  // composed again, not changed
+    std::string& value = fresh->values_[static_cast<std::size_t>(*key)];
+    if (Decode(value).state != ValueState::Absent && !MeansTheSame(*key, value, before) &&
+        !MeansTheSame(*key, value, own))
+      conflicts.push_back({*key, value, own});
+    value = own;
+    fresh->pending_.push_back(entry);
+  }
+  return fresh;
+}
+
+void TVantrel::DiscardChange(ParamKey key) {
+  const std::string_view name = KeyName(key);
+  for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+    if (IsEntryOf(*it, name)) {
+      pending_.erase(it);
+      values_[static_cast<std::size_t>(key)] = LoadedValue(key);
+      return;
+    }
   }
 }
 
@@ -227,8 +338,7 @@ void TVantrel::RecordChange(const std::string& entry) {
   std::string_view name = std::string_view(entry).substr(0, entry.find('='));
   bool replaced = false;
   for (auto& pending : pending_) {
-    if (pending.size() > name.size() && pending[name.size()] == '=' &&
-        pending.compare(0, name.size(), name) == 0) {
+    if (IsEntryOf(pending, name)) {
       pending = entry;
       replaced = true;
       break;

@@ -19,6 +19,17 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Raised by Save when the file on disk is no longer the one the document read
+// (or last wrote): someone else changed it, and nothing was written.
+class FileChangedError : public FileError {
+ public:
+  using FileError::FileError;
+};
+
+namespace conf {
+class FileLock;
+}
+
 class TVantrel {
  public:
   using ModifiedHandler = std::function<void(TVantrel& sender, bool modified)>;
@@ -35,9 +46,36 @@ class TVantrel {
 
   // Writes the pending changes into their lines and the file atomically
   // (empty folder: the document's Folder). No pending change: nothing written.
-  // Throws FileError "Cannot create file "<path>". <reason>"; the pending
-  // changes and Modified stay as they were.
+  // It holds the writers' lock (FileLock.h) while it writes and, when the file
+  // is the one the document read or last wrote, first checks that the file
+  // still holds exactly those bytes; if not, it throws FileChangedError.
+  // Other failures throw FileError "Cannot create file "<path>". <reason>" (or
+  // LockTimeout). Whatever fails, the lines, the pending changes and Modified
+  // stay as they were.
   void Save(const std::string& folder);
+  // The same, for a caller that already holds the lock for the file, as
+  // pellisto-conf does from reading the file to replacing it.
+  void Save(const std::string& folder, const conf::FileLock& held);
+
+  // A pending change that meets another program's change of the same
+  // parameter: the value now in the file and the document's own.
+  struct Conflict {
+    ParamKey key;
+    std::string fileValue;
+    std::string ownValue;
+  };
+  // The file as it is on disk now, read into a new document that carries
+  // this document's changes on top of it: every pending change that means
+  // something else than the value it replaced (MeansTheSame), in the same
+  // order. The folder and RootDirectory stay this document's. conflicts gets
+  // the changed parameters whose value in the file changed as well, to
+  // something else than ours. Throws FileError when the file cannot be read;
+  // this document does not change.
+  std::unique_ptr<TVantrel> Reread(std::vector<Conflict>& conflicts) const;
+  // Drops the pending change of the key; it takes the file's value again.
+  void DiscardChange(ParamKey key);
+  // The value form the key has in the lines as last read or written.
+  std::string LoadedValue(ParamKey key) const;
 
   bool Modified() const { return modified_; }
   void SetModified(bool value);
@@ -75,21 +113,31 @@ class TVantrel {
  private:
   void RecordChange(const std::string& entry);
   void PendingChanged();
+  void LoadFile(const std::string& path);
+  std::string PathOf(const std::string& folder) const;
+  void SaveLocked(const std::string& path);
+  bool DiskStillAsKnown() const;
 
   // The file is kept whole and its lines are views into it (or into the
   // rewritten lines), so a large file costs one buffer, not one per line.
+  // After a save the buffer is the text written.
   std::unique_ptr<char[]> text_;
+  std::size_t textSize_ = 0;
   std::deque<std::string> rewritten_;
   std::vector<std::string_view> lines_;
   std::vector<std::string> pending_;
   bool modified_ = false;
   std::array<std::string, kParameterCount> values_;
   std::string folder_;
+  // The file that holds exactly text_ (empty: none): the file read, or the
+  // file last written, whose bytes then replace the ones read.
+  std::string diskPath_;
 };
 
 // Line handling shared with the rest of the program.
 namespace conf {
-// Splits at CR LF, lone CR and lone LF; a final line end adds no empty line.
+// Splits at LF (a CR right before it belongs to the line end; a lone CR
+// stays in its line); a final line end adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
 // Joins with CR LF after every line, the last one included.
 std::string JoinLines(const std::vector<std::string>& lines);
@@ -98,6 +146,7 @@ long FindParameterLine(const std::vector<std::string>& lines, std::string_view k
 // The value form of one parameter line of the given key.
 std::string ExtractValue(std::string_view line, std::string_view key);
 // Copies <folder>firebird.conf.default over <folder>firebird.conf through the
-// atomic writer, with the line ends a save writes. Throws FileError.
+// atomic writer, with the line ends a save writes, holding the writers' lock.
+// Throws FileError.
 void ResetToDefaults(const std::string& folder);
 }  // namespace conf

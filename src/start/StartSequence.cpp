@@ -2,10 +2,12 @@
 
 #include <QApplication>
 
+#include "app/ErrorBox.h"
 #include "app/Functions.h"
 #include "app/ModMain.h"
 #include "app/PlatformServices.h"
 #include "app/welcome/Welcom.h"
+#include "config/SafetyCopy.h"
 #include "i18n/Gettext.h"
 #include "ui/main/MainFrm.h"
 #include "update/CheckForCurrentVersion.h"
@@ -24,6 +26,15 @@ bool CheckFirstRun() {
   return result == QDialog::Accepted;
 }
 
+void ReportLeftOverCopies(QWidget* parent) {
+  QString text;
+  for (const conf::LeftOverCopy& copy : conf::FindLeftOverCopies())
+    text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) +
+            FromDoc(conf::LeftOverCopyMessage(copy)) + QLatin1Char('.');
+  if (!text.isEmpty())
+    ShowMessageBox(parent, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
 StartedProgram StartProgram() {
   QApplication::setApplicationName(QStringLiteral("Pellisto"));
   StartedProgram program;
@@ -31,6 +42,7 @@ StartedProgram StartProgram() {
   i18n::SelectLanguage(ReadLanguage());
   if (!CheckFirstRun()) return program;
   program.mainWindow = std::make_unique<TMainFrm>();
+  ReportLeftOverCopies(program.mainWindow.get());
   if (ReadAlwaysCheckUpdate()) StartupUpdateCheck();
   return program;
 }

@@ -2,10 +2,12 @@
 // How the program starts: everything between creating the application
 // object and entering its message loop, in this order: the title, the data
 // module, the language, the first-run dialog when no folder is saved, the
-// editor window, and the quiet update check before that window is shown.
+// editor window, word of any copy an unfinished write left behind, and the
+// quiet update check before that window is shown.
 
 #include <memory>
 
+class QWidget;
 class TMainFrm;
 class TModMainDM;
 
@@ -23,6 +25,10 @@ struct StartedProgram {
 // Sets InstallPath from "Path", asking for the folder in the welcome dialog
 // when none is saved. False when that dialog ended other than with Done.
 bool CheckFirstRun();
+
+// Tells, in one message box, of every copy that an in-place write of a file
+// left behind because it did not finish (a crash, a killed process).
+void ReportLeftOverCopies(QWidget* parent);
 
 // Runs the start on the application object that exists.
 StartedProgram StartProgram();

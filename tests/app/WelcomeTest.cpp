@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -100,6 +102,21 @@ TEST_F(WelcomeTest, RefusesAFolderWithoutFirebirdConfAndStaysOpen) {
               Click(d, "Button1");
             }),
             QDialog::Accepted);
+  EXPECT_EQ(Setting(kKeyPath), folder);
+  EXPECT_EQ(box, folder);
+}
+
+TEST_F(WelcomeTest, RelativeFolderIsSavedAbsolute) {
+  // Typed as seen from its parent; a later start from anywhere finds it.
+  const QString current = QDir::currentPath();
+  const QDir parent = QFileInfo(folder.chopped(1)).dir();
+  ASSERT_TRUE(QDir::setCurrent(parent.path()));
+  const int result = Run([&](TWelcomeFrm& d) {
+    Type(d, QFileInfo(folder.chopped(1)).fileName());
+    Click(d, "Button1");
+  });
+  QDir::setCurrent(current);
+  EXPECT_EQ(result, QDialog::Accepted);
   EXPECT_EQ(Setting(kKeyPath), folder);
   EXPECT_EQ(box, folder);
 }

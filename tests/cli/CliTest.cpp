@@ -10,7 +10,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 
+#include "config/FileLock.h"
+#include "support/InterruptedWrite.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -24,20 +27,29 @@ struct Result {
 struct RunOptions {
   const char* firebird = nullptr;  // the FIREBIRD variable; unset when null
   bool asNobody = false;           // give up root first, so file permissions apply
+  const char* stateHome = nullptr;  // XDG_STATE_HOME; else an empty folder of the run's own
 };
 
-Result RunConf(const std::vector<std::string>& args, RunOptions options = {}) {
-  TempDir io;
-  const std::string outPath = io.file("out"), errPath = io.file("err");
+// A run of pellisto-conf that has been started and not yet waited for.
+struct Started {
+  pid_t pid = -1;
+  std::unique_ptr<TempDir> io;
+};
+
+Started StartConf(const std::vector<std::string>& args, RunOptions options = {}) {
+  Started run{-1, std::make_unique<TempDir>()};
+  const std::string outPath = run.io->file("out"), errPath = run.io->file("err");
+  const std::string state = options.stateHome ? options.stateHome : run.io->path();
   const passwd* nobody = options.asNobody ? getpwnam("nobody") : nullptr;
-  if (options.asNobody && !nobody) return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
+  if (options.asNobody && !nobody) return run;
+  run.pid = fork();
+  if (run.pid == 0) {
     if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(126);
     if (options.firebird)
       setenv("FIREBIRD", options.firebird, 1);
     else
       unsetenv("FIREBIRD");
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
     if (nobody && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
                    setuid(nobody->pw_uid) != 0))
       _exit(125);
@@ -47,13 +59,23 @@ Result RunConf(const std::vector<std::string>& args, RunOptions options = {}) {
     execv(PELLISTO_CONF, argv.data());
     _exit(127);
   }
+  return run;
+}
+
+Result Finish(Started& run) {
+  if (run.pid < 0) return {};
   int status = 0;
-  waitpid(pid, &status, 0);
+  waitpid(run.pid, &status, 0);
   Result result;
   result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadFileBytes(outPath);
-  result.err = ReadFileBytes(errPath);
+  result.out = ReadFileBytes(run.io->file("out"));
+  result.err = ReadFileBytes(run.io->file("err"));
   return result;
+}
+
+Result RunConf(const std::vector<std::string>& args, RunOptions options = {}) {
+  Started run = StartConf(args, options);
+  return Finish(run);
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -165,7 +187,8 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
   Write(text);
   Result r = In({"set", "RemoteServicePort=3051", "TempCacheLimit=64M", "LockSignal=16",
                  "TcpRemoteBufferSize=1000", "DummyPacketInterval=5", "RemoteAuxPort=1", "Authentication=kerberos",
-                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1"});
+                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1",
+                 "RemoteBindAddress=\v127.0.0.2\f"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
   for (const char* message : {
@@ -174,6 +197,7 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
            "DummyPacketInterval: cannot be changed",
            "Authentication: \"kerberos\" is not one of mixed, native, trusted",
            "RemotePipeName: a value cannot hold \"#\"",
+           "RemoteBindAddress: a value cannot hold the control character 0x0B",
            "GCPolicy is given more than once",
            "unknown parameter \"Temp\"; did you mean",
            "LockSignal: not supported by this file (it has no line for it); no line is added",
@@ -240,6 +264,7 @@ TEST_F(CliTest, BadInputs) {
   Result r = In({"set", "GCPolicy=background"});
   EXPECT_EQ(r.code, 3);
   EXPECT_TRUE(Contains(r.err, "Cannot create file \"" + Conf() + "\". Permission denied")) << r.err;
+  EXPECT_EQ(r.out, "");  // no diff for a change that was not made
   EXPECT_EQ(ReadFileBytes(Conf()), kFile);
 
   // A file its reader may not open.
@@ -251,4 +276,76 @@ TEST_F(CliTest, BadInputs) {
   if (r.code == 125 || r.code == 127 || r.code == -1) GTEST_SKIP() << "unable to run as user nobody";
   EXPECT_EQ(r.code, 3);
   EXPECT_TRUE(Contains(r.err, "Cannot open file \"" + Conf() + "\". Permission denied")) << r.err;
+}
+
+TEST_F(CliTest, ALoneCrIsPartOfItsLineAndAChangeMayNotAlterAnUntouchedReading) {
+  // For the server this is one line: the port is 3086, the page cache unset.
+  const std::string text = "RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 0\r\n";
+  Write(text);
+  Result r = In({"get", "RemoteServicePort", "DefaultDbCachePages"});
+  EXPECT_EQ(r.out, "3086\n2048\n");
+
+  r = In({"set", "DefaultDbCachePages=4096"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "RemoteServicePort is not being changed, but after this save the server "
+                              "would read its built-in value instead of \"3086\\x0D"))
+      << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  r = In({"set", "TcpNoNagle=1"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), "RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 1\r\n");
+}
+
+TEST_F(CliTest, TwoWritersAtOnceBothLand) {
+  for (int round = 0; round < 100; ++round) {
+    Write("RemoteServicePort = 3050\r\nDefaultDbCachePages = 2048\r\n");
+    const std::string port = std::to_string(3100 + round), pages = std::to_string(4000 + round);
+    Started first = StartConf({"--folder", Folder(), "set", "RemoteServicePort=" + port});
+    Started second = StartConf({"--folder", Folder(), "set", "DefaultDbCachePages=" + pages});
+    const Result a = Finish(first), b = Finish(second);
+    ASSERT_EQ(a.code, 0) << a.err;
+    ASSERT_EQ(b.code, 0) << b.err;
+    ASSERT_EQ(ReadFileBytes(Conf()),
+              "RemoteServicePort = " + port + "\r\nDefaultDbCachePages = " + pages + "\r\n")
+        << "round " << round;
+  }
+}
+
+TEST_F(CliTest, LockHeldElsewhereGivesUpAfterAWhileAndWritesNothing) {
+  Write(kFile);
+  // Another process holds the writers' lock until the pipe is closed.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    close(fds[1]);
+    conf::FileLock lock(Conf());
+    char c;
+    while (read(fds[0], &c, 1) > 0) {
+    }
+    _exit(0);
+  }
+  close(fds[0]);
+  usleep(200 * 1000);  // time to take it
+  const Result r = In({"set", "GCPolicy=background"});
+  close(fds[1]);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ(r.code, 3);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "Cannot save \"" + Conf() + "\": another Pellisto program is changing it")) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), kFile);
+}
+
+TEST_F(CliTest, NextRunNamesTheCopyAnInterruptedWriteLeft) {
+  Write("TempBlockSize = 1\r\n# Firebird settings, long enough to be written in parts\r\n");
+  TempDir state;
+  ASSERT_TRUE(InterruptInPlaceSave(Folder(), state.path()));
+  RunOptions options;
+  options.stateHome = state.path().c_str();
+  const Result r = RunConf({"--folder", Folder(), "get", "TempBlockSize"}, options);
+  EXPECT_EQ(r.code, 0);
+  EXPECT_TRUE(Contains(r.err, "pellisto-conf: \"" + state.path() + "pellisto/firebird.conf.")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "\" holds \"" + Conf() + "\" as it was before a rewrite that did not finish"))
+      << r.err;
 }

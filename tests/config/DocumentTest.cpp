@@ -37,19 +37,20 @@ struct Notifications {
 
 }  // namespace
 
-TEST(Lines, SplitAtEveryKindOfLineEndAndJoinWithCrLf) {
+TEST(Lines, SplitAtLfOnlyAndJoinWithCrLf) {
   using conf::SplitLines;
   using V = std::vector<std::string>;
   EXPECT_EQ(SplitLines(""), V{});
   EXPECT_EQ(SplitLines("a"), V{"a"});
   EXPECT_EQ(SplitLines("a\n"), V{"a"});
   EXPECT_EQ(SplitLines("a\r\n"), V{"a"});
-  EXPECT_EQ(SplitLines("a\r"), V{"a"});
-  EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
+  // A CR not followed by LF is a byte of its line, as the server reads it.
+  EXPECT_EQ(SplitLines("a\r"), V{"a\r"});
+  EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (V{"a", "b", "c\rd"}));
   EXPECT_EQ(SplitLines("\n"), V{""});
   EXPECT_EQ(SplitLines("\n\n"), (V{"", ""}));
-  EXPECT_EQ(SplitLines("a\n\r"), (V{"a", ""}));      // LF then lone CR: two ends
-  EXPECT_EQ(SplitLines("a\r\r\nb"), (V{"a", "", "b"}));
+  EXPECT_EQ(SplitLines("a\n\r"), (V{"a", "\r"}));
+  EXPECT_EQ(SplitLines("a\r\r\nb"), (V{"a\r", "b"}));
   EXPECT_EQ(SplitLines(std::string("a\0b\n\0", 5)), (V{std::string("a\0b", 3), std::string(1, '\0')}));
 
   EXPECT_EQ(conf::JoinLines({}), "");

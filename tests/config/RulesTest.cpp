@@ -58,10 +58,15 @@ TEST(Rules, ValueProblemRefusesWhatTheServerWouldMisread) {
       {K::RemoteServiceName, "a#b", false},
       {K::RemoteServiceName, "a\nb", false},
       {K::TempDirectories, "/tmp\r", false},
+      {K::RemoteBindAddress, "\v127.0.0.2\f", false},  // kept by the server, unseen
+      {K::RemotePipeName, "pipe\x1b", false},
+      {K::TempDirectories, "/tmp\t/var/tmp", true},   // TAB is an ordinary blank
   };
   for (const Row& row : rows)
     EXPECT_EQ(!ValueProblem(row.key, row.value).has_value(), row.accepted)
         << KeyName(row.key) << " = " << row.value;
+  EXPECT_EQ(ValueProblem(K::RemoteBindAddress, "\v127.0.0.2"),
+            "a value cannot hold the control character 0x0B");
 }
 
 TEST(Rules, DecodedValueFormsAndKeywords) {

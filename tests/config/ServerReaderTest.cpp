@@ -87,7 +87,10 @@ TEST(ServerReader, CheckReportsWhatReadsDifferently) {
       " = 7\n"
       "\n"
       "RemoteServicePort =   # the built-in port\n"
-      "ProcessPriorityLevel = -1\n";
+      "ProcessPriorityLevel = -1\n"
+      "RemoteBindAddress = \v127.0.0.2\f\n"
+      "RemoteServiceName = gds_db\rRemoteAuxPort = 1\r\n"  // one line for the server
+      "IpcName = FIREBIRD # \x01 in a comment is no value\n";
   EXPECT_EQ(Findings(text),
             (std::vector<std::string>{
                 "2: TempCacheLimit = 64M: the server reads 64",
@@ -103,6 +106,10 @@ TEST(ServerReader, CheckReportsWhatReadsDifferently) {
                 "11: GCPolicy = sometimes: not one of cooperative, background, combined",
                 "12: no \"=\" on this line: a 2.0 or 2.1 server refuses to start on it",
                 "13: \"=\" without a parameter name before it",
+                "17: RemoteBindAddress: the value holds the control character 0x0B, which the "
+                "server reads as part of it",
+                "18: RemoteServiceName: the value holds the control character 0x0D, which the "
+                "server reads as part of it",
             }));
 }
 

@@ -16,6 +16,7 @@
 #include "support/QtPrinters.h"
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
+#include "support/InterruptedWrite.h"
 #include "support/TempDir.h"
 #include "ui/main/MainFrm.h"
 
@@ -101,6 +102,25 @@ TEST_F(StartSequenceTest, SavedFolderOpensTheEditorEvenWhenItIsGone) {
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].icon, QMessageBox::Critical);
   EXPECT_FALSE(program.mainWindow->DocumentLoaded());
+}
+
+TEST_F(StartSequenceTest, CopyLeftByAnInterruptedWriteIsNamedOnceTheEditorExists) {
+  SaveFolder();
+  TempDir state;
+  const std::string saved = getenv("XDG_STATE_HOME");
+  ASSERT_TRUE(InterruptInPlaceSave(firebird.path(), state.path()));
+  setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  StartedProgram program = StartProgram();
+  setenv("XDG_STATE_HOME", saved.c_str(), 1);
+
+  ASSERT_NE(program.mainWindow, nullptr);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
+  const QString text = platform.messages[0].text;
+  EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + state.path() + "pellisto/firebird.conf.")))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains(QString::fromStdString("\" holds \"" + firebird.file("firebird.conf") + "\"")))
+      << text.toStdString();
 }
 
 TEST_F(StartSequenceTest, UpdateCheckAtStartShowsOnlyANewerVersion) {

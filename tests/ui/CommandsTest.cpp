@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLayout>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 
@@ -154,6 +155,19 @@ TEST_F(CommandsTest, FolderWithoutFirebirdConfAsksThenSavesThere) {
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
             "RootDirectory = " + other.path() + "\r\nTempBlockSize = 6\r\n");
   EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
+}
+
+TEST_F(CommandsTest, RelativeFolderFromTheChooserIsUsedAbsolute) {
+  Open("TempBlockSize = 5\n");
+  TempDir other;
+  const QString absolute = QString::fromStdString(other.path());
+  const QString current = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QFileInfo(absolute.chopped(1)).path()));
+  platform.answers = {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes};
+  ChangeFolder(QFileInfo(absolute.chopped(1)).fileName().toStdString());
+  QDir::setCurrent(current);
+  EXPECT_EQ(SavedPath(), absolute);
+  EXPECT_EQ(Edit("edRootDirectory")->text(), absolute);
 }
 
 TEST_F(CommandsTest, FolderWithItsOwnFirebirdConfIsReplacedOnlyWhenTheUserAgrees) {

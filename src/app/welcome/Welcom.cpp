@@ -47,7 +47,7 @@ void TWelcomeFrm::ReadDefaultInstance() {
 void TWelcomeFrm::SBFirebirdInstallClick() {
   const QString folder = ChooseFolder(this);
   if (folder.isEmpty()) return;
-  ui->edRootDirectory->setText(WithTrailingSeparator(folder));
+  ui->edRootDirectory->setText(AbsoluteFolder(folder));
 }
 
 void TWelcomeFrm::CBVerifyAlwaysClick() {
@@ -59,10 +59,12 @@ void TWelcomeFrm::CBVerifyAlwaysClick() {
 
 void TWelcomeFrm::SaveInstallPath() {
   const QString typed = ui->edRootDirectory->text();
-  // A folder typed without its final separator is the same folder. An empty
-  // box names no folder at all: accepting it would leave "Path" empty and
-  // the editor on whatever firebird.conf the current directory holds.
-  const QString folder = WithTrailingSeparator(typed);
+  // A folder typed without its final separator is the same folder, and a
+  // relative one is saved from the current directory, so that a start from
+  // elsewhere finds it. An empty box names no folder at all: accepting it
+  // would leave "Path" empty and the editor on whatever firebird.conf the
+  // current directory holds.
+  const QString folder = AbsoluteFolder(typed);
   if (folder.isEmpty() || !QFileInfo(folder + QStringLiteral("firebird.conf")).isFile())
     throw std::runtime_error(ToDoc(QStringLiteral("File not found firebird.conf in ") + typed));
   WriteSetting(kSectionInfoGeneral, kKeyPath, folder);

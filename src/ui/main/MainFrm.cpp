@@ -1,6 +1,7 @@
-// The editor window's life: creation, Apply, Done, Cancel, the question
-// before discarding changes, the page remembered at closing, and the reset
-// of every parameter to firebird.conf.default.
+// The editor window's life: creation, Apply (with the user's changes put on
+// top of a file another program changed meanwhile), Done, Cancel, the
+// question before discarding changes, the page remembered at closing, and the
+// reset of every parameter to firebird.conf.default.
 
 #include "ui/main/MainFrm.h"
 
@@ -14,6 +15,7 @@
 #include "app/Functions.h"
 #include "app/WindowFont.h"
 #include "config/ParameterRules.h"
+#include "config/SaveGuard.h"
 #include "i18n/Gettext.h"
 #include "ui/main/DialogKeys.h"
 #include "ui/main/OptionsNavigator.h"
@@ -23,6 +25,13 @@ namespace {
 QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButton defaultButton) {
   return ShowMessageBox(parent, icon, text, QMessageBox::Yes | QMessageBox::No, defaultButton);
+}
+
+// A value form as the user reads it.
+QString Shown(const std::string& value) {
+  const DecodedValue decoded = Decode(value);
+  const QString text = QLatin1Char('"') + FromDoc(std::string(decoded.text)) + QLatin1Char('"');
+  return decoded.state == ValueState::Commented ? text + QStringLiteral(" (commented out)") : text;
 }
 }  // namespace
 
@@ -112,10 +121,69 @@ bool TMainFrm::BtApplyClick() {
   StoreUdfAccess();
   StoreExternalFileAccess();
   StoreDatabaseAccess();
-  document_->Save("");
+  SaveDocument();
   ShowRestartNotice();
   document_->SetModified(false);
   return true;
+}
+
+void TMainFrm::CheckBeforeSaving(const TVantrel& document) {
+  for (const std::string& entry : document.PendingChanges()) {
+    const std::size_t eq = entry.find('=');
+    if (const auto problem = ControlCharacterProblem(std::string_view(entry).substr(eq + 1)))
+      throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". Nothing was saved");
+  }
+  std::string problems;
+  for (const std::string& problem : UntouchedParametersReadDifferently(document))
+    problems += problem + "\n";
+  if (!problems.empty()) throw std::runtime_error(problems + "Nothing was saved");
+}
+
+void TMainFrm::SaveDocument() {
+  CheckBeforeSaving(*document_);
+  try {
+    document_->Save("");
+    return;
+  } catch (const FileChangedError&) {
+  }
+  // Another program changed the file since it was read: the user's changes
+  // go on top of the file as it is now. The document shown stays as it was
+  // until that has been saved, so that a failure changes nothing.
+  constexpr int kAttempts = 5;
+  std::unique_ptr<TVantrel> merged;
+  for (int attempt = 1;; ++attempt) {
+    const TVantrel& from = merged ? *merged : *document_;
+    std::vector<TVantrel::Conflict> conflicts;
+    std::unique_ptr<TVantrel> next = from.Reread(conflicts);
+    for (const TVantrel::Conflict& conflict : conflicts)
+      if (!KeepOwnValue(conflict)) next->DiscardChange(conflict.key);
+    merged = std::move(next);
+    CheckBeforeSaving(*merged);
+    try {
+      merged->Save("");
+      break;
+    } catch (const FileChangedError&) {
+      if (attempt == kAttempts) throw;
+    }
+  }
+  merged->OnModified = document_->OnModified;
+  document_ = std::move(merged);
+  const int page = ui->PCMain->currentIndex();
+  LoadControls();
+  ui->PCMain->setCurrentIndex(page);
+  ShowMessageBox(this, QMessageBox::Information,
+                 QStringLiteral("firebird.conf had been changed by another program; your changes "
+                                "were applied on top of it."),
+                 QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool TMainFrm::KeepOwnValue(const TVantrel::Conflict& conflict) {
+  const QString text =
+      QStringLiteral("Another program changed %1 in firebird.conf to %2 while you changed it to "
+                     "%3.\nKeep your value %3? No keeps %2.")
+          .arg(FromDoc(std::string(KeyName(conflict.key))), Shown(conflict.fileValue),
+               Shown(conflict.ownValue));
+  return Ask(this, QMessageBox::Question, text, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TMainFrm::BtDoneClick() {

@@ -49,6 +49,11 @@ class TMainFrm : public QMainWindow {
   void AInitAllExecute();
   void ApplyEnable(TVantrel& sender, bool modified);
   bool CheckTcpRemoteBufferSize();
+  // Saves the document (Apply's save). When another program changed the file
+  // since it was read, the user's changes are put on top of the file as it
+  // is now, asking which value to keep where both changed the same
+  // parameter, and the controls are filled again from the result.
+  void SaveDocument();
   void ShowRestartNotice();
   void SaveActivePage();
   void RestoreActivePage();
@@ -110,6 +115,10 @@ class TMainFrm : public QMainWindow {
   void SetDocumentValue(ParamKey key, const QString& value);
   void SetDocumentValue(ParamKey key, const std::string& value);
   void SetModified(bool value);
+  // Refuses, with an error naming the parameter, a save that would write a
+  // control character or change a value nobody touched.
+  static void CheckBeforeSaving(const TVantrel& document);
+  bool KeepOwnValue(const TVantrel::Conflict& conflict);
 
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;

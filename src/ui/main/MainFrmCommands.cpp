@@ -97,7 +97,8 @@ void TMainFrm::BtAliasesConfClick() {
 }
 
 void TMainFrm::SBFirebirdInstallClick() {
-  const QString folder = WithTrailingSeparator(ChooseFolder(this));
+  // A relative folder would mean another one after a start from elsewhere.
+  const QString folder = AbsoluteFolder(ChooseFolder(this));
   if (folder.isEmpty()) return;
 
   const bool hasConf = QFileInfo::exists(folder + QStringLiteral("firebird.conf"));

@@ -1,0 +1,46 @@
+#pragma once
+// The writers' lock: every Pellisto process, the window or pellisto-conf,
+// holds it from reading firebird.conf for a change until the file has been
+// replaced, so two writers take turns instead of overwriting each other.
+//
+// It is an advisory lock (flock) on the folder that holds the file, after
+// following symlinks: the folder outlives the rename that replaces the file,
+// it can be opened without the right to write in it, and every user's
+// processes see the same lock. Programs other than Pellisto do not take it;
+// the check before replacing (TVantrel::Save) covers them.
+
+#include <chrono>
+#include <string>
+
+#include "config/TVantrel.h"
+
+namespace conf {
+
+// Raised when another process still holds the lock after the wait.
+class LockTimeout : public FileError {
+ public:
+  using FileError::FileError;
+};
+
+class FileLock {
+ public:
+  static constexpr std::chrono::milliseconds kWait{5000};
+
+  // Takes the lock for the file at path, waiting up to wait for another
+  // holder to let go; throws LockTimeout naming the file when it does not.
+  // Where the folder cannot be opened or its file system keeps no locks, the
+  // lock is not held and the write goes on (it reports its own errors).
+  explicit FileLock(const std::string& path, std::chrono::milliseconds wait = kWait);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+  // Whether this lock is the one that a write of path needs.
+  bool Covers(const std::string& path) const;
+
+ private:
+  std::string folder_;
+  int fd_ = -1;  // the folder, open while the lock is held
+};
+
+}  // namespace conf

@@ -1,0 +1,175 @@
+// What keeps a save from losing or tearing firebird.conf: the check that the
+// file is still the one read, the line rollback of a refused save, the copy
+// kept while a file is rewritten in place, and the order of the durable steps.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+#include "config/AtomicFile.h"
+#include "config/ConfigTestSupport.h"
+#include "config/SafetyCopy.h"
+#include "config/SaveGuard.h"
+#include "config/ServerReader.h"
+#include "config/TVantrel.h"
+#include "support/InterruptedWrite.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Copies of in-place writes go to a state folder of the test's own; the
+// writer's seams are reset afterwards.
+class SafeWrite : public ::testing::Test {
+ protected:
+  SafeWrite() { setenv("XDG_STATE_HOME", state.path().c_str(), 1); }
+  ~SafeWrite() override {
+    unsetenv("XDG_STATE_HOME");
+    conf::TestWriteHooks() = {};
+  }
+  std::vector<std::string> StateFiles() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(state.path()))
+      if (e.is_regular_file()) names.push_back(e.path().filename());
+    return names;
+  }
+  void RecordSteps() {
+    conf::TestWriteHooks().step = [this](std::string_view step) { steps.emplace_back(step); };
+  }
+
+  TempDir dir, state;
+  std::vector<std::string> steps;
+};
+
+TEST_F(SafeWrite, SaveRefusesAFileChangedSinceItWasRead) {
+  WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\nLockSignal = 16\n");
+  TVantrel doc;
+  doc.Load(dir.path());
+  doc.SetTempBlockSize("2");
+  const auto lines = doc.Lines();
+
+  // Same size, other bytes: only the content tells.
+  const std::string theirs = "TempBlockSize = 1\nLockSignal = 17\n";
+  WriteFileBytes(ConfIn(dir), theirs);
+  EXPECT_THROW(doc.Save(dir.path()), FileChangedError);
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), theirs);
+  EXPECT_EQ(doc.Lines(), lines);
+  EXPECT_EQ(doc.PendingChanges(), std::vector<std::string>{"TempBlockSize=2"});
+
+  // A new time stamp on the same bytes is no change.
+  WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\nLockSignal = 16\n");
+  utimbuf later{1'000'000'000, 1'000'000'000};
+  ASSERT_EQ(utime(ConfIn(dir).c_str(), &later), 0);
+  doc.Save(dir.path());
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\nLockSignal = 16\r\n");
+
+  // After its own save the document knows the bytes it wrote.
+  doc.SetLockSignal("8");
+  doc.Save(dir.path());
+  WriteFileBytes(ConfIn(dir), "TempBlockSize = 2\r\nLockSignal = 9\r\n");
+  doc.SetTempBlockSize("3");
+  EXPECT_THROW(doc.Save(dir.path()), FileChangedError);
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\nLockSignal = 9\r\n");
+
+  // Removed: an error, and nothing is created in its place.
+  fs::remove(ConfIn(dir));
+  EXPECT_THROW(doc.Save(dir.path()), FileError);
+  EXPECT_FALSE(FileExists(ConfIn(dir)));
+}
+
+TEST_F(SafeWrite, RefusedSaveOfTwoChangesOnOneLineLeavesTheLinesAsTheyWere) {
+  // The second change finds its key in the comment the first one kept.
+  WriteFileBytes(ConfIn(dir), "TempBlockSize = 1 # LockSignal = 16\nTcpNoNagle = 1\n");
+  TVantrel doc;
+  doc.Load(dir.path());
+  doc.SetTempBlockSize("2");
+  doc.SetLockSignal("8");
+  ASSERT_EQ(doc.LinesAfterSave()[0], "LockSignal = 8");
+  const auto lines = doc.Lines();
+  ASSERT_EQ(chmod(ConfIn(dir).c_str(), 0444), 0);
+  EXPECT_THROW(doc.Save(dir.path()), FileError);
+  EXPECT_EQ(doc.Lines(), lines);
+}
+
+TEST_F(SafeWrite, LoneCrStaysInItsLineAndNoSaveChangesAnUntouchedReading) {
+  // For every server this is one line: the port is 3086 and the page cache
+  // is not set.
+  const std::string text = "RemoteServicePort = 3086\rDefaultDbCachePages = 3007\nTcpNoNagle = 0\n";
+  WriteFileBytes(ConfIn(dir), text);
+  TVantrel doc;
+  doc.Load(dir.path());
+  EXPECT_EQ(doc.Lines(), (std::vector<std::string>{
+                             "RemoteServicePort = 3086\rDefaultDbCachePages = 3007", "TcpNoNagle = 0"}));
+  doc.SetTcpNoNagle("1");
+  EXPECT_TRUE(UntouchedParametersReadDifferently(doc).empty());
+  doc.Save(dir.path());
+  const std::string saved = ReadFileBytes(ConfIn(dir));
+  EXPECT_EQ(saved, "RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 1\r\n");
+  EXPECT_EQ(ReadAsServer(saved)[static_cast<std::size_t>(ParamKey::DefaultDbCachePages)].state,
+            ValueState::Absent);
+
+  // Rewriting the page cache's line would drop the port the server reads.
+  doc.SetModified(false);
+  doc.SetDefaultDbCachePages("4096");
+  EXPECT_EQ(UntouchedParametersReadDifferently(doc),
+            std::vector<std::string>{
+                "RemoteServicePort is not being changed, but after this save the server would read "
+                "its built-in value instead of \"3086\\x0DDefaultDbCachePages = 3007\" (line 1)"});
+}
+
+TEST_F(SafeWrite, ReplacementSyncsTheDataBeforeTheRename) {
+  WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\n");
+  TVantrel doc;
+  doc.Load(dir.path());
+  doc.SetTempBlockSize("2");
+  RecordSteps();
+  doc.Save(dir.path());
+  EXPECT_EQ(steps, (std::vector<std::string>{"data synced", "renamed"}));
+}
+
+TEST_F(SafeWrite, InPlaceWriteKeepsACopyUntilItIsThroughAndLeavesNoOldTail) {
+  // CR LF already, so the new text is the old one six bytes shorter.
+  const std::string original = "TempBlockSize = 1048576\r\n# the rest stays\r\n";
+  WriteFileBytes(ConfIn(dir), original);
+  struct stat before {};
+  ASSERT_EQ(stat(ConfIn(dir).c_str(), &before), 0);
+  TVantrel doc;
+  doc.Load(dir.path());
+  doc.SetTempBlockSize("2");
+  conf::TestWriteHooks().forceInPlace = true;
+  RecordSteps();
+  doc.Save(dir.path());
+
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\n# the rest stays\r\n");
+  struct stat after {};
+  ASSERT_EQ(stat(ConfIn(dir).c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "expected the file to be written in place";
+  EXPECT_EQ(steps, (std::vector<std::string>{"copy kept", "part written", "data synced", "copy removed"}));
+  EXPECT_TRUE(StateFiles().empty());
+}
+
+TEST_F(SafeWrite, InterruptedInPlaceWriteLeavesACopyThatIsFoundLater) {
+  std::string original = "TempBlockSize = 1\n";
+  for (int i = 0; i < 50; ++i) original += "# line " + std::to_string(i) + "\n";
+  WriteFileBytes(ConfIn(dir), original);
+  ASSERT_TRUE(InterruptInPlaceSave(dir.path(), state.path()));
+  const std::string torn = ReadFileBytes(ConfIn(dir));  // a new start, an old tail
+  EXPECT_EQ(torn.substr(0, 19), "TempBlockSize = 2\r\n");
+  EXPECT_EQ(torn.substr(32), original.substr(32));
+
+  const std::vector<conf::LeftOverCopy> copies = conf::FindLeftOverCopies();
+  ASSERT_EQ(copies.size(), 1u);
+  EXPECT_EQ(copies[0].original, ConfIn(dir));
+  EXPECT_EQ(copies[0].copy.rfind(state.path() + "pellisto/firebird.conf.", 0), 0u) << copies[0].copy;
+  EXPECT_EQ(ReadFileBytes(copies[0].copy), original);
+  const std::string message = conf::LeftOverCopyMessage(copies[0]);
+  EXPECT_NE(message.find(copies[0].copy), std::string::npos);
+  EXPECT_NE(message.find(ConfIn(dir)), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+// Apply when firebird.conf is not what the window read: another program's
+// change is kept and the user's go on top of it, a value both changed is
+// asked about, a file that is gone is not written; and values holding a
+// control character are never written at all.
+
+#include <QApplication>
+#include <QClipboard>
+#include <filesystem>
+
+#include "ui/MainFrmFixture.h"
+
+namespace {
+
+using ChangedOnDiskTest = MainFrmTest;
+
+const char* const kRestartNotice = "The changes will take effect when reset the Firebird service";
+const char* const kMerged =
+    "firebird.conf had been changed by another program; your changes were applied on top of it.";
+
+TEST_F(ChangedOnDiskTest, OtherProgramsChangesStayAndTheUsersGoOnTop) {
+  Open("#DatabaseAccess = Full\nRemoteServicePort = 3050\nTempBlockSize = 1024\n");
+  Type("edTempBlockSize", "2048");
+  // Meanwhile: a new first line, another port, another access policy.
+  WriteFileBytes(conf(),
+                 "# added elsewhere\nDatabaseAccess = Restrict /srv/db\nRemoteServicePort = 3051\n"
+                 "TempBlockSize = 1024\n");
+  Click("BtApply");
+
+  EXPECT_EQ(MessageTexts(), (std::vector<QString>{kMerged, kRestartNotice}));
+  // The policy Apply composed from the controls was no change of the user's.
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# added elsewhere\r\nDatabaseAccess = Restrict /srv/db\r\nRemoteServicePort = 3051\r\n"
+            "TempBlockSize = 2048\r\n");
+  EXPECT_EQ(Edit("edRemoteServicePort")->text(), "3051");
+  EXPECT_TRUE(Radio("RBRestrict")->isChecked());
+  EXPECT_EQ(Entries("LBRestrict"), QStringList{"/srv/db"});
+  EXPECT_FALSE(ApplyEnabled());
+
+  // The window now knows the file it wrote: the next Apply just saves.
+  platform.messages.clear();
+  Type("edTempBlockSize", "4096");
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+}
+
+TEST_F(ChangedOnDiskTest, ValueChangedByBothIsAskedAbout) {
+  for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+    const bool keepOwn = answer == QMessageBox::Yes;
+    Open("RemoteServicePort = 3050\nTempBlockSize = 1024\n");
+    platform.messages.clear();
+    Type("edRemoteServicePort", "3052");
+    WriteFileBytes(conf(), "RemoteServicePort = 3051\nTempBlockSize = 1024\n");
+    platform.answers = {answer};
+    Click("BtApply");
+
+    ASSERT_EQ(MessageTexts().size(), 3u);
+    const RecordedMessage& question = platform.messages[0];
+    EXPECT_EQ(question.text,
+              "Another program changed RemoteServicePort in firebird.conf to \"3051\" while you "
+              "changed it to \"3052\".\nKeep your value \"3052\"? No keeps \"3051\".");
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.defaultButton, QMessageBox::No);
+    EXPECT_EQ(platform.messages[1].text, kMerged);
+    // No: nothing of the user's is left to write, and the file stays theirs.
+    EXPECT_EQ(ReadFileBytes(conf()), keepOwn ? "RemoteServicePort = 3052\r\nTempBlockSize = 1024\r\n"
+                                             : "RemoteServicePort = 3051\nTempBlockSize = 1024\n");
+    EXPECT_EQ(Edit("edRemoteServicePort")->text(), keepOwn ? "3052" : "3051");
+  }
+}
+
+TEST_F(ChangedOnDiskTest, FileRemovedMeanwhileIsNotWrittenAndTheChangesStay) {
+  Open("TempBlockSize = 1024\n");
+  Type("edTempBlockSize", "2048");
+  std::filesystem::remove(conf());
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(),
+            std::vector<QString>{QString::fromStdString(
+                "Cannot open file \"" + conf() + "\". No such file or directory.")});
+  EXPECT_FALSE(FileExists(conf()));
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_EQ(Pending(), "TempBlockSize=2048|TempDirectories=|");
+}
+
+TEST_F(ChangedOnDiskTest, ControlCharactersAreRefusedAtApply) {
+  const std::string text = "RemoteBindAddress = 127.0.0.1\nTempDirectories = /tmp\n";
+  Open(text);
+  // Pasted into an edit box.
+  Edit("edRemoteBindAddress")->selectAll();
+  QApplication::clipboard()->setText("\v127.0.0.2");
+  Edit("edRemoteBindAddress")->paste();
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"RemoteBindAddress: a value cannot hold the control "
+                                                 "character 0x0B. Nothing was saved."});
+  EXPECT_EQ(ReadFileBytes(conf()), text);
+  EXPECT_TRUE(ApplyEnabled());
+
+  // A folder whose name holds one, added to a folder list.
+  Type("edRemoteBindAddress", "127.0.0.2");
+  platform.messages.clear();
+  platform.folderChoices = {QStringLiteral("/srv/\x1b" "db")};
+  Click("Button1");
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"TempDirectories: a value cannot hold the control "
+                                                 "character 0x1B. Nothing was saved."});
+  EXPECT_EQ(ReadFileBytes(conf()), text);
+}
+
+}  // namespace
