@@ -266,6 +266,17 @@ std::string TVantrel::LoadedValue(ParamKey key) const {
   return at < 0 ? std::string("*") : conf::ExtractValue(lines_[static_cast<std::size_t>(at)], name);
 }
 
+std::vector<ParamKey> TVantrel::PendingWithoutLine() const {
+  std::vector<ParamKey> left;
+  for (const std::string& entry : pending_) {
+    const auto key = FindKey(std::string_view(entry).substr(0, entry.find('=')));
+    if (key && *key != ParamKey::RootDirectory &&
+        Decode(LoadedValue(*key)).state == ValueState::Absent)
+      left.push_back(*key);
+  }
+  return left;
+}
+
 std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) const {
   auto fresh = std::make_unique<TVantrel>();
   fresh->LoadFile(diskPath_.empty() ? PathOf("") : diskPath_);
