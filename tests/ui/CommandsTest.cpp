@@ -244,9 +244,40 @@ TEST_F(CommandsTest, WindowWithoutAFileLoadsTheFolderChosen) {
   EXPECT_EQ(MessageTexts(), std::vector<QString>({kDefaultRoute}));
   EXPECT_TRUE(window->DocumentLoaded());
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "9");
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(), "");
   Type("edTempBlockSize", "10");
+  platform.messages.clear();
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 10\r\n");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>(
+                                {"The changes will take effect when reset the Firebird service"}));
+}
+
+TEST_F(CommandsTest, WindowWithoutAFileClaimsNoFileInAFolderWithoutOne) {
+  Reopen();
+  ASSERT_FALSE(window->DocumentLoaded());
+  // The folder looked in, and that nothing is open there.
+  EXPECT_EQ(Edit("edRootDirectory")->text(), InstallPath);
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(),
+            "No file is open: there is no readable firebird.conf in " + InstallPath);
+  TempDir other;
+  const QString folder = QString::fromStdString(other.path());
+  platform.messages.clear();
+  platform.answers = {QMessageBox::Yes, QMessageBox::No};
+  ChangeFolder(other.path());
+  // Asked, but nothing claimed: there is nothing to save into it.
+  EXPECT_EQ(MessageTexts(),
+            std::vector<QString>({"File not found firebird.conf in " + folder +
+                                      ", still want to continue?",
+                                  kDefaultRoute}));
+  EXPECT_EQ(Edit("edRootDirectory")->text(), folder);
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(),
+            "No file is open: there is no readable firebird.conf in " + folder);
+  EXPECT_FALSE(ApplyEnabled());
+  Type("edTempBlockSize", "6");
+  EXPECT_FALSE(ApplyEnabled());
+  Click("BtDone");
+  EXPECT_FALSE(FileExists(other.file("firebird.conf")));
 }
 
 TEST_F(CommandsTest, AliasFileOpensInTheEditorWithItsFullPath) {

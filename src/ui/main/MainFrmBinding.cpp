@@ -214,4 +214,5 @@ void TMainFrm::LoadControls() {
   }
   RestoreActivePage();
   document_->SetModified(false);
+  ShowFileState();
 }

@@ -106,8 +106,11 @@ void TMainFrm::SBFirebirdInstallClick() {
     if (!Confirm(this, QStringLiteral("File not found firebird.conf in %1, still want to continue?")
                            .arg(folder)))
       return;
-    // The file comes into being at the next save, which goes to the new folder.
-    Inform(this, QStringLiteral("This created the file firebird.conf in %1").arg(folder));
+    // The file comes into being at the next save, which goes to the new
+    // folder; with no file open there is nothing to save, and nothing is
+    // claimed.
+    if (loaded_)
+      Inform(this, QStringLiteral("This created the file firebird.conf in %1").arg(folder));
   } else if (loaded_ && !SameFolder(folder, ShownFolder())) {
     // The next save writes the lines shown here over that server's own file.
     if (!Confirm(this, QStringLiteral("The firebird.conf in %1 will be replaced by the parameters "
@@ -129,4 +132,5 @@ void TMainFrm::SBFirebirdInstallClick() {
   // The box's change handler moves the document's folder; the values shown
   // stay those read before.
   ui->edRootDirectory->setText(folder);
+  ShowFileState();
 }

@@ -109,10 +109,11 @@ class WholeCaptions : public QStyledItemDelegate {
 void TMainFrm::SetUpLayout() {
   for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
 
-  // The read-only folder box and the warnings in the designed colours, or
-  // in ones that read as well on a dark desktop.
+  // The read-only folder box and the warnings (the file's state beside the
+  // folder among them) in the designed colours, or in ones that read as well
+  // on a dark desktop.
   SetFieldColour(ui->edRootDirectory, ReadOnlyFieldColour(palette()));
-  for (QLabel* warning : {ui->lblWarning1, ui->lblWarning2})
+  for (QLabel* warning : {ui->lblWarning1, ui->lblWarning2, ui->lblFileState})
     SetTextColour(warning, WarningColour(palette()));
 
   // Ten captions need about twice the width of the pages: they go on rows.
