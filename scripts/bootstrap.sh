@@ -13,6 +13,10 @@ packages=(
   fonts-dejavu-core fonts-wine
   desktop-file-utils appstream
   file  # cpack -G DEB reads the programs' type with it
+  # The Firebird 3.0 client library and its headers: a test compares what its
+  # own configuration reader takes from firebird.conf with pellisto-conf get.
+  # No server comes with them, and nothing is started.
+  libfbclient2 firebird-dev
 )
 if [ "${1:-}" = "--gui" ]; then
   # ca-certificates: the update check reads the product's site over https.

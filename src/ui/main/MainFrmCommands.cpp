@@ -85,7 +85,10 @@ void TMainFrm::Label4Click() { OpenLink(ProductPage()); }
 
 void TMainFrm::BtAliasesConfClick() {
   const QString folder = ShownFolder();
-  const QString file = folder + QStringLiteral("aliases.conf");
+  // From 3.0 on databases.conf took the place of aliases.conf.
+  const bool databases = GenerationOf(serverVersion_) == Generation::V3;
+  const QString file =
+      folder + (databases ? QStringLiteral("databases.conf") : QStringLiteral("aliases.conf"));
   // Said here: the editor would report it where nobody looks, or not at all.
   if (!QFileInfo(file).isFile()) {
     ShowMessageBox(this, QMessageBox::Warning,
