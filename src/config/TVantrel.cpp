@@ -320,6 +320,17 @@ void TVantrel::SaveLocked(const std::string& path) {
 
 std::string TVantrel::LoadedValue(ParamKey key) const { return LoadedValueOf(KeyName(key)); }
 
+std::vector<ParamKey> TVantrel::PendingWithoutLine() const {
+  std::vector<ParamKey> left;
+  for (const std::string& entry : pending_) {
+    const auto key = FindKey(std::string_view(entry).substr(0, entry.find('=')));
+    if (key && *key != ParamKey::RootDirectory &&
+        Decode(LoadedValue(*key)).state == ValueState::Absent)
+      left.push_back(*key);
+  }
+  return left;
+}
+
 std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) const {
   auto fresh = std::make_unique<TVantrel>();
   // Read by the same rules as this document.
