@@ -9,6 +9,7 @@ packages=(
   libsimpleini-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gettext
+  qt6-translations-l10n  # the toolkit's dialogs in the chosen language
   fonts-dejavu-core fonts-wine
   desktop-file-utils appstream
   file  # cpack -G DEB reads the programs' type with it

@@ -1,10 +1,14 @@
 // Writes a picture of the editor window on each of its pages, for the
 // README and for checking the layout by eye.
 //
-//   pellisto_screenshots <firebird folder> <output folder> [--end]
+//   pellisto_screenshots <firebird folder> <output folder> [--end] [--lang CODE]
+//                        [--open-tree] [--dark]
 //
 // --end scrolls every page to its bottom first, to check what lies below the
-// fold on pages taller than the window.
+// fold on pages taller than the window. --lang shows the window in the
+// language of that catalog (beside the program, as at a start).
+// --open-tree opens every node of the options tree; --dark draws the window
+// on a dark desktop palette.
 //
 // The folder box shows the usual install folder, not wherever the demo folder
 // lies, so that the same tree gives the same pictures on every machine.
@@ -12,14 +16,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPalette>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <cstdio>
 
 #include "app/Functions.h"
+#include "i18n/Gettext.h"
 #include "ui/main/MainFrm.h"
 
 namespace {
@@ -39,13 +46,35 @@ const char* const kPageFiles[] = {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  // --end may come anywhere; the two folders are the other arguments.
+  // The options may come anywhere; the two folders are the other arguments.
   QStringList folders = app.arguments().mid(1);
   const bool scrollToEnd = folders.removeAll(QStringLiteral("--end")) > 0;
+  const bool openTree = folders.removeAll(QStringLiteral("--open-tree")) > 0;
+  if (folders.removeAll(QStringLiteral("--dark")) > 0) {
+    QPalette dark;
+    const QColor window(49, 54, 59), base(35, 38, 41), text(239, 240, 241);
+    for (auto role : {QPalette::Window, QPalette::Button}) dark.setColor(role, window);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      dark.setColor(role, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+      dark.setColor(QPalette::Disabled, role, QColor(127, 127, 127));
+    QApplication::setPalette(dark);
+  }
+  QString language = QStringLiteral("en");
+  if (const qsizetype at = folders.indexOf(QStringLiteral("--lang")); at >= 0 && at + 1 < folders.size()) {
+    language = folders[at + 1];
+    folders.remove(at, 2);
+  }
   if (folders.size() != 2) {
-    std::fprintf(stderr, "usage: %s <firebird folder> <output folder> [--end]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s <firebird folder> <output folder> [--end] [--lang CODE] "
+                 "[--open-tree] [--dark]\n",
+                 argv[0]);
     return 2;
   }
+  i18n::SelectLanguage(language);
   InstallPath = QDir(folders[0]).absolutePath() + kPathDelimiter;
   // Checked here: the window would stop on an error box nobody can answer,
   // or, opened on nothing, picture empty fields.
@@ -68,6 +97,7 @@ int main(int argc, char** argv) {
     const QSignalBlocker quiet(folder);
     folder->setText(QString::fromLatin1(kShownFolder));
   }
+  if (openTree) window.findChild<QTreeWidget*>(QStringLiteral("TVWOptions"))->expandAll();
   window.show();
   auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PCMain"));
   for (int i = 0; i < pages->count(); ++i) {

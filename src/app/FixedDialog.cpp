@@ -11,9 +11,11 @@ void SetFixedDialogFrame(QDialog& dialog, QSize designed) {
 }
 
 void FitFixedDialog(QDialog& dialog, QSize designed) {
-  const int width = std::max(designed.width(), dialog.sizeHint().width());
+  // What the contents need, not what they would like: a list or a wrapped
+  // text would take any room offered.
+  const int width = std::max(designed.width(), dialog.minimumSizeHint().width());
   // Wrapped labels need the height for this width, not their one-line hint.
-  const int needed =
-      dialog.hasHeightForWidth() ? dialog.heightForWidth(width) : dialog.sizeHint().height();
+  const int needed = dialog.hasHeightForWidth() ? dialog.heightForWidth(width)
+                                                : dialog.minimumSizeHint().height();
   dialog.setFixedSize(width, std::max(designed.height(), needed));
 }

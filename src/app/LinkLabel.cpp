@@ -1,5 +1,7 @@
 #include "app/LinkLabel.h"
 
+#include "app/DesignedColours.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,9 +11,7 @@
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
   setFocusPolicy(Qt::TabFocus);
-  QPalette blue = palette();
-  blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-  setPalette(blue);
+  SetTextColour(this, LinkColour(palette()));
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event) {

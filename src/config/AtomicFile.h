@@ -32,6 +32,20 @@ std::string ReadWholeFile(const std::string& path);
 // "<path>". <reason>" is thrown.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 
+// Whether WriteFileAtomically could replace the file now, judged as it
+// would, without writing anything: an existing file needs a write permission
+// that this process may use (the replacement then goes through a temporary
+// file in its folder or, where none can be made there, in place); a missing
+// one needs a folder this process may create files in.
+enum class WriteAccess {
+  Allowed,
+  NoWritePermission,   // the file has no write permission for anyone
+  NotPermitted,        // this user may not write it (its owner or root may)
+  ReadOnlyFileSystem,  // its file system is mounted read-only
+  Impossible,          // a folder, a broken chain of links and the like
+};
+WriteAccess CheckWriteAccess(const std::string& path);
+
 // The file that really holds path's content: the end of its chain of
 // symlinks, which may not exist yet. Throws FileError.
 std::string LinkTarget(const std::string& path);

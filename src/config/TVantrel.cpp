@@ -320,6 +320,18 @@ void TVantrel::SaveLocked(const std::string& path) {
 
 std::string TVantrel::LoadedValue(ParamKey key) const { return LoadedValueOf(KeyName(key)); }
 
+std::vector<SettingId> TVantrel::PendingWithoutLine() const {
+  std::vector<SettingId> left;
+  for (const std::string& entry : pending_) {
+    const std::string_view name = std::string_view(entry).substr(0, entry.find('='));
+    const auto id = FindSetting(name);
+    if (id && ParamKeyOf(*id) != ParamKey::RootDirectory &&
+        Decode(LoadedValueOf(name)).state == ValueState::Absent)
+      left.push_back(*id);
+  }
+  return left;
+}
+
 std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) const {
   auto fresh = std::make_unique<TVantrel>();
   // Read by the same rules as this document.

@@ -91,6 +91,11 @@ class TVantrel {
   void DiscardChange(SettingId id);
   // The value form the key has in the lines as last read or written.
   std::string LoadedValue(ParamKey key) const;
+  // The names of the pending changes a save leaves out because the file has
+  // no line for them (its version of Firebird does not know them, or another
+  // program took the line away), in the order changed. RootDirectory is not
+  // among them: its change moves the folder saved into, which a save does.
+  std::vector<SettingId> PendingWithoutLine() const;
 
   bool Modified() const { return modified_; }
   void SetModified(bool value);

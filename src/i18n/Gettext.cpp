@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -104,11 +106,42 @@ class CatalogTranslator final : public QTranslator {
 };
 
 QPointer<QTranslator> g_translator;
+// The toolkit's own translations (Debian's qt6-translations-l10n) for the
+// language of the catalog in use: the folder chooser and the other dialogs
+// of the toolkit then speak the language the program's windows speak.
+QPointer<QTranslator> g_toolkitTranslations;
 
-void InstallToolkitTranslator() {
+// The language of the catalog gettext uses now, from its header ("Language:
+// es"); empty when no catalog was found for the language asked for.
+QString CatalogLanguage() {
+  const char* header = dgettext(kTextDomain, "");
+  if (!header || !*header) return {};
+  for (const QString& line : QString::fromUtf8(header).split(QLatin1Char('\n')))
+    if (line.startsWith(QLatin1String("Language:"))) return line.mid(9).trimmed();
+  return {};
+}
+
+void InstallToolkitTranslators() {
   QCoreApplication* app = QCoreApplication::instance();
-  if (!app || g_translator) return;
-  g_translator = new CatalogTranslator(app);
+  if (!app) return;
+  delete g_toolkitTranslations;  // a translator removes itself when deleted
+  const QString language = CatalogLanguage();
+  if (!language.isEmpty()) {
+    auto* translations = new QTranslator(app);
+    if (translations->load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(translations);
+      g_toolkitTranslations = translations;
+    } else {
+      delete translations;
+    }
+  }
+  // The catalog answers first, for the texts it carries itself; the
+  // translator installed last is asked first.
+  if (g_translator)
+    QCoreApplication::removeTranslator(g_translator);
+  else
+    g_translator = new CatalogTranslator(app);
   QCoreApplication::installTranslator(g_translator);
 }
 
@@ -362,7 +395,7 @@ void SelectLanguage(const QString& code) {
   // so a second selection in the same process takes effect.
   textdomain(kTextDomain);
 
-  InstallToolkitTranslator();
+  InstallToolkitTranslators();
 }
 
 QString Translate(const QString& text) {

@@ -23,7 +23,8 @@ QString CatalogFolder();
 // any window exists. An empty code leaves the choice to the system's
 // language; a code without a catalog simply leaves the texts in English.
 // Also routes the toolkit's own texts (message-box buttons and the like)
-// through the catalog.
+// through the catalog, and, when a catalog was found, loads the toolkit's
+// own translations for its language (the folder chooser's texts).
 void SelectLanguage(const QString& code);
 
 // The catalog's translation of one text, or the text itself.

@@ -23,6 +23,7 @@ namespace {
 constexpr int kClientWidth = 406;
 constexpr int kClientHeight = 215;
 constexpr int kCodeColumnWidth = 53;
+constexpr int kNameColumnWidth = 314;
 
 // ISO 639-1 codes with their English names, by code, plus a few regional
 // variants right after their language.
@@ -120,6 +121,9 @@ TSelectLanguageFrm::TSelectLanguageFrm(QWidget* parent)
   setFont(WindowFont());
 
   QHeaderView* header = ui->VLE_Language->horizontalHeader();
+  // The column titles in the dialog's face too: a desktop may give headers
+  // a font of their own, which a font set on the dialog does not reach.
+  header->setFont(font());
   header->setSectionResizeMode(QHeaderView::Interactive);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   ui->VLE_Language->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
@@ -149,10 +153,11 @@ void TSelectLanguageFrm::FormCreate() {
     ++row;
   }
 
-  // The code column as designed, or as wide as its (translated) title needs;
-  // the names take the rest.
+  // The columns as designed; the code column as wide as its (translated)
+  // title needs where that is more.
   QHeaderView* header = grid->horizontalHeader();
   header->resizeSection(0, std::max(kCodeColumnWidth, header->sectionSizeHint(0)));
+  header->resizeSection(1, kNameColumnWidth);
 
   // A folder that cannot be read is reported; the dialog still opens, with
   // every language listed.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/DesignedColours.h"
 #include "app/ErrorBox.h"
 #include "app/FixedDialog.h"
 #include "app/Functions.h"
@@ -81,9 +82,7 @@ void TCheckForCurrentVersionFrm::ShowCheckResult(bool fetch, const QString& vers
       ui->lblDetail->setText(QString::fromLatin1(kConnectionFailed));
       break;
     case UpdateOutcome::NewVersion: {
-      QPalette red = ui->lblFound->palette();
-      red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-      ui->lblFound->setPalette(red);
+      SetTextColour(ui->lblFound, WarningColour(palette(), QPalette::Base));
       ui->lblFound->setText(QStringLiteral("It has found a new version of Pellisto"));
       ui->lblMore->setText(QStringLiteral("Download new version"));
       break;

@@ -18,13 +18,17 @@ namespace {
 // section (after a null section) and one note segment over them.
 struct ElfImage {
   bool wide, big;
+  std::size_t align;  // of the note area and of every note in it
   std::string bytes;
   std::size_t versionNote = 0;  // offset of our note's header
   std::size_t sectionTable = 0, segmentTable = 0;
 
-  ElfImage(bool wide64, bool bigEndian) : wide(wide64), big(bigEndian) {
+  ElfImage(bool wide64, bool bigEndian, std::size_t alignment = 4,
+           const std::string& owner = "Pellisto")
+      : wide(wide64), big(bigEndian), align(alignment) {
     const std::size_t headerSize = wide ? 64 : 52;
     bytes.assign(headerSize, '\0');
+    Pad();
     bytes.replace(0, 4, "\x7f" "ELF");
     bytes[4] = wide ? 2 : 1;
     bytes[5] = big ? 2 : 1;
@@ -33,7 +37,7 @@ struct ElfImage {
     const std::size_t notes = bytes.size();
     AppendNote("GNU", 1, std::string(4, '\x01'));
     versionNote = bytes.size();
-    AppendNote("Pellisto", 1, Parts({1, 2, 3, 4}));
+    AppendNote(owner, 1, Parts({1, 2, 3, 4}));
     const std::size_t notesSize = bytes.size() - notes;
 
     const std::size_t sectionSize = wide ? 64 : 40, segmentSize = wide ? 56 : 32;
@@ -43,13 +47,13 @@ struct ElfImage {
     Put(note + 4, 4, 7);  // SHT_NOTE
     Put(note + (wide ? 24 : 16), wide ? 8 : 4, notes);
     Put(note + (wide ? 32 : 20), wide ? 8 : 4, notesSize);
-    Put(note + (wide ? 48 : 32), wide ? 8 : 4, 4);
+    Put(note + (wide ? 48 : 32), wide ? 8 : 4, align);
     segmentTable = bytes.size();
     bytes.append(segmentSize, '\0');
     Put(segmentTable, 4, 4);  // PT_NOTE
     Put(segmentTable + (wide ? 8 : 4), wide ? 8 : 4, notes);
     Put(segmentTable + (wide ? 32 : 16), wide ? 8 : 4, notesSize);
-    Put(segmentTable + (wide ? 48 : 28), wide ? 8 : 4, 4);
+    Put(segmentTable + (wide ? 48 : 28), wide ? 8 : 4, align);
 
     Put(wide ? 32 : 28, wide ? 8 : 4, segmentTable);  // e_phoff
     Put(wide ? 40 : 32, wide ? 8 : 4, sectionTable);  // e_shoff
@@ -79,10 +83,11 @@ struct ElfImage {
     Put(at + 8, 4, type);
     bytes += owner;
     bytes += '\0';
-    bytes.append((4 - bytes.size() % 4) % 4, '\0');
+    Pad();
     bytes += desc;
-    bytes.append((4 - bytes.size() % 4) % 4, '\0');
+    Pad();
   }
+  void Pad() { bytes.append((align - bytes.size() % align) % align, '\0'); }
 };
 
 class FileVersionTest : public ::testing::Test {
@@ -140,6 +145,18 @@ TEST_F(FileVersionTest, ElfFilesOfEitherSizeAndByteOrder) {
         EXPECT_TRUE(version.isEmpty() || version == "1.2.3.4") << length;
       }
     }
+  }
+}
+
+TEST_F(FileVersionTest, NotesAlignedToEightBytesAndOwnersThatOnlyStartWithOurName) {
+  for (const bool wide : {false, true}) {
+    SCOPED_TRACE(wide ? "64" : "32");
+    // The four-byte contents of the note before ours end off the eight-byte
+    // grid: read with four-byte steps, ours would be missed.
+    EXPECT_EQ(ReadFileVersion(Write(ElfImage(wide, false, 8).bytes)), "1.2.3.4");
+    EXPECT_EQ(ReadFileVersion(Write(ElfImage(wide, true, 8).bytes)), "1.2.3.4");
+    for (const char* owner : {"PellistoX", "Pellisto2", "Pellist"})
+      EXPECT_EQ(ReadFileVersion(Write(ElfImage(wide, false, 4, owner).bytes)), "") << owner;
   }
 }
 

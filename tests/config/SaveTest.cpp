@@ -104,6 +104,28 @@ TEST(Save, ALineBreakInAValueCannotAddLines) {
             "RemoteServiceName = a  RemoteServicePort = 9 b\r\nRemoteServicePort = 3050\r\n");
 }
 
+TEST(Save, WriteAccessIsJudgedAsTheWriterWouldWithoutWriting) {
+  using enum conf::WriteAccess;
+  TempDir dir;
+  const std::string file = dir.file("firebird.conf"), locked = dir.file("locked.conf");
+  WriteFileBytes(file, "a\n");
+  WriteFileBytes(locked, "b\n");
+  ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+  fs::create_symlink(locked, dir.file("link.conf"));
+  fs::create_directory(dir.file("folder.conf"));
+  const std::pair<std::string, conf::WriteAccess> cases[] = {
+      {file, Allowed},
+      {dir.file("new.conf"), Allowed},
+      {locked, NoWritePermission},
+      {dir.file("link.conf"), NoWritePermission},  // judged by the file it leads to
+      {dir.file("folder.conf"), Impossible},
+  };
+  for (const auto& [path, access] : cases) EXPECT_EQ(conf::CheckWriteAccess(path), access) << path;
+  // Nothing was written, nothing left behind.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+  EXPECT_EQ(ReadFileBytes(file), "a\n");
+}
+
 TEST(Save, NothingPendingWritesNothing) {
   TempDir dir;
   TVantrel doc;

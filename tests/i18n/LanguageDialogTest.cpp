@@ -77,6 +77,19 @@ TEST_F(LanguageDialogTest, OffersTheInstalledLanguagesAndSelectsTheSavedOne) {
   EXPECT_EQ(ReadLanguage(), "es");
 }
 
+TEST_F(LanguageDialogTest, DesignedSizeAndColumnsAndAnUpperCaseCodeSelectsItsRow) {
+  Catalog("de/LC_MESSAGES/default.mo");
+  Catalog("es/LC_MESSAGES/default.mo");
+  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "ES");
+  OpenDialog([](QDialog& dialog, QTableWidget& grid) {
+    EXPECT_EQ(Selected(grid), "es");
+    EXPECT_EQ(dialog.size(), QSize(406, 215));
+    EXPECT_EQ(grid.columnWidth(0), 53);
+    EXPECT_EQ(grid.columnWidth(1), 314);
+    EXPECT_LE(grid.horizontalHeader()->sectionSizeHint(0), grid.columnWidth(0));
+  });
+}
+
 TEST_F(LanguageDialogTest, DoneAndDoubleClickSaveTheRowCancelAndEscDoNot) {
   Catalog("de/LC_MESSAGES/default.mo");
   Catalog("en/LC_MESSAGES/default.mo");

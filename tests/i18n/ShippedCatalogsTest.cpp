@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -24,6 +26,17 @@ class ShippedCatalogsTest : public MainFrmTest {
   }
   void TearDown() override { i18n::SelectLanguage("en"); }
 };
+
+TEST_F(ShippedCatalogsTest, TheToolkitSpeaksEnglishAgainWithAnotherLanguage) {
+  i18n::SelectLanguage("es");
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Ver en:");
+  i18n::SelectLanguage("en");
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
+  // No catalog for the language: the program stays English, and so does the
+  // toolkit.
+  i18n::SelectLanguage("de");
+  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Find Directory"), "Find Directory");
+}
 
 TEST_F(ShippedCatalogsTest, SpanishChosenInTheDialogShowsAtTheNextStart) {
   Open("TempBlockSize = 5\n");
@@ -52,10 +65,24 @@ TEST_F(ShippedCatalogsTest, SpanishChosenInTheDialogShowsAtTheNextStart) {
   EXPECT_EQ(Edit("edSearchInc")->cursorPosition(), 0);  // shown from its start
   EXPECT_EQ(W<QTreeWidget>("TVWOptions")->topLevelItem(1)->text(0), "Access");
 
+  // So do the toolkit's own dialogs: the folder chooser and the buttons of
+  // message boxes.
+  {
+    QFileDialog chooser;
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    EXPECT_EQ(chooser.findChild<QLabel*>("lookInLabel")->text(), "Ver en:");
+    QMessageBox box(QMessageBox::Question, "Pellisto", "?", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "No");
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), QString::fromUtf8("Sí"));
+  }
+
   // The language dialog speaks Spanish too; About never does.
   platform.dialogHandlers.push_back([](QDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "Seleccionar idioma");
     EXPECT_EQ(dialog.findChild<QTableWidget*>()->horizontalHeaderItem(1)->text(), "Idioma");
+    // The code column is wide enough for its longer title.
+    const QHeaderView* header = dialog.findChild<QTableWidget*>()->horizontalHeader();
+    EXPECT_LE(header->sectionSizeHint(0), header->sectionSize(0));
   });
   platform.dialogHandlers.push_back([](QDialog& dialog) {
     EXPECT_EQ(dialog.windowTitle(), "About");

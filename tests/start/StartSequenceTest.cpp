@@ -10,7 +10,9 @@
 #include <QTest>
 
 #include "app/Functions.h"
+#include "i18n/Gettext.h"
 #include "start/StartSequence.h"
+#include "support/Catalog.h"
 #include "support/QtPrinters.h"
 #include "support/FakePlatform.h"
 #include "support/HttpStub.h"
@@ -65,6 +67,21 @@ TEST_F(StartSequenceTest, FirstRunAsksForTheFolderThenOpensTheEditor) {
   EXPECT_TRUE(program.mainWindow->DocumentLoaded());
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(server.requested.isEmpty());  // the check at start is off
+}
+
+TEST_F(StartSequenceTest, TheLanguageIsChosenBeforeTheWelcomeDialog) {
+  if (!CompileCatalog(exeDir.path(), "es",
+                      "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                      "msgid \"&Done\"\nmsgstr \"&Hecho\"\n"))
+    GTEST_SKIP() << "msgfmt is not installed";
+  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  Expect("WelcomeFrm", [](QDialog& d) {
+    EXPECT_EQ(d.findChild<QPushButton*>("Button1")->text(), "&Hecho");
+    QTest::keyClick(&d, Qt::Key_Escape);
+  });
+  StartProgram();
+  EXPECT_EQ(platform.shownDialogs, QStringList{"WelcomeFrm"});
+  i18n::SelectLanguage("en");
 }
 
 TEST_F(StartSequenceTest, CancelledFirstRunEndsWithoutWritingThePath) {
@@ -122,6 +139,11 @@ TEST_F(StartSequenceTest, UpdateCheckAtStartShowsOnlyANewerVersion) {
       Expect("CheckForCurrentVersionFrm", [](QDialog& d) {
         EXPECT_EQ(d.findChild<QLabel*>("lblFound")->text(),
                   "It has found a new version of Pellisto");
+        // The editor window exists already, not yet shown.
+        int editors = 0;
+        for (QWidget* top : QApplication::topLevelWidgets())
+          editors += qobject_cast<TMainFrm*>(top) != nullptr;
+        EXPECT_EQ(editors, 1);
       });
     StartedProgram program = StartProgram();
     ASSERT_NE(program.mainWindow, nullptr);

@@ -1,6 +1,7 @@
 #include "support/HttpStub.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 HttpStub::HttpStub() {
   server_.listen(QHostAddress::LocalHost, 0);
@@ -41,8 +42,14 @@ void HttpStub::Serve(QTcpSocket* socket) {
   if (onRequest) onRequest();
   const QByteArray answer = answers.value(QString::fromUtf8(path), Status(404, "Not Found"));
   if (answer.isEmpty()) return;
-  socket->write(answer);
-  socket->disconnectFromHost();
+  const auto send = [socket, answer] {
+    socket->write(answer);
+    socket->disconnectFromHost();
+  };
+  if (const int delay = delays.value(QString::fromUtf8(path)); delay > 0)
+    QTimer::singleShot(delay, socket, send);
+  else
+    send();
 }
 
 QString RefusingUrl() {

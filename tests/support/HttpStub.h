@@ -29,6 +29,7 @@ class HttpStub : public QObject {
   static QByteArray Silence() { return {}; }
 
   QMap<QString, QByteArray> answers;  // by path
+  QMap<QString, int> delays;          // milliseconds before answering, by path
   QList<QString> requested;           // paths, in order
   // Runs as each request arrives (while the client is waiting).
   std::function<void()> onRequest;

@@ -2,6 +2,9 @@
 // list, the enabling rules, adding and removing folders, and the value
 // composed again at Apply.
 
+#include <QApplication>
+#include <QTabBar>
+
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -158,6 +161,25 @@ TEST_F(AccessTest, ResetToDefaultsEmptiesTheListsFirst) {
   Radio("RBNone")->click();
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = None\r\nTempDirectories = \r\n");
+}
+
+TEST_F(AccessTest, TabIntoARadioGroupLandsOnTheCheckedButton) {
+  Open("DatabaseAccess = None\nUdfAccess = Restrict UDF\n");
+  window->show();
+  auto* pages = W<QTabWidget>("PCMain");
+  pages->setCurrentIndex(1);
+  QApplication::processEvents();
+  pages->tabBar()->setFocus();
+  QTest::keyClick(pages->tabBar(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Radio("RBNone"));
+  QTest::keyClick(Radio("RBNone"), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Button("BtAliasesConf"));
+  // Backwards into a group, and into one whose button the user checked.
+  Radio("RBRestrictUDFAccess")->click();
+  Button("BtAddUDFAccess")->setFocus();
+  QTest::keyClick(Button("BtAddUDFAccess"), Qt::Key_Tab, Qt::ShiftModifier);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), Radio("RBRestrictUDFAccess"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QLayout>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -65,6 +66,29 @@ TEST_F(CommandsTest, AboutShowsItsLinksAndClosesWithEsc) {
   EXPECT_EQ(platform.openedUrls,
             QStringList({FirebirdDocPage(), PdlPage(), "mailto:" + ContactAddress(),
                          ProductPage(), FirebirdDocPage(), CommunityForum(), DonatePage()}));
+}
+
+TEST_F(CommandsTest, AboutThanksOnItsDesignedLines) {
+  Open("TempBlockSize = 5\n");
+  platform.dialogHandlers.push_back([](QDialog& dialog) {
+    const auto label = [&](const char* name) { return dialog.findChild<QLabel*>(name); };
+    const auto row = [&](const char* name) {
+      return label(name)->mapTo(&dialog, label(name)->rect().center()).y();
+    };
+    // Third line: the thanks, the community's link and what it is thanked
+    // for, whole, within the designed width; the fourth line follows.
+    EXPECT_EQ(row("Label12"), row("lblAboutNote9"));
+    EXPECT_EQ(row("lblAboutNote10"), row("lblAboutNote9"));
+    EXPECT_GT(label("lblAboutNote10")->x(), label("Label12")->x());
+    EXPECT_GT(row("lblAboutNote11"), row("lblAboutNote10"));
+    const int margin = label("lblAboutNote9")->mapTo(&dialog, QPoint()).x();
+    auto* line = dialog.findChild<QLayout*>("layThanks");
+    ASSERT_NE(line, nullptr);
+    EXPECT_LE(margin + line->sizeHint().width() + margin, 535);
+    for (const char* name : {"lblAboutNote9", "Label12", "lblAboutNote10", "lblAboutNote11"})
+      EXPECT_LE(label(name)->sizeHint().width(), label(name)->width()) << name;
+  });
+  Trigger("AAbout");
 }
 
 TEST_F(CommandsTest, CheckForUpdateAlwaysFetchesAndShowsTheDialog) {
@@ -220,9 +244,40 @@ TEST_F(CommandsTest, WindowWithoutAFileLoadsTheFolderChosen) {
   EXPECT_EQ(MessageTexts(), std::vector<QString>({kDefaultRoute}));
   EXPECT_TRUE(window->DocumentLoaded());
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "9");
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(), "");
   Type("edTempBlockSize", "10");
+  platform.messages.clear();
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 10\r\n");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>(
+                                {"The changes will take effect when reset the Firebird service"}));
+}
+
+TEST_F(CommandsTest, WindowWithoutAFileClaimsNoFileInAFolderWithoutOne) {
+  Reopen();
+  ASSERT_FALSE(window->DocumentLoaded());
+  // The folder looked in, and that nothing is open there.
+  EXPECT_EQ(Edit("edRootDirectory")->text(), InstallPath);
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(),
+            "No file is open: there is no readable firebird.conf in " + InstallPath);
+  TempDir other;
+  const QString folder = QString::fromStdString(other.path());
+  platform.messages.clear();
+  platform.answers = {QMessageBox::Yes, QMessageBox::No};
+  ChangeFolder(other.path());
+  // Asked, but nothing claimed: there is nothing to save into it.
+  EXPECT_EQ(MessageTexts(),
+            std::vector<QString>({"File not found firebird.conf in " + folder +
+                                      ", still want to continue?",
+                                  kDefaultRoute}));
+  EXPECT_EQ(Edit("edRootDirectory")->text(), folder);
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(),
+            "No file is open: there is no readable firebird.conf in " + folder);
+  EXPECT_FALSE(ApplyEnabled());
+  Type("edTempBlockSize", "6");
+  EXPECT_FALSE(ApplyEnabled());
+  Click("BtDone");
+  EXPECT_FALSE(FileExists(other.file("firebird.conf")));
 }
 
 TEST_F(CommandsTest, AliasFileOpensInTheEditorWithItsFullPath) {
@@ -230,10 +285,21 @@ TEST_F(CommandsTest, AliasFileOpensInTheEditorWithItsFullPath) {
   const std::string folder = dir.path() + "fb \"2.5\";x y/";
   QDir().mkpath(QString::fromStdString(folder));
   WriteFileBytes(folder + "firebird.conf", "DatabaseAccess = None\n");
+  WriteFileBytes(folder + "aliases.conf", "employee = /srv/employee.fdb\n");
   InstallPath = QString::fromStdString(folder);
   Reopen();
   Click("BtAliasesConf");
   EXPECT_EQ(platform.editedFiles, QStringList({QString::fromStdString(folder + "aliases.conf")}));
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(CommandsTest, MissingAliasFileIsReportedWithItsFolder) {
+  Open("DatabaseAccess = None\n");
+  Click("BtAliasesConf");
+  EXPECT_TRUE(platform.editedFiles.isEmpty());
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "File not found aliases.conf in " + InstallPath);
+  EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
 }
 
 }  // namespace

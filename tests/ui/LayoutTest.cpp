@@ -12,19 +12,23 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScreen>
+#include <QStyleOptionButton>
 #include <QStyleFactory>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTextLayout>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <tuple>
 #include <vector>
 
 #include "app/WindowFont.h"
+#include "i18n/Gettext.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/ElidingComboBox.h"
 #include "ui/main/WrapLabel.h"
@@ -78,14 +82,14 @@ const char* const kComponents[][2] = {
     // Access
     {"GBDatabaseAccess", "QGroupBox"}, {"RBFull", "QRadioButton"}, {"RBNone", "QRadioButton"},
     {"RBRestrict", "QRadioButton"}, {"BtAliasesConf", "QPushButton"},
-    {"LBRestrict", "QListWidget"}, {"BtAddRestrict", "QPushButton"},
+    {"LBRestrict", "TFolderList"}, {"BtAddRestrict", "QPushButton"},
     {"BtRemoveRestrict", "QPushButton"}, {"GBExternalFileAccess", "QGroupBox"},
     {"RBFullExtFileAccess", "QRadioButton"}, {"RBNoneExtFileAccess", "QRadioButton"},
-    {"RBRestrictExtFileAccess", "QRadioButton"}, {"LBRestrictExtFileAccess", "QListWidget"},
+    {"RBRestrictExtFileAccess", "QRadioButton"}, {"LBRestrictExtFileAccess", "TFolderList"},
     {"BtAddExternalFileAccess", "QPushButton"}, {"BtRemoveExternalFileAccess", "QPushButton"},
     {"GBUDFAccess", "QGroupBox"}, {"RBFullUDFAccess", "QRadioButton"},
     {"RBNoneUDFAccess", "QRadioButton"}, {"RBRestrictUDFAccess", "QRadioButton"},
-    {"RBRestrictUDFAccessUDF", "QRadioButton"}, {"LBRestrictUDFAccess", "QListWidget"},
+    {"RBRestrictUDFAccessUDF", "QRadioButton"}, {"LBRestrictUDFAccess", "TFolderList"},
     {"BtAddUDFAccess", "QPushButton"}, {"BtRemoveUDFAccess", "QPushButton"},
     // Other Access
     {"GBAuthentication", "QGroupBox"}, {"lblAuthenticationDes", "TWrapLabel"},
@@ -93,7 +97,7 @@ const char* const kComponents[][2] = {
     {"lblLegacyHASHDes", "TWrapLabel"}, {"CBLegacyHASH", "QCheckBox"},
     {"GBRemoteBindAddress", "QGroupBox"}, {"lblRemoteBindAddressDes", "TWrapLabel"},
     {"edRemoteBindAddress", "QLineEdit"}, {"GBTempDirectories", "QGroupBox"},
-    {"lblTempDirectoriesDes", "TWrapLabel"}, {"LBTempDirectories", "QListWidget"},
+    {"lblTempDirectoriesDes", "TWrapLabel"}, {"LBTempDirectories", "TFolderList"},
     {"Button1", "QPushButton"}, {"Button2", "QPushButton"},
     // Client Connection
     {"GBConnectionTimeout", "QGroupBox"}, {"lblConnectionTimeoutDes", "TWrapLabel"},
@@ -232,6 +236,17 @@ void ExpectPageFits(QWidget* page, bool sideways) {
       }
     }
   }
+}
+
+// Whether a button shows its whole caption: a push button draws it within
+// its contents, a check box or radio button needs its size hint's width.
+bool CaptionFits(QAbstractButton* button) {
+  auto* push = qobject_cast<QPushButton*>(button);
+  if (!push) return button->sizeHint().width() <= button->width();
+  QStyleOptionButton option;
+  option.initFrom(push);
+  const int room = push->style()->subElementRect(QStyle::SE_PushButtonContents, &option, push).width();
+  return push->fontMetrics().horizontalAdvance(QString(push->text()).remove('&')) <= room;
 }
 
 // Where each tab caption is shown: the bar and the tab within it.
@@ -540,6 +555,9 @@ TEST_F(LayoutTest, KeysWalkThroughTheTabsOfEveryRow) {
   QTest::keyClick(edit, Qt::Key_PageUp, Qt::ControlModifier);
   EXPECT_EQ(pages->currentIndex(), 9);
   ExpectTabRows(window, pages);
+  // And from the keypad's PgDn, which comes with the keypad modifier.
+  QTest::keyClick(edit, Qt::Key_PageDown, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(pages->currentIndex(), 0);
 }
 
 TEST_F(LayoutTest, TabRowsFollowChangedCaptions) {
@@ -637,6 +655,91 @@ TEST_F(LayoutTest, WithTheDesignedFaceNothingNeedsToScroll) {
     QTreeWidgetItem* node = tree->topLevelItem(i);
     EXPECT_LE(tree->visualItemRect(node).right(), tree->viewport()->rect().right())
         << node->text(0).toStdString() << " is cut";
+  }
+}
+
+TEST_F(LayoutTest, EveryShippedLanguageFitsTheDesignedSizeAsEnglishDoes) {
+  ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
+  const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
+  ASSERT_TRUE(std::filesystem::exists(catalogs / "es/LC_MESSAGES/default.mo"));
+  std::filesystem::create_directory_symlink(catalogs, dir.path() + "locale");
+  std::vector<std::string> languages;
+  for (const auto& entry : std::filesystem::directory_iterator(catalogs))
+    languages.push_back(entry.path().filename().string());
+  for (const std::string& language : languages) {
+    SCOPED_TRACE(language);
+    i18n::SelectLanguage(QString::fromStdString(language));
+    TMainFrm& window = Open(kConf);
+    auto* pages = W<QTabWidget>("PCMain");
+    for (int i = 0; i < pages->count(); ++i) {
+      SCOPED_TRACE(pages->tabText(i).toStdString());
+      ShowPage(window, pages, i);
+      QWidget* page = pages->widget(i);
+      EXPECT_FALSE(page->findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
+      std::set<QTabBar*> rows;
+      for (const auto& [text, where] : ShownTabs(window)) rows.insert(where.bar);
+      EXPECT_EQ(rows.size(), 2u);
+      ExpectPageFits(page, false);
+      for (QAbstractButton* button : page->findChildren<QAbstractButton*>())
+        EXPECT_TRUE(CaptionFits(button)) << Where(button) << " is cut";
+      for (auto* box : page->findChildren<TElidingComboBox*>()) {
+        for (int item = 0; item < box->count(); ++item) {
+          box->setCurrentIndex(item);
+          EXPECT_EQ(box->DisplayedText(), box->itemText(item)) << Where(box) << " is cut";
+        }
+      }
+    }
+    // The edit boxes of a page stand in one column, whatever their titles.
+    ShowPage(window, pages, 0);
+    for (QLineEdit* edit : pages->widget(0)->findChildren<QLineEdit*>())
+      EXPECT_EQ(edit->mapTo(pages, QPoint()).x(),
+                Edit("edDefaultDbCachePages")->mapTo(pages, QPoint()).x())
+          << Where(edit);
+    for (const char* name : {"BtDone", "BtCancel", "BtApply", "btFocused"})
+      EXPECT_TRUE(CaptionFits(Button(name))) << name << " is cut";
+    for (const char* name : {"Label1", "Label4"})
+      EXPECT_LE(W<QLabel>(name)->sizeHint().width(), W<QLabel>(name)->width()) << name << " is cut";
+  }
+  i18n::SelectLanguage("en");
+}
+
+TEST_F(LayoutTest, TreeShowsEveryCaptionWholeExpandedOrNot) {
+  TMainFrm& window = Open(kConf);
+  window.show();
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  for (bool expanded : {false, true, false}) {
+    SCOPED_TRACE(expanded ? "expanded" : "collapsed");
+    expanded ? tree->expandAll() : tree->collapseAll();
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    // Opened, the nodes need the vertical scroll bar, which narrows the tree.
+    EXPECT_EQ(tree->verticalScrollBar()->isVisible(), expanded);
+    EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
+    const QFontMetrics metrics(tree->font());
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+      QTreeWidgetItem* node = *it;
+      if (node->parent() && !node->parent()->isExpanded()) continue;
+      const QRect cell = tree->visualItemRect(node);
+      const QString caption = node->text(0);
+      // The caption's lines from where it starts (a pixel into its cell);
+      // the ink of each must end within the tree.
+      const int start = cell.left() + 1;
+      QTextLayout layout(caption, tree->font());
+      QTextOption option;
+      option.setWrapMode(QTextOption::WordWrap);
+      layout.setTextOption(option);
+      int lines = 0;
+      layout.beginLayout();
+      for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(tree->viewport()->width() - start + 1);
+        const QString text = caption.mid(line.textStart(), line.textLength()).trimmed();
+        EXPECT_LE(start + QFontMetricsF(tree->font()).tightBoundingRect(text).right(),
+                  tree->viewport()->width())
+            << text.toStdString() << " is cut on the right";
+        ++lines;
+      }
+      layout.endLayout();
+      EXPECT_GE(cell.height(), lines * metrics.lineSpacing()) << caption.toStdString() << " is cut";
+    }
   }
 }
 

@@ -3,6 +3,9 @@
 // what happens when firebird.conf cannot be read or written.
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <QLabel>
 
 #include "ui/MainFrmFixture.h"
 
@@ -180,6 +183,39 @@ TEST_F(LifecycleTest, ApplyAndResetLeaveTheFocusOnDoneNotInTheFolderBox) {
   }
 }
 
+TEST_F(LifecycleTest, EnterPressesTheFocusedButtonAndNothingElse) {
+  Open("TempBlockSize = 5\nTcpNoNagle = 1\n");
+  window->show();
+  Type("edTempBlockSize", "6");
+  // Enter anywhere but on a button saves nothing and changes nothing.
+  QTest::keyClick(Edit("edTempBlockSize"), Qt::Key_Return);
+  Check("CBTcpNoNagle")->setFocus();
+  QTest::keyClick(Check("CBTcpNoNagle"), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_TRUE(Check("CBTcpNoNagle")->isChecked());
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\nTcpNoNagle = 1\n");
+
+  Button("BtApply")->setFocus();
+  QTest::keyClick(Button("BtApply"), Qt::Key_Return);
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\r\nTcpNoNagle = 1\r\n");
+
+  Type("edTempBlockSize", "7");
+  platform.messages.clear();
+  platform.answers = {QMessageBox::No};
+  Button("BtCancel")->setFocus();
+  QTest::keyClick(Button("BtCancel"), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"Abandon changes"});
+  EXPECT_TRUE(window->isVisible());
+
+  platform.messages.clear();
+  Button("BtDone")->setFocus();
+  QTest::keyClick(Button("BtDone"), Qt::Key_Return);
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 7\r\nTcpNoNagle = 1\r\n");
+}
+
 TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {
   Open("TempBlockSize = 5\n");
   Type("edTempBlockSize", "6");
@@ -203,13 +239,14 @@ TEST_F(LifecycleTest, SaveFailureShowsTheErrorAndKeepsEverything) {
   Type("edTempBlockSize", "6");
   Click("BtApply");
   ASSERT_EQ(platform.messages.size(), 1u);
+  // With what it takes to be allowed to save it.
   EXPECT_EQ(platform.messages[0].text,
-            QString::fromStdString("Cannot create file \"" + conf() + "\". Permission denied."));
+            QString::fromStdString("Cannot create file \"" + conf() +
+                                   "\". Permission denied. Give the file a write permission "
+                                   "to save it."));
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
-  // The temp list was composed before the save failed; the file has no line
-  // for it, so it would never be written.
-  EXPECT_EQ(Pending(), "TempBlockSize=6|TempDirectories=|");
+  EXPECT_EQ(Pending(), "TempBlockSize=6|");
 }
 
 TEST_F(LifecycleTest, UnreadableFileLeavesNothingToSave) {
@@ -231,16 +268,91 @@ TEST_F(LifecycleTest, UnreadableFileLeavesNothingToSave) {
   EXPECT_FALSE(FileExists("firebird.conf"));
 }
 
-TEST_F(LifecycleTest, NoRestartNoticeWhenSavingIntoAnotherFolder) {
+TEST_F(LifecycleTest, RestartNoticeWheneverTheFileIsWritten) {
+  // Into another folder than the one the program started with.
   Open("RootDirectory = x\nTempBlockSize = 5\n");
   TempDir other;
   Edit("edRootDirectory")->setText(QString::fromStdString(other.path()));
   Type("edTempBlockSize", "6");
   Click("BtApply");
-  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
             "RootDirectory = " + other.path() + "\r\nTempBlockSize = 6\r\n");
   EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
+
+  // Not when nothing was written: a radio clicked back to the value read.
+  Open("DatabaseAccess = Full\n");
+  Radio("RBNone")->click();
+  Radio("RBFull")->click();
+  ASSERT_TRUE(ApplyEnabled());
+  platform.messages.clear();
+  Click("BtApply");
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_FALSE(ApplyEnabled());
+  EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = Full\n");
+}
+
+TEST_F(LifecycleTest, ChangesTheFileHasNoLineForAreReportedNotClaimed) {
+  const QString notSaved =
+      "Not saved, because firebird.conf has no line for them (its version of Firebird does not "
+      "know them): LegacyHash, GCPolicy";
+  Open("TempBlockSize = 5\n");
+  // Both stay usable, unlike an edit box of a parameter the file lacks.
+  Check("CBLegacyHASH")->click();
+  Combo("CBGCPolicy")->setFocus();
+  QTest::keyClick(Combo("CBGCPolicy"), Qt::Key_Down);
+  Type("edTempBlockSize", "6");
+  Click("BtApply");
+  // The notice for what was written, then what was not.
+  EXPECT_EQ(MessageTexts(), std::vector<QString>({kRestartNotice, notSaved}));
+  EXPECT_EQ(platform.messages[1].icon, QMessageBox::Warning);
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\r\n");
+
+  // Nothing written: no notice at all.
+  platform.messages.clear();
+  Check("CBLegacyHASH")->click();
+  Click("BtApply");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>({
+                                "Not saved, because firebird.conf has no line for them (its "
+                                "version of Firebird does not know them): LegacyHash"}));
+  EXPECT_FALSE(ApplyEnabled());
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\r\n");
+}
+
+TEST_F(LifecycleTest, AFileThatMayNotBeWrittenIsSaidAtOnce) {
+  Open("TempBlockSize = 5\n");
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(), "");
+  // Read-only for everyone, root included.
+  ASSERT_EQ(chmod(conf().c_str(), 0444), 0);
+  Reopen();
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(),
+            "Read-only: firebird.conf in " + InstallPath + " has no write permission");
+  // Nothing else changes: the values can still be changed.
+  EXPECT_FALSE(Edit("edTempBlockSize")->isReadOnly());
+  Type("edTempBlockSize", "6");
+  EXPECT_TRUE(ApplyEnabled());
+  ASSERT_EQ(chmod(conf().c_str(), 0644), 0);
+
+  // A file of root's, opened by another user.
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to open the window as another user";
+  window.reset();
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  WriteActivePage(0);
+  ASSERT_EQ(chmod(SettingsFilePath().toLocal8Bit().constData(), 0666), 0);
+  ASSERT_EQ(seteuid(65534), 0);
+  Reopen();
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(),
+            "Read-only: you may not write firebird.conf in " + InstallPath);
+  platform.messages.clear();
+  Type("edTempBlockSize", "6");
+  Click("BtApply");
+  ASSERT_EQ(seteuid(0), 0);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  const QString error = platform.messages[0].text;
+  EXPECT_TRUE(error.startsWith(QString::fromStdString("Cannot create file \"" + conf() + "\".")))
+      << error;
+  EXPECT_TRUE(error.endsWith(". Run Pellisto as root to save it.")) << error;
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
 }
 
 }  // namespace

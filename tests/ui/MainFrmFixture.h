@@ -17,6 +17,7 @@
 
 #include "app/Functions.h"
 #include "support/FakePlatform.h"
+#include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "ui/main/MainFrm.h"
 

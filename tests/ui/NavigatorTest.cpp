@@ -115,9 +115,13 @@ TEST_F(NavigatorTest, TypingFindsTheLastMatchWithoutMovingTheFocus) {
     EXPECT_FALSE(Yellow());
     previous = Found();
   }
-  // A group's controls turn bold with it.
-  EXPECT_TRUE(Radio("RBRestrict")->font().bold());
+  // A group's controls turn bold with it, its folder list too.
+  for (QWidget* inside : W<QGroupBox>("GBDatabaseAccess")->findChildren<QWidget*>(
+           Qt::FindDirectChildrenOnly))
+    EXPECT_TRUE(inside->font().bold()) << inside->objectName().toStdString();
+  EXPECT_TRUE(List("LBRestrict")->font().bold());
   EXPECT_FALSE(Radio("RBFullUDFAccess")->font().bold());
+  EXPECT_FALSE(List("LBRestrictUDFAccess")->font().bold());
 }
 
 TEST_F(NavigatorTest, NoMatchOnlyColoursTheSearchBox) {

@@ -57,6 +57,12 @@ TEST_F(VersionTest, FlagsAndModeFollowTheThreeZeroRules) {
   EXPECT_EQ(W<QLabel>("lblServerVersion")->text(), "Read as Firebird 4.0");
   EXPECT_FALSE(window->Document()->Modified());
 
+  // Looked for under its 3.0 name, and said missing under it.
+  Click("BtAliasesConf");
+  EXPECT_TRUE(platform.editedFiles.isEmpty());
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().text, "File not found databases.conf in " + InstallPath);
+  WriteFileBytes(dir.file("databases.conf"), "employee = /srv/employee.fdb\n");
   Click("BtAliasesConf");
   EXPECT_EQ(platform.editedFiles, QStringList({QString::fromStdString(dir.file("databases.conf"))}));
 }

@@ -16,6 +16,9 @@ using namespace std::chrono_literals;
 TEST(CurrentVersionTest, DocumentsAndAnswers) {
   HttpStub server;
   const QByteArray big = VersionDocument("0.2.0.4") + "<!--" + QByteArray(70 * 1024, 'x') + "-->";
+  // Exactly as large as a document may be.
+  QByteArray limit = VersionDocument("0.2.0.5") + "<!---->";
+  limit.insert(limit.size() - 3, QByteArray(kMaxVersionDocumentSize - limit.size(), 'x'));
   const std::pair<QByteArray, const char*> cases[] = {
       {HttpStub::Ok(VersionDocument("0.2.0.4")), "0.2.0.4"},
       {HttpStub::Ok(VersionDocument(" \n0.2.0.4\t ")), "0.2.0.4"},
@@ -30,11 +33,18 @@ TEST(CurrentVersionTest, DocumentsAndAnswers) {
       {HttpStub::Ok(VersionDocument("")), kConnectionFailed},
       {HttpStub::Ok(VersionDocument("0.2.1 beta")), kConnectionFailed},
       {HttpStub::Ok(VersionDocument("Connection Failed")), kConnectionFailed},
+      {HttpStub::Ok("<Pellisto><CurrentVersion>0.2.0.4</CurrentVersion>"
+                    "<CurrentVersion>0.9</CurrentVersion></Pellisto>"),
+       "0.2.0.4"},
+      {HttpStub::Ok(limit), "0.2.0.5"},
+      {HttpStub::Ok(limit, false), "0.2.0.5"},
+      {HttpStub::Ok(limit + " "), kConnectionFailed},
       {HttpStub::Ok(big), kConnectionFailed},
       {HttpStub::Ok(big, false), kConnectionFailed},
       {HttpStub::Status(404, "Not Found"), kConnectionFailed},
       {HttpStub::Status(204, "No Content"), kConnectionFailed},
   };
+  ASSERT_EQ(limit.size(), 64 * 1024);
   for (const auto& [answer, expected] : cases) {
     server.answers[kVersionDocumentPath] = answer;
     EXPECT_EQ(FetchCurrentVersion(server.Url(kVersionDocumentPath), 5s), expected) << answer.left(120).constData();
@@ -70,6 +80,21 @@ TEST(CurrentVersionTest, RedirectsStayWithinTheSchemeAndAreFew) {
   // Three hops are allowed, a fourth is not.
   EXPECT_EQ(FetchCurrentVersion(server.Url("/hop2"), 5s), "0.2.0.4");
   EXPECT_EQ(FetchCurrentVersion(server.Url("/hop3"), 5s), kConnectionFailed);
+}
+
+TEST(CurrentVersionTest, TheLimitHoldsForTheRedirectsTogether) {
+  HttpStub server;
+  server.answers["/first"] = HttpStub::Redirect("/second");
+  server.answers["/second"] = HttpStub::Redirect(kVersionDocumentPath);
+  server.answers[kVersionDocumentPath] = HttpStub::Ok(VersionDocument("0.2.0.4"));
+  server.delays["/first"] = 400;
+  server.delays["/second"] = 400;
+  // Each answer comes well within the limit; all of them together do not.
+  EXPECT_EQ(FetchCurrentVersion(server.Url("/first"), 5s), "0.2.0.4");
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_EQ(FetchCurrentVersion(server.Url("/first"), 600ms), kConnectionFailed);
+  EXPECT_LT(clock.elapsed(), 3000);
 }
 
 TEST(CurrentVersionTest, UnreachableOrSilentServersFailWithinTheLimit) {

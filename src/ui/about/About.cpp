@@ -1,5 +1,6 @@
 #include "ui/about/About.h"
 
+#include "app/DesignedColours.h"
 #include "app/FixedDialog.h"
 #include "app/Functions.h"
 #include "app/LinkLabel.h"
@@ -14,15 +15,14 @@ constexpr int kDonateFontPixels = 16;
 }  // namespace
 
 const QString TAboutFrm::kAuthor = QStringLiteral("the Pellisto developers");
-const QString TAboutFrm::kCommunity = QStringLiteral("Firebird community");
+// Short enough that the third line of the thanks holds it between its texts.
+const QString TAboutFrm::kCommunity = QStringLiteral("Firebird");
 
 TAboutFrm::TAboutFrm(QWidget* parent) : QDialog(parent), ui(new Ui::TAboutFrm) {
   ui->setupUi(this);
   setFont(WindowFont());
 
-  QPalette red = ui->lblAboutNote2->palette();
-  red.setColor(QPalette::WindowText, QColor(255, 0, 0));
-  ui->lblAboutNote2->setPalette(red);
+  SetTextColour(ui->lblAboutNote2, WarningColour(palette()));
   QFont bold = ui->lblAboutNote2->font();
   bold.setBold(true);
   ui->lblAboutNote2->setFont(bold);

@@ -7,18 +7,22 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
 #include "app/WindowFont.h"
+#include "config/AtomicFile.h"
 #include "config/ConfReading.h"
 #include "config/ParameterRules.h"
 #include "config/SaveGuard.h"
 #include "config/SettingValues.h"
 #include "i18n/Gettext.h"
+#include "ui/main/DialogKeys.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
 #include "ui_MainFrm.h"
@@ -27,6 +31,34 @@ namespace {
 QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                 QMessageBox::StandardButton defaultButton) {
   return ShowMessageBox(parent, icon, text, QMessageBox::Yes | QMessageBox::No, defaultButton);
+}
+
+// What to do to be allowed to save the file at path, as a sentence to add to
+// the error of a refused save; empty where rights are not what failed.
+std::string HowToGetTheRightsFor(const std::string& path) {
+  switch (conf::CheckWriteAccess(path)) {
+    case conf::WriteAccess::NotPermitted: {
+      const QFileInfo file(FromDoc(path));
+      const QString owner = file.exists() ? file.owner() : QFileInfo(file.path()).owner();
+      if (owner.isEmpty() || owner == QLatin1String("root"))
+        return "Run Pellisto as root to save it";
+      return ToDoc(QStringLiteral("Run Pellisto as %1 (its owner) or as root to save it").arg(owner));
+    }
+    case conf::WriteAccess::NoWritePermission:
+      return "Give the file a write permission to save it";
+    default:
+      return {};
+  }
+}
+
+// Rethrows the error of a refused save, being handled, with that sentence
+// where there is one.
+[[noreturn]] void RethrowWithTheRights(const FileError& error, const std::string& path) {
+  const std::string how = HowToGetTheRightsFor(path);
+  if (how.empty()) throw;
+  std::string text = error.what();
+  if (!text.empty() && text.back() != '.') text += '.';
+  throw FileError(text + " " + how);
 }
 
 // A value form as the user reads it.
@@ -48,6 +80,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   navigator_ = new OptionsNavigator(this);
   otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
   ConnectCommands();
+  UseDialogKeys(this);
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
   connect(ui->BtDone, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtDoneClick(); }, this); });
   connect(ui->BtCancel, &QPushButton::clicked, this, &TMainFrm::BtCancelClick);
@@ -69,8 +102,42 @@ void TMainFrm::FormCreate() {
   ui->BtApply->setEnabled(false);
   document_ = std::make_unique<TVantrel>();
   // A file that cannot be read leaves the window unfilled, and with nothing
-  // loaded nothing can be saved.
-  if (RunGuarded([this] { LoadFolder(InstallPath); }, this)) LoadControls();
+  // loaded nothing can be saved; the folder box still shows where it looked.
+  if (RunGuarded([this] { LoadFolder(InstallPath); }, this)) {
+    LoadControls();
+  } else {
+    const QSignalBlocker quiet(ui->edRootDirectory);
+    ui->edRootDirectory->setText(InstallPath);
+    ShowFileState();
+  }
+}
+
+void TMainFrm::ShowFileState() {
+  const QString folder = ui->edRootDirectory->text();
+  QString state;
+  if (!loaded_) {
+    state = QStringLiteral("No file is open: there is no readable firebird.conf in %1").arg(folder);
+  } else {
+    switch (conf::CheckWriteAccess(ToDoc(ShownFolder() + QStringLiteral("firebird.conf")))) {
+      case conf::WriteAccess::Allowed:
+        break;
+      case conf::WriteAccess::NoWritePermission:
+        state = QStringLiteral("Read-only: firebird.conf in %1 has no write permission").arg(folder);
+        break;
+      case conf::WriteAccess::NotPermitted:
+        state = QStringLiteral("Read-only: you may not write firebird.conf in %1").arg(folder);
+        break;
+      case conf::WriteAccess::ReadOnlyFileSystem:
+        state = QStringLiteral("Read-only: %1 is on a read-only file system").arg(folder);
+        break;
+      case conf::WriteAccess::Impossible:
+        state = QStringLiteral("Read-only: firebird.conf in %1 cannot be written").arg(folder);
+        break;
+    }
+  }
+  ui->lblFileState->setText(state);
+  // A long folder may not show whole in the strip; the hint holds it all.
+  ui->lblFileState->setToolTip(state);
 }
 
 void TMainFrm::LoadFolder(const QString& folder) {
@@ -116,7 +183,6 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
 }
 
 void TMainFrm::ShowRestartNotice() {
-  if (FromDoc(document_->RootDirectory()) != InstallPath) return;
   ShowMessageBox(this, QMessageBox::Information,
                  QStringLiteral("The changes will take effect when reset the Firebird service"),
                  QMessageBox::Ok, QMessageBox::Ok);
@@ -129,9 +195,24 @@ bool TMainFrm::BtApplyClick() {
   StoreUdfAccess();
   StoreExternalFileAccess();
   StoreDatabaseAccess();
-  SaveDocument();
+  SaveOutcome saved;
+  try {
+    saved = SaveDocument();
+  } catch (const FileError& error) {
+    RethrowWithTheRights(error, ToDoc(ShownFolder()) + "firebird.conf");
+  }
   otherParameters_->ShowServerValues();
-  ShowRestartNotice();
+  // The notice for what was written, then what was not.
+  if (saved.changed) ShowRestartNotice();
+  if (!saved.leftOut.empty()) {
+    QStringList names;
+    for (SettingId id : saved.leftOut) names << FromDoc(std::string(SettingOf(id).name));
+    ShowMessageBox(this, QMessageBox::Warning,
+                   QStringLiteral("Not saved, because firebird.conf has no line for them (its "
+                                  "version of Firebird does not know them): %1")
+                       .arg(names.join(QStringLiteral(", "))),
+                   QMessageBox::Ok, QMessageBox::Ok);
+  }
   document_->SetModified(false);
   return true;
 }
@@ -152,11 +233,19 @@ void TMainFrm::CheckBeforeSaving(const TVantrel& document) {
   if (!problems.empty()) throw std::runtime_error(problems + "Nothing was saved");
 }
 
-void TMainFrm::SaveDocument() {
+TMainFrm::SaveOutcome TMainFrm::SaveDocument() {
+  // Taken from the document that is saved, before the save.
+  const auto outcomeOf = [](const TVantrel& document) {
+    SaveOutcome outcome;
+    outcome.leftOut = document.PendingWithoutLine();
+    outcome.changed = document.PendingChanges().size() > outcome.leftOut.size();
+    return outcome;
+  };
   CheckBeforeSaving(*document_);
   try {
+    const SaveOutcome outcome = outcomeOf(*document_);
     document_->Save("");
-    return;
+    return outcome;
   } catch (const FileChangedError&) {
   }
   // Another program changed the file since it was read: the user's changes
@@ -164,6 +253,7 @@ void TMainFrm::SaveDocument() {
   // until that has been saved, so that a failure changes nothing.
   constexpr int kAttempts = 5;
   std::unique_ptr<TVantrel> merged;
+  SaveOutcome outcome;
   for (int attempt = 1;; ++attempt) {
     const TVantrel& from = merged ? *merged : *document_;
     std::vector<TVantrel::Conflict> conflicts;
@@ -173,6 +263,7 @@ void TMainFrm::SaveDocument() {
     merged = std::move(next);
     CheckBeforeSaving(*merged);
     try {
+      outcome = outcomeOf(*merged);
       merged->Save("");
       break;
     } catch (const FileChangedError&) {
@@ -188,6 +279,7 @@ void TMainFrm::SaveDocument() {
                  QStringLiteral("firebird.conf had been changed by another program; your changes "
                                 "were applied on top of it."),
                  QMessageBox::Ok, QMessageBox::Ok);
+  return outcome;
 }
 
 bool TMainFrm::KeepOwnValue(const TVantrel::Conflict& conflict) {
@@ -250,7 +342,11 @@ void TMainFrm::AInitAllExecute() {
   // The folder the window shows: after a change of folder, that is the
   // server being edited, not the one the program started with.
   const QString shown = ShownFolder();
-  conf::ResetToDefaults(ToDoc(shown));
+  try {
+    conf::ResetToDefaults(ToDoc(shown));
+  } catch (const FileError& error) {
+    RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
+  }
   LoadFolder(shown);
   LoadControls();
 }

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "config/ServerVersion.h"
 #include "config/TVantrel.h"
@@ -53,12 +54,21 @@ class TMainFrm : public QMainWindow {
   void AInitAllExecute();
   void ApplyEnable(TVantrel& sender, bool modified);
   bool CheckTcpRemoteBufferSize();
+  // What a save did: whether it changed a parameter in the file, and which
+  // changes it left out because the file has no line for them.
+  struct SaveOutcome {
+    bool changed = false;
+    std::vector<SettingId> leftOut;
+  };
   // Saves the document (Apply's save). When another program changed the file
   // since it was read, the user's changes are put on top of the file as it
   // is now, asking which value to keep where both changed the same
   // parameter, and the controls are filled again from the result.
-  void SaveDocument();
+  SaveOutcome SaveDocument();
   void ShowRestartNotice();
+  // Says beside the folder when no file is open, or when this user may not
+  // write the file the window saves into; nothing when all is well.
+  void ShowFileState();
   void SaveActivePage();
   void RestoreActivePage();
 

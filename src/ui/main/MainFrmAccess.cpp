@@ -162,7 +162,13 @@ void TMainFrm::StorePolicy(std::size_t p) {
 }
 
 void TMainFrm::StoreTempDirectories() {
-  SetDocumentValue(ParamKey::TempDirectories, JoinFolderList(Entries(ui->LBTempDirectories)));
+  const std::vector<std::string> entries = Entries(ui->LBTempDirectories);
+  // A file without the parameter shows an empty list: left empty, it is no
+  // change (and would be reported as one that could not be saved).
+  if (entries.empty() &&
+      Decode(document_->LoadedValue(ParamKey::TempDirectories)).state == ValueState::Absent)
+    return;
+  SetDocumentValue(ParamKey::TempDirectories, JoinFolderList(entries));
 }
 void TMainFrm::StoreUdfAccess() { StorePolicy(kUdfAccess); }
 void TMainFrm::StoreExternalFileAccess() { StorePolicy(kExternalFileAccess); }

@@ -5,8 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPalette>
 
+#include "app/DesignedColours.h"
 #include "app/Functions.h"
 #include "config/ConfReading.h"
 #include "config/ParameterRules.h"
@@ -142,9 +142,7 @@ void TMainFrm::MarkUnsupported(QWidget* control) {
   control->setToolTip(kUnsupportedHint);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setReadOnly(true);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, QColor(239, 239, 239));
-    edit->setPalette(palette);
+    SetFieldColour(edit, ReadOnlyFieldColour(edit->palette()));
   }
 }
 
@@ -274,4 +272,5 @@ void TMainFrm::LoadControls() {
   otherParameters_->Load();
   RestoreActivePage();
   document_->SetModified(false);
+  ShowFileState();
 }

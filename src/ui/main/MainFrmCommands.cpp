@@ -84,10 +84,19 @@ void TMainFrm::AAboutExecute() {
 void TMainFrm::Label4Click() { OpenLink(ProductPage()); }
 
 void TMainFrm::BtAliasesConfClick() {
+  const QString folder = ShownFolder();
   // From 3.0 on databases.conf took the place of aliases.conf.
   const bool databases = GenerationOf(serverVersion_) == Generation::V3;
-  Platform().OpenInTextEditor(ShownFolder() +
-                              (databases ? QStringLiteral("databases.conf") : QStringLiteral("aliases.conf")));
+  const QString file =
+      folder + (databases ? QStringLiteral("databases.conf") : QStringLiteral("aliases.conf"));
+  // Said here: the editor would report it where nobody looks, or not at all.
+  if (!QFileInfo(file).isFile()) {
+    ShowMessageBox(this, QMessageBox::Warning,
+                   QStringLiteral("File not found %1 in %2").arg(QFileInfo(file).fileName(), folder),
+                   QMessageBox::Ok, QMessageBox::Ok);
+    return;
+  }
+  Platform().OpenInTextEditor(file);
 }
 
 void TMainFrm::SBFirebirdInstallClick() {
@@ -100,8 +109,11 @@ void TMainFrm::SBFirebirdInstallClick() {
     if (!Confirm(this, QStringLiteral("File not found firebird.conf in %1, still want to continue?")
                            .arg(folder)))
       return;
-    // The file comes into being at the next save, which goes to the new folder.
-    Inform(this, QStringLiteral("This created the file firebird.conf in %1").arg(folder));
+    // The file comes into being at the next save, which goes to the new
+    // folder; with no file open there is nothing to save, and nothing is
+    // claimed.
+    if (loaded_)
+      Inform(this, QStringLiteral("This created the file firebird.conf in %1").arg(folder));
   } else if (loaded_ && !SameFolder(folder, ShownFolder())) {
     // The next save writes the lines shown here over that server's own file.
     if (!Confirm(this, QStringLiteral("The firebird.conf in %1 will be replaced by the parameters "
@@ -123,4 +135,5 @@ void TMainFrm::SBFirebirdInstallClick() {
   // The box's change handler moves the document's folder; the values shown
   // stay those read before.
   ui->edRootDirectory->setText(folder);
+  ShowFileState();
 }

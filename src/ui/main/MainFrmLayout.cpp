@@ -9,12 +9,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyledItemDelegate>
+#include <QTreeWidget>
 
+#include "app/DesignedColours.h"
 #include "ui/main/MainFrm.h"
 #include "ui/main/TabRows.h"
 #include "ui_MainFrm.h"
@@ -49,29 +50,58 @@ class FitContentHeight : public QObject {
   QScrollArea* area_;
 };
 
-// The options tree's items end right after their caption. The blank margin
-// the style keeps behind the text would otherwise bring a horizontal scroll
-// bar when the longest caption just fits the tree. Painting still gets the
-// full width, so that the caption is not shortened for the lack of it.
-class CaptionsEndTheirItems : public QStyledItemDelegate {
+// The options tree shows every caption whole at the width it has: one too
+// long for the room its level leaves wraps onto a second line, and the tree
+// never scrolls sideways. The style keeps a blank margin of a few pixels on
+// each side of a caption; here a caption starts one pixel into its cell and
+// may run to one pixel before the tree's edge, so that the longest page name
+// still takes one line. The rows are laid out again when
+// the tree's width changes (its vertical scroll bar comes or goes as nodes
+// open and close).
+class WholeCaptions : public QStyledItemDelegate {
  public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  explicit WholeCaptions(QTreeView* tree) : QStyledItemDelegate(tree), tree_(tree) {
+    tree->viewport()->installEventFilter(this);
+  }
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    return QStyledItemDelegate::sizeHint(option, index) - QSize(TrailingBlank(option), 0);
+    QStyleOptionViewItem wrapped(option);
+    wrapped.features |= QStyleOptionViewItem::WrapText;
+    // The style wraps only within a valid rectangle, whose height it ignores.
+    wrapped.rect = Room(QRect(0, 0, tree_->viewport()->width() - Indent(index), QWIDGETSIZE_MAX),
+                        option);
+    return QStyledItemDelegate::sizeHint(wrapped, index);
   }
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
     QStyleOptionViewItem whole(option);
-    whole.rect.setRight(whole.rect.right() + TrailingBlank(option));
+    whole.rect = Room(option.rect, option);
     QStyledItemDelegate::paint(painter, whole, index);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Resize &&
+        static_cast<QResizeEvent*>(event)->size().width() !=
+            static_cast<QResizeEvent*>(event)->oldSize().width())
+      emit sizeHintChanged(QModelIndex());
+    return false;
   }
 
  private:
-  // The style's text margin, and the pixel its rounding adds.
-  static int TrailingBlank(const QStyleOptionViewItem& option) {
-    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
-    return style->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, option.widget) + 2;
+  // Where an item's cell starts: one indentation per level, and one for the
+  // expand buttons of the top level.
+  int Indent(const QModelIndex& index) const {
+    int levels = tree_->rootIsDecorated() ? 1 : 0;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) ++levels;
+    return levels * tree_->indentation();
   }
+  // A cell widened so that the style's margins leave the caption the room
+  // described above.
+  static QRect Room(const QRect& cell, const QStyleOptionViewItem& option) {
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, option.widget) + 1;
+    return cell.adjusted(1 - margin, 0, margin - 1, 0);
+  }
+
+  QTreeView* tree_;
 };
 
 }  // namespace
@@ -79,18 +109,23 @@ class CaptionsEndTheirItems : public QStyledItemDelegate {
 void TMainFrm::SetUpLayout() {
   for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
 
-  // The folder lists keep their entries off the frame, as the edit boxes do
-  // with their text; the frame itself stays the style's.
-  for (QListWidget* list : findChildren<QListWidget*>())
-    list->setStyleSheet(QStringLiteral("QListWidget { padding: 2px; }"));
+  // The read-only folder box and the warnings (the file's state beside the
+  // folder among them) in the designed colours, or in ones that read as well
+  // on a dark desktop.
+  SetFieldColour(ui->edRootDirectory, ReadOnlyFieldColour(palette()));
+  for (QLabel* warning : {ui->lblWarning1, ui->lblWarning2, ui->lblFileState})
+    SetTextColour(warning, WarningColour(palette()));
 
   // Ten captions need about twice the width of the pages: they go on rows.
   ui->PCMainRows->SetPages(ui->PCMain);
 
-  // Long node texts get a horizontal scroll bar instead of being cut short.
-  ui->TVWOptions->setItemDelegate(new CaptionsEndTheirItems(ui->TVWOptions));
-  ui->TVWOptions->header()->setStretchLastSection(false);
-  ui->TVWOptions->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  // Long node texts wrap instead of being cut short or scrolled to.
+  QTreeWidget* tree = ui->TVWOptions;
+  tree->setWordWrap(true);
+  tree->setUniformRowHeights(false);
+  tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  tree->setItemDelegate(new WholeCaptions(tree));
 
   // Show the prompt from its start, not from where setText left the caret.
   ui->edSearchInc->home(false);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "app/DesignedColours.h"
 #include "app/Functions.h"
 #include "config/ConfReading.h"
 #include "config/TVantrel.h"
@@ -196,9 +197,7 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
     auto* edit = new QLineEdit(FromDoc(p.value));
     edit->setObjectName(QStringLiteral("ed") + name);
     edit->setReadOnly(true);
-    QPalette palette = edit->palette();
-    palette.setColor(QPalette::Base, QColor(239, 239, 239));
-    edit->setPalette(palette);
+    SetFieldColour(edit, ReadOnlyFieldColour(edit->palette()));
     edit->setToolTip(IgnoredBecause(p, version_));
     edit->setFixedWidth(kEditorWidth);
     edit->home(false);
