@@ -38,15 +38,11 @@ QString VersionText(ServerVersion v) { return QString::fromLatin1(VersionName(v)
 
 // Why the server ignores a row's line, for its tooltip.
 QString IgnoredBecause(const OtherParameter& p, ServerVersion v) {
-  if (p.status == Status::Unknown)
+  if (!p.notRead)
     return i18n::Translate(N_("No Firebird version knows %1: the server ignores this line.")).arg(Name(p));
-  if (p.notRead && p.notRead->removed)
-    return i18n::Translate(N_("Firebird %1 does not read %2: it was removed in %3."))
-        .arg(VersionText(v), Name(p), VersionText(p.notRead->in));
-  if (p.notRead)
-    return i18n::Translate(N_("Firebird %1 does not read %2: it was added in %3."))
-        .arg(VersionText(v), Name(p), VersionText(p.notRead->in));
-  return i18n::Translate(N_("Firebird %1 does not read %2.")).arg(VersionText(v), Name(p));
+  return i18n::Translate(p.notRead->removed ? N_("Firebird %1 does not read %2: it was removed in %3.")
+                                            : N_("Firebird %1 does not read %2: it was added in %3."))
+      .arg(VersionText(v), Name(p), VersionText(p.notRead->in));
 }
 
 bool ReadsOn(const std::string& serverValue) { return serverValue == "true" || serverValue == "1"; }
@@ -152,6 +148,9 @@ void OtherParametersPage::Load() {
     label->setEnabled(false);  // the style's quieter text
     grid_->addWidget(label, 0, column++);
   }
+  // Rows of check boxes as tall as those of edit boxes, so that all rows
+  // are alike.
+  const int rowHeight = window_->findChild<QLineEdit*>(QStringLiteral("edSearchInc"))->sizeHint().height();
   std::vector<OptionsNavigator::PageControl> controls;
   for (const OtherParameter& p : parameters) {
     const int at = static_cast<int>(rows_.size()) + 1;
@@ -167,6 +166,7 @@ void OtherParametersPage::Load() {
     grid_->addWidget(name, at, 0);
     grid_->addWidget(value, at, 1);
     grid_->addWidget(editor, at, 2, Qt::AlignLeft);
+    grid_->setRowMinimumHeight(at, rowHeight);
     // A click on the name or value goes to the row's editor.
     name->installEventFilter(this);
     value->installEventFilter(this);
