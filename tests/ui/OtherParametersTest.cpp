@@ -214,7 +214,8 @@ TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnything
 TEST_F(OtherParametersTest, SearchAndTreeReachEveryRowAfterWhatTheyFoundBefore) {
   if (!OpenSample("firebird-3.0.11-debian.conf")) GTEST_SKIP() << "sample files not found";
   window->show();
-  QApplication::processEvents();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   struct Case {
     const char* typed;
     const char* control;
@@ -234,7 +235,9 @@ TEST_F(OtherParametersTest, SearchAndTreeReachEveryRowAfterWhatTheyFoundBefore) 
     EXPECT_EQ(Pages()->currentIndex(), c.page);
     EXPECT_EQ(window->focusWidget(), Edit("edSearchInc"));
   }
-  // The comment follows the row found.
+  // The comment follows the row found once it has the focus.
+  QTest::keyClick(Edit("edSearchInc"), Qt::Key_Return);
+  EXPECT_EQ(window->focusWidget(), Edit("edWireCryptPlugin"));
   EXPECT_EQ(W<QLabel>("lblOtherParameterComment")->text(),
             "The comment above WireCryptPlugin in firebird.conf (line 454):");
 

@@ -149,12 +149,10 @@ void OptionsNavigator::Mark(QWidget* found, bool focus) {
   // Unbold first, so that finding the same control again leaves it bold;
   // the same control found again is left as it is (a new font costs a new
   // layout of everything inside it).
-  if (found != highlighted_) {
-    if (highlighted_) SetBold(highlighted_, false);
-    SetBold(found, true);
-    highlighted_ = found;
-  }
-  emit Found(found);
+  if (found == highlighted_) return;
+  if (highlighted_) SetBold(highlighted_, false);
+  SetBold(found, true);
+  highlighted_ = found;
 }
 
 void OptionsNavigator::SetAddedPage(const QString& caption, const std::vector<PageControl>& controls) {

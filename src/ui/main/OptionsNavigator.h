@@ -53,9 +53,6 @@ class OptionsNavigator : public QObject {
   };
   void SetAddedPage(const QString& caption, const std::vector<PageControl>& controls);
 
- signals:
-  // A control was found and marked (by the search or the tree).
-  void Found(QWidget* control);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -20,6 +20,7 @@
 #include "ui/main/ElidingComboBox.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/PageScrollArea.h"
+#include "ui/main/WrapLabel.h"
 
 namespace {
 
@@ -62,12 +63,10 @@ OtherParametersPage::OtherParametersPage(QWidget* window, OptionsNavigator* navi
       pages_(window->findChild<QTabWidget*>(QStringLiteral("PCMain"))),
       navigator_(navigator),
       document_(std::move(document)) {
-  // The comment follows the row being edited, and the row found.
+  // The comment follows the row being edited (and the row found, once the
+  // search hands it the focus: while the user types, the comment keeps still).
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     if (const int row = RowOf(now); row >= 0) SetCurrentRow(row);
-  });
-  connect(navigator_, &OptionsNavigator::Found, this, [this](QWidget* control) {
-    if (const int row = RowOf(control); row >= 0) SetCurrentRow(row);
   });
 }
 
@@ -94,7 +93,7 @@ void OtherParametersPage::BuildPage() {
   scroll_->setWidgetResizable(true);
   layout->addWidget(scroll_, 3);
 
-  commentTitle_ = new QLabel(page_);
+  commentTitle_ = new TWrapLabel(page_);
   commentTitle_->setObjectName(QStringLiteral("lblOtherParameterComment"));
   commentTitle_->setWordWrap(true);
   layout->addWidget(commentTitle_);
@@ -141,6 +140,8 @@ void OtherParametersPage::Load() {
   grid_->setColumnStretch(1, 1);
   outer->addLayout(grid_);
   outer->addStretch(1);
+  // In place first: the rows are then born with the window's font and style.
+  scroll_->setWidget(content);
 
   int column = 0;
   for (const char* heading : {N_("Parameter"), N_("Server uses"), N_("Value")}) {
@@ -157,11 +158,10 @@ void OtherParametersPage::Load() {
     auto* name = new QLabel(Name(p), content);
     name->setObjectName(QStringLiteral("lbl") + Name(p));
     name->setMargin(1);
-    auto* value = new QLabel(ServerValueText(p), content);
+    auto* value = new TWrapLabel(ServerValueText(p), content);
     value->setObjectName(QStringLiteral("lbl") + Name(p) + QStringLiteral("Value"));
     value->setWordWrap(true);
-    QWidget* editor = MakeEditor(p);
-    editor->setParent(content);
+    QWidget* editor = MakeEditor(p, content);
     editor->setAccessibleName(Name(p));
     grid_->addWidget(name, at, 0);
     grid_->addWidget(value, at, 1);
@@ -173,7 +173,6 @@ void OtherParametersPage::Load() {
     rows_.push_back({p, name, value, editor});
     controls.push_back({Name(p), editor});
   }
-  scroll_->setWidget(content);
 
   if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
   // The keyboard goes through the rows in their order, then the comment,
@@ -190,11 +189,11 @@ void OtherParametersPage::Load() {
   SetCurrentRow(0);
 }
 
-QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
+QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* parent) {
   const QString name = Name(p);
   if (p.status != Status::Editable) {
     // The server ignores the line: shown as it stands, not to be changed.
-    auto* edit = new QLineEdit(FromDoc(p.value));
+    auto* edit = new QLineEdit(FromDoc(p.value), parent);
     edit->setObjectName(QStringLiteral("ed") + name);
     edit->setReadOnly(true);
     SetFieldColour(edit, ReadOnlyFieldColour(edit->palette()));
@@ -213,7 +212,7 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
 
   switch (SettingOf(id).kind) {
     case SettingKind::Boolean: {
-      auto* box = new QCheckBox;
+      auto* box = new QCheckBox(parent);
       box->setObjectName(QStringLiteral("CB") + name);
       box->setChecked(ReadsOn(ServerValueOf(id, shown, version_)));
       // Written in the words the version reads.
@@ -223,7 +222,7 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
       return box;
     }
     case SettingKind::Keyword: {
-      auto* list = new TElidingComboBox;
+      auto* list = new TElidingComboBox(parent);
       list->setObjectName(QStringLiteral("CB") + name);
       list->setFixedWidth(kEditorWidth);
       list->setFocusPolicy(Qt::StrongFocus);
@@ -242,7 +241,7 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p) {
       return list;
     }
     default: {
-      auto* edit = new QLineEdit(FromDoc(shown));
+      auto* edit = new QLineEdit(FromDoc(shown), parent);
       edit->setObjectName(QStringLiteral("ed") + name);
       edit->setFixedWidth(kEditorWidth);
       edit->home(false);

@@ -57,7 +57,7 @@ class OtherParametersPage : public QObject {
 
   void BuildPage();
   void ClearRows();
-  QWidget* MakeEditor(const OtherParameter& p);
+  QWidget* MakeEditor(const OtherParameter& p, QWidget* parent);
   QString ServerValueText(const OtherParameter& p) const;
   void Write(SettingId id, const std::string& value);
   void SetCurrentRow(int row);
