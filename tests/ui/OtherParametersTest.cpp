@@ -272,13 +272,17 @@ TEST_F(OtherParametersTest, WheelTabsAndPageKeysChangeNothing) {
   QScrollBar* scroll = Page()->findChild<QScrollArea*>()->verticalScrollBar();
   ASSERT_GT(scroll->maximum(), 0) << "the rows do not scroll";
 
-  // Every row by Tab, in order.
+  // Every row by Tab, in order, from the tabs on to the buttons below.
   const std::vector<QWidget*> editors = Editors();
-  editors.front()->setFocus();
-  for (std::size_t i = 1; i < editors.size(); ++i) {
+  Pages()->tabBar()->setFocus();
+  for (QWidget* editor : editors) {
     QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
-    ASSERT_EQ(window->focusWidget(), editors[i]) << i;
+    ASSERT_EQ(window->focusWidget(), editor);
   }
+  QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(window->focusWidget(), W<QWidget>("MOtherParameterComment"));
+  QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(window->focusWidget(), Button("BtDone"));
   // The wheel over every editor, focused or not, changes no value; over a
   // drop-down list, which would take it, it scrolls the rows instead.
   for (const bool focused : {false, true}) {

@@ -176,9 +176,10 @@ void OtherParametersPage::Load() {
 
   if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
   // The keyboard goes through the rows in their order, then the comment,
-  // then on to the buttons below the pages.
-  QWidget* before = window_->findChild<QWidget*>(QStringLiteral("BtDone"))->previousInFocusChain();
-  while (before == page_ || page_->isAncestorOf(before)) before = before->previousInFocusChain();
+  // right after the other pages' controls and before the buttons below.
+  QWidget* before = pages_;
+  for (QWidget* w = window_->nextInFocusChain(); w != window_; w = w->nextInFocusChain())
+    if (pages_->isAncestorOf(w) && w != page_ && !page_->isAncestorOf(w)) before = w;
   for (const Row& row : rows_) {
     QWidget::setTabOrder(before, row.editor);
     before = row.editor;
