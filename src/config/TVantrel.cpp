@@ -179,19 +179,13 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
                          [&](ParamKey key) { lineOf[static_cast<std::size_t>(key)] = index; });
       return;
     }
-    const conf::Line3 split = conf::SplitLine3(line);
-    std::string_view name = split.key, value;
-    std::size_t valueEnd = 0;
-    const bool commented = split.kind == conf::Line3::Kind::Comment &&
-                           conf::CommentedSetting3(line, name, value, valueEnd);
-    if (split.kind != conf::Line3::Kind::Setting && !commented) return;
-    const auto id = FindSetting(name);
-    const auto key = id ? ParamKeyOf(*id) : std::nullopt;
+    const auto named = conf::NameOfLine3(line);
+    const auto key = named ? ParamKeyOf(named->id) : std::nullopt;
     if (!key) return;
     const std::size_t k = static_cast<std::size_t>(*key);
     if (active[k]) return;
     lineOf[k] = index;
-    active[k] = !commented;
+    active[k] = named->active;
   });
 
   std::array<std::string, kParameterCount> values;
@@ -400,17 +394,10 @@ std::array<long, kSettingCount> TVantrel::SettingLines() const {
   // The first active line, else the last commented one, as ParameterLine3.
   std::array<bool, kSettingCount> active{};
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const std::string_view line = lines_[i];
-    const conf::Line3 split = conf::SplitLine3(line);
-    std::string_view name = split.key, value;
-    std::size_t valueEnd = 0;
-    const bool commented = split.kind == conf::Line3::Kind::Comment &&
-                           conf::CommentedSetting3(line, name, value, valueEnd);
-    if (split.kind != conf::Line3::Kind::Setting && !commented) continue;
-    const auto id = FindSetting(name);
-    if (!id || active[*id]) continue;
-    lineOf[*id] = static_cast<long>(i);
-    active[*id] = !commented;
+    const auto named = conf::NameOfLine3(lines_[i]);
+    if (!named || active[named->id]) continue;
+    lineOf[named->id] = static_cast<long>(i);
+    active[named->id] = named->active;
   }
   return lineOf;
 }
