@@ -43,7 +43,7 @@ class OtherParametersTest : public MainFrmTest {
     return rows;
   }
   QString ServerUses(const char* name) const {
-    return W<QLabel>(("lbl" + std::string(name) + "Value").c_str())->text();
+    return W<QLabel>(("lblOther" + std::string(name) + "Value").c_str())->text();
   }
   // Whatever the user could have changed on the page.
   QStringList State() const {

@@ -151,15 +151,18 @@ void OtherParametersPage::Load() {
   }
   // Rows of check boxes as tall as those of edit boxes, so that all rows
   // are alike.
-  const int rowHeight = window_->findChild<QLineEdit*>(QStringLiteral("edSearchInc"))->sizeHint().height();
+  QLineEdit probe;
+  probe.setFont(content->font());
+  const int rowHeight = probe.sizeHint().height();
   std::vector<OptionsNavigator::PageControl> controls;
   for (const OtherParameter& p : parameters) {
     const int at = static_cast<int>(rows_.size()) + 1;
     auto* name = new QLabel(Name(p), content);
-    name->setObjectName(QStringLiteral("lbl") + Name(p));
+    // Apart from the window's own labels, whatever name the file uses.
+    name->setObjectName(QStringLiteral("lblOther") + Name(p));
     name->setMargin(1);
     auto* value = new TWrapLabel(ServerValueText(p), content);
-    value->setObjectName(QStringLiteral("lbl") + Name(p) + QStringLiteral("Value"));
+    value->setObjectName(QStringLiteral("lblOther") + Name(p) + QStringLiteral("Value"));
     value->setWordWrap(true);
     QWidget* editor = MakeEditor(p, content);
     editor->setAccessibleName(Name(p));
