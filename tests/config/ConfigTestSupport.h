@@ -4,18 +4,22 @@
 #include <optional>
 #include <string>
 
+#include "config/TVantrel.h"
+#include "support/TempDir.h"
+
+#ifndef _WIN32
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "config/TVantrel.h"
-#include "support/TempDir.h"
+#endif
 
 // The document's file in a test folder.
 inline std::string ConfIn(const TempDir& dir) { return dir.file("firebird.conf"); }
+
+#ifndef _WIN32
 
 // Runs fn in a child process that has given up root, so that file permissions
 // apply to it. Returns the text fn produced, or nothing when the child could
@@ -48,3 +52,4 @@ std::optional<std::string> RunAsNobody(F fn) {
   if (out == "\x01") return std::nullopt;
   return out;
 }
+#endif
