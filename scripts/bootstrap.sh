@@ -12,6 +12,8 @@ packages=(
   fonts-dejavu-core fonts-wine
   desktop-file-utils appstream
   file  # cpack -G DEB reads the programs' type with it
+  # pellisto-conf.exe and the core's tests for Windows, run under Wine
+  g++-mingw-w64-x86-64-posix googletest wine64
 )
 if [ "${1:-}" = "--gui" ]; then
   # ca-certificates: the update check reads the product's site over https.
