@@ -23,7 +23,8 @@
 #include <unistd.h>
 
 #include "config/AtomicFile.h"
-#include "config/ServerReader.h"
+#include "config/ConfReading.h"
+#include "LegacyServerReader.h"
 #include "config/TVantrel.h"
 
 extern char** environ;
@@ -33,6 +34,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kSample[] = PELLISTO_SAMPLES_DIR "/firebird-2.1.7.conf";
+const char kSample30[] = PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf";
 
 std::string ReadFloor(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -68,17 +70,18 @@ class Workspace {
 
   // A folder holding firebird.conf: the sample itself (megabytes 0) or the
   // sample repeated to the given size. Empty when the sample is missing.
-  std::string Folder(std::size_t megabytes) {
-    auto found = folders_.find(megabytes);
+  std::string Folder(std::size_t megabytes, const char* sampleFile = kSample) {
+    const std::string key = std::to_string(megabytes) + sampleFile;
+    auto found = folders_.find(key);
     if (found != folders_.end()) return found->second;
-    if (!fs::exists(kSample)) return {};
-    std::string sample = ReadFloor(kSample);
+    if (!fs::exists(sampleFile)) return {};
+    std::string sample = ReadFloor(sampleFile);
     std::string content = sample;
     while (content.size() < megabytes * 1024 * 1024) content += sample;
-    std::string folder = root_ + "/" + std::to_string(megabytes) + "MB/";
+    std::string folder = root_ + "/" + std::to_string(folders_.size()) + "-" + std::to_string(megabytes) + "MB/";
     fs::create_directories(folder);
     WriteFloor(folder + "firebird.conf", content);
-    return folders_[megabytes] = folder;
+    return folders_[key] = folder;
   }
 
  private:
@@ -88,12 +91,13 @@ class Workspace {
     root_ = pattern;
   }
   std::string root_;
-  std::map<std::size_t, std::string> folders_;
+  std::map<std::string, std::string> folders_;
 };
 
-bool Prepare(benchmark::State& state, std::size_t megabytes, std::string& folder) {
-  folder = Workspace::Get().Folder(megabytes);
-  if (folder.empty()) state.SkipWithError((std::string("sample missing: ") + kSample).c_str());
+bool Prepare(benchmark::State& state, std::size_t megabytes, std::string& folder,
+             const char* sample = kSample) {
+  folder = Workspace::Get().Folder(megabytes, sample);
+  if (folder.empty()) state.SkipWithError((std::string("sample missing: ") + sample).c_str());
   return !folder.empty();
 }
 
@@ -122,9 +126,9 @@ void BM_ReadFloor(benchmark::State& state, std::size_t megabytes) {
 // Reading the file and handing its text to read (the server's reading or
 // check), as Load reads the file and takes it apart.
 template <class Read>
-void ReadThen(benchmark::State& state, std::size_t megabytes, Read read) {
+void ReadThen(benchmark::State& state, std::size_t megabytes, Read read, const char* sample = kSample) {
   std::string folder;
-  if (!Prepare(state, megabytes, folder)) return;
+  if (!Prepare(state, megabytes, folder, sample)) return;
   const std::string path = folder + "firebird.conf";
   for (auto _ : state) {
     const conf::FileBuffer file = conf::ReadWholeFileBuffer(path);
@@ -139,6 +143,26 @@ void BM_ReadAsServer(benchmark::State& state, std::size_t megabytes) {
 
 void BM_Check(benchmark::State& state, std::size_t megabytes) {
   ReadThen(state, megabytes, CheckAsServer);
+}
+
+// What list, get and check do now: the version detected, then the file read
+// by that version's reader (and checked), beside BM_Check above.
+ConfReading DetectThenRead(std::string_view text) {
+  DetectedVersion detected{};
+  return ReadConfAsDetected(text, "firebird.conf", detected);
+}
+
+void BM_DetectThenRead(benchmark::State& state, std::size_t megabytes) {
+  ReadThen(state, megabytes, DetectThenRead);
+}
+
+void BM_DetectThenCheck(benchmark::State& state, std::size_t megabytes) {
+  ReadThen(state, megabytes, [](std::string_view text) { return CheckConf(DetectThenRead(text)).size(); });
+}
+
+// The same on the Debian 3.0 file, read by the 3.0 reader.
+void BM_DetectThenRead30(benchmark::State& state, std::size_t megabytes) {
+  ReadThen(state, megabytes, DetectThenRead, kSample30);
 }
 
 // Runs a program to its end with its output thrown away.
@@ -222,6 +246,9 @@ double Least(const std::vector<double>& times) {
 PELLISTO_SIZES(BM_Load);
 PELLISTO_SIZES(BM_ReadAsServer);
 PELLISTO_SIZES(BM_Check);
+PELLISTO_SIZES(BM_DetectThenRead);
+PELLISTO_SIZES(BM_DetectThenCheck);
+PELLISTO_SIZE(BM_DetectThenRead30, generated_10MB, 10);
 PELLISTO_SIZES(BM_ReadFloor);
 PELLISTO_SIZES(BM_Save);
 PELLISTO_SIZES(BM_WriteFloor);

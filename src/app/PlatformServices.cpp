@@ -18,6 +18,7 @@
 #endif
 
 #include "app/Functions.h"
+#include "config/FirebirdFolder.h"
 
 namespace {
 PlatformServices* g_substitute = nullptr;
@@ -94,7 +95,8 @@ QString DesktopServices::RegisteredFirebirdFolder() {
     return WithTrailingSeparator(QString::fromLocal8Bit(env));
   const QString standard = QStringLiteral("/opt/firebird/");
   if (QFileInfo::exists(standard + QStringLiteral("firebird.conf"))) return standard;
-  return {};
+  // Debian's packages keep each series' file in /etc/firebird/<version>/.
+  return FromDoc(DebianFirebirdFolder());
 #endif
 }
 

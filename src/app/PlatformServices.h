@@ -32,7 +32,9 @@ class PlatformServices {
   // Opens a text file in the desktop's text editor, without waiting.
   virtual void OpenInTextEditor(const QString& path) = 0;
 
-  // The Firebird folder registered by the installer, or empty.
+  // The Firebird folder registered by the installer, or empty. Elsewhere than
+  // on Windows: FIREBIRD, else /opt/firebird/ when it holds firebird.conf,
+  // else the newest /etc/firebird/<version>/ that holds one.
   virtual QString RegisteredFirebirdFolder() = 0;
 
   // Full path of the running executable (its version is read from it).

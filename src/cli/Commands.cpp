@@ -10,11 +10,12 @@
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "config/AtomicFile.h"
+#include "config/ConfReading.h"
 #include "config/FileLock.h"
 #include "config/ParameterRules.h"
 #include "config/SafetyCopy.h"
 #include "config/SaveGuard.h"
-#include "config/ServerReader.h"
+#include "config/SettingValues.h"
 #include "config/TVantrel.h"
 
 #ifndef PELLISTO_FILE_VERSION
@@ -27,13 +28,13 @@ namespace {
 const char kProgram[] = "pellisto-conf";
 
 const char kHelpStart[] =
-    "Usage: pellisto-conf [--folder DIR] COMMAND [ARGUMENTS]\n"
+    "Usage: pellisto-conf [--folder DIR] [--server-version X.Y] COMMAND [ARGUMENTS]\n"
     "\n"
     "Reads, changes and checks firebird.conf, the configuration file of a\n"
-    "Firebird 2.x server, with the same rules as the Pellisto editor.\n"
+    "Firebird server (2.0 to 5.0), as that version's server reads it.\n"
     "\n"
     "Commands:\n"
-    "  list [--json]                 every parameter in catalogue order: its state in\n"
+    "  list [--json]                 every parameter the server reads: its state in\n"
     "                                the file (active, commented, absent), the value\n"
     "                                the server uses and the file's text\n"
     "  get KEY...                    the value the server uses, one per line\n"
@@ -47,8 +48,10 @@ const char kHelpStart[] =
     "\n"
     "Options:\n";
 const char kHelpOptions[] =
-    "  --help         this text\n"
-    "  --version      the program's version\n"
+    "  --server-version X.Y  read the file as this version (2.0, 2.1, 2.5, 3.0, 4.0,\n"
+    "                        5.0) does; else the version the file shows\n"
+    "  --help                this text\n"
+    "  --version             the program's version\n"
     "\n";
 const char kHelpEnd[] =
     "\n"
@@ -66,6 +69,7 @@ struct Options {
   bool dryRun = false;
   bool help = false;
   bool version = false;
+  std::optional<ServerVersion> serverVersion;
   std::vector<std::string> operands;
 };
 
@@ -91,6 +95,17 @@ Options Parse(const std::vector<std::string>& args) {
       o.json = true;
     } else if (a == "--dry-run") {
       o.dryRun = true;
+    } else if (a == "--server-version" || a.rfind("--server-version=", 0) == 0) {
+      std::string text;
+      if (a == "--server-version") {
+        if (++i == args.size()) throw UsageError("--server-version needs a version");
+        text = args[i];
+      } else {
+        text = a.substr(17);
+      }
+      o.serverVersion = ParseServerVersion(text);
+      if (!o.serverVersion)
+        throw UsageError("unknown server version \"" + text + "\" (2.0, 2.1, 2.5, 3.0, 4.0 or 5.0)");
     } else if (a == "--folder" || a.rfind("--folder=", 0) == 0) {
       if (a == "--folder") {
         if (++i == args.size()) throw UsageError("--folder needs a folder");
@@ -117,24 +132,23 @@ std::string FolderOf(const Options& o, const char* firebirdVariable) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// "unknown parameter "X"; did you mean Y?"
-std::string UnknownKey(std::string_view name) {
-  return "unknown parameter " + Quoted(name) + "; did you mean " +
-         std::string(KeyName(ClosestKey(name).key)) + "?";
+// Why a change of a name cannot be made: the server reads a line that the
+// document's rule does not find, or the file has no line for the name.
+std::string NotRewritten(SettingId id, const ConfReading& reading) {
+  const std::string name(SettingOf(id).name);
+  const ConfSetting& s = reading.settings[id];
+  if (s.state != ValueState::Active)
+    return name + ": not supported by this file (it has no line for it); no line is added";
+  std::string where = "line " + std::to_string(s.line);
+  if (s.file != 0) where += " of " + reading.files[s.file];
+  return name + ": the server reads it from " + where + ", which this program does not rewrite";
 }
 
-// Why a change of the key cannot be made: the server reads a line that the
-// editor's rule does not find, or the file has no line for the key at all.
-std::string NotRewritten(ParamKey key, const ServerSetting& server) {
-  const std::string name(KeyName(key));
-  if (server.state == ValueState::Active)
-    return name + ": the server reads it from line " + std::to_string(server.line) +
-           ", which this program does not rewrite";
-  return name + ": not supported by this file (it has no line for it); no line is added";
-}
-
-std::string NotRewritten(ParamKey key, const ServerSettings& server) {
-  return NotRewritten(key, server[static_cast<std::size_t>(key)]);
+// A value as the server takes it from its line: without blanks around it.
+std::string WithoutOuterBlanks(std::string_view value) {
+  const std::size_t first = value.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(value.substr(first, value.find_last_not_of(" \t") - first + 1));
 }
 
 class Session {
@@ -184,41 +198,99 @@ class Session {
 
   std::string ConfPath() const { return folder_ + "firebird.conf"; }
 
-  int List() {
+  // The file as the server of its version reads it.
+  struct Reading {
+    DetectedVersion detected{kAssumedVersion, VersionCue::None};
+    ConfReading conf;
+  };
+  Reading Read() const {
     const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
-    const ServerSettings settings = ReadAsServer(file.view());
+    if (o_.serverVersion)
+      return {{*o_.serverVersion, VersionCue::Given}, ReadConf(file.view(), ConfPath(), *o_.serverVersion)};
+    Reading r;
+    r.conf = ReadConfAsDetected(file.view(), ConfPath(), r.detected);
+    return r;
+  }
+
+  static std::string VersionOf(const Reading& r) { return "Firebird " + std::string(VersionName(r.conf.version)); }
+
+  // A 3.0+ server that refuses the file uses none of its values.
+  bool Refused(const Reading& r) {
+    if (!r.conf.refusedAt) return false;
+    const ConfEntry& e = r.conf.entries[*r.conf.refusedAt];
+    Fail(VersionOf(r) + " refuses this file: " + r.conf.files[e.file] + ":" + std::to_string(e.line) + ": " +
+             e.problem + " (see check)",
+         kFindings);
+    return true;
+  }
+
+  // A name of the catalogue that the version reads, or the reason why not.
+  std::optional<SettingId> ReadName(const std::string& name, ServerVersion v, bool& refused) {
+    const auto id = FindSetting(name);
+    if (!id) {
+      std::string message = "unknown parameter " + Quoted(name);
+      if (const auto close = CloseSetting(name); close && ReadBy(*close, v))
+        message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
+      Refuse(message, refused);
+    } else if (!ReadBy(*id, v)) {
+      Refuse(std::string(SettingOf(*id).name) + " is not read by Firebird " + std::string(VersionName(v)) +
+                 " (" + NotReadReason(*id, v) + ")",
+             refused);
+    } else {
+      return id;
+    }
+    return std::nullopt;
+  }
+
+  int List() {
+    const Reading r = Read();
+    if (Refused(r)) return kFindings;
+    const ConfReading& c = r.conf;
+    static const char* const kCues[] = {"as given", "from the file's header", "from the names in the file",
+                                        "nothing in the file tells: the version of the editor's pages"};
+    const char* cue = kCues[static_cast<int>(r.detected.cue)];
+    const std::vector<SettingId> ids = SettingsReadBy(c.version);
     if (o_.json) {
-      out_ << "[\n";
-      for (const auto& p : kParameters) {
-        const ServerSetting& s = settings[static_cast<std::size_t>(p.key)];
+      out_ << "{\"version\": " << JsonString(VersionName(c.version))
+           << ", \"release\": " << JsonString(ReleaseName(c.version))
+           << ", \"detectedFrom\": " << JsonString(CueName(r.detected.cue)) << ", \"parameters\": [\n";
+      for (std::size_t i = 0; i < ids.size(); ++i) {
+        const SettingInfo& info = SettingOf(ids[i]);
+        const ConfSetting& s = c.settings[ids[i]];
         const bool inFile = s.state != ValueState::Absent;
-        out_ << "  {\"key\": " << JsonString(p.name)
-             << ", \"kind\": " << JsonString(KindName(KindOf(p.key)))
+        out_ << "  {\"key\": " << JsonString(info.name)
+             << ", \"kind\": " << JsonString(SettingKindName(info.kind))
              << ", \"state\": " << JsonString(StateName(s.state))
+             << ", \"path\": " << (inFile ? JsonString(c.files[s.file]) : "null")
              << ", \"line\": " << (inFile ? std::to_string(s.line) : "null")
              << ", \"file\": " << (inFile ? JsonString(s.fileText) : "null")
              << ", \"server\": " << JsonString(s.value)
              << ", \"default\": " << (s.usesDefault ? "true" : "false") << "}"
-             << (p.key == kParameters.back().key ? "\n" : ",\n");
+             << (i + 1 == ids.size() ? "\n" : ",\n");
       }
-      out_ << "]\n";
+      out_ << "]}\n";
       return kDone;
     }
     auto shown = [](std::string_view text) { return text.empty() ? std::string("\"\"") : std::string(text); };
     std::size_t serverWidth = 11;
-    for (const ServerSetting& s : settings) serverWidth = std::max(serverWidth, std::min<std::size_t>(shown(s.value).size(), 24));
+    for (SettingId id : ids)
+      serverWidth = std::max(serverWidth, std::min<std::size_t>(shown(c.settings[id].value).size(), 24));
     auto column = [](std::string text, std::size_t width) {
       if (text.size() < width) text.append(width - text.size(), ' ');
       return text;
     };
-    out_ << column("KEY", 27) << column("STATE", 11) << column("SERVER USES", serverWidth) << "  FILE\n";
-    for (const auto& p : kParameters) {
-      const ServerSetting& s = settings[static_cast<std::size_t>(p.key)];
+    out_ << "# " << VersionOf(r) << " (" << ReleaseName(c.version) << "), " << cue << "\n";
+    out_ << column("KEY", 32) << column("STATE", 11) << column("SERVER USES", serverWidth) << "  FILE\n";
+    for (SettingId id : ids) {
+      const ConfSetting& s = c.settings[id];
       std::string file;
       if (s.state == ValueState::Commented) file = "#" + s.fileText;
       if (s.state == ValueState::Active) file = shown(s.fileText);
-      std::string line = column(std::string(p.name), 27) + column(std::string(StateName(s.state)), 11) +
-                         column(shown(s.value), serverWidth) + "  " + file;
+      if (s.state != ValueState::Absent && s.file != 0)
+        file += "  (" + c.files[s.file] + ":" + std::to_string(s.line) + ")";
+      std::string line = column(std::string(SettingOf(id).name), 32) +
+                         column(std::string(StateName(s.state)), 11) + column(shown(s.value), serverWidth) +
+                         "  " + file;
       while (!line.empty() && line.back() == ' ') line.pop_back();
       out_ << line << "\n";
     }
@@ -226,48 +298,22 @@ class Session {
   }
 
   int Get(const std::vector<std::string>& names) {
-    std::vector<ParamKey> keys;
+    const Reading r = Read();
+    std::vector<SettingId> ids;
     bool refused = false;
-    for (const std::string& name : names) {
-      if (const auto key = FindKey(name))
-        keys.push_back(*key);
-      else
-        Refuse(UnknownKey(name), refused);
-    }
-    if (refused) return kFindings;
-    const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
-    const ServerSettings settings = ReadAsServer(file.view());
-    for (ParamKey key : keys) out_ << settings[static_cast<std::size_t>(key)].value << "\n";
+    for (const std::string& name : names)
+      if (const auto id = ReadName(name, r.conf.version, refused)) ids.push_back(*id);
+    if (refused || Refused(r)) return kFindings;
+    for (SettingId id : ids) out_ << r.conf.settings[id].value << "\n";
     return kDone;
   }
 
   int Set(const std::vector<std::string>& pairs) {
-    // Every pair is checked before anything is written; one refusal writes
-    // nothing at all.
-    std::vector<std::pair<ParamKey, std::string>> changes;
-    std::set<ParamKey> seen;
-    bool refused = false;
+    std::vector<std::pair<std::string, std::string>> given;
     for (const std::string& pair : pairs) {
       const std::size_t eq = pair.find('=');
       if (eq == std::string::npos) return Usage(Quoted(pair) + " is not KEY=VALUE");
-      const std::string name = pair.substr(0, eq);
-      std::string value = pair.substr(eq + 1);
-      const auto key = FindKey(name);
-      if (!key) {
-        Refuse(UnknownKey(name), refused);
-        continue;
-      }
-      if (!seen.insert(*key).second) {
-        Refuse(name + " is given more than once", refused);
-        continue;
-      }
-      if (const auto problem = ValueProblem(*key, value)) {
-        Refuse(name + ": " + *problem, refused);
-        continue;
-      }
-      // Keywords are written as the editor writes them.
-      if (const auto index = KeywordIndex(*key, value)) value = RuleOf(*key).keywords[*index];
-      changes.emplace_back(*key, std::move(value));
+      given.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
     }
 
     // Held from reading the file to replacing it, so that another writer's
@@ -275,25 +321,62 @@ class Session {
     std::optional<conf::FileLock> lock;
     if (!o_.dryRun) lock.emplace(ConfPath());
     TVantrel doc;
-    doc.Load(folder_);
-    const ServerSettings current = ReadAsServer(conf::JoinLines(doc.Lines()));
-    for (const auto& [key, value] : changes)
-      if (Decode(doc.Value(key)).state == ValueState::Absent)
-        Refuse(NotRewritten(key, current), refused);
+    if (o_.serverVersion)
+      doc.Load(folder_, *o_.serverVersion);
+    else
+      doc.Load(folder_);
+    const ServerVersion version = doc.Version();
+
+    // Every pair is checked before anything is written; one refusal writes
+    // nothing at all. Values are written in a form the version reads.
+    std::vector<std::pair<SettingId, std::string>> changes;
+    std::set<SettingId> seen;
+    bool refused = false;
+    for (const auto& [name, value] : given) {
+      const auto id = ReadName(name, version, refused);
+      if (!id) continue;
+      const std::string known(SettingOf(*id).name);
+      if (!seen.insert(*id).second) {
+        Refuse(known + " is given more than once", refused);
+      } else if (const auto problem = WriteProblem(*id, value, version)) {
+        Refuse(known + ": " + *problem, refused);
+      } else {
+        changes.emplace_back(*id, WrittenForm(*id, value, version));
+      }
+    }
+
+    const std::string path = ConfPath();
+    const ConfReading current = ReadConf(conf::JoinLines(doc.Lines()), path, version);
+    if (current.refusedAt) {
+      const ConfEntry& e = current.entries[*current.refusedAt];
+      Refuse("Firebird " + std::string(VersionName(version)) + " refuses this file as it is (" +
+                 current.files[e.file] + ":" + std::to_string(e.line) + ": " + e.problem + ")",
+             refused);
+    }
+    for (const auto& [id, value] : changes)
+      if (Decode(doc.ValueOf(id)).state == ValueState::Absent) Refuse(NotRewritten(id, current), refused);
     if (refused) return Fail("nothing was written", kFindings);
 
-    for (const auto& [key, value] : changes) doc.SetValue(key, value);
+    for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
     const std::vector<std::string> before = doc.Lines();
     const std::vector<std::string> after = doc.LinesAfterSave();
 
-    // The editor rewrites the last line holding "<Key> ="; where the server
-    // reads another line the change would not take effect.
-    const ServerSettings changed = ReadAsServer(conf::JoinLines(after));
-    for (const auto& [key, value] : changes) {
-      const std::string line = std::string(KeyName(key)) + " = " + value;
-      const ServerSetting& s = changed[static_cast<std::size_t>(key)];
-      if (s.state != ValueState::Active || s.fileText != ReadServerLine(line).value)
-        Refuse(NotRewritten(key, s), refused);
+    // The change must land on the line the server reads.
+    const ConfReading changed = ReadConf(conf::JoinLines(after), path, version);
+    for (const auto& [id, value] : changes) {
+      const ConfSetting& s = changed.settings[id];
+      if (s.state == ValueState::Active && s.file == 0 && !s.usesDefault &&
+          s.fileText == WithoutOuterBlanks(value))
+        continue;
+      const auto hiding = std::find_if(changed.entries.begin(), changed.entries.end(), [&](const ConfEntry& e) {
+        return e.id == id && e.kind == ConfEntry::Kind::BareName;
+      });
+      if (hiding != changed.entries.end() && GenerationOf(version) == Generation::V3)
+        Refuse(std::string(SettingOf(id).name) + ": line " + std::to_string(hiding->line) +
+                   " names it without \"=\" above the line written, so the server keeps its default",
+               refused);
+      else
+        Refuse(NotRewritten(id, changed), refused);
     }
     for (const std::string& problem : UntouchedParametersReadDifferently(doc)) Refuse(problem, refused);
     if (refused) return Fail("nothing was written", kFindings);
@@ -310,17 +393,19 @@ class Session {
   }
 
   int Check() {
-    const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
-    const std::vector<Finding> findings = CheckAsServer(file.view());
+    const Reading r = Read();
+    const std::vector<ConfFinding> findings = CheckConf(r.conf);
+    const std::vector<std::string>& files = r.conf.files;
     if (o_.json) {
       out_ << "[";
       for (std::size_t i = 0; i < findings.size(); ++i)
-        out_ << (i ? ",\n  " : "\n  ") << "{\"line\": " << findings[i].line
-             << ", \"key\": " << JsonString(findings[i].key)
-             << ", \"message\": " << JsonString(findings[i].message) << "}";
+        out_ << (i ? ",\n  " : "\n  ") << "{\"path\": " << JsonString(files[findings[i].file])
+             << ", \"line\": " << findings[i].line << ", \"key\": " << JsonString(findings[i].key)
+             << ", \"message\": " << JsonString(findings[i].message)
+             << ", \"refusesFile\": " << (findings[i].refusesFile ? "true" : "false") << "}";
       out_ << (findings.empty() ? "]\n" : "\n]\n");
     } else {
-      for (const Finding& f : findings) out_ << ConfPath() << ":" << f.line << ": " << f.message << "\n";
+      for (const ConfFinding& f : findings) out_ << files[f.file] << ":" << f.line << ": " << f.message << "\n";
     }
     return findings.empty() ? kDone : kFindings;
   }

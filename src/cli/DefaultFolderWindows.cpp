@@ -7,8 +7,9 @@
 namespace cli {
 
 const char kFolderHelp[] =
-    "  --folder DIR   the Firebird folder; else %FIREBIRD%, else the folder that\n"
-    "                 the Firebird installer registered (DefaultInstance)\n";
+    "  --folder DIR          the Firebird folder; else %FIREBIRD%, else the folder\n"
+    "                        that the Firebird installer registered\n"
+    "                        (DefaultInstance)\n";
 
 // A quoted folder takes no final backslash: \" would escape the quote.
 const char kExamplesHelp[] =

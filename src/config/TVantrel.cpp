@@ -6,6 +6,7 @@
 
 #include "config/AtomicFile.h"
 #include "config/FileLock.h"
+#include "config/GenerationReaders.h"
 #include "config/LineScan.h"
 #include "config/ParameterRules.h"
 
@@ -135,31 +136,71 @@ std::string TVantrel::PathOf(const std::string& folder) const {
 
 void TVantrel::Load(const std::string& folder) { LoadFile(PathOf(folder)); }
 
-void TVantrel::LoadFile(const std::string& path) {
+void TVantrel::Load(const std::string& folder, ServerVersion version) {
+  LoadFile(PathOf(folder), version);
+  versionGiven_ = true;
+}
+
+ServerVersion TVantrel::Version() const {
+  if (!version_) version_ = DetectServerVersion({text_.get(), textSize_}).version;
+  return *version_;
+}
+
+void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> version) {
   conf::FileBuffer file = conf::ReadWholeFileBuffer(path);
   const std::string_view text = file.view();
 
-  // One pass over the file: split it and note the last line that holds each
-  // key's pattern while the line is still in the cache.
+  // The rules: the version given, else the one the header names; a 2.x
+  // header needs no more, a file without one its names.
+  if (!version) {
+    const conf::Header header = conf::HeaderOf(text);
+    version = header.version ? header.version
+              : header.found ? std::nullopt
+                             : std::optional<ServerVersion>(DetectServerVersion(text).version);
+  }
+  const Generation generation = version ? GenerationOf(*version) : Generation::V2;
+
+  // One pass over the file: split it and note each key's line while the line
+  // is still in the cache (2.x: the last that holds its pattern; 3.0+: the
+  // first active one, else the last commented one).
   std::vector<std::string_view> lines;
   lines.reserve(text.size() / 32 + 16);  // typical conf lines; grows past it if needed
   std::array<long, kParameterCount> lineOf;
   lineOf.fill(-1);
+  std::array<bool, kParameterCount> active{};
   NextOf equals(text, '=');
   conf::ForEachLine(text, [&](std::size_t start, std::size_t end) {
     std::string_view line(text.data() + start, end - start);
     const long index = static_cast<long>(lines.size());
-    for (std::size_t eq = equals.From(start); eq < end; eq = equals.From(eq + 1))
-      ForEachKeyBefore(line, eq - start,
-                       [&](ParamKey key) { lineOf[static_cast<std::size_t>(key)] = index; });
     lines.emplace_back(line);
+    if (generation == Generation::V2) {
+      for (std::size_t eq = equals.From(start); eq < end; eq = equals.From(eq + 1))
+        ForEachKeyBefore(line, eq - start,
+                         [&](ParamKey key) { lineOf[static_cast<std::size_t>(key)] = index; });
+      return;
+    }
+    const conf::Line3 split = conf::SplitLine3(line);
+    std::string_view name = split.key, value;
+    std::size_t valueEnd = 0;
+    const bool commented = split.kind == conf::Line3::Kind::Comment &&
+                           conf::CommentedSetting3(line, name, value, valueEnd);
+    if (split.kind != conf::Line3::Kind::Setting && !commented) return;
+    const auto id = FindSetting(name);
+    const auto key = id ? ParamKeyOf(*id) : std::nullopt;
+    if (!key) return;
+    const std::size_t k = static_cast<std::size_t>(*key);
+    if (active[k]) return;
+    lineOf[k] = index;
+    active[k] = !commented;
   });
 
   std::array<std::string, kParameterCount> values;
   for (const auto& p : kParameters) {
     long at = lineOf[static_cast<std::size_t>(p.key)];
     values[static_cast<std::size_t>(p.key)] =
-        at < 0 ? std::string("*") : conf::ExtractValue(lines[at], p.name);
+        at < 0 ? std::string("*")
+        : generation == Generation::V2 ? conf::ExtractValue(lines[at], p.name)
+                                       : conf::ValueForm3(lines[at]);
   }
 
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
@@ -167,8 +208,21 @@ void TVantrel::LoadFile(const std::string& path) {
   lines_ = std::move(lines);
   rewritten_.clear();
   values_ = std::move(values);
+  otherValues_.clear();
+  generation_ = generation;
+  version_ = version;
+  versionGiven_ = false;
   folder_ = RootDirectory();
   diskPath_ = path;
+}
+
+std::string TVantrel::LoadedValueOf(std::string_view name) const {
+  if (generation_ == Generation::V3) {
+    const long at = conf::ParameterLine3(lines_, name);
+    return at < 0 ? std::string("*") : conf::ValueForm3(lines_[static_cast<std::size_t>(at)]);
+  }
+  const long at = conf::FindLast(lines_, name);
+  return at < 0 ? std::string("*") : conf::ExtractValue(lines_[static_cast<std::size_t>(at)], name);
 }
 
 namespace {
@@ -176,25 +230,29 @@ namespace {
 // Writes each pending entry into its parameter line, one after the other (a
 // later entry sees the lines the earlier ones wrote). The new lines go into
 // store; replaced gets each line's index and its previous text, in order.
-void MergePending(const std::vector<std::string>& pending, std::vector<std::string_view>& lines,
-                  std::deque<std::string>& store,
+void MergePending(const std::vector<std::string>& pending, Generation generation,
+                  std::vector<std::string_view>& lines, std::deque<std::string>& store,
                   std::vector<std::pair<std::size_t, std::string_view>>& replaced) {
   for (const auto& entry : pending) {
     std::size_t eq = entry.find('=');
     std::string_view name = std::string_view(entry).substr(0, eq);
     std::string_view value = std::string_view(entry).substr(eq + 1);
-    long at = conf::FindLast(lines, name);
+    const bool v3 = generation == Generation::V3;
+    long at = v3 ? conf::ParameterLine3(lines, name) : conf::FindLast(lines, name);
     if (at < 0) continue;
     std::string_view& line = lines[static_cast<std::size_t>(at)];
-    LineParts parts = Parse(line, name);
     std::string updated;
-    updated.reserve(name.size() + value.size() + 3);
-    updated.append(name).append(" = ").append(value);
+    if (v3) {
+      updated = conf::RewriteLine3(line, name, value);
+    } else {
+      updated.reserve(name.size() + value.size() + 3);
+      updated.append(name).append(" = ").append(value);
+      const LineParts parts = Parse(line, name);
+      if (parts.comment != std::string::npos) updated.append(" ").append(line.substr(parts.comment));
+    }
     // A line break in a value would split the line and add lines of its own.
-    for (std::size_t i = name.size() + 3; i < updated.size(); ++i)
+    for (std::size_t i = name.size() + 3; i < name.size() + 3 + value.size() && i < updated.size(); ++i)
       if (updated[i] == '\r' || updated[i] == '\n') updated[i] = ' ';
-    if (parts.comment != std::string::npos)
-      updated.append(" ").append(line.substr(parts.comment));
     replaced.emplace_back(static_cast<std::size_t>(at), line);
     store.push_back(std::move(updated));
     line = store.back();
@@ -232,7 +290,7 @@ void TVantrel::SaveLocked(const std::string& path) {
   // Lines are changed in place and put back if the file cannot be written, so
   // a failed save leaves the document as it was.
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
-  MergePending(pending_, lines_, rewritten_, replaced);
+  MergePending(pending_, generation_, lines_, rewritten_, replaced);
   conf::FileBuffer written;
   try {
     written = conf::JoinToBuffer(lines_);
@@ -260,15 +318,13 @@ void TVantrel::SaveLocked(const std::string& path) {
   diskPath_ = path;
 }
 
-std::string TVantrel::LoadedValue(ParamKey key) const {
-  const std::string_view name = KeyName(key);
-  const long at = conf::FindLast(lines_, name);
-  return at < 0 ? std::string("*") : conf::ExtractValue(lines_[static_cast<std::size_t>(at)], name);
-}
+std::string TVantrel::LoadedValue(ParamKey key) const { return LoadedValueOf(KeyName(key)); }
 
 std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) const {
   auto fresh = std::make_unique<TVantrel>();
-  fresh->LoadFile(diskPath_.empty() ? PathOf("") : diskPath_);
+  // Read by the same rules as this document.
+  fresh->LoadFile(diskPath_.empty() ? PathOf("") : diskPath_, versionGiven_ ? version_ : std::nullopt);
+  fresh->versionGiven_ = versionGiven_;
   // Where the document saves does not move with what the file says.
   fresh->folder_ = folder_;
   fresh->values_[static_cast<std::size_t>(ParamKey::RootDirectory)] = RootDirectory();
@@ -276,9 +332,16 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
   conflicts.clear();
   for (const std::string& entry : pending_) {
     const std::size_t eq = entry.find('=');
-    const auto key = FindKey(std::string_view(entry).substr(0, eq));
-    if (!key) continue;
     const std::string own = entry.substr(eq + 1);
+    const auto key = FindKey(std::string_view(entry).substr(0, eq));
+    if (!key) {
+      // A name beyond the 46 goes on top as it is, when it changed anything.
+      const std::string_view name = std::string_view(entry).substr(0, eq);
+      if (own == LoadedValueOf(name)) continue;
+      fresh->otherValues_[*FindSetting(name)] = own;
+      fresh->pending_.push_back(entry);
+      continue;
+    }
     const std::string before = LoadedValue(*key);
     if (MeansTheSame(*key, own, before)) continue;  // composed again, not changed
     std::string& value = fresh->values_[static_cast<std::size_t>(*key)];
@@ -306,7 +369,7 @@ std::vector<std::string> TVantrel::LinesAfterSave() const {
   std::vector<std::string_view> lines = lines_;
   std::deque<std::string> store;
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
-  MergePending(pending_, lines, store, replaced);
+  MergePending(pending_, generation_, lines, store, replaced);
   return std::vector<std::string>(lines.begin(), lines.end());
 }
 
@@ -349,3 +412,16 @@ void TVantrel::RecordChange(const std::string& entry) {
 }
 
 void TVantrel::PendingChanged() { SetModified(true); }
+
+std::string TVantrel::ValueOf(SettingId id) const {
+  if (const auto key = ParamKeyOf(id)) return Value(*key);
+  if (const auto set = otherValues_.find(id); set != otherValues_.end()) return set->second;
+  return LoadedValueOf(SettingOf(id).name);
+}
+
+void TVantrel::SetValueOf(SettingId id, const std::string& value) {
+  if (const auto key = ParamKeyOf(id)) return SetValue(*key, value);
+  if (ValueOf(id) == value) return;
+  otherValues_[id] = value;
+  RecordChange(std::string(SettingOf(id).name) + "=" + value);
+}

@@ -6,12 +6,16 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "config/ParameterCatalogue.h"
+#include "config/ServerVersion.h"
+#include "config/VersionCatalogue.h"
 
 // Raised by Load and Save with the platform's reason in the text.
 class FileError : public std::runtime_error {
@@ -43,6 +47,17 @@ class TVantrel {
   // Throws FileError "Cannot open file "<path>". <reason>"; on failure nothing
   // in the document changes.
   void Load(const std::string& folder);
+  // The same, read as the given version reads it rather than the one the
+  // file shows.
+  void Load(const std::string& folder, ServerVersion version);
+
+  // The server version the file was taken for (or given). A 2.x file keeps
+  // the editor's rule: a parameter's line is the last one holding
+  // "<Key> =". On a 3.0+ file it is the line that version's server reads:
+  // the first active one, its key compared ignoring case, with or without
+  // blanks around "="; else the last commented "#Key =" line.
+  ServerVersion Version() const;
+  Generation FileGeneration() const { return generation_; }
 
   // Writes the pending changes into their lines and the file atomically
   // (empty folder: the document's Folder). No pending change: nothing written.
@@ -97,6 +112,12 @@ class TVantrel {
   // The setter of a key; throws std::logic_error for a key without one.
   void SetValue(ParamKey key, const std::string& value);
 
+  // Any name of the catalogue, by the same value forms and rules: the 46
+  // parameters go through Value and SetValue, the others are read from
+  // their lines when asked for. DummyPacketInterval cannot be set.
+  std::string ValueOf(SettingId id) const;
+  void SetValueOf(SettingId id, const std::string& value);
+
   // One read-only property per key, named like the key, and one setter per
   // key that has one (DummyPacketInterval has none).
 #define PELLISTO_GETTER(Key) \
@@ -113,7 +134,9 @@ class TVantrel {
  private:
   void RecordChange(const std::string& entry);
   void PendingChanged();
-  void LoadFile(const std::string& path);
+  void LoadFile(const std::string& path, std::optional<ServerVersion> version = std::nullopt);
+  // The value form of a name from the lines, by the file's rule.
+  std::string LoadedValueOf(std::string_view name) const;
   std::string PathOf(const std::string& folder) const;
   void SaveLocked(const std::string& path);
   bool DiskStillAsKnown() const;
@@ -128,6 +151,13 @@ class TVantrel {
   std::vector<std::string> pending_;
   bool modified_ = false;
   std::array<std::string, kParameterCount> values_;
+  // Values set for the names beyond the 46.
+  std::map<SettingId, std::string> otherValues_;
+  Generation generation_ = Generation::V2;
+  // Given, or found at loading (a 2.x header leaves which 2.x to when it is
+  // asked for).
+  mutable std::optional<ServerVersion> version_;
+  bool versionGiven_ = false;
   std::string folder_;
   // The file that holds exactly text_ (empty: none): the file read, or the
   // file last written, whose bytes then replace the ones read.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "cli/Json.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -95,28 +96,124 @@ TEST_F(CliTest, ListAndGetShowWhatTheServerUses) {
   Write(kFile);
   Result r = In({"list"});
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 47);  // a header and 46 rows
-  EXPECT_TRUE(Contains(r.out, "\nTempCacheLimit             active     64")) << r.out;
+  // TempCacheLimit came with 2.1: the 50 names 2.1 reads, under the
+  // version line and the column titles.
+  EXPECT_TRUE(r.out.starts_with("# Firebird 2.1 (2.1.7), from the names in the file")) << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 52);
+  EXPECT_TRUE(Contains(r.out, "\nTempCacheLimit                  active     64")) << r.out;
 
   r = In({"list", "--json"});
   EXPECT_EQ(r.code, 0);
-  EXPECT_TRUE(Contains(r.out, "{\"key\": \"TempCacheLimit\", \"kind\": \"number\", \"state\": "
-                              "\"active\", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
+  EXPECT_TRUE(r.out.starts_with("{\"version\": \"2.1\", \"release\": \"2.1.7\", \"detectedFrom\": \"names\", "
+                                "\"parameters\": [\n"))
+      << r.out;
+  EXPECT_TRUE(Contains(r.out, "{\"key\": \"TempCacheLimit\", \"kind\": \"integer\", \"state\": \"active\", "
+                              "\"path\": " + JsonString(Conf()) + ", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
                               "\"default\": false}"))
       << r.out;
-  EXPECT_TRUE(Contains(r.out, "{\"key\": \"LockSignal\", \"kind\": \"number\", \"state\": "
-                              "\"absent\", \"line\": null, \"file\": null, \"server\": \"16\", "
+  EXPECT_TRUE(Contains(r.out, "{\"key\": \"LockSignal\", \"kind\": \"integer\", \"state\": "
+                              "\"absent\", \"path\": null, \"line\": null, \"file\": null, \"server\": \"16\", "
                               "\"default\": true}"));
 
-  // The folder also comes from FIREBIRD.
-  r = RunConf({"get", "TempCacheLimit", "DefaultDbCachePages", "GCPolicy"}, {Folder().c_str()});
+  // The folder also comes from FIREBIRD; keys ignore case, as the server's do.
+  r = RunConf({"get", "TempCacheLimit", "defaultdbcachepages", "GCPolicy"}, {Folder().c_str()});
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out, "64\n2048\ncombined\n");
 
-  r = In({"get", "TempCacheLimit", "tempblocksize"});
+  r = In({"get", "TempCacheLimit", "TempBlokSize", "ServerMode"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
-  EXPECT_TRUE(Contains(r.err, "unknown parameter \"tempblocksize\"; did you mean TempBlockSize?"));
+  EXPECT_TRUE(Contains(r.err, "unknown parameter \"TempBlokSize\"; did you mean TempBlockSize?"));
+  EXPECT_TRUE(Contains(r.err, "ServerMode is not read by Firebird 2.1 (added in 3.0)"));
+}
+
+TEST_F(CliTest, EachVersionReadsItsOwnWay) {
+  Write("# Firebird version 3.0 configuration file\n"
+        "ServerMode = Classic\n"
+        "DefaultDbCachePages = 64K\n"
+        "TcpNoNagle = yes\n"
+        "tcpnonagle = 0\n"
+        "#LockHashSlots = 1009\n");
+  Result r = In({"get", "ServerMode", "DefaultDbCachePages", "TcpNoNagle", "LockHashSlots", "TempCacheLimit"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "Classic\n65536\ntrue\n8191\n8388608\n");
+  r = In({"check"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, Conf() + ":5: tcpnonagle is already set on line 4: the server uses that one\n");
+
+  // Read as 2.5 would read the same lines.
+  r = In({"--server-version", "2.5", "get", "DefaultDbCachePages", "TcpNoNagle", "LockHashSlots"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "64\n0\n1009\n");
+  r = In({"list", "--json", "--server-version=5.0"});
+  EXPECT_TRUE(r.out.starts_with("{\"version\": \"5.0\", \"release\": \"5.0.4\", \"detectedFrom\": \"given\""));
+  r = In({"--server-version", "3.5", "list"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_TRUE(Contains(r.err, "unknown server version \"3.5\"")) << r.err;
+
+  // A line the server cannot take: it refuses the whole file, which check
+  // reports first and get will not pretend otherwise.
+  Write("DefaultDbCachePages = 64K\nIpcName = \"a\" b\n");
+  r = In({"--server-version", "3.0", "check", "--json"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.out.starts_with("[\n  {\"path\": " + JsonString(Conf()) + ", \"line\": 2, \"key\": \"IpcName\", "
+                                "\"message\": \"Firebird 3.0 refuses the whole file"))
+      << r.out;
+  EXPECT_TRUE(Contains(r.out, "\"refusesFile\": true}"));
+  r = In({"--server-version", "3.0", "get", "DefaultDbCachePages"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "Firebird 3.0 refuses this file: " + Conf() + ":2: text after the closing quote"))
+      << r.err;
+}
+
+TEST_F(CliTest, SetWritesWhatTheVersionReadsOnTheLineItReads) {
+  const std::string text =
+      "# Firebird version 3.0 configuration file\r\n"
+      "#DefaultDbCachePages = 2048\r\n"
+      "ServerMode = Super\r\n"
+      "tcpnonagle=0   # the server reads this line\r\n"
+      "TcpNoNagle = 1\r\n"
+      "#WireCrypt = Required\r\n"
+      "GuardianOption\r\n"
+      "GuardianOption = 1\r\n";
+  Write(text);
+  for (const auto& [pair, message] : std::vector<std::pair<std::string, std::string>>{
+           {"TcpNoNagle=on", "TcpNoNagle: \"on\" is not true or false"},
+           {"GuardianOption=0",
+            "GuardianOption: line 7 names it without \"=\" above the line written, so the server keeps its default"},
+           {"RootDirectory=/opt", "RootDirectory is not read by Firebird 3.0 (removed in 3.0)"},
+           {"MaxUserTraceLogSize=5", "MaxUserTraceLogSize: not supported by this file (it has no line for it)"},
+       }) {
+    const Result r = In({"set", pair});
+    EXPECT_EQ(r.code, 1) << pair;
+    EXPECT_TRUE(Contains(r.err, message)) << pair << "\n" << r.err;
+  }
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  Result r = In({"set", "DefaultDbCachePages=64K", "tcpNONagle=yes", "WireCrypt=enabled", "ServerMode=classic"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()),
+            "# Firebird version 3.0 configuration file\r\n"
+            "DefaultDbCachePages = 64K\r\n"
+            "ServerMode = Classic\r\n"
+            "TcpNoNagle = true # the server reads this line\r\n"
+            "TcpNoNagle = 1\r\n"
+            "WireCrypt = Enabled\r\n"
+            "GuardianOption\r\n"
+            "GuardianOption = 1\r\n");
+  r = In({"get", "DefaultDbCachePages", "TcpNoNagle", "WireCrypt", "ServerMode", "TempCacheLimit"});
+  EXPECT_EQ(r.out, "65536\ntrue\nEnabled\nClassic\n8388608\n");
+}
+
+TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
+  const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
+  if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
+  Write(ReadFileBytes(sample));
+  Result r = In({"check"});
+  EXPECT_EQ(r.code, 0) << r.out;
+  r = In({"get", "LockHashSlots", "RemoteBindAddress", "UdfAccess", "WireCrypt", "AuthServer"});
+  EXPECT_EQ(r.out, "8191\nlocalhost\nNone\nRequired\nSrp\n");
 }
 
 TEST_F(CliTest, SetRewritesOnlyItsLinesAndPrintsTheDiff) {
@@ -175,7 +272,7 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
   Write(text);
   Result r = In({"set", "RemoteServicePort=3051", "TempCacheLimit=64M", "LockSignal=16",
                  "TcpRemoteBufferSize=1000", "DummyPacketInterval=5", "RemoteAuxPort=1", "Authentication=kerberos",
-                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1",
+                 "RemotePipeName=a#b", "GCPolicy=background", "GCPolicy=combined", "Temp=1", "TempBlokSize=1",
                  "RemoteBindAddress=\v127.0.0.2\f"});
   EXPECT_EQ(r.code, 1);
   EXPECT_EQ(r.out, "");
@@ -187,7 +284,8 @@ TEST_F(CliTest, OneBadPairWritesNothing) {
            "RemotePipeName: a value cannot hold \"#\"",
            "RemoteBindAddress: a value cannot hold the control character 0x0B",
            "GCPolicy is given more than once",
-           "unknown parameter \"Temp\"; did you mean",
+           "unknown parameter \"Temp\"\n",  // nothing close to suggest
+           "unknown parameter \"TempBlokSize\"; did you mean TempBlockSize?",
            "LockSignal: not supported by this file (it has no line for it); no line is added",
            "RemoteAuxPort: the server reads it from line 9, which this program does not rewrite",
            "nothing was written",

@@ -141,8 +141,9 @@ TEST(WindowsCli, AFolderNamedOutsideAsciiOnTheCommandLineAndInTheVariable) {
 TEST(WindowsCli, HelpShowsWindowsPaths) {
   const Result help = RunConf({"--help"});
   EXPECT_EQ(help.code, 0);
-  EXPECT_NE(help.out.find("%FIREBIRD%, else the folder that\n"
-                          "                 the Firebird installer registered (DefaultInstance)"),
+  EXPECT_NE(help.out.find("%FIREBIRD%, else the folder\n"
+                          "                        that the Firebird installer registered\n"
+                          "                        (DefaultInstance)"),
             std::string::npos)
       << help.out;
   EXPECT_NE(help.out.find("pellisto-conf --folder \"C:\\Program Files\\Firebird\\Firebird_3_0\" get"), std::string::npos)

@@ -11,7 +11,7 @@
 #include "config/ConfigTestSupport.h"
 #include "config/SafetyCopy.h"
 #include "config/SaveGuard.h"
-#include "config/ServerReader.h"
+#include "config/ConfReading.h"
 #include "config/TVantrel.h"
 #include "config/Utf8Path.h"
 #include "support/InterruptedWrite.h"
@@ -109,7 +109,7 @@ TEST_F(SafeWrite, LoneCrStaysInItsLineAndNoSaveChangesAnUntouchedReading) {
   doc.Save(dir.path());
   const std::string saved = ReadFileBytes(ConfIn(dir));
   EXPECT_EQ(saved, "RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 1\r\n");
-  EXPECT_EQ(ReadAsServer(saved)[static_cast<std::size_t>(ParamKey::DefaultDbCachePages)].state,
+  EXPECT_EQ(ReadConf(saved, ConfIn(dir), ServerVersion::V2_1).settings[SettingOf(ParamKey::DefaultDbCachePages)].state,
             ValueState::Absent);
 
   // Rewriting the page cache's line would drop the port the server reads.

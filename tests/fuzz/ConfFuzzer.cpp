@@ -1,6 +1,6 @@
 // Arbitrary bytes as firebird.conf, a few changes, a save and a reload: every
 // line that no changed key owns must come back byte for byte, the save must
-// write what its preview showed, and the server's reading, check, the JSON
+// write what its preview showed, and each generation's reading, check, the JSON
 // text and pellisto-conf's own set must take whatever the file holds.
 //
 // The input is the file; the changes are taken from its end (FuzzedDataProvider
@@ -8,6 +8,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -19,7 +20,7 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "config/AtomicFile.h"
-#include "config/ServerReader.h"
+#include "config/ConfReading.h"
 #include "config/TVantrel.h"
 
 namespace {
@@ -60,13 +61,21 @@ void CheckJson(const std::string& bytes) {
   for (char c : json) Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F, "raw control in JSON");
 }
 
+// Each generation's reading and check take any text; their lines exist.
 void CheckServerReading(const std::string& text, std::size_t lineCount) {
-  const ServerSettings settings = ReadAsServer(text);
-  for (const ServerSetting& s : settings) Require(s.line <= lineCount, "reader line out of range");
-  for (const Finding& f : CheckAsServer(text)) {
-    Require(f.line >= 1 && f.line <= lineCount, "finding line out of range");
-    CheckJson(f.message);
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (ServerVersion v : {ServerVersion::V2_1, ServerVersion::V3_0}) {
+    // A 3.0+ include would read whatever the machine holds at that path.
+    if (GenerationOf(v) == Generation::V3 && lower.find("include") != std::string::npos) continue;
+    const ConfReading reading = ReadConf(text, Folder() + "firebird.conf", v);
+    for (const ConfSetting& s : reading.settings) Require(s.line <= lineCount, "reader line out of range");
+    for (const ConfFinding& f : CheckConf(reading)) {
+      Require(f.line >= 1 && f.line <= lineCount, "finding line out of range");
+      CheckJson(f.message);
+    }
   }
+  DetectServerVersion(text);
 }
 
 }  // namespace

@@ -19,6 +19,10 @@ std::string ErrorText(SystemError error);
 // Why a read-only file is not replaced.
 std::string ReadOnlyReason();
 
+// A path written with "/" as the system writes it back (with "\\" on
+// Windows).
+std::string NativePath(std::string path);
+
 void SetReadOnly(const std::string& path, bool readOnly);
 bool IsReadOnly(const std::string& path);
 

@@ -25,6 +25,8 @@ std::string ErrorText(SystemError error) {
 
 std::string ReadOnlyReason() { return std::strerror(EACCES); }
 
+std::string NativePath(std::string path) { return path; }
+
 void SetReadOnly(const std::string& path, bool readOnly) { chmod(path.c_str(), readOnly ? 0444 : 0644); }
 
 bool IsReadOnly(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "config/NativeFile.h"
@@ -27,6 +28,11 @@ std::string ErrorText(SystemError error) {
 }
 
 std::string ReadOnlyReason() { return "The file is read-only (its read-only attribute is set); it was left as it was"; }
+
+std::string NativePath(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
 
 void SetReadOnly(const std::string& path, bool readOnly) {
   const std::wstring name = conf::Widen(path);

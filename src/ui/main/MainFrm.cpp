@@ -14,6 +14,7 @@
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
 #include "app/WindowFont.h"
+#include "config/ConfReading.h"
 #include "config/ParameterRules.h"
 #include "config/SaveGuard.h"
 #include "i18n/Gettext.h"
@@ -92,7 +93,13 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
   if (Decode(document_->TcpRemoteBufferSize()).state == ValueState::Absent) return true;
   const QString text = ui->edTcpRemoteBufferSize->text();
   bool isNumber = false;
-  const int size = text.trimmed().toInt(&isNumber);
+  long long size = text.trimmed().toLongLong(&isNumber);
+  // A 3.0+ server also reads a number with k, m or g after it.
+  if (!isNumber && GenerationOf(serverVersion_) == Generation::V3) {
+    const std::optional<long long> read = StrictInteger(ToDoc(text.trimmed()));
+    isNumber = read.has_value() && !text.trimmed().isEmpty();
+    size = read.value_or(0);
+  }
   if (!isNumber)
     throw std::runtime_error(ToDoc(QStringLiteral("'%1' is not a valid integer value").arg(text)));
   const ValueRange range = *RuleOf(ParamKey::TcpRemoteBufferSize).range;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "config/ServerVersion.h"
 #include "config/TVantrel.h"
 
 class QCheckBox;
@@ -60,6 +61,8 @@ class TMainFrm : public QMainWindow {
 
   // --- controls ---
   void LoadControls();
+  // The server version the loaded file was taken for.
+  ServerVersion FileServerVersion() const { return serverVersion_; }
   void ShowEditValue(QLineEdit* edit, const std::string& value, const QString& defaultText);
 
   // --- access policies and folder lists ---
@@ -107,6 +110,10 @@ class TMainFrm : public QMainWindow {
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
   void ConnectControls();
+  // Finds the loaded file's server version and shows it beside the folder.
+  void DetectServerVersion();
+  // The default a commented parameter shows.
+  QString DefaultShown(ParamKey key) const;
   void ConnectAccessControls();
   void MarkUnsupported(QWidget* control);
   void LoadPolicy(std::size_t policy);
@@ -125,4 +132,6 @@ class TMainFrm : public QMainWindow {
   OptionsNavigator* navigator_ = nullptr;
   bool loaded_ = false;
   bool closing_ = false;
+  ServerVersion serverVersion_ = kAssumedVersion;
+  bool superMode_ = true;  // 3.0+: the ServerMode the file sets
 };

@@ -8,7 +8,9 @@
 #include <QPalette>
 
 #include "app/Functions.h"
+#include "config/ConfReading.h"
 #include "config/ParameterRules.h"
+#include "i18n/Gettext.h"
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
 
@@ -95,6 +97,36 @@ bool ShownOn(ParamKey key, const DecodedValue& value) {
   return onByDefault ? value.text == "1" : value.text != "0";
 }
 
+// A 3.0+ server reads an active flag as on for a non-zero number or true,
+// yes or y in any case, and an empty one as off; a commented one takes the
+// version's default.
+bool ShownOn(ParamKey key, const DecodedValue& value, ServerVersion version, bool superMode) {
+  if (GenerationOf(version) == Generation::V2) return ShownOn(key, value);
+  const SettingId id = SettingOf(key);
+  if (value.state != ValueState::Active) {
+    if (!ReadBy(id, version)) return ShownOn(key, value);
+    const std::string shown = DefaultValueOf(id, version, superMode);
+    return shown == "true" || shown == "1";
+  }
+  const std::string read = ServerValueOf(id, value.text, version, superMode);
+  return read == "true" || read == "1";
+}
+
+// "Read as Firebird 3.0" beside the folder, and how the version was found.
+const char* const kVersionCaption = N_("Read as Firebird %1");
+const char* CueHint(VersionCue cue) {
+  switch (cue) {
+    case VersionCue::Header:
+      return N_("Taken from the header of the file");
+    case VersionCue::Names:
+      return N_("Taken from the parameter names in the file");
+    case VersionCue::None:
+    case VersionCue::Given:
+      break;
+  }
+  return N_("Nothing in the file tells its version: read as Firebird 2.1 reads it");
+}
+
 }  // namespace
 
 void TMainFrm::SetDocumentValue(ParamKey key, const QString& value) {
@@ -162,15 +194,40 @@ void TMainFrm::ConnectControls() {
 void TMainFrm::ShowEditValue(QLineEdit* edit, const std::string& value,
                              const QString& defaultText) {
   const DecodedValue decoded = Decode(value);
+  // An empty value is the default to a 2.x server; 3.0+ reads it as it is.
+  const bool usesDefault = GenerationOf(serverVersion_) == Generation::V2
+                               ? decoded.UsesDefault()
+                               : decoded.state == ValueState::Commented;
   if (decoded.state == ValueState::Absent)
     MarkUnsupported(edit);
-  else if (decoded.UsesDefault())
+  else if (usesDefault)
     edit->setText(defaultText);
   else
     edit->setText(FromDoc(std::string(decoded.text)));
 }
 
+void TMainFrm::DetectServerVersion() {
+  // The version decides the defaults shown and how flags read.
+  serverVersion_ = document_->Version();
+  const DecodedValue mode = Decode(document_->ValueOf(*FindSetting("ServerMode")));
+  superMode_ = mode.state != ValueState::Active || IsSuperMode(mode.text);
+  const std::string text = conf::JoinLines(document_->Lines());
+  const VersionCue cue = ::DetectServerVersion(text).cue;
+  ui->lblServerVersion->setText(i18n::Translate(kVersionCaption).arg(QString::fromUtf8(VersionName(serverVersion_))));
+  ui->lblServerVersion->setToolTip(i18n::Translate(CueHint(cue)));
+}
+
+QString TMainFrm::DefaultShown(ParamKey key) const {
+  // A 2.x file shows the defaults the pages were designed with; a 3.0+ file
+  // the ones its version uses.
+  const SettingId id = SettingOf(key);
+  if (GenerationOf(serverVersion_) == Generation::V2 || !ReadBy(id, serverVersion_))
+    return FromDoc(std::string(DefaultText(key)));
+  return FromDoc(DefaultValueOf(id, serverVersion_, superMode_));
+}
+
 void TMainFrm::LoadControls() {
+  DetectServerVersion();
   for (const Binding& b : kBindings) {
     // Read afresh each time: filling one control may change another's value.
     const std::string value = document_->Value(b.key);
@@ -181,28 +238,27 @@ void TMainFrm::LoadControls() {
         findChild<QLineEdit*>(b.control)->setText(FromDoc(value));
         break;
       case Kind::Edit:
-        ShowEditValue(findChild<QLineEdit*>(b.control), value,
-                      FromDoc(std::string(DefaultText(b.key))));
+        ShowEditValue(findChild<QLineEdit*>(b.control), value, DefaultShown(b.key));
         break;
       case Kind::Flag: {
         auto* box = findChild<QCheckBox*>(b.control);
         if (absent && b.markWhenAbsent)
           MarkUnsupported(box);
         else
-          box->setChecked(ShownOn(b.key, decoded));
+          box->setChecked(ShownOn(b.key, decoded, serverVersion_, superMode_));
         break;
       }
       case Kind::KeywordList: {
         auto* list = findChild<QComboBox*>(b.control);
         const auto index =
-            KeywordIndex(b.key, decoded.UsesDefault() ? DefaultText(b.key) : decoded.text);
+            KeywordIndex(b.key, decoded.UsesDefault() ? ToDoc(DefaultShown(b.key)) : std::string(decoded.text));
         if (index) list->setCurrentIndex(static_cast<int>(*index));
         if (absent && b.markWhenAbsent) MarkUnsupported(list);
         break;
       }
       case Kind::NumberedList: {
         auto* list = findChild<QComboBox*>(b.control);
-        list->setCurrentIndex(ShownOn(b.key, decoded) ? 1 : 0);
+        list->setCurrentIndex(ShownOn(b.key, decoded, serverVersion_, superMode_) ? 1 : 0);
         if (absent) MarkUnsupported(list);
         break;
       }

@@ -84,7 +84,10 @@ void TMainFrm::AAboutExecute() {
 void TMainFrm::Label4Click() { OpenLink(ProductPage()); }
 
 void TMainFrm::BtAliasesConfClick() {
-  Platform().OpenInTextEditor(ShownFolder() + QStringLiteral("aliases.conf"));
+  // From 3.0 on databases.conf took the place of aliases.conf.
+  const bool databases = GenerationOf(serverVersion_) == Generation::V3;
+  Platform().OpenInTextEditor(ShownFolder() +
+                              (databases ? QStringLiteral("databases.conf") : QStringLiteral("aliases.conf")));
 }
 
 void TMainFrm::SBFirebirdInstallClick() {

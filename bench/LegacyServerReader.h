@@ -1,4 +1,7 @@
 #pragma once
+// The 2.x-only reader and check pellisto-conf used before it read each
+// server version by its own rules; the benchmark measures the readers of
+// today against it.
 // firebird.conf as a Firebird 2.x server reads it, which is not always what
 // the editor's line rule finds. For the server a "#" anywhere starts a
 // comment; the key is the text before the first "=", trimmed, and matches

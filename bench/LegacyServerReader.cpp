@@ -1,4 +1,4 @@
-#include "config/ServerReader.h"
+#include "LegacyServerReader.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -1,0 +1,191 @@
+// The findings of a check: lines a server of the file's version reads
+// differently from what they most likely mean, or not at all.
+
+#include <algorithm>
+
+#include "config/ConfReading.h"
+#include "config/LineScan.h"
+
+namespace {
+
+using conf::Quoted;
+
+bool IsWholeNumber(std::string_view text) {
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
+  return conf::AllDigits(text);
+}
+
+class Checker {
+ public:
+  explicit Checker(const ConfReading& r) : r_(r), version_("Firebird " + std::string(VersionName(r.version))) {}
+
+  std::vector<ConfFinding> Run() {
+    if (r_.refusedAt) Refused(r_.entries[*r_.refusedAt]);
+    const bool v2 = GenerationOf(r_.version) == Generation::V2;
+    std::array<const ConfEntry*, kSettingCount> first{}, last{};
+    for (const ConfEntry& e : r_.entries) {
+      if (e.kind == ConfEntry::Kind::Refused) continue;
+      if (e.kind == ConfEntry::Kind::Setting)
+        if (const auto found = ControlCharacterIn(e.value))
+          Add(e, e.key + ": the value holds the control character " + *found + ", which the server reads as part of it");
+      if (!e.id) {
+        Unknown(e);
+      } else if (!ReadBy(*e.id, r_.version)) {
+        Add(e, e.key + " is not read by " + version_ + " (" + NotReadReason(*e.id, r_.version) + ")");
+      } else if (e.kind == ConfEntry::Kind::BareName) {
+        Bare(e);
+        if (!first[*e.id]) first[*e.id] = &e;
+      } else {
+        Value(e);
+        if (!first[*e.id]) first[*e.id] = &e;
+        last[*e.id] = &e;
+      }
+    }
+    for (const ConfEntry& e : r_.entries) {
+      if (!e.id || e.kind == ConfEntry::Kind::Refused || !ReadBy(*e.id, r_.version)) continue;
+      const ConfEntry* wins = v2 ? last[*e.id] : first[*e.id];
+      if (!wins || wins == &e || (v2 && e.kind == ConfEntry::Kind::BareName)) continue;
+      if (v2)
+        Add(e, e.key + " is set again on " + Where(*wins, e) + ", which the server uses");
+      else if (wins->kind == ConfEntry::Kind::BareName)
+        Add(e, e.key + " is named without \"=\" on " + Where(*wins, e) +
+                   ", which hides this line: the server keeps its default");
+      else
+        Add(e, e.key + " is already set on " + Where(*wins, e) + ": the server uses that one");
+    }
+    if (v2) EditorShowsAnother(last);
+
+    std::stable_sort(findings_.begin(), findings_.end(), [](const ConfFinding& a, const ConfFinding& b) {
+      if (a.refusesFile != b.refusesFile) return a.refusesFile;
+      return a.file != b.file ? a.file < b.file : a.line < b.line;
+    });
+    return std::move(findings_);
+  }
+
+ private:
+  void Add(const ConfEntry& e, std::string message, bool refuses = false) {
+    findings_.push_back({e.file, e.line, e.key, std::move(message), refuses});
+  }
+
+  // "line 7", or "line 7 of <file>" when it is in another file than the
+  // line the finding is about.
+  std::string Where(const ConfEntry& at, const ConfEntry& from) const {
+    std::string where = "line " + std::to_string(at.line);
+    if (at.file != from.file) where += " of " + r_.files[at.file];
+    return where;
+  }
+
+  void Refused(const ConfEntry& e) {
+    Add(e, version_ + " refuses the whole file because of this line (" + e.problem +
+               "): the server does not start with it", true);
+  }
+
+  void Unknown(const ConfEntry& e) {
+    if (e.key.empty()) return Add(e, "\"=\" without a parameter name before it");
+    if (e.kind == ConfEntry::Kind::BareName) return Bare(e);
+    std::string message = "unknown parameter " + Quoted(e.key);
+    if (const auto close = CloseSetting(e.key); close && ReadBy(*close, r_.version))
+      message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
+    Add(e, message);
+  }
+
+  void Bare(const ConfEntry& e) {
+    switch (r_.version) {
+      case ServerVersion::V2_0:
+      case ServerVersion::V2_1:
+        return Add(e, "no \"=\" on this line: a " + version_ + " server refuses to start on it", true);
+      case ServerVersion::V2_5:
+        return Add(e, "no \"=\" on this line: a " + version_ +
+                          " server skips it, but then serves no network connections", true);
+      default:
+        break;
+    }
+    if (!e.id) return Add(e, "no \"=\" on this line: the server ignores it");
+    std::string message = e.key + " without \"=\": " + version_;
+    message += r_.version == ServerVersion::V3_0 ? " (release 3.0.11)" : "";
+    message += " ignores this line, but a later " + e.key + " line then no longer counts";
+    if (r_.version == ServerVersion::V3_0)
+      message += "; Debian's 3.0.11.33637 build and 3.0.10 and older read it as an empty value "
+                 "(0, false or nothing)";
+    Add(e, message);
+  }
+
+  void Value(const ConfEntry& e) {
+    const SettingId id = *e.id;
+    const SettingInfo& s = SettingOf(id);
+    const bool v2 = GenerationOf(r_.version) == Generation::V2;
+    const std::string written = e.key + " = " + e.value;
+    const std::string read = ServerValueOf(id, e.value, r_.version, r_.superMode);
+    const std::string fallback = DefaultValueOf(id, r_.version, r_.superMode);
+    if (e.value.empty()) {
+      // 2.x takes the built-in value; 3.0+ reads 0, false or nothing.
+      if (!v2 && (s.kind == SettingKind::Integer || s.kind == SettingKind::Boolean) && read != fallback)
+        Add(e, e.key + " has an empty value: " + version_ + " reads " + read + ", not its default " + fallback);
+      return;
+    }
+    if (v2 && e.value.size() > 1 && e.value.front() == '"' && e.value.back() == '"')
+      Add(e, written + ": a " + version_ + " server keeps the quotes as part of the value");
+    switch (s.kind) {
+      case SettingKind::Integer: {
+        if (v2 ? !IsWholeNumber(e.value) : !StrictInteger(e.value)) {
+          Add(e, written + ": the server reads " + read);
+          break;
+        }
+        const long long n = v2 ? LeadingInteger(e.value) : *StrictInteger(e.value);
+        if (s.range && !s.range->Contains(n))
+          Add(e, e.key + " = " + std::to_string(n) + ": outside the range " + std::to_string(s.range->min) +
+                     " to " + std::to_string(s.range->max) +
+                     (read != std::to_string(n) ? "; the server uses " + read : ""));
+        break;
+      }
+      case SettingKind::Boolean: {
+        bool plain = conf::AllDigits(e.value);
+        if (!v2)
+          for (std::string_view word : {"true", "yes", "y", "false", "no", "n"})
+            plain |= conf::EqualsIgnoringCase(e.value, word);
+        if (!plain)
+          Add(e, written + ": the server reads " +
+                     (v2 ? (read == "1" ? "1 (on)" : "0 (off)") : read));
+        break;
+      }
+      case SettingKind::Keyword: {
+        if (KeywordOf(id, e.value, r_.version)) break;
+        bool otherCase = false;
+        for (std::string_view k : s.keywords) otherCase |= conf::EqualsIgnoringCase(e.value, k);
+        Add(e, written + (otherCase ? ": " + version_ + " reads this word only as written in its list (" +
+                                          conf::Join(s.keywords, ", ") + ")"
+                                    : ": not one of " + conf::Join(s.keywords, ", ")) +
+                   (fallback.empty() ? "" : "; the server uses " + fallback));
+        break;
+      }
+      case SettingKind::Text:
+      case SettingKind::PluginList:
+      case SettingKind::AccessPolicy:
+      case SettingKind::PathList:
+        break;
+    }
+  }
+
+  // The editor shows a parameter from the last line holding "<Key> =", which
+  // on a 2.x file may be a commented copy below the active line.
+  void EditorShowsAnother(const std::array<const ConfEntry*, kSettingCount>& last) {
+    for (SettingId id = 0; id < kSettingCount; ++id) {
+      const ConfEntry* active = last[id];
+      const ConfMention& below = r_.commented[id];
+      if (!active || !ParamKeyOf(id) || below.line <= active->line) continue;
+      const std::string line = std::to_string(active->line);
+      const std::string name(SettingOf(id).name);
+      findings_.push_back({below.file, below.line, name,
+                           name + " appears again below its active line " + line +
+                               ": the server uses line " + line + ", the editor shows this one"});
+    }
+  }
+
+  const ConfReading& r_;
+  const std::string version_;
+  std::vector<ConfFinding> findings_;
+};
+
+}  // namespace
+
+std::vector<ConfFinding> CheckConf(const ConfReading& reading) { return Checker(reading).Run(); }

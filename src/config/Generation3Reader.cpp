@@ -1,0 +1,337 @@
+// firebird.conf as a 3.0, 4.0 or 5.0 server reads it: lines end at LF and
+// are trimmed of blanks, TABs and CRs; a line starting with "#" is a comment,
+// elsewhere a "#" outside double quotes starts one; the first "=" splits key
+// and value; the value loses its quotes; "{{" and "}}" stand for "{" and "}";
+// $(name) macros are replaced; "include <path>" reads other files at its
+// place, relative to the including file, with * and ? in any part and at
+// most 64 deep. A line the server cannot take (a quote before "=", a third or
+// unclosed quote, text after the closing quote, an empty key, an unknown
+// macro, a missing include) makes it refuse the whole file.
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "config/AtomicFile.h"
+#include "config/GenerationReaders.h"
+#include "config/LineScan.h"
+#include "config/TVantrel.h"
+#include "config/Utf8Path.h"
+
+namespace conf {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMaxIncludeDepth = 64;
+
+// The server's macros. Only the dir_ names ignore case.
+std::optional<std::string> ExpandMacros(std::string_view text, const std::string& thisFolder,
+                                        const std::string& confFolder, std::string& problem) {
+  std::string out;
+  std::size_t at = 0;
+  while (true) {
+    const std::size_t open = text.find("$(", at);
+    if (open == std::string_view::npos) break;
+    const std::size_t close = text.find(')', open + 2);
+    if (close == std::string_view::npos) {
+      problem = "a macro without its closing \")\"";
+      return std::nullopt;
+    }
+    out.append(text.substr(at, open - at));
+    const std::string_view name = text.substr(open + 2, close - open - 2);
+    if (name == "this") {
+      out += thisFolder;
+    } else if (name == "root" || name == "install" || EqualsIgnoringCase(name, "dir_conf")) {
+      // The folder of firebird.conf stands for the server's own folders.
+      out += confFolder;
+    } else if (name.starts_with("dir_") || name.starts_with("DIR_") || name.starts_with("Dir_")) {
+      bool known = false;
+      for (std::string_view d : {"dir_secDb", "dir_plugins", "dir_udf", "dir_sample", "dir_sampleDb",
+                                 "dir_intl", "dir_msg"})
+        known |= EqualsIgnoringCase(name, d);
+      if (!known) {
+        problem = "unknown macro $(" + std::string(name) + ")";
+        return std::nullopt;
+      }
+      // A folder of the server's build this program cannot know: kept as written.
+      out.append(text.substr(open, close - open + 1));
+    } else {
+      problem = "unknown macro $(" + std::string(name) + ")";
+      return std::nullopt;
+    }
+    at = close + 1;
+  }
+  if (at == 0) return std::string(text);
+  out.append(text.substr(at));
+  return out;
+}
+
+std::string Unbrace(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if ((text[i] == '{' || text[i] == '}') && i + 1 < text.size() && text[i + 1] == text[i]) ++i;
+  }
+  return out;
+}
+
+bool Matches(std::string_view pattern, std::string_view name) {
+  // * and ? as a shell matches them, on one part of a path.
+  std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
+
+// The files a wildcard path names, in the order the folder lists them (the
+// server reads them in that order too, not sorted by name).
+std::vector<fs::path> Expand(const fs::path& pattern, bool skipDotNames) {
+  std::vector<fs::path> found{pattern.root_path()};
+  for (const fs::path& part : pattern.relative_path()) {
+    const std::string p = Utf8Of(part);
+    std::vector<fs::path> next;
+    for (const fs::path& base : found) {
+      if (!HasWildcard(p)) {
+        next.push_back(base / part);
+        continue;
+      }
+      std::error_code ec;
+      std::vector<fs::path> hits;
+      for (fs::directory_iterator it(base.empty() ? fs::path(".") : base, ec), end; !ec && it != end;
+           it.increment(ec)) {
+        const std::string name = Utf8Of(it->path().filename());
+        if (skipDotNames && name.starts_with('.') && !p.starts_with('.')) continue;
+        if (Matches(p, name)) hits.push_back(base / it->path().filename());
+      }
+      next.insert(next.end(), hits.begin(), hits.end());
+    }
+    found = std::move(next);
+  }
+  std::erase_if(found, [](const fs::path& f) {
+    std::error_code ec;
+    return !fs::is_regular_file(f, ec);
+  });
+  return found;
+}
+
+class Reader {
+ public:
+  Reader(ConfReading& reading, const std::string& path) : reading_(reading) {
+    confFolder_ = FolderOf(path);
+  }
+
+  void Read(std::string_view text, std::size_t file, int depth) {
+    const std::string thisFolder = FolderOf(reading_.files[file]);
+    std::size_t number = 0;
+    ForEachServerLine(text, [&](std::size_t start, std::size_t end) {
+      ++number;
+      if (!reading_.refusedAt) ReadLine(text.substr(start, end - start), file, number, thisFolder, depth);
+    });
+  }
+
+ private:
+  static std::string FolderOf(const std::string& path) {
+    const std::string folder = Utf8Of(PathFromUtf8(path).parent_path());
+    return folder.empty() ? std::string(".") : folder;
+  }
+
+  ConfEntry& Add(ConfEntry::Kind kind, std::size_t file, std::size_t line, std::string_view key) {
+    ConfEntry& entry = reading_.entries.emplace_back();
+    entry.kind = kind;
+    entry.file = file;
+    entry.line = line;
+    entry.key = key;
+    entry.id = FindSetting(entry.key);
+    return entry;
+  }
+
+  void Refuse(std::size_t file, std::size_t line, std::string_view key, std::string problem) {
+    reading_.refusedAt = reading_.entries.size();
+    Add(ConfEntry::Kind::Refused, file, line, key).problem = std::move(problem);
+  }
+
+  void ReadLine(std::string_view raw, std::size_t file, std::size_t number,
+                const std::string& thisFolder, int depth) {
+    const Line3 line = SplitLine3(raw);
+    switch (line.kind) {
+      case Line3::Kind::Blank:
+        return;
+      case Line3::Kind::Comment:
+        return NoteMentions(line.value, file, number, reading_);
+      case Line3::Kind::Include:
+        return Include(line.value, file, number, thisFolder, depth);
+      case Line3::Kind::BareName:
+        Add(ConfEntry::Kind::BareName, file, number, line.key);
+        return;
+      case Line3::Kind::Refused:
+        return Refuse(file, number, line.key, std::string(line.problem));
+      case Line3::Kind::Setting:
+        break;
+    }
+    std::string problem;
+    std::optional<std::string> expanded = ExpandMacros(Unbrace(line.value), thisFolder, confFolder_, problem);
+    if (!expanded) return Refuse(file, number, line.key, problem);
+    Add(ConfEntry::Kind::Setting, file, number, Unbrace(line.key)).value = std::move(*expanded);
+  }
+
+  void Include(std::string_view target, std::size_t file, std::size_t number,
+               const std::string& thisFolder, int depth) {
+    std::string problem;
+    const std::optional<std::string> expanded = ExpandMacros(target, thisFolder, confFolder_, problem);
+    if (!expanded) return Refuse(file, number, "include", problem);
+    if (depth + 1 > kMaxIncludeDepth) return Refuse(file, number, "include", "includes nested too deep");
+    fs::path path = PathFromUtf8(*expanded);
+    if (path.is_relative()) path = PathFromUtf8(thisFolder) / path;
+
+    std::vector<fs::path> files;
+    if (HasWildcard(Utf8Of(path))) {
+      // 3.0 passes over hidden files unless the pattern names them; later
+      // versions only over "." and "..".
+      files = Expand(path, reading_.version == ServerVersion::V3_0);
+    } else {
+      std::error_code ec;
+      if (!fs::is_regular_file(path, ec))
+        return Refuse(file, number, "include", "file to include not found: " + Utf8Of(path));
+      files.push_back(path);
+    }
+    for (const fs::path& f : files) {
+      std::string content;
+      try {
+        content = ReadWholeFile(Utf8Of(f));
+      } catch (const FileError& e) {
+        return Refuse(file, number, "include", e.what());
+      }
+      reading_.files.push_back(Utf8Of(f.lexically_normal()));
+      Read(content, reading_.files.size() - 1, depth + 1);
+      if (reading_.refusedAt) return;
+    }
+  }
+
+  ConfReading& reading_;
+  std::string confFolder_;
+};
+
+}  // namespace
+
+Line3 SplitLine3(std::string_view raw) {
+  Line3 result;
+  const std::string_view line = TrimServerBlanks(raw);
+  if (line.empty()) return result;
+  if (line[0] == '#') {
+    result.kind = Line3::Kind::Comment;
+    result.value = line.substr(1);
+    return result;
+  }
+  if (line.size() > 8 && EqualsIgnoringCase(line.substr(0, 7), "include") && (line[7] == ' ' || line[7] == '\t')) {
+    result.kind = Line3::Kind::Include;
+    result.value = TrimServerBlanks(line.substr(8));
+    return result;
+  }
+  auto refuse = [&](std::string_view problem) {
+    result.kind = Line3::Kind::Refused;
+    result.problem = problem;
+    return result;
+  };
+
+  // The key: up to "=", or to a comment on a line without one.
+  std::size_t eq = 0;
+  while (eq < line.size() && line[eq] != '=' && line[eq] != '#' && line[eq] != '"') ++eq;
+  result.key = TrimServerBlanks(line.substr(0, eq));
+  if (eq < line.size() && line[eq] == '"') return refuse("a quote before \"=\"");
+  if (eq == line.size() || line[eq] == '#') {
+    result.kind = Line3::Kind::BareName;
+    return result;
+  }
+  if (result.key.empty()) return refuse("\"=\" without a name before it");
+
+  // The value: quotes may enclose a "#"; after the closing quote only
+  // blanks or a comment may follow.
+  const std::string_view rest = line.substr(eq + 1);
+  std::size_t end = rest.size();
+  int quotes = 0;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const char c = rest[i];
+    if (c == '"') {
+      if (++quotes > 2) return refuse("a third quote");
+    } else if (c == '#' && quotes != 1) {
+      end = i;
+      break;
+    } else if (quotes == 2 && c != ' ' && c != '\t' && c != '\r') {
+      return refuse("text after the closing quote");
+    }
+  }
+  if (quotes == 1) return refuse("a quote that is not closed");
+  std::string_view value = TrimServerBlanks(rest.substr(0, end));
+  while (!value.empty() && value.front() == '"') value.remove_prefix(1);
+  while (!value.empty() && value.back() == '"') value.remove_suffix(1);
+  result.kind = Line3::Kind::Setting;
+  result.value = value;
+  result.comment = end < rest.size() ? static_cast<std::size_t>(rest.data() + end - raw.data()) : raw.size();
+  return result;
+}
+
+bool CommentedSetting3(std::string_view line, std::string_view& name, std::string_view& value,
+                       std::size_t& valueEnd) {
+  std::size_t i = 0;
+  while (i < line.size() && IsServerBlank(line[i])) ++i;
+  if (i == line.size() || line[i] != '#') return false;
+  ++i;
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  const std::size_t nameStart = i;
+  while (i < line.size() && (std::isalnum(static_cast<unsigned char>(line[i])) || line[i] == '_')) ++i;
+  name = line.substr(nameStart, i - nameStart);
+  while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+  if (name.empty() || i == line.size() || line[i] != '=') return false;
+  valueEnd = std::min(line.find('#', i + 1), line.size());
+  value = TrimServerBlanks(line.substr(i + 1, valueEnd - i - 1));
+  return true;
+}
+
+std::string ValueForm3(std::string_view line) {
+  const Line3 split = SplitLine3(line);
+  if (split.kind == Line3::Kind::Setting) return std::string(split.value);
+  std::string_view name, value;
+  std::size_t end = 0;
+  if (CommentedSetting3(line, name, value, end)) return "#" + std::string(value);
+  return {};
+}
+
+std::string RewriteLine3(std::string_view line, std::string_view name, std::string_view value) {
+  std::string updated;
+  updated.append(name).append(" = ").append(value);
+  std::size_t comment = line.size();
+  const Line3 split = SplitLine3(line);
+  std::string_view key, old;
+  std::size_t end = 0;
+  if (split.kind == Line3::Kind::Setting)
+    comment = split.comment;
+  else if (CommentedSetting3(line, key, old, end))
+    comment = end;
+  if (comment < line.size()) updated.append(" ").append(line.substr(comment));
+  return updated;
+}
+
+void ReadGeneration3(std::string_view text, const std::string& path, ConfReading& reading) {
+  reading.files = {path};
+  Reader(reading, path).Read(text, 0, 0);
+}
+
+}  // namespace conf

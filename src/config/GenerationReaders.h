@@ -1,0 +1,106 @@
+#pragma once
+// The two readers behind ReadConf. Internal to src/config.
+
+#include <bitset>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/ConfReading.h"
+#include "config/LineScan.h"
+
+namespace conf {
+
+// Fills files, entries, commented and refusedAt of reading.
+void ReadGeneration2(std::string_view text, const std::string& path, ConfReading& reading);
+void ReadGeneration3(std::string_view text, const std::string& path, ConfReading& reading);
+
+// Calls line(start, end) for each line as both generations split a file: at
+// LF only (a CR before it is trimmed like a blank; a lone CR ends nothing).
+template <class F>
+void ForEachServerLine(std::string_view text, F&& line) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const void* lf = std::memchr(text.data() + start, '\n', text.size() - start);
+    const std::size_t end =
+        lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - text.data()) : text.size();
+    line(start, end);
+    start = end + 1;
+  }
+}
+
+inline bool IsServerBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+inline std::string_view TrimServerBlanks(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsServerBlank(s[b])) ++b;
+  while (e > b && IsServerBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// The header of a shipped file names its version on one of its first lines:
+// "# Firebird version 3.0 configuration file", or, for every 2.x release,
+// "# Firebird configuration file".
+struct Header {
+  bool found = false;
+  std::optional<ServerVersion> version;  // none: the 2.x header
+};
+Header HeaderOf(std::string_view text);
+
+// The version that reads most of the names (see DetectServerVersion).
+DetectedVersion VersionFromNames(const std::bitset<kSettingCount>& names, bool twoXHeader);
+// The catalogue names a reading met, on active or commented lines.
+std::bitset<kSettingCount> NamesIn(const ConfReading& reading);
+
+// Sets the values of a reading whose lines have been read.
+void Resolve(ConfReading& reading);
+
+// One line as a 3.0+ server takes it apart, before braces and macros.
+struct Line3 {
+  enum class Kind { Blank, Comment, Include, Setting, BareName, Refused };
+  Kind kind = Kind::Blank;
+  std::string_view key;    // Setting, BareName, Refused: trimmed
+  std::string_view value;  // Setting: trimmed, without quotes; Comment: after "#"; Include: the path
+  std::string_view problem;  // Refused: why the server refuses the file
+  std::size_t comment = 0;   // Setting: where a comment starts in the line, else its size
+};
+Line3 SplitLine3(std::string_view line);
+
+// The document's view of a 3.0+ file. The parameter line of a name is the
+// one the server reads (the first active line, its key compared ignoring
+// case, with or without blanks around "="), else the last commented
+// "#Name = value" line; -1 when there is none.
+template <class Line>
+long ParameterLine3(const std::vector<Line>& lines, std::string_view name);
+// The value form of a parameter line: the value (without its quotes) of an
+// active line, "#" and the value of a commented one.
+std::string ValueForm3(std::string_view line);
+// The canonical line "Name = value", keeping a comment that followed the
+// value on the line replaced.
+std::string RewriteLine3(std::string_view line, std::string_view name, std::string_view value);
+// The name and value of a commented "#Name = value" line, if it is one.
+bool CommentedSetting3(std::string_view line, std::string_view& name, std::string_view& value,
+                       std::size_t& valueEnd);
+
+template <class Line>
+long ParameterLine3(const std::vector<Line>& lines, std::string_view name) {
+  long commented = -1;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line(lines[i]);
+    const Line3 split = SplitLine3(line);
+    if (split.kind == Line3::Kind::Setting && EqualsIgnoringCase(split.key, name)) return static_cast<long>(i);
+    std::string_view key, value;
+    std::size_t end = 0;
+    if (split.kind == Line3::Kind::Comment && CommentedSetting3(line, key, value, end) &&
+        EqualsIgnoringCase(key, name))
+      commented = static_cast<long>(i);
+  }
+  return commented;
+}
+
+// Notes the commented "Name = value" lines in a comment's text: the last one
+// of each name wins.
+void NoteMentions(std::string_view comment, std::size_t file, std::size_t line, ConfReading& reading);
+
+}  // namespace conf

@@ -1,0 +1,96 @@
+#include "config/SettingValues.h"
+
+#include "config/ConfReading.h"
+#include "config/LineScan.h"
+#include "config/ParameterRules.h"
+
+namespace {
+
+using conf::Quoted;
+
+// "true"/"false" for the words a 3.0+ flag is written with; nothing else.
+std::optional<bool> FlagWord(std::string_view value) {
+  for (std::string_view on : {"true", "yes", "y", "1"})
+    if (conf::EqualsIgnoringCase(value, on)) return true;
+  for (std::string_view off : {"false", "no", "n", "0"})
+    if (conf::EqualsIgnoringCase(value, off)) return false;
+  return std::nullopt;
+}
+
+std::optional<std::string_view> Keyword(const SettingInfo& s, std::string_view value) {
+  for (std::string_view k : s.keywords)
+    if (conf::EqualsIgnoringCase(value, k)) return k;
+  return std::nullopt;
+}
+
+// Digits, "-" first where the name has negative values, and on 3.0+ one
+// k, m or g after them.
+std::optional<long long> WrittenNumber(const SettingInfo& s, std::string_view value, bool v3) {
+  std::string_view digits = value;
+  if (s.negativeAllowed && digits.starts_with('-')) digits.remove_prefix(1);
+  if (v3 && !digits.empty() && std::string_view("kKmMgG").find(digits.back()) != std::string_view::npos)
+    digits.remove_suffix(1);
+  if (!conf::AllDigits(digits)) return std::nullopt;
+  return v3 ? StrictInteger(value) : std::optional<long long>(LeadingInteger(value));
+}
+
+}  // namespace
+
+std::optional<std::string> WriteProblem(SettingId id, std::string_view value, ServerVersion v) {
+  const SettingInfo& s = SettingOf(id);
+  const std::optional<ParamKey> key = ParamKeyOf(id);
+  const bool v3 = GenerationOf(v) == Generation::V3;
+  if (!ReadBy(id, v))
+    return std::string(s.name) + " is not read by Firebird " + std::string(VersionName(v)) + " (" +
+           NotReadReason(id, v) + ")";
+  // The editor's parameters keep their rules on the files they were made for.
+  if (key && (!v3 || !ParameterOf(*key).hasSetter)) return ValueProblem(*key, value);
+  if (value.find_first_of("\r\n") != std::string_view::npos)
+    return std::string("a value cannot hold a line break");
+  if (value.find('#') != std::string_view::npos)
+    return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
+  if (v3) {
+    if (value.find('"') != std::string_view::npos)
+      return std::string("a value cannot hold a quote: the server takes quotes away or refuses the file");
+    if (value.find("$(") != std::string_view::npos)
+      return std::string("a value cannot hold \"$(\": the server reads it as a macro");
+    if (value.find("{{") != std::string_view::npos || value.find("}}") != std::string_view::npos)
+      return std::string("a value cannot hold \"{{\" or \"}}\": the server reads them as one brace");
+  }
+  switch (s.kind) {
+    case SettingKind::Integer: {
+      const auto n = WrittenNumber(s, value, v3);
+      if (!n)
+        return Quoted(value) + (v3 ? " is not a number (digits, with k, m or g after them)"
+                                   : " is not a number (digits only)");
+      if (s.range && !s.range->Contains(*n))
+        return std::string(value) + " is outside the range " + std::to_string(s.range->min) + " to " +
+               std::to_string(s.range->max);
+      return std::nullopt;
+    }
+    case SettingKind::Boolean:
+      if (v3 ? !FlagWord(value) : value != "0" && value != "1")
+        return Quoted(value) + (v3 ? " is not true or false" : " is not 0 or 1");
+      return std::nullopt;
+    case SettingKind::Keyword:
+      if (!Keyword(s, value) && !(value.empty() && DefaultOf(id, v).empty()))
+        return Quoted(value) + " is not one of " + conf::Join(s.keywords, ", ");
+      return std::nullopt;
+    case SettingKind::AccessPolicy:
+      return key ? ValueProblem(*key, value) : std::nullopt;
+    case SettingKind::Text:
+    case SettingKind::PluginList:
+    case SettingKind::PathList:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::string WrittenForm(SettingId id, std::string_view value, ServerVersion v) {
+  const SettingInfo& s = SettingOf(id);
+  if (s.kind == SettingKind::Keyword)
+    if (const auto k = Keyword(s, value)) return std::string(*k);
+  if (s.kind == SettingKind::Boolean && GenerationOf(v) == Generation::V3)
+    if (const auto on = FlagWord(value)) return *on ? "true" : "false";
+  return std::string(value);
+}

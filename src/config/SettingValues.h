@@ -1,0 +1,20 @@
+#pragma once
+// Values written for any catalogue name, in a form the file's server version
+// reads as meant: what is refused, and the spelling written.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/ServerVersion.h"
+#include "config/VersionCatalogue.h"
+
+// Why the value cannot be written for the name in a file of the version, or
+// nothing when it can. A 2.x file takes the editor's values as before; a
+// 3.0+ file also numbers with k, m or g and flags true or false, and never a
+// quote, a macro or a doubled brace, which its server would read otherwise.
+std::optional<std::string> WriteProblem(SettingId id, std::string_view value, ServerVersion v);
+
+// The text written for an accepted value: a keyword in its listed spelling,
+// a 3.0+ flag as true or false, anything else as given.
+std::string WrittenForm(SettingId id, std::string_view value, ServerVersion v);
