@@ -26,8 +26,17 @@ class LockTimeout : public FileError {
   using FileError::FileError;
 };
 
-// "Cannot save "<path>": another Pellisto program is changing it ..."
-std::string LockTimeoutMessage(const std::string& path, std::chrono::milliseconds wait);
+// One try of a platform's non-blocking lock call on an open handle.
+enum class LockTry { Taken, Held, NoLocks };
+struct LockCalls {
+  LockTry (*tryOnce)(std::intptr_t handle);
+  void (*close)(std::intptr_t handle);
+};
+// Tries again every few milliseconds while another holder has the lock; true
+// once taken. Where the file system keeps no locks, and when the wait is over
+// (throwing LockTimeout naming path), it closes the handle.
+bool TakeLock(const std::string& path, std::chrono::milliseconds wait, const LockCalls& calls,
+              std::intptr_t handle);
 
 class FileLock {
  public:

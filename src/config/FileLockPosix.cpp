@@ -1,7 +1,6 @@
 #include "config/FileLock.h"
 
 #include <cerrno>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,8 +11,6 @@
 namespace conf {
 
 namespace {
-constexpr std::chrono::milliseconds kPoll{10};
-
 std::string LockFolder(const std::string& path) { return FolderOf(LinkTarget(path)); }
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 }  // namespace
@@ -21,22 +18,17 @@ int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) : locked_(LockFolder(path)) {
   const int fd = ::open(locked_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  for (;;) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      handle_ = fd;
-      return;
-    }
-    const int error = errno;
-    if (error == EINTR) continue;
-    // No locks on this file system (some network mounts), or still held.
-    if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
-      ::close(fd);
-      if (error != EWOULDBLOCK) return;
-      throw LockTimeout(LockTimeoutMessage(path, wait));
-    }
-    std::this_thread::sleep_for(kPoll);
-  }
+  static constexpr LockCalls kCalls{
+      [](std::intptr_t handle) {
+        for (;;) {
+          if (::flock(Fd(handle), LOCK_EX | LOCK_NB) == 0) return LockTry::Taken;
+          if (errno != EINTR) break;
+        }
+        // Else no locks on this file system (some network mounts).
+        return errno == EWOULDBLOCK ? LockTry::Held : LockTry::NoLocks;
+      },
+      [](std::intptr_t handle) { ::close(Fd(handle)); }};
+  if (TakeLock(path, wait, kCalls, fd)) handle_ = fd;
 }
 
 FileLock::~FileLock() {

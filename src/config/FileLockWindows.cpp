@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <thread>
 
 #include "config/AtomicFile.h"
 #include "config/Utf16.h"
@@ -14,8 +13,6 @@
 namespace conf {
 
 namespace {
-constexpr std::chrono::milliseconds kPoll{10};
-
 HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 // The same file named in any spelling: its final path (links followed),
@@ -84,22 +81,17 @@ HANDLE OpenLockFile(const std::string& lockFile) {
 FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) : locked_(LockFile(path)) {
   const HANDLE handle = OpenLockFile(locked_);
   if (handle == INVALID_HANDLE_VALUE) return;
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  for (;;) {
-    OVERLAPPED first{};
-    if (::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first)) {
-      handle_ = reinterpret_cast<std::intptr_t>(handle);
-      return;
-    }
-    const DWORD error = ::GetLastError();
-    // No locks on this file system, or still held.
-    if (error != ERROR_LOCK_VIOLATION || std::chrono::steady_clock::now() >= deadline) {
-      ::CloseHandle(handle);
-      if (error != ERROR_LOCK_VIOLATION) return;
-      throw LockTimeout(LockTimeoutMessage(path, wait));
-    }
-    std::this_thread::sleep_for(kPoll);
-  }
+  static constexpr LockCalls kCalls{
+      [](std::intptr_t lockFile) {
+        OVERLAPPED first{};
+        if (::LockFileEx(AsHandle(lockFile), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first))
+          return LockTry::Taken;
+        // Else no locks on this file system.
+        return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockTry::Held : LockTry::NoLocks;
+      },
+      [](std::intptr_t lockFile) { ::CloseHandle(AsHandle(lockFile)); }};
+  if (TakeLock(path, wait, kCalls, reinterpret_cast<std::intptr_t>(handle)))
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
 }
 
 FileLock::~FileLock() {

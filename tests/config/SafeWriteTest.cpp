@@ -22,15 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Copies of in-place writes go to a state folder of the test's own; the
-// writer's seams are reset afterwards.
-class SafeWrite : public ::testing::Test {
+class SafeWrite : public WriterTest {
  protected:
-  SafeWrite() { SetVariable(kStateVariable, state.path()); }
-  ~SafeWrite() override {
-    UnsetVariable(kStateVariable);
-    conf::TestWriteHooks() = {};
-  }
   std::vector<std::string> StateFiles() const {
     std::vector<std::string> names;
     for (const auto& e : fs::recursive_directory_iterator(conf::PathFromUtf8(state.path())))
@@ -41,7 +34,6 @@ class SafeWrite : public ::testing::Test {
     conf::TestWriteHooks().step = [this](std::string_view step) { steps.emplace_back(step); };
   }
 
-  TempDir dir, state;
   std::vector<std::string> steps;
 };
 

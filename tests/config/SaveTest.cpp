@@ -29,28 +29,10 @@ namespace {
 namespace fs = std::filesystem;
 using conf::PathFromUtf8;
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(PathFromUtf8(folder)))
-    names.push_back(conf::Utf8Of(entry.path().filename()));
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string CreateError(const std::string& path, const std::string& reason) {
   return "Cannot create file \"" + path + "\". " + reason;
 }
 std::string CreateError(const std::string& path, SystemError error) { return CreateError(path, ErrorText(error)); }
-
-// Saves and returns the error text, or "" when the save went through.
-std::string SaveError(TVantrel& doc, const std::string& folder) {
-  try {
-    doc.Save(folder);
-    return {};
-  } catch (const FileError& e) {
-    return e.what();
-  }
-}
 
 #ifndef _WIN32
 std::string CreateError(const std::string& path, int error) { return CreateError(path, std::strerror(error)); }

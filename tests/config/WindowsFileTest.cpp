@@ -43,31 +43,7 @@ std::string Security(const std::string& path) {
   return result;
 }
 
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(conf::PathFromUtf8(folder)))
-    names.push_back(conf::Utf8Of(entry.path().filename()));
-  return names;
-}
-
-std::string SaveError(TVantrel& doc, const std::string& folder) {
-  try {
-    doc.Save(folder);
-    return {};
-  } catch (const FileError& e) {
-    return e.what();
-  }
-}
-
-class WindowsFile : public ::testing::Test {
- protected:
-  WindowsFile() { SetVariable(kStateVariable, state.path()); }
-  ~WindowsFile() override {
-    UnsetVariable(kStateVariable);
-    conf::TestWriteHooks() = {};
-  }
-  TempDir dir, state;
-};
+class WindowsFile : public WriterTest {};
 
 TEST_F(WindowsFile, AttributesAndSecurityAreKeptAndAReadOnlyFileIsRefused) {
   WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\r\nLockSignal = 16\r\n");
@@ -108,7 +84,7 @@ TEST_F(WindowsFile, AttributesAndSecurityAreKeptAndAReadOnlyFileIsRefused) {
                 "\". The file is read-only (its read-only attribute is set); it was left as it was");
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\nLockSignal = 16\r\n");
   EXPECT_EQ(Attributes(ConfIn(dir)), attributes | FILE_ATTRIBUTE_READONLY);
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"firebird.conf"});
+  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"firebird.conf"});
 }
 
 TEST_F(WindowsFile, AFileHeldOpenByAnotherProgramIsNotReplacedAndNothingIsLost) {
@@ -129,7 +105,7 @@ TEST_F(WindowsFile, AFileHeldOpenByAnotherProgramIsNotReplacedAndNothingIsLost) 
   EXPECT_EQ(error, "Cannot create file \"" + ConfIn(dir) +
                        "\". Another program has it open and does not let it be replaced; it was left as it was");
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), text);
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"firebird.conf"}) << "the temporary file stays";
+  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"firebird.conf"}) << "the temporary file stays";
   EXPECT_EQ(doc.PendingChanges(), std::vector<std::string>{"TempBlockSize=2"});
 
   // Once the other program let go, the same save goes through.
@@ -151,8 +127,8 @@ TEST_F(WindowsFile, AFolderNamedOutsideAsciiWorks) {
   doc.Save(folder);
   const std::string saved = "TempBlockSize = 3\r\n# more text, long enough for two parts\r\n";
   EXPECT_EQ(ReadFileBytes(folder + "firebird.conf"), saved);
-  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{name});
-  EXPECT_EQ(Names(folder), std::vector<std::string>{"firebird.conf"});
+  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{name});
+  EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"firebird.conf"});
 
   // The lock, and a copy for an in-place write kept in a state folder whose
   // name is not ASCII either.
