@@ -14,7 +14,7 @@ const char kFolderHelp[] =
 // A quoted folder takes no final backslash: \" would escape the quote.
 const char kExamplesHelp[] =
     "Examples:\n"
-    "  pellisto-conf --folder \"C:\\Program Files\\Firebird\\Firebird_3_0\" get RemoteServicePort\n"
+    "  pellisto-conf --folder \"C:\\Program Files\\Firebird\\Firebird_3_0\" list\n"
     "  set FIREBIRD=C:\\Program Files\\Firebird\\Firebird_3_0\\\n"
     "  pellisto-conf set DefaultDbCachePages=4096 --dry-run\n";
 
@@ -35,7 +35,8 @@ std::wstring ReadDefaultInstance(REGSAM view) {
   if (::RegGetValueW(key, nullptr, kValue, types, nullptr, nullptr, &size) == ERROR_SUCCESS) {
     value.assign(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (::RegGetValueW(key, nullptr, kValue, types, nullptr, value.data(), &size) != ERROR_SUCCESS) value.clear();
+    if (::RegGetValueW(key, nullptr, kValue, types, nullptr, value.data(), &size) != ERROR_SUCCESS)
+      value.clear();
   }
   ::RegCloseKey(key);
   value.resize(wcsnlen(value.c_str(), value.size()));

@@ -55,7 +55,8 @@ class ConsoleBuffer : public std::streambuf {
     text_.erase(0, whole);
     DWORD written = 0;
     for (std::size_t at = 0; at < wide.size(); at += written) {
-      if (!::WriteConsoleW(console_, wide.data() + at, static_cast<DWORD>(wide.size() - at), &written, nullptr) ||
+      if (!::WriteConsoleW(console_, wide.data() + at, static_cast<DWORD>(wide.size() - at), &written,
+                           nullptr) ||
           written == 0)
         return -1;
     }

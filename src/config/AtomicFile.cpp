@@ -71,8 +71,9 @@ void WriteInPlace(const std::string& target, std::string_view content) {
     try {
       copy = std::make_unique<SafetyCopy>(target, old);
     } catch (const std::system_error& e) {
-      throw Failure{e.code().value(), ErrorText(e.code().value()), " (no copy of it could be kept in " + SafetyCopyFolder() +
-                                                     " before rewriting it in place; it was left as it was)"};
+      throw Failure{e.code().value(), ErrorText(e.code().value()),
+                    " (no copy of it could be kept in " + SafetyCopyFolder() +
+                        " before rewriting it in place; it was left as it was)"};
     }
     Step("copy kept");
   }
@@ -146,9 +147,7 @@ FileBuffer ReadWholeFileBuffer(const std::string& path) {
   }
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  return std::string(ReadWholeFileBuffer(path).view());
-}
+std::string ReadWholeFile(const std::string& path) { return std::string(ReadWholeFileBuffer(path).view()); }
 
 void WriteFileAtomically(const std::string& path, std::string_view content) {
   try {

@@ -113,7 +113,8 @@ void Replace(const std::string& path, std::string_view content) {
   try {
     if (exists) {
       // Owner first: changing it may clear set-id bits that fchmod restores.
-      if (::fchown(raw, st.st_uid, st.st_gid) != 0) BestEffort(::fchown(raw, static_cast<uid_t>(-1), st.st_gid));
+      if (::fchown(raw, st.st_uid, st.st_gid) != 0)
+        BestEffort(::fchown(raw, static_cast<uid_t>(-1), st.st_gid));
       if (::fchmod(raw, st.st_mode & 07777) != 0) Fail(errno);
     } else {
       if (::fchmod(raw, 0666 & ~CurrentUmask()) != 0) Fail(errno);

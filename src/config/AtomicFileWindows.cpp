@@ -17,8 +17,8 @@ namespace {
 // Attributes a replacement takes over from the file it replaces. ReplaceFileW
 // does so itself; setting them first keeps them where it does not (some
 // network file systems, Wine).
-constexpr DWORD kKeptAttributes =
-    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // Another program has the file open without letting it be deleted, which a
 // replacement needs. Virus scanners and indexers let go within moments.
@@ -33,7 +33,8 @@ constexpr std::chrono::milliseconds kHeldOpenPause{100};
 
 [[noreturn]] void FailHeldOpen(DWORD error) {
   throw Failure{static_cast<ErrorCode>(error),
-                "Another program has it open and does not let it be replaced; it was left as it was", {}};
+                "Another program has it open and does not let it be replaced; it was left as it was",
+                {}};
 }
 
 std::string Joined(const std::string& folder, const std::string& name) {
@@ -57,8 +58,9 @@ std::string CreateTemporary(const std::string& folder, const std::string& base, 
 // 0, or why the file cannot be opened to be deleted: asked first, because a
 // failed ReplaceFileW may leave files of its own behind (Wine does).
 DWORD DeleteRefused(const std::wstring& target) {
-  const HANDLE handle = ::CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      ::CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return ::GetLastError();
   ::CloseHandle(handle);
   return 0;
@@ -120,7 +122,8 @@ void Replace(const std::string& path, std::string_view content) {
   if (exists) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(kIsAFolder);
     if (attributes & FILE_ATTRIBUTE_READONLY)
-      throw Failure{ERROR_ACCESS_DENIED, "The file is read-only (its read-only attribute is set); it was left as it was",
+      throw Failure{ERROR_ACCESS_DENIED,
+                    "The file is read-only (its read-only attribute is set); it was left as it was",
                     {}};
     // A file the user may not write is not replaced either, even where
     // the folder lets the user delete it. Opening it for writing, and
@@ -138,8 +141,9 @@ void Replace(const std::string& path, std::string_view content) {
 
   File file;
   DWORD error = ERROR_ACCESS_DENIED;
-  const std::string temp =
-      TestWriteHooks().forceInPlace ? std::string() : CreateTemporary(FolderOf(target), BaseName(target), file, error);
+  const std::string temp = TestWriteHooks().forceInPlace
+                               ? std::string()
+                               : CreateTemporary(FolderOf(target), BaseName(target), file, error);
   if (temp.empty()) {
     if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) return WriteInPlace(target, content);
     Fail(static_cast<ErrorCode>(error));
@@ -154,7 +158,8 @@ void Replace(const std::string& path, std::string_view content) {
     Step("data synced");
     file.Close();
     if (exists) {
-      if ((attributes & kKeptAttributes) && !::SetFileAttributesW(tempName.c_str(), attributes & kKeptAttributes))
+      if ((attributes & kKeptAttributes) &&
+          !::SetFileAttributesW(tempName.c_str(), attributes & kKeptAttributes))
         FailLast();
       ReplaceByName(targetName, tempName, tempKept);
     } else if (!::MoveFileExW(tempName.c_str(), targetName.c_str(), MOVEFILE_WRITE_THROUGH)) {

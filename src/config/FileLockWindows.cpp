@@ -84,7 +84,8 @@ FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) : lo
   static constexpr LockCalls kCalls{
       [](std::intptr_t lockFile) {
         OVERLAPPED first{};
-        if (::LockFileEx(AsHandle(lockFile), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &first))
+        if (::LockFileEx(AsHandle(lockFile), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                         &first))
           return LockTry::Taken;
         // Else no locks on this file system.
         return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockTry::Held : LockTry::NoLocks;

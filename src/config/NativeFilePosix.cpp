@@ -34,10 +34,18 @@ void File::Adopt(std::intptr_t handle) {
 ErrorCode File::Open(const std::string& path, Mode mode, bool privateFile) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case Mode::Read: flags |= O_RDONLY; break;
-    case Mode::Write: flags |= O_WRONLY | O_CREAT; break;
-    case Mode::Create: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-    case Mode::CreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+    case Mode::Read:
+      flags |= O_RDONLY;
+      break;
+    case Mode::Write:
+      flags |= O_WRONLY | O_CREAT;
+      break;
+    case Mode::Create:
+      flags |= O_WRONLY | O_CREAT | O_TRUNC;
+      break;
+    case Mode::CreateNew:
+      flags |= O_WRONLY | O_CREAT | O_EXCL;
+      break;
   }
   const int fd = ::open(path.c_str(), flags, privateFile ? 0600 : 0666);
   if (fd < 0) return errno;

@@ -121,7 +121,8 @@ void File::WriteAt(std::string_view data, std::uint64_t offset) {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD n = 0;
     const DWORD part = static_cast<DWORD>(std::min<std::size_t>(data.size(), 1u << 30));
-    if (!::WriteFile(AsHandle(handle_), data.data(), part, &n, &at)) Fail(static_cast<ErrorCode>(::GetLastError()));
+    if (!::WriteFile(AsHandle(handle_), data.data(), part, &n, &at))
+      Fail(static_cast<ErrorCode>(::GetLastError()));
     if (n == 0) Fail(ERROR_WRITE_FAULT);
     data.remove_prefix(n);
     offset += n;
@@ -145,12 +146,15 @@ void File::Close() {
   if (!::CloseHandle(handle)) Fail(static_cast<ErrorCode>(::GetLastError()));
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
 
 ErrorCode Rename(const std::string& from, const std::string& to) {
-  if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return 0;
   return static_cast<ErrorCode>(::GetLastError());
 }

@@ -39,12 +39,13 @@ class RegisteredFolder {
  public:
   RegisteredFolder(const std::string& folder, REGSAM view) : view_(view) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstances, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | view_,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kInstances, 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE | view_, nullptr, &key, nullptr) != ERROR_SUCCESS)
       return;
     key_ = key;
     DWORD size = 0;
-    if (RegGetValueW(key_, nullptr, L"DefaultInstance", RRF_RT_REG_SZ, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegGetValueW(key_, nullptr, L"DefaultInstance", RRF_RT_REG_SZ, nullptr, nullptr, &size) ==
+        ERROR_SUCCESS) {
       std::wstring before(size / sizeof(wchar_t), L'\0');
       if (RegGetValueW(key_, nullptr, L"DefaultInstance", RRF_RT_REG_SZ, nullptr, before.data(), &size) ==
           ERROR_SUCCESS)
@@ -86,7 +87,8 @@ std::string FirebirdFolder(const TempDir& dir, const std::string& name, int port
 
 TEST(WindowsCli, TheFolderComesFromTheFlagElseTheVariableElseTheRegistry) {
   TempDir dir;
-  const std::string flag = FirebirdFolder(dir, "flag", 3051), variable = FirebirdFolder(dir, "variable", 3052),
+  const std::string flag = FirebirdFolder(dir, "flag", 3051),
+                    variable = FirebirdFolder(dir, "variable", 3052),
                     registered = FirebirdFolder(dir, "registered", 3053);
   const std::vector<std::string> get = {"get", "RemoteServicePort"};
   std::vector<std::string> withFlag = {"--folder", flag};
@@ -126,7 +128,8 @@ TEST(WindowsCli, AFolderNamedOutsideAsciiOnTheCommandLineAndInTheVariable) {
   // Given without its final backslash, as a quoted folder must be.
   Result r = RunConf({"--folder", folder.substr(0, folder.size() - 1), "set", "RemoteServicePort=3051"});
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "--- " + conf + "\n+++ " + conf + "\n@@ -1 +1 @@\n-RemoteServicePort = 3050\n+RemoteServicePort = 3051\n");
+  EXPECT_EQ(r.out, "--- " + conf + "\n+++ " + conf +
+                       "\n@@ -1 +1 @@\n-RemoteServicePort = 3050\n+RemoteServicePort = 3051\n");
   EXPECT_EQ(ReadFileBytes(conf), "RemoteServicePort = 3051\r\n");
 
   r = RunConf({"get", "RemoteServicePort"}, folder);
@@ -135,7 +138,8 @@ TEST(WindowsCli, AFolderNamedOutsideAsciiOnTheCommandLineAndInTheVariable) {
 
   r = RunConf({"--folder", folder + "missing\\", "get", "RemoteServicePort"});
   EXPECT_EQ(r.code, 3);
-  EXPECT_EQ(r.err.rfind("pellisto-conf: Cannot open file \"" + folder + "missing\\firebird.conf\". ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind("pellisto-conf: Cannot open file \"" + folder + "missing\\firebird.conf\". ", 0), 0u)
+      << r.err;
 }
 
 TEST(WindowsCli, HelpShowsWindowsPaths) {
@@ -146,7 +150,8 @@ TEST(WindowsCli, HelpShowsWindowsPaths) {
                           "                        (DefaultInstance)"),
             std::string::npos)
       << help.out;
-  EXPECT_NE(help.out.find("pellisto-conf --folder \"C:\\Program Files\\Firebird\\Firebird_3_0\" get"), std::string::npos)
+  EXPECT_NE(help.out.find("pellisto-conf --folder \"C:\\Program Files\\Firebird\\Firebird_3_0\" list\n"),
+            std::string::npos)
       << help.out;
   EXPECT_EQ(help.out.find("/opt/firebird"), std::string::npos);
 }

@@ -29,11 +29,11 @@ DWORD Attributes(const std::string& path) { return GetFileAttributesW(conf::Wide
 
 // Owner, group and access list, as text.
 std::string Security(const std::string& path) {
-  const SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
-                                     DACL_SECURITY_INFORMATION;
+  const SECURITY_INFORMATION parts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoW(conf::Widen(path).c_str(), SE_FILE_OBJECT, parts, nullptr, nullptr, nullptr, nullptr,
-                            &descriptor) != ERROR_SUCCESS)
+  if (GetNamedSecurityInfoW(conf::Widen(path).c_str(), SE_FILE_OBJECT, parts, nullptr, nullptr, nullptr,
+                            nullptr, &descriptor) != ERROR_SUCCESS)
     return "unreadable";
   wchar_t* text = nullptr;
   ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1, parts, &text, nullptr);
@@ -48,7 +48,8 @@ class WindowsFile : public WriterTest {};
 TEST_F(WindowsFile, AttributesAndSecurityAreKeptAndAReadOnlyFileIsRefused) {
   WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\r\nLockSignal = 16\r\n");
   // Wine keeps only some of these.
-  ASSERT_TRUE(SetFileAttributesW(conf::Widen(ConfIn(dir)).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+  ASSERT_TRUE(SetFileAttributesW(conf::Widen(ConfIn(dir)).c_str(), FILE_ATTRIBUTE_HIDDEN |
+                                                                       FILE_ATTRIBUTE_SYSTEM |
                                                                        FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
   const DWORD attributes = Attributes(ConfIn(dir));
   ASSERT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN);
@@ -61,8 +62,8 @@ TEST_F(WindowsFile, AttributesAndSecurityAreKeptAndAReadOnlyFileIsRefused) {
   PACL acl = nullptr;
   GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
   SetNamedSecurityInfoW(conf::Widen(ConfIn(dir)).data(), SE_FILE_OBJECT,
-                        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl,
-                        nullptr);
+                        DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        acl, nullptr);
   LocalFree(descriptor);
   const std::string security = Security(ConfIn(dir));
   const std::string identity = FileIdentity(ConfIn(dir));
@@ -102,10 +103,12 @@ TEST_F(WindowsFile, AFileHeldOpenByAnotherProgramIsNotReplacedAndNothingIsLost) 
   WriteFileBytes(release, "");
   ASSERT_EQ(reader.Wait(), 0);
 
-  EXPECT_EQ(error, "Cannot create file \"" + ConfIn(dir) +
-                       "\". Another program has it open and does not let it be replaced; it was left as it was");
+  EXPECT_EQ(error,
+            "Cannot create file \"" + ConfIn(dir) +
+                "\". Another program has it open and does not let it be replaced; it was left as it was");
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), text);
-  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"firebird.conf"}) << "the temporary file stays";
+  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"firebird.conf"})
+      << "the temporary file stays";
   EXPECT_EQ(doc.PendingChanges(), std::vector<std::string>{"TempBlockSize=2"});
 
   // Once the other program let go, the same save goes through.
@@ -137,7 +140,9 @@ TEST_F(WindowsFile, AFolderNamedOutsideAsciiWorks) {
     EXPECT_TRUE(lock.Covers(folder + "firebird.conf"));
     EXPECT_THROW(conf::FileLock(folder + "firebird.conf", std::chrono::milliseconds(0)), conf::LockTimeout);
   }
-  const std::string stateHome = state.file("\xC3\x9C" "ber \xCE\xA9\\");  // "Über Ω"
+  const std::string stateHome = state.file(
+      "\xC3\x9C"
+      "ber \xCE\xA9\\");  // "Über Ω"
   ASSERT_TRUE(InterruptInPlaceSave(folder, stateHome));
   SetVariable(kStateVariable, stateHome);
   const std::vector<conf::LeftOverCopy> copies = conf::FindLeftOverCopies();

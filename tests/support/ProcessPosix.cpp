@@ -8,7 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-Process::Process(const std::string& program, const std::vector<std::string>& args, const ProcessOptions& options) {
+Process::Process(const std::string& program, const std::vector<std::string>& args,
+                 const ProcessOptions& options) {
   const std::string outPath = io_.file("out"), errPath = io_.file("err");
   const passwd* nobody = options.asNobody ? getpwnam("nobody") : nullptr;
   if (options.asNobody && !nobody) return;
@@ -22,8 +23,7 @@ Process::Process(const std::string& program, const std::vector<std::string>& arg
       else
         unsetenv(name.c_str());
     }
-    if (nobody &&
-        (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0))
+    if (nobody && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0))
       _exit(125);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

@@ -60,7 +60,8 @@ HANDLE Inheritable(const std::wstring& name, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-Process::Process(const std::string& program, const std::vector<std::string>& args, const ProcessOptions& options) {
+Process::Process(const std::string& program, const std::vector<std::string>& args,
+                 const ProcessOptions& options) {
   std::wstring commandLine = Quoted(conf::Widen(program));
   for (const std::string& a : args) commandLine += L" " + Quoted(conf::Widen(a));
   std::wstring environment = EnvironmentBlock(options);

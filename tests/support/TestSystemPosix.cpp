@@ -10,15 +10,20 @@ const char kStateVariable[] = "XDG_STATE_HOME";
 
 std::string SafetyCopiesUnder(const std::string& stateHome) { return stateHome + "pellisto/"; }
 
-void SetVariable(const std::string& name, const std::string& value) { setenv(name.c_str(), value.c_str(), 1); }
+void SetVariable(const std::string& name, const std::string& value) {
+  setenv(name.c_str(), value.c_str(), 1);
+}
 void UnsetVariable(const std::string& name) { unsetenv(name.c_str()); }
 
 std::string ErrorText(SystemError error) {
   switch (error) {
     case SystemError::NoSuchFile:
-    case SystemError::NoSuchFolder: return std::strerror(ENOENT);
-    case SystemError::IsAFolder: return std::strerror(EISDIR);
-    case SystemError::NotAFolder: return std::strerror(ENOTDIR);
+    case SystemError::NoSuchFolder:
+      return std::strerror(ENOENT);
+    case SystemError::IsAFolder:
+      return std::strerror(EISDIR);
+    case SystemError::NotAFolder:
+      return std::strerror(ENOTDIR);
   }
   return {};
 }

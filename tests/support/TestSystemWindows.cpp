@@ -19,15 +19,20 @@ void UnsetVariable(const std::string& name) { _wputenv_s(conf::Widen(name).c_str
 
 std::string ErrorText(SystemError error) {
   switch (error) {
-    case SystemError::NoSuchFile: return conf::native::ErrorText(ERROR_FILE_NOT_FOUND);
+    case SystemError::NoSuchFile:
+      return conf::native::ErrorText(ERROR_FILE_NOT_FOUND);
     case SystemError::NoSuchFolder:
-    case SystemError::NotAFolder: return conf::native::ErrorText(ERROR_PATH_NOT_FOUND);
-    case SystemError::IsAFolder: return conf::native::ErrorText(conf::native::kIsAFolder);
+    case SystemError::NotAFolder:
+      return conf::native::ErrorText(ERROR_PATH_NOT_FOUND);
+    case SystemError::IsAFolder:
+      return conf::native::ErrorText(conf::native::kIsAFolder);
   }
   return {};
 }
 
-std::string ReadOnlyReason() { return "The file is read-only (its read-only attribute is set); it was left as it was"; }
+std::string ReadOnlyReason() {
+  return "The file is read-only (its read-only attribute is set); it was left as it was";
+}
 
 std::string NativePath(std::string path) {
   std::replace(path.begin(), path.end(), '/', '\\');
@@ -47,8 +52,9 @@ bool IsReadOnly(const std::string& path) {
 }
 
 std::string FileIdentity(const std::string& path) {
-  const HANDLE file = CreateFileW(conf::Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE file =
+      CreateFileW(conf::Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
   BY_HANDLE_FILE_INFORMATION info{};
   const bool known = GetFileInformationByHandle(file, &info);
