@@ -28,7 +28,7 @@ using ErrorCode = int;
 // folder (which it words as "access denied" otherwise).
 extern const ErrorCode kIsAFolder;
 
-// The system's words for an error code, without a final line end.
+// The system's words for an error code, without a final period or line end.
 std::string ErrorText(ErrorCode error);
 
 // A failed step of a write, carried up to the one place that words the

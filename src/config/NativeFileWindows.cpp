@@ -45,12 +45,16 @@ bool EndsWithSeparator(std::string_view path) {
 }  // namespace
 
 std::string ErrorText(ErrorCode error) {
-  if (error == kIsAFolder) return "It is a folder, not a file.";
+  if (error == kIsAFolder) return "It is a folder, not a file";
   // In English, as every other message of the program; else in the
   // system's language.
   std::string text = SystemText(static_cast<DWORD>(error), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
   if (text.empty()) text = SystemText(static_cast<DWORD>(error), 0);
-  return text.empty() ? "Windows error " + std::to_string(error) + "." : text;
+  if (text.empty()) return "Windows error " + std::to_string(error);
+  // Without the final period, as a reason reads inside a message that may
+  // go on (and as POSIX words them).
+  if (text.back() == '.') text.pop_back();
+  return text;
 }
 
 File::~File() {
