@@ -134,4 +134,23 @@ void Replace(const std::string& path, std::string_view content) {
   SyncFolder(dir);
 }
 
+WriteAccess WriteAccessOf(const std::string& target) {
+  const auto denied = [](int error) {
+    if (error == EROFS) return WriteAccess::ReadOnlyFileSystem;
+    return error == EACCES || error == EPERM ? WriteAccess::NotPermitted : WriteAccess::Impossible;
+  };
+  // The rights the writes would be made with: the effective ones.
+  const auto may = [](const std::string& file, int mode) {
+    return ::faccessat(AT_FDCWD, file.c_str(), mode, AT_EACCESS) == 0;
+  };
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0) {
+    if (errno != ENOENT) return WriteAccess::Impossible;
+    return may(FolderOf(target), W_OK | X_OK) ? WriteAccess::Allowed : denied(errno);
+  }
+  if (S_ISDIR(st.st_mode)) return WriteAccess::Impossible;
+  if ((st.st_mode & 0222) == 0) return WriteAccess::NoWritePermission;
+  return may(target, W_OK) ? WriteAccess::Allowed : denied(errno);
+}
+
 }  // namespace conf::native

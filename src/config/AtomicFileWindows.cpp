@@ -175,4 +175,25 @@ void Replace(const std::string& path, std::string_view content) {
   }
 }
 
+WriteAccess WriteAccessOf(const std::string& target) {
+  const std::wstring name = Widen(target);
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return WriteAccess::Impossible;
+    const DWORD folder = ::GetFileAttributesW(Widen(FolderOf(target)).c_str());
+    return folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY) ? WriteAccess::Allowed
+                                                                                  : WriteAccess::Impossible;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return WriteAccess::Impossible;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return WriteAccess::NoWritePermission;
+  // Opening for writing changes nothing and asks the file's own security.
+  const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return ::GetLastError() == ERROR_ACCESS_DENIED ? WriteAccess::NotPermitted : WriteAccess::Impossible;
+  ::CloseHandle(handle);
+  return WriteAccess::Allowed;
+}
+
 }  // namespace conf::native

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/AtomicFile.h"
+
 namespace conf::native {
 
 #ifdef _WIN32
@@ -108,6 +110,9 @@ std::string StateFolder();
 std::string ResolveLinks(const std::string& path);
 // Replaces path's content as one step (WriteFileAtomically). Throws Failure.
 void Replace(const std::string& path, std::string_view content);
+// Whether Replace could replace the file at target (links already followed)
+// now, judged without writing anything (CheckWriteAccess).
+WriteAccess WriteAccessOf(const std::string& target);
 
 // Shared by both platforms' Replace: where the folder takes no new file, the
 // file is rewritten in place after a copy of it was kept. Throws Failure.
