@@ -13,6 +13,8 @@ packages=(
   fonts-dejavu-core fonts-wine
   desktop-file-utils appstream
   file  # cpack -G DEB reads the programs' type with it
+  # pellisto-conf.exe and the core's tests for Windows, run under Wine
+  g++-mingw-w64-x86-64-posix googletest wine64
   # The Firebird 3.0 client library and its headers: a test compares what its
   # own configuration reader takes from firebird.conf with pellisto-conf get.
   # No server comes with them, and nothing is started.

@@ -1,17 +1,16 @@
 #include "cli/Commands.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <set>
 
+#include "cli/DefaultFolder.h"
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "config/AtomicFile.h"
 #include "config/ConfReading.h"
-#include "config/FirebirdFolder.h"
 #include "config/FileLock.h"
 #include "config/ParameterRules.h"
 #include "config/SafetyCopy.h"
@@ -27,9 +26,8 @@ namespace cli {
 namespace {
 
 const char kProgram[] = "pellisto-conf";
-const char kDefaultFolder[] = "/opt/firebird/";
 
-const char kHelp[] =
+const char kHelpStart[] =
     "Usage: pellisto-conf [--folder DIR] [--server-version X.Y] COMMAND [ARGUMENTS]\n"
     "\n"
     "Reads, changes and checks firebird.conf, the configuration file of a\n"
@@ -48,17 +46,21 @@ const char kHelp[] =
     "  check [--json]                lines the server reads differently from what\n"
     "                                they seem to say\n"
     "\n"
-    "Options:\n"
-    "  --folder DIR          the Firebird folder; else $FIREBIRD, else /opt/firebird/\n"
-    "                        when it holds firebird.conf, else the newest\n"
-    "                        /etc/firebird/<version>/ that holds one\n"
+    "Options:\n";
+const char kHelpOptions[] =
     "  --server-version X.Y  read the file as this version (2.0, 2.1, 2.5, 3.0, 4.0,\n"
     "                        5.0) does; else the version the file shows\n"
     "  --help                this text\n"
     "  --version             the program's version\n"
+    "\n";
+const char kHelpEnd[] =
     "\n"
     "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error\n"
     "(also: locked by another Pellisto for 5 seconds, or changed meanwhile).\n";
+
+std::string Help() {
+  return std::string(kHelpStart) + kFolderHelp + kHelpOptions + kExamplesHelp + kHelpEnd;
+}
 
 struct Options {
   std::string folder;
@@ -120,20 +122,12 @@ Options Parse(const std::vector<std::string>& args) {
   return o;
 }
 
-// The Firebird folder, ending with "/" as the document puts "firebird.conf"
-// right after it.
+// The Firebird folder, ending with a separator as the document puts
+// "firebird.conf" right after it; empty when none is known.
 std::string FolderOf(const Options& o, const char* firebirdVariable) {
-  std::string folder = o.folderGiven                             ? o.folder
-                       : firebirdVariable && *firebirdVariable ? firebirdVariable
-                                                                 : std::string();
-  if (folder.empty()) {
-    std::error_code ec;
-    folder = kDefaultFolder;
-    if (!std::filesystem::is_regular_file(folder + "firebird.conf", ec))
-      if (const std::string debian = DebianFirebirdFolder(); !debian.empty()) folder = debian;
-  }
-  if (folder.back() != '/') folder += '/';
-  return folder;
+  if (o.folderGiven) return WithSeparator(o.folder);
+  if (firebirdVariable && *firebirdVariable) return WithSeparator(firebirdVariable);
+  return DefaultFolder();
 }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
@@ -434,7 +428,7 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
     return kUsage;
   }
   if (o.help) {
-    out << kHelp;
+    out << Help();
     return kDone;
   }
   if (o.version) {
@@ -442,20 +436,38 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
     return kDone;
   }
   if (o.operands.empty()) {
-    err << kHelp;
+    err << Help();
     return kUsage;
   }
   // A copy left by an in-place write that did not finish is told before
   // anything else happens, whatever the command.
   for (const conf::LeftOverCopy& copy : conf::FindLeftOverCopies())
     err << kProgram << ": " << conf::LeftOverCopyMessage(copy) << "\n";
-  Session session(o, FolderOf(o, firebirdVariable), out, err);
+  const std::string folder = FolderOf(o, firebirdVariable);
+  if (folder.empty()) {
+    err << kProgram << ": no Firebird folder is known: give --folder DIR or set FIREBIRD"
+        << " (no Firebird installation is registered on this machine)\n";
+    return kFileError;
+  }
+  Session session(o, folder, out, err);
   try {
     return session.Dispatch();
   } catch (const FileError& e) {
     err << kProgram << ": " << e.what() << "\n";
     return kFileError;
   }
+}
+
+int Main(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
+         std::ostream& err) {
+  const int code = Run(args, firebirdVariable, out, err);
+  out.flush();
+  // Output cut short (a full disk, a closed pipe) must not look like success.
+  if (!out) {
+    err << kProgram << ": cannot write the output\n";
+    return code == kDone ? kFileError : code;
+  }
+  return code;
 }
 
 }  // namespace cli

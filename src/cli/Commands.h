@@ -21,4 +21,9 @@ enum ExitCode {
 int Run(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
         std::ostream& err);
 
+// Run as the program's main routine: also flushes out, and fails when the
+// output could not be written.
+int Main(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
+         std::ostream& err);
+
 }  // namespace cli

@@ -10,6 +10,10 @@
 
 namespace conf {
 
+namespace native {
+class File;
+}
+
 // The bytes of a whole file, in a buffer that is not cleared before reading.
 struct FileBuffer {
   std::unique_ptr<char[]> data;
@@ -23,11 +27,12 @@ std::string ReadWholeFile(const std::string& path);
 
 // Replaces the content of path atomically: a temporary file in the same folder
 // is written, synced and renamed over the target. A symlink keeps its link and
-// its target gets the content; the file's permissions are kept. A file without
-// any write permission is refused. Where no temporary file can be created in
-// the folder, the file is written in place, after a whole copy of it has been
-// written and synced into the user's state folder (SafetyCopy.h); the copy is
-// removed once the write is through. On any failure the old file stays whole
+// its target gets the content; the file's permissions are kept (on Windows, its
+// attributes and security descriptor). A file without any write permission (on
+// Windows, one marked read-only) is refused. Where no temporary file can be
+// created in the folder, the file is written in place, after a whole copy of it
+// has been written and synced into the user's state folder (SafetyCopy.h); the
+// copy is removed once the write is through. On any failure the old file stays whole
 // (or, in place, its copy is kept and named) and FileError "Cannot create file
 // "<path>". <reason>" is thrown.
 void WriteFileAtomically(const std::string& path, std::string_view content);
@@ -49,7 +54,8 @@ WriteAccess CheckWriteAccess(const std::string& path);
 // The file that really holds path's content: the end of its chain of
 // symlinks, which may not exist yet. Throws FileError.
 std::string LinkTarget(const std::string& path);
-// The folder part of a path ("." when it has none).
+// The folder part of a path ("." when it has none). On Windows "\\" separates
+// too, and a drive's root keeps its separator.
 std::string FolderOf(const std::string& path);
 
 // Compares a file with the bytes expected in it, fed piece by piece, reading
@@ -71,7 +77,7 @@ class FileComparer {
  private:
   bool Fill();
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<native::File> file_;
   std::uint64_t size_ = 0;
   std::unique_ptr<char[]> buffer_;
   std::size_t have_ = 0, at_ = 0;

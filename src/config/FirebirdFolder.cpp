@@ -5,6 +5,8 @@
 #include <system_error>
 #include <vector>
 
+#include "config/Utf8Path.h"
+
 namespace {
 
 // "3.0" as {3, 0}; "10.1" sorts after "4.0". A name that is no version sorts
@@ -29,13 +31,13 @@ std::string DebianFirebirdFolder(const std::string& root) {
   std::error_code ec;
   std::string best;
   std::vector<long> bestVersion;
-  for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+  for (fs::directory_iterator it(conf::PathFromUtf8(root), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = conf::Utf8Of(it->path().filename());
     const std::vector<long> version = VersionParts(name);
     if (version.empty() || (!best.empty() && version <= bestVersion)) continue;
     std::error_code fileError;
     if (!fs::is_regular_file(it->path() / "firebird.conf", fileError)) continue;
-    best = (it->path() / "").string();
+    best = conf::Utf8Of(it->path() / "");
     bestVersion = version;
   }
   return best;

@@ -17,6 +17,7 @@
 #include "config/GenerationReaders.h"
 #include "config/LineScan.h"
 #include "config/TVantrel.h"
+#include "config/Utf8Path.h"
 
 namespace conf {
 namespace {
@@ -105,7 +106,7 @@ bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::stri
 std::vector<fs::path> Expand(const fs::path& pattern, bool skipDotNames) {
   std::vector<fs::path> found{pattern.root_path()};
   for (const fs::path& part : pattern.relative_path()) {
-    const std::string p = part.string();
+    const std::string p = Utf8Of(part);
     std::vector<fs::path> next;
     for (const fs::path& base : found) {
       if (!HasWildcard(p)) {
@@ -116,9 +117,9 @@ std::vector<fs::path> Expand(const fs::path& pattern, bool skipDotNames) {
       std::vector<fs::path> hits;
       for (fs::directory_iterator it(base.empty() ? fs::path(".") : base, ec), end; !ec && it != end;
            it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8Of(it->path().filename());
         if (skipDotNames && name.starts_with('.') && !p.starts_with('.')) continue;
-        if (Matches(p, name)) hits.push_back(base / name);
+        if (Matches(p, name)) hits.push_back(base / it->path().filename());
       }
       next.insert(next.end(), hits.begin(), hits.end());
     }
@@ -148,7 +149,7 @@ class Reader {
 
  private:
   static std::string FolderOf(const std::string& path) {
-    const std::string folder = fs::path(path).parent_path().string();
+    const std::string folder = Utf8Of(PathFromUtf8(path).parent_path());
     return folder.empty() ? std::string(".") : folder;
   }
 
@@ -197,28 +198,28 @@ class Reader {
     const std::optional<std::string> expanded = ExpandMacros(target, thisFolder, confFolder_, problem);
     if (!expanded) return Refuse(file, number, "include", problem);
     if (depth + 1 > kMaxIncludeDepth) return Refuse(file, number, "include", "includes nested too deep");
-    fs::path path(*expanded);
-    if (path.is_relative()) path = fs::path(thisFolder) / path;
+    fs::path path = PathFromUtf8(*expanded);
+    if (path.is_relative()) path = PathFromUtf8(thisFolder) / path;
 
     std::vector<fs::path> files;
-    if (HasWildcard(path.string())) {
+    if (HasWildcard(Utf8Of(path))) {
       // 3.0 passes over hidden files unless the pattern names them; later
       // versions only over "." and "..".
       files = Expand(path, reading_.version == ServerVersion::V3_0);
     } else {
       std::error_code ec;
       if (!fs::is_regular_file(path, ec))
-        return Refuse(file, number, "include", "file to include not found: " + path.string());
+        return Refuse(file, number, "include", "file to include not found: " + Utf8Of(path));
       files.push_back(path);
     }
     for (const fs::path& f : files) {
       std::string content;
       try {
-        content = ReadWholeFile(f.string());
+        content = ReadWholeFile(Utf8Of(f));
       } catch (const FileError& e) {
         return Refuse(file, number, "include", e.what());
       }
-      reading_.files.push_back(f.lexically_normal().string());
+      reading_.files.push_back(Utf8Of(f.lexically_normal()));
       Read(content, reading_.files.size() - 1, depth + 1);
       if (reading_.refusedAt) return;
     }

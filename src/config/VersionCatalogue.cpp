@@ -15,7 +15,7 @@ constexpr VD D(std::string_view v) { return {true, v}; }
 // Super mode, other modes.
 constexpr VD M(std::string_view super, std::string_view other) { return {true, super, other}; }
 // POSIX builds, Windows builds.
-constexpr VD P(std::string_view posix, [[maybe_unused]] std::string_view windows) {
+constexpr VD P([[maybe_unused]] std::string_view posix, [[maybe_unused]] std::string_view windows) {
 #ifdef _WIN32
   return {true, windows};
 #else

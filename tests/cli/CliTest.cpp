@@ -3,18 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <pwd.h>
-#include <grp.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
-#include "config/FileLock.h"
+#include "cli/Json.h"
 #include "support/InterruptedWrite.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
+#include "support/TestSystem.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,49 +29,32 @@ struct Result {
 struct RunOptions {
   const char* firebird = nullptr;  // the FIREBIRD variable; unset when null
   bool asNobody = false;           // give up root first, so file permissions apply
-  const char* stateHome = nullptr;  // XDG_STATE_HOME; else an empty folder of the run's own
+  const char* stateHome = nullptr;  // the state folder's variable; else an empty folder of the run's own
 };
 
 // A run of pellisto-conf that has been started and not yet waited for.
 struct Started {
-  pid_t pid = -1;
-  std::unique_ptr<TempDir> io;
+  std::unique_ptr<TempDir> state;
+  std::unique_ptr<Process> process;
 };
 
 Started StartConf(const std::vector<std::string>& args, RunOptions options = {}) {
-  Started run{-1, std::make_unique<TempDir>()};
-  const std::string outPath = run.io->file("out"), errPath = run.io->file("err");
-  const std::string state = options.stateHome ? options.stateHome : run.io->path();
-  const passwd* nobody = options.asNobody ? getpwnam("nobody") : nullptr;
-  if (options.asNobody && !nobody) return run;
-  run.pid = fork();
-  if (run.pid == 0) {
-    if (!freopen(outPath.c_str(), "w", stdout) || !freopen(errPath.c_str(), "w", stderr)) _exit(126);
-    if (options.firebird)
-      setenv("FIREBIRD", options.firebird, 1);
-    else
-      unsetenv("FIREBIRD");
-    setenv("XDG_STATE_HOME", state.c_str(), 1);
-    if (nobody && (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
-                   setuid(nobody->pw_uid) != 0))
-      _exit(125);
-    std::vector<char*> argv{const_cast<char*>(PELLISTO_CONF)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(PELLISTO_CONF, argv.data());
-    _exit(127);
-  }
+  Started run{std::make_unique<TempDir>(), nullptr};
+  ProcessOptions process;
+  process.environment = {
+      {"FIREBIRD", options.firebird ? std::optional<std::string>(options.firebird) : std::nullopt},
+      {kStateVariable, options.stateHome ? options.stateHome : run.state->path()}};
+  process.asNobody = options.asNobody;
+  run.process = std::make_unique<Process>(PELLISTO_CONF, args, process);
   return run;
 }
 
 Result Finish(Started& run) {
-  if (run.pid < 0) return {};
-  int status = 0;
-  waitpid(run.pid, &status, 0);
+  if (!run.process->Started()) return {};
   Result result;
-  result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadFileBytes(run.io->file("out"));
-  result.err = ReadFileBytes(run.io->file("err"));
+  result.code = run.process->Wait();
+  result.out = run.process->Out();
+  result.err = run.process->Err();
   return result;
 }
 
@@ -123,7 +108,7 @@ TEST_F(CliTest, ListAndGetShowWhatTheServerUses) {
                                 "\"parameters\": [\n"))
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"TempCacheLimit\", \"kind\": \"integer\", \"state\": \"active\", "
-                              "\"path\": \"" + Conf() + "\", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
+                              "\"path\": " + JsonString(Conf()) + ", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
                               "\"default\": false}"))
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"LockSignal\", \"kind\": \"integer\", \"state\": "
@@ -171,7 +156,7 @@ TEST_F(CliTest, EachVersionReadsItsOwnWay) {
   Write("DefaultDbCachePages = 64K\nIpcName = \"a\" b\n");
   r = In({"--server-version", "3.0", "check", "--json"});
   EXPECT_EQ(r.code, 1);
-  EXPECT_TRUE(r.out.starts_with("[\n  {\"path\": \"" + Conf() + "\", \"line\": 2, \"key\": \"IpcName\", "
+  EXPECT_TRUE(r.out.starts_with("[\n  {\"path\": " + JsonString(Conf()) + ", \"line\": 2, \"key\": \"IpcName\", "
                                 "\"message\": \"Firebird 3.0 refuses the whole file"))
       << r.out;
   EXPECT_TRUE(Contains(r.out, "\"refusesFile\": true}"));
@@ -234,7 +219,9 @@ TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
 
 TEST_F(CliTest, SetRewritesOnlyItsLinesAndPrintsTheDiff) {
   Write(kFile);
+#ifndef _WIN32
   ASSERT_EQ(chmod(Conf().c_str(), 0640), 0);
+#endif
   const std::string diff = "--- " + Conf() + "\n+++ " + Conf() +
                            "\n"
                            "@@ -3,2 +3,2 @@\n"
@@ -266,9 +253,11 @@ TEST_F(CliTest, SetRewritesOnlyItsLinesAndPrintsTheDiff) {
             "RemoteServicePort = 3051\r\n"
             "\r\n"
             "GCPolicy = cooperative # for SuperServer\r\n");
+#ifndef _WIN32
   struct stat st {};
   ASSERT_EQ(stat(Conf().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
+#endif
 
   // The same values again change nothing and print nothing.
   r = In(args);
@@ -338,7 +327,7 @@ TEST_F(CliTest, BadInputs) {
   const std::string missing = Folder() + "nowhere/";
   const Case cases[] = {
       {{"--folder", missing, "list"}, 3,
-       "Cannot open file \"" + missing + "firebird.conf\". No such file or directory"},
+       "Cannot open file \"" + missing + "firebird.conf\". " + ErrorText(SystemError::NoSuchFolder)},
       {{"--folder", Folder(), "reset"}, 3, "Cannot open file \"" + Folder() + "firebird.conf.default\""},
       {{"--folder", Folder(), "list", "--verbose"}, 2, "unknown option --verbose"},
       {{"--folder", Folder(), "get", "--dry-run", "GCPolicy"}, 2, "--dry-run does not apply to get"},
@@ -358,13 +347,14 @@ TEST_F(CliTest, BadInputs) {
   EXPECT_TRUE(Contains(help.out, "Usage: pellisto-conf"));
 
   // A read-only file is refused and stays as it was.
-  ASSERT_EQ(chmod(Conf().c_str(), 0444), 0);
+  SetReadOnly(Conf(), true);
   Result r = In({"set", "GCPolicy=background"});
   EXPECT_EQ(r.code, 3);
-  EXPECT_TRUE(Contains(r.err, "Cannot create file \"" + Conf() + "\". Permission denied")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Cannot create file \"" + Conf() + "\". " + ReadOnlyReason())) << r.err;
   EXPECT_EQ(r.out, "");  // no diff for a change that was not made
   EXPECT_EQ(ReadFileBytes(Conf()), kFile);
 
+#ifndef _WIN32
   // A file its reader may not open.
   ASSERT_EQ(chmod(Conf().c_str(), 0), 0);
   ASSERT_EQ(chmod(Folder().c_str(), 0755), 0);
@@ -374,6 +364,7 @@ TEST_F(CliTest, BadInputs) {
   if (r.code == 125 || r.code == 127 || r.code == -1) GTEST_SKIP() << "unable to run as user nobody";
   EXPECT_EQ(r.code, 3);
   EXPECT_TRUE(Contains(r.err, "Cannot open file \"" + Conf() + "\". Permission denied")) << r.err;
+#endif
 }
 
 TEST_F(CliTest, ALoneCrIsPartOfItsLineAndAChangeMayNotAlterAnUntouchedReading) {
@@ -412,27 +403,22 @@ TEST_F(CliTest, TwoWritersAtOnceBothLand) {
 
 TEST_F(CliTest, LockHeldElsewhereGivesUpAfterAWhileAndWritesNothing) {
   Write(kFile);
-  // Another process holds the writers' lock until the pipe is closed.
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const pid_t holder = fork();
-  if (holder == 0) {
-    close(fds[1]);
-    conf::FileLock lock(Conf());
-    char c;
-    while (read(fds[0], &c, 1) > 0) {
-    }
-    _exit(0);
-  }
-  close(fds[0]);
-  usleep(200 * 1000);  // time to take it
+  // Another process holds the writers' lock until the release file exists.
+  const std::string release = dir.file("release");
+  Process holder(TestChild(), {"hold-lock", Conf(), release});
+  ASSERT_TRUE(holder.WaitForOutput("ready")) << holder.Err();
   const Result r = In({"set", "GCPolicy=background"});
-  close(fds[1]);
-  waitpid(holder, nullptr, 0);
+  // Readers do not wait for it (on Windows a lock on the file itself would
+  // stop them).
+  const Result read = In({"get", "GCPolicy"});
+  WriteFileBytes(release, "");
+  EXPECT_EQ(holder.Wait(), 0);
   EXPECT_EQ(r.code, 3);
   EXPECT_EQ(r.out, "");
   EXPECT_TRUE(Contains(r.err, "Cannot save \"" + Conf() + "\": another Pellisto program is changing it")) << r.err;
   EXPECT_EQ(ReadFileBytes(Conf()), kFile);
+  EXPECT_EQ(read.code, 0) << read.err;
+  EXPECT_EQ(read.out, "combined\n");
 }
 
 TEST_F(CliTest, NextRunNamesTheCopyAnInterruptedWriteLeft) {
@@ -443,7 +429,7 @@ TEST_F(CliTest, NextRunNamesTheCopyAnInterruptedWriteLeft) {
   options.stateHome = state.path().c_str();
   const Result r = RunConf({"--folder", Folder(), "get", "TempBlockSize"}, options);
   EXPECT_EQ(r.code, 0);
-  EXPECT_TRUE(Contains(r.err, "pellisto-conf: \"" + state.path() + "pellisto/firebird.conf.")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "pellisto-conf: \"" + SafetyCopiesUnder(state.path()) + "firebird.conf.")) << r.err;
   EXPECT_TRUE(Contains(r.err, "\" holds \"" + Conf() + "\" as it was before a rewrite that did not finish"))
       << r.err;
 }

@@ -1,21 +1,65 @@
 #pragma once
 // Helpers shared by the document tests.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "config/AtomicFile.h"
+#include "config/TVantrel.h"
+#include "config/Utf8Path.h"
+#include "support/TempDir.h"
+#include "support/TestSystem.h"
+
+#ifndef _WIN32
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "config/TVantrel.h"
-#include "support/TempDir.h"
+#endif
 
 // The document's file in a test folder.
 inline std::string ConfIn(const TempDir& dir) { return dir.file("firebird.conf"); }
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(conf::PathFromUtf8(folder)))
+    names.push_back(conf::Utf8Of(entry.path().filename()));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Saves and returns the error text, or "" when the save went through.
+inline std::string SaveError(TVantrel& doc, const std::string& folder) {
+  try {
+    doc.Save(folder);
+    return {};
+  } catch (const FileError& e) {
+    return e.what();
+  }
+}
+
+// A test folder, and a state folder of the test's own for the copies of
+// in-place writes; the writer's seams are reset afterwards.
+class WriterTest : public ::testing::Test {
+ protected:
+  WriterTest() { SetVariable(kStateVariable, state.path()); }
+  ~WriterTest() override {
+    UnsetVariable(kStateVariable);
+    conf::TestWriteHooks() = {};
+  }
+
+  TempDir dir, state;
+};
+
+#ifndef _WIN32
 
 // Runs fn in a child process that has given up root, so that file permissions
 // apply to it. Returns the text fn produced, or nothing when the child could
@@ -48,3 +92,4 @@ std::optional<std::string> RunAsNobody(F fn) {
   if (out == "\x01") return std::nullopt;
   return out;
 }
+#endif

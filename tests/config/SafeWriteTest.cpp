@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
-
-#include <sys/stat.h>
-#include <utime.h>
 
 #include "config/AtomicFile.h"
 #include "config/ConfigTestSupport.h"
@@ -16,33 +13,27 @@
 #include "config/SaveGuard.h"
 #include "config/ConfReading.h"
 #include "config/TVantrel.h"
+#include "config/Utf8Path.h"
 #include "support/InterruptedWrite.h"
 #include "support/TempDir.h"
+#include "support/TestSystem.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Copies of in-place writes go to a state folder of the test's own; the
-// writer's seams are reset afterwards.
-class SafeWrite : public ::testing::Test {
+class SafeWrite : public WriterTest {
  protected:
-  SafeWrite() { setenv("XDG_STATE_HOME", state.path().c_str(), 1); }
-  ~SafeWrite() override {
-    unsetenv("XDG_STATE_HOME");
-    conf::TestWriteHooks() = {};
-  }
   std::vector<std::string> StateFiles() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::recursive_directory_iterator(state.path()))
-      if (e.is_regular_file()) names.push_back(e.path().filename());
+    for (const auto& e : fs::recursive_directory_iterator(conf::PathFromUtf8(state.path())))
+      if (e.is_regular_file()) names.push_back(conf::Utf8Of(e.path().filename()));
     return names;
   }
   void RecordSteps() {
     conf::TestWriteHooks().step = [this](std::string_view step) { steps.emplace_back(step); };
   }
 
-  TempDir dir, state;
   std::vector<std::string> steps;
 };
 
@@ -63,8 +54,8 @@ TEST_F(SafeWrite, SaveRefusesAFileChangedSinceItWasRead) {
 
   // A new time stamp on the same bytes is no change.
   WriteFileBytes(ConfIn(dir), "TempBlockSize = 1\nLockSignal = 16\n");
-  utimbuf later{1'000'000'000, 1'000'000'000};
-  ASSERT_EQ(utime(ConfIn(dir).c_str(), &later), 0);
+  const fs::path file = conf::PathFromUtf8(ConfIn(dir));
+  fs::last_write_time(file, fs::last_write_time(file) - std::chrono::hours(24 * 365));
   doc.Save(dir.path());
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\nLockSignal = 16\r\n");
 
@@ -91,7 +82,7 @@ TEST_F(SafeWrite, RefusedSaveOfTwoChangesOnOneLineLeavesTheLinesAsTheyWere) {
   doc.SetLockSignal("8");
   ASSERT_EQ(doc.LinesAfterSave()[0], "LockSignal = 8");
   const auto lines = doc.Lines();
-  ASSERT_EQ(chmod(ConfIn(dir).c_str(), 0444), 0);
+  SetReadOnly(ConfIn(dir), true);
   EXPECT_THROW(doc.Save(dir.path()), FileError);
   EXPECT_EQ(doc.Lines(), lines);
 }
@@ -136,8 +127,8 @@ TEST_F(SafeWrite, InPlaceWriteKeepsACopyUntilItIsThroughAndLeavesNoOldTail) {
   // CR LF already, so the new text is the old one six bytes shorter.
   const std::string original = "TempBlockSize = 1048576\r\n# the rest stays\r\n";
   WriteFileBytes(ConfIn(dir), original);
-  struct stat before {};
-  ASSERT_EQ(stat(ConfIn(dir).c_str(), &before), 0);
+  const std::string before = FileIdentity(ConfIn(dir));
+  ASSERT_NE(before, "");
   TVantrel doc;
   doc.Load(dir.path());
   doc.SetTempBlockSize("2");
@@ -146,9 +137,7 @@ TEST_F(SafeWrite, InPlaceWriteKeepsACopyUntilItIsThroughAndLeavesNoOldTail) {
   doc.Save(dir.path());
 
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\n# the rest stays\r\n");
-  struct stat after {};
-  ASSERT_EQ(stat(ConfIn(dir).c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, before.st_ino) << "expected the file to be written in place";
+  EXPECT_EQ(FileIdentity(ConfIn(dir)), before) << "expected the file to be written in place";
   EXPECT_EQ(steps, (std::vector<std::string>{"copy kept", "part written", "data synced", "copy removed"}));
   EXPECT_TRUE(StateFiles().empty());
 }
@@ -165,7 +154,7 @@ TEST_F(SafeWrite, InterruptedInPlaceWriteLeavesACopyThatIsFoundLater) {
   const std::vector<conf::LeftOverCopy> copies = conf::FindLeftOverCopies();
   ASSERT_EQ(copies.size(), 1u);
   EXPECT_EQ(copies[0].original, ConfIn(dir));
-  EXPECT_EQ(copies[0].copy.rfind(state.path() + "pellisto/firebird.conf.", 0), 0u) << copies[0].copy;
+  EXPECT_EQ(copies[0].copy.rfind(SafetyCopiesUnder(state.path()) + "firebird.conf.", 0), 0u) << copies[0].copy;
   EXPECT_EQ(ReadFileBytes(copies[0].copy), original);
   const std::string message = conf::LeftOverCopyMessage(copies[0]);
   EXPECT_NE(message.find(copies[0].copy), std::string::npos);

@@ -10,7 +10,9 @@
 #include "config/FirebirdFolder.h"
 #include "config/SettingValues.h"
 #include "config/TVantrel.h"
+#include "config/Utf8Path.h"
 #include "support/TempDir.h"
+#include "support/TestSystem.h"
 
 namespace {
 
@@ -24,6 +26,13 @@ struct Case {
 };
 
 constexpr char kRefused[] = "refused";
+
+// The server's built-in IpcName differs between its POSIX and Windows builds.
+#ifdef _WIN32
+constexpr char kIpcNameDefault[] = "FIREBIRD";
+#else
+constexpr char kIpcNameDefault[] = "FirebirdIPI";
+#endif
 
 std::string Reads(const ConfReading& r, std::string_view name) {
   if (r.refusedAt) return kRefused;
@@ -128,11 +137,11 @@ TEST(ReadingRules, Quotes) {
       {"IpcName = \"x\"   # quoted\n", "IpcName", "\"x\"", "x"},
       // A quote before "=", a third quote, text after the closing quote and
       // an unclosed quote: 2.x takes the text, 3.0 refuses the file.
-      {"\"IpcName\" = x\n", "IpcName", "FirebirdIPI", kRefused},
+      {"\"IpcName\" = x\n", "IpcName", kIpcNameDefault, kRefused},
       {"IpcName = \"\"\"\n", "IpcName", "\"\"\"", kRefused},
       {"IpcName = \"a\" b\n", "IpcName", "\"a\" b", kRefused},
       {"IpcName = \"abc\n", "IpcName", "\"abc", kRefused},
-      {"= 5\n", "IpcName", "FirebirdIPI", kRefused},
+      {"= 5\n", "IpcName", kIpcNameDefault, kRefused},
   });
 }
 
@@ -161,7 +170,7 @@ TEST(ReadingRules, LinesWithoutEquals) {
 
 TEST(ReadingRules, Include) {
   TempDir dir;
-  std::filesystem::create_directories(dir.file("sub"));
+  std::filesystem::create_directories(conf::PathFromUtf8(dir.file("sub")));
   WriteFileBytes(dir.file("sub/a.conf"), "TempBlockSize = 44\n");
   WriteFileBytes(dir.file("sub/.hidden.conf"), "DeadlockTimeout = 9\n");
   const std::string folder = dir.path();
@@ -188,7 +197,7 @@ TEST(ReadingRules, Include) {
   // A value from an included file is reported with that file and line.
   const ConfReading r = ReadConf("# settings\ninclude sub/a.conf\n", dir.file("firebird.conf"), ServerVersion::V3_0);
   const ConfSetting& s = r.settings[*FindSetting("TempBlockSize")];
-  EXPECT_EQ(r.files.at(s.file), dir.file("sub/a.conf"));
+  EXPECT_EQ(r.files.at(s.file), NativePath(dir.file("sub/a.conf")));
   EXPECT_EQ(s.line, 1u);
 }
 
@@ -386,13 +395,13 @@ TEST(FirebirdFolder, DebianFolderOfTheNewestVersionWithAFile) {
   TempDir root;
   EXPECT_EQ(DebianFirebirdFolder(root.path()), "");
   for (const char* version : {"2.5", "3.0", "10.0", "4.0", "notes"})
-    std::filesystem::create_directories(root.file(version));
+    std::filesystem::create_directories(conf::PathFromUtf8(root.file(version)));
   WriteFileBytes(root.file("2.5/firebird.conf"), "");
   WriteFileBytes(root.file("3.0/firebird.conf"), "");
   WriteFileBytes(root.file("notes/firebird.conf"), "");
-  EXPECT_EQ(DebianFirebirdFolder(root.path()), root.file("3.0/"));
+  EXPECT_EQ(DebianFirebirdFolder(root.path()), NativePath(root.file("3.0/")));
   WriteFileBytes(root.file("10.0/firebird.conf"), "");
-  EXPECT_EQ(DebianFirebirdFolder(root.path()), root.file("10.0/"));
+  EXPECT_EQ(DebianFirebirdFolder(root.path()), NativePath(root.file("10.0/")));
   EXPECT_EQ(DebianFirebirdFolder(root.file("missing/")), "");
 }
 

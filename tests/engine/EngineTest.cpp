@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <map>
 #include <set>
@@ -18,6 +15,8 @@
 #include "cli/Commands.h"
 #include "config/ConfReading.h"
 #include "config/TVantrel.h"
+#include "config/Utf8Path.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -42,25 +41,12 @@ std::string BuildOf(const std::string& line) {
 }
 
 EngineReading ReadWithEngine(const std::string& folder, const std::vector<SettingId>& ids) {
-  TempDir io;
-  const std::string out = io.file("out");
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (!freopen(out.c_str(), "w", stdout)) _exit(126);
-    setenv("FIREBIRD", folder.c_str(), 1);
-    std::vector<std::string> args{kProbe};
-    for (SettingId id : ids) args.push_back(KindLetter(SettingOf(id).kind) + ":" + std::string(SettingOf(id).name));
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(kProbe.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the probe failed on " << folder;
+  std::vector<std::string> args;
+  for (SettingId id : ids) args.push_back(KindLetter(SettingOf(id).kind) + ":" + std::string(SettingOf(id).name));
+  Process probe(kProbe, args, {{{"FIREBIRD", folder}}});
+  EXPECT_EQ(probe.Wait(), 0) << "the probe failed on " << folder;
   EngineReading reading;
-  std::istringstream lines(ReadFileBytes(out));
+  std::istringstream lines(probe.Out());
   std::string line;
   std::getline(lines, line);
   reading.build = BuildOf(line);
@@ -98,7 +84,7 @@ class EngineTest : public ::testing::Test {
                         const std::set<std::string>& knownToDiffer = {}) {
     TempDir dir;
     for (const auto& [name, text] : files) {
-      std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
+      std::filesystem::create_directories(conf::PathFromUtf8(dir.file(name)).parent_path());
       WriteFileBytes(dir.file(name), text);
     }
     return CompareFolder(dir, knownToDiffer);

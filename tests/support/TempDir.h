@@ -10,7 +10,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // The folder, ending with "/".
+  // The folder, ending with a separator (a backslash on Windows).
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + name; }
 

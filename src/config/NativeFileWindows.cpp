@@ -1,0 +1,214 @@
+// The file operations of NativeFile.h on Windows: UTF-8 paths become UTF-16
+// at each call.
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+#include <limits>
+
+#include "config/NativeFile.h"
+#include "config/Utf16.h"
+
+namespace conf::native {
+
+// ERROR_DIRECTORY_NOT_SUPPORTED, which not every SDK names.
+const ErrorCode kIsAFolder = 336;
+
+namespace {
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+std::string SystemText(DWORD error, DWORD language) {
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      error, language, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring words(text ? text : L"", n);
+  if (text) ::LocalFree(text);
+  while (!words.empty() && std::iswspace(words.back())) words.pop_back();
+  return Narrow(words);
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool EndsWithSeparator(std::string_view path) {
+  return !path.empty() && kSeparators.find(path.back()) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::string ErrorText(ErrorCode error) {
+  if (error == kIsAFolder) return "It is a folder, not a file";
+  // In English, as every other message of the program; else in the
+  // system's language.
+  std::string text = SystemText(static_cast<DWORD>(error), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+  if (text.empty()) text = SystemText(static_cast<DWORD>(error), 0);
+  if (text.empty()) return "Windows error " + std::to_string(error);
+  // Without the final period, as a reason reads inside a message that may
+  // go on (and as POSIX words them).
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
+
+File::~File() {
+  if (IsOpen()) ::CloseHandle(AsHandle(handle_));
+}
+
+void File::Adopt(std::intptr_t handle) {
+  if (IsOpen()) ::CloseHandle(AsHandle(handle_));
+  handle_ = handle;
+}
+
+ErrorCode File::Open(const std::string& path, Mode mode, bool) {
+  // Readers let everyone else on; writers let others read, as the server
+  // may at any time, and nothing else.
+  DWORD access = GENERIC_WRITE, share = FILE_SHARE_READ, disposition = OPEN_ALWAYS;
+  switch (mode) {
+    case Mode::Read:
+      access = GENERIC_READ;
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      disposition = OPEN_EXISTING;
+      break;
+    case Mode::Write:
+    case Mode::Create:
+      break;
+    case Mode::CreateNew:
+      disposition = CREATE_NEW;
+      break;
+  }
+  const std::wstring name = Widen(path);
+  const HANDLE handle =
+      ::CreateFileW(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    // Windows says "access denied" for a folder.
+    return static_cast<ErrorCode>(error == ERROR_ACCESS_DENIED && IsFolder(name) ? kIsAFolder : error);
+  }
+  Adopt(reinterpret_cast<std::intptr_t>(handle));
+  if (mode == Mode::Create && !::SetEndOfFile(handle)) {
+    const DWORD error = ::GetLastError();
+    Adopt(-1);
+    return static_cast<ErrorCode>(error);
+  }
+  return 0;
+}
+
+std::uint64_t File::Size() const {
+  if (::GetFileType(AsHandle(handle_)) != FILE_TYPE_DISK) return 0;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(AsHandle(handle_), &size)) Fail(static_cast<ErrorCode>(::GetLastError()));
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::size_t File::Read(char* data, std::size_t size) {
+  DWORD n = 0;
+  const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  if (!::ReadFile(AsHandle(handle_), data, part, &n, nullptr)) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_BROKEN_PIPE) return 0;  // the end of a pipe
+    Fail(static_cast<ErrorCode>(error));
+  }
+  return n;
+}
+
+void File::WriteAt(std::string_view data, std::uint64_t offset) {
+  while (!data.empty()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD n = 0;
+    const DWORD part = static_cast<DWORD>(std::min<std::size_t>(data.size(), 1u << 30));
+    if (!::WriteFile(AsHandle(handle_), data.data(), part, &n, &at))
+      Fail(static_cast<ErrorCode>(::GetLastError()));
+    if (n == 0) Fail(ERROR_WRITE_FAULT);
+    data.remove_prefix(n);
+    offset += n;
+  }
+}
+
+void File::Truncate(std::uint64_t size) {
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(size);
+  if (!::SetFilePointerEx(AsHandle(handle_), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(AsHandle(handle_)))
+    Fail(static_cast<ErrorCode>(::GetLastError()));
+}
+
+void File::Sync() {
+  if (!::FlushFileBuffers(AsHandle(handle_))) Fail(static_cast<ErrorCode>(::GetLastError()));
+}
+
+void File::Close() {
+  const HANDLE handle = AsHandle(handle_);
+  handle_ = -1;
+  if (!::CloseHandle(handle)) Fail(static_cast<ErrorCode>(::GetLastError()));
+}
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
+
+ErrorCode Rename(const std::string& from, const std::string& to) {
+  if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return 0;
+  return static_cast<ErrorCode>(::GetLastError());
+}
+
+ErrorCode MakeFolders(const std::string& folder) {
+  // Each part in turn; a drive or a share that cannot be "created" is fine
+  // as long as the whole folder is there in the end.
+  DWORD error = ERROR_PATH_NOT_FOUND;
+  for (std::size_t at = 0; at != std::string::npos;) {
+    at = folder.find_first_of(kSeparators, at + 1);
+    const std::string part = folder.substr(0, at);
+    if (part.empty() || EndsWithSeparator(part) || part.back() == ':') continue;
+    if (!::CreateDirectoryW(Widen(part).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+      error = ::GetLastError();
+  }
+  return IsFolder(Widen(folder)) ? 0 : static_cast<ErrorCode>(error);
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  const std::string pattern = (EndsWithSeparator(folder) ? folder : folder + kSeparator) + "*";
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW(Widen(pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring_view name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(Narrow(name));
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+// NTFS journals its folders: a rename is durable once MoveFileEx or
+// ReplaceFile returned with write-through.
+void SyncFolder(const std::string&) {}
+
+bool AlreadyExists(ErrorCode error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+std::string StateFolder() {
+  // The variable first, so that a test (or a user) can move it.
+  std::string local;
+  if (const wchar_t* variable = ::_wgetenv(L"LOCALAPPDATA"); variable && *variable) {
+    local = Narrow(variable);
+  } else {
+    wchar_t* known = nullptr;
+    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &known) == S_OK) local = Narrow(known);
+    ::CoTaskMemFree(known);
+  }
+  if (!EndsWithSeparator(local)) local += kSeparator;
+  return local + "Pellisto\\";
+}
+
+}  // namespace conf::native
