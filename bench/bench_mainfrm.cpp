@@ -1,6 +1,7 @@
 // Opening the editor window: constructing TMainFrm, which translates it,
 // loads firebird.conf and fills every control, beside constructing an empty
-// main window with a tab widget in the same run. And one keystroke in its
+// main window with a tab widget in the same run; the same on the 3.0 file,
+// which fills the page of other parameters too. And one keystroke in its
 // search box (FindParameter), beside looking up one control by name.
 
 #include <benchmark/benchmark.h>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "app/Functions.h"
 #include "app/PlatformServices.h"
@@ -20,6 +22,8 @@
 namespace {
 
 const char kSample[] = PELLISTO_SAMPLES_DIR "/firebird-2.1.7.conf";
+// Debian's 3.0 file: the page of other parameters holds 22 rows.
+const char kSample30[] = PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf";
 
 // Answers every box with its default and keeps Config.ini in a scratch folder.
 class QuietDesktop : public DesktopServices {
@@ -40,9 +44,9 @@ class QuietDesktop : public DesktopServices {
 // the quiet desktop in place for as long as it lives.
 class SampleFolder {
  public:
-  SampleFolder() : desktop_(dir_.path() + "/") {
+  explicit SampleFolder(const char* sample = kSample) : desktop_(dir_.path() + "/") {
     const QString folder = dir_.path() + "/";
-    std::filesystem::copy_file(kSample, (folder + "firebird.conf").toStdString());
+    std::filesystem::copy_file(sample, (folder + "firebird.conf").toStdString());
     SetPlatform(&desktop_);
     InstallPath = folder;
   }
@@ -53,9 +57,9 @@ class SampleFolder {
   QuietDesktop desktop_;
 };
 
-bool SampleMissing(benchmark::State& state) {
-  if (std::filesystem::exists(kSample)) return false;
-  state.SkipWithError("firebird-2.1.7.conf sample not found");
+bool SampleMissing(benchmark::State& state, const char* sample = kSample) {
+  if (std::filesystem::exists(sample)) return false;
+  state.SkipWithError((std::string(sample) + " not found").c_str());
   return true;
 }
 
@@ -68,6 +72,16 @@ void BM_OpenEditorWindow(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_OpenEditorWindow)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_OpenEditorWindowOnThreeZero(benchmark::State& state) {
+  if (SampleMissing(state, kSample30)) return;
+  SampleFolder folder(kSample30);
+  for (auto _ : state) {
+    TMainFrm window;
+    benchmark::DoNotOptimize(window.Document());
+  }
+}
+BENCHMARK(BM_OpenEditorWindowOnThreeZero)->Unit(benchmark::kMillisecond)->MinTime(0.5)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_EmptyMainWindowFloor(benchmark::State& state) {
   for (auto _ : state) {
@@ -87,10 +101,11 @@ BENCHMARK(BM_EmptyMainWindowFloor)->Unit(benchmark::kMillisecond)->MinTime(0.5)-
 // keystroke until the window is laid out and painted again. Events are
 // always drained before the next key, as between two keys of a user: left
 // queued, they would slow every later post and skew the figures.
-void BM_FindParameterPerKeystroke(benchmark::State& state, const char* key1, const char* key2) {
-  if (SampleMissing(state)) return;
+void BM_FindParameterPerKeystroke(benchmark::State& state, const char* key1, const char* key2,
+                                  const char* sample = kSample) {
+  if (SampleMissing(state, sample)) return;
   const bool settled = state.range(0) != 0;
-  SampleFolder folder;
+  SampleFolder folder(sample);
   TMainFrm window;
   window.show();
   QCoreApplication::processEvents();
@@ -114,6 +129,17 @@ PELLISTO_KEYSTROKE(same_page, "lock hash", "lock sem")
 PELLISTO_KEYSTROKE(same_control, "lock hash", "lock hash")
 PELLISTO_KEYSTROKE(no_match, "##", "#")
 #undef PELLISTO_KEYSTROKE
+// On the 3.0 file: rows of the page of other parameters, found after the
+// ten pages' controls (none of which matches), among themselves and from
+// another page.
+#define PELLISTO_KEYSTROKE_30(name, key1, key2)                                           \
+  BENCHMARK_CAPTURE(BM_FindParameterPerKeystroke, name, key1, key2, kSample30)           \
+      ->ArgName("settled")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->MinTime(0.5) \
+      ->Repetitions(5)->ReportAggregatesOnly(true);
+PELLISTO_KEYSTROKE_30(other_parameters_same_page, "wire crypt", "server mode")
+PELLISTO_KEYSTROKE_30(other_parameters_other_page, "wire crypt", "lock hash")
+PELLISTO_KEYSTROKE_30(other_parameters_no_match, "##", "#")
+#undef PELLISTO_KEYSTROKE_30
 
 // What switching the page costs by itself, laid out and painted.
 void BM_PageSwitchFloor(benchmark::State& state) {

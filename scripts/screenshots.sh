@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the screenshot tools and writes a picture of each of the editor's ten
-# pages, opened on the demo Firebird folder, and of the first-run, update,
-# About and language dialogs. Needs xvfb-run (bootstrap.sh
+# pages, opened on the demo Firebird folder, of the page "Other parameters"
+# on Debian's 3.0 file (when ../shared/samples holds it), and of the
+# first-run, update, About and language dialogs. Needs xvfb-run (bootstrap.sh
 # --screenshots) and the Tahoma of fonts-wine.
 #
 #   scripts/screenshots.sh          into build/screenshots/, for checking by eye
@@ -39,5 +40,29 @@ LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
 if [[ " ${args[*]-} " != *" --end "* ]]; then
   LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
     "$build/pellisto_dialog_screenshots" "$out" ${lang:+--lang "$lang"}
+fi
+
+# The page of the parameters the ten do not show, on Debian's 3.0 file (one
+# of the real files kept beside the repository); for the README in English
+# and in Spanish.
+sample="$root/../shared/samples/firebird-3.0.11-debian.conf"
+if [ -f "$sample" ]; then
+  scratch="$(mktemp -d)"
+  trap 'rm -rf "$scratch"' EXIT
+  install -m 644 "$sample" "$scratch/firebird.conf"
+  end=""
+  pageArgs=()
+  [[ " ${args[*]-} " == *" --end "* ]] && end="-end" && pageArgs+=(--end)
+  languages=("${lang:-en}")
+  [ -n "$docs" ] && languages=(en es)
+  for code in "${languages[@]}"; do
+    LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
+      "$build/pellisto_screenshots" "$scratch" "$scratch/$code" ${pageArgs[@]+"${pageArgs[@]}"} --lang "$code"
+    suffix=""
+    [ "$code" != en ] && [ -n "$docs" ] && suffix="-$code"
+    cp "$scratch/$code/page-11-other-parameters$end.png" "$out/page-11-other-parameters-3.0$suffix$end.png"
+  done
+else
+  echo "no 3.0 sample at $sample: the page of other parameters is not pictured" >&2
 fi
 echo "screenshots written to $out"

@@ -1,4 +1,4 @@
-// Writes a picture of the editor window on each of its ten pages, for the
+// Writes a picture of the editor window on each of its pages, for the
 // README and for checking the layout by eye.
 //
 //   pellisto_screenshots <firebird folder> <output folder> [--end] [--lang CODE]
@@ -39,6 +39,7 @@ const char* const kPageFiles[] = {
     "page-05-locking-memory",    "page-06-super-server-engine",
     "page-07-windows-platforms", "page-08-unix-linux-platforms",
     "page-09-compatibility",     "page-10-others",
+    "page-11-other-parameters",
 };
 
 }  // namespace

@@ -305,6 +305,17 @@ bool CommentedSetting3(std::string_view line, std::string_view& name, std::strin
   return true;
 }
 
+std::optional<NamedLine3> NameOfLine3(std::string_view line) {
+  const Line3 split = SplitLine3(line);
+  std::string_view name = split.key, value;
+  std::size_t valueEnd = 0;
+  const bool commented = split.kind == Line3::Kind::Comment && CommentedSetting3(line, name, value, valueEnd);
+  if (split.kind != Line3::Kind::Setting && !commented) return std::nullopt;
+  const auto id = FindSetting(name);
+  if (!id) return std::nullopt;
+  return NamedLine3{*id, !commented};
+}
+
 std::string ValueForm3(std::string_view line) {
   const Line3 split = SplitLine3(line);
   if (split.kind == Line3::Kind::Setting) return std::string(split.value);

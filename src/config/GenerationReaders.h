@@ -82,6 +82,13 @@ std::string RewriteLine3(std::string_view line, std::string_view name, std::stri
 // The name and value of a commented "#Name = value" line, if it is one.
 bool CommentedSetting3(std::string_view line, std::string_view& name, std::string_view& value,
                        std::size_t& valueEnd);
+// The catalogue name a 3.0+ line sets (active) or shows commented out
+// ("#Name = value"); nothing for any other line.
+struct NamedLine3 {
+  SettingId id;
+  bool active;
+};
+std::optional<NamedLine3> NameOfLine3(std::string_view line);
 
 template <class Line>
 long ParameterLine3(const std::vector<Line>& lines, std::string_view name) {

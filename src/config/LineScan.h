@@ -8,9 +8,11 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "config/ParameterCatalogue.h"
+#include "config/VersionCatalogue.h"
 
 namespace conf {
 
@@ -54,31 +56,53 @@ void ForEachLine(std::string_view text, F&& line) {
   }
 }
 
-// Keys grouped by their last character, so that one pass over a line can
-// tell for every " =" which key (if any) stands right before it.
-struct KeyIndex {
-  std::vector<ParamKey> byLastChar[256];
-  KeyIndex() {
-    for (const auto& p : kParameters)
-      byLastChar[static_cast<unsigned char>(p.name.back())].push_back(p.key);
+// Names grouped by their last character, so that one pass over a line can
+// tell for every " =" which name (if any) stands right before it.
+template <class Id>
+class NamesByLastChar {
+ public:
+  void Add(Id id, std::string_view name) {
+    buckets_[static_cast<unsigned char>(name.back())].emplace_back(id, name);
   }
-  static const KeyIndex& Get() {
-    static const KeyIndex index;
-    return index;
+  // Calls found(id) for every name that stands right before " =", where eq
+  // is the position of the "=" in the line.
+  template <class F>
+  void ForEachBefore(std::string_view line, std::size_t eq, F&& found) const {
+    if (eq < 2 || line[eq - 1] != ' ') return;
+    const std::size_t keyEnd = eq - 1;  // the blank before "="
+    for (const auto& [id, name] : buckets_[static_cast<unsigned char>(line[keyEnd - 1])])
+      if (name.size() <= keyEnd && line.compare(keyEnd - name.size(), name.size(), name) == 0) found(id);
   }
+
+ private:
+  std::vector<std::pair<Id, std::string_view>> buckets_[256];
 };
 
-// Calls found(key) for every catalogue key that stands right before " ="
-// where eq is the position of the "=" in the line.
+// The editor's 46 keys, and every name of the catalogue.
+inline const NamesByLastChar<ParamKey>& KeyIndex() {
+  static const auto index = [] {
+    NamesByLastChar<ParamKey> keys;
+    for (const auto& p : kParameters) keys.Add(p.key, p.name);
+    return keys;
+  }();
+  return index;
+}
+inline const NamesByLastChar<SettingId>& SettingIndex() {
+  static const auto index = [] {
+    NamesByLastChar<SettingId> names;
+    for (SettingId id = 0; id < kSettingCount; ++id) names.Add(id, Settings()[id].name);
+    return names;
+  }();
+  return index;
+}
+
 template <class F>
 void ForEachKeyBefore(std::string_view line, std::size_t eq, F&& found) {
-  if (eq < 2 || line[eq - 1] != ' ') return;
-  const std::size_t keyEnd = eq - 1;  // the blank before "="
-  for (ParamKey key : KeyIndex::Get().byLastChar[static_cast<unsigned char>(line[keyEnd - 1])]) {
-    std::string_view name = KeyName(key);
-    if (name.size() <= keyEnd && line.compare(keyEnd - name.size(), name.size(), name) == 0)
-      found(key);
-  }
+  KeyIndex().ForEachBefore(line, eq, found);
+}
+template <class F>
+void ForEachSettingBefore(std::string_view line, std::size_t eq, F&& found) {
+  SettingIndex().ForEachBefore(line, eq, found);
 }
 
 inline bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }

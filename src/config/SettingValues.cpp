@@ -45,8 +45,7 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
            NotReadReason(id, v) + ")";
   // The editor's parameters keep their rules on the files they were made for.
   if (key && (!v3 || !ParameterOf(*key).hasSetter)) return ValueProblem(*key, value);
-  if (value.find_first_of("\r\n") != std::string_view::npos)
-    return std::string("a value cannot hold a line break");
+  if (auto problem = ControlCharacterProblem(value)) return problem;
   if (value.find('#') != std::string_view::npos)
     return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
   if (v3) {

@@ -179,19 +179,13 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
                          [&](ParamKey key) { lineOf[static_cast<std::size_t>(key)] = index; });
       return;
     }
-    const conf::Line3 split = conf::SplitLine3(line);
-    std::string_view name = split.key, value;
-    std::size_t valueEnd = 0;
-    const bool commented = split.kind == conf::Line3::Kind::Comment &&
-                           conf::CommentedSetting3(line, name, value, valueEnd);
-    if (split.kind != conf::Line3::Kind::Setting && !commented) return;
-    const auto id = FindSetting(name);
-    const auto key = id ? ParamKeyOf(*id) : std::nullopt;
+    const auto named = conf::NameOfLine3(line);
+    const auto key = named ? ParamKeyOf(named->id) : std::nullopt;
     if (!key) return;
     const std::size_t k = static_cast<std::size_t>(*key);
     if (active[k]) return;
     lineOf[k] = index;
-    active[k] = !commented;
+    active[k] = named->active;
   });
 
   std::array<std::string, kParameterCount> values;
@@ -320,13 +314,14 @@ void TVantrel::SaveLocked(const std::string& path) {
 
 std::string TVantrel::LoadedValue(ParamKey key) const { return LoadedValueOf(KeyName(key)); }
 
-std::vector<ParamKey> TVantrel::PendingWithoutLine() const {
-  std::vector<ParamKey> left;
+std::vector<SettingId> TVantrel::PendingWithoutLine() const {
+  std::vector<SettingId> left;
   for (const std::string& entry : pending_) {
-    const auto key = FindKey(std::string_view(entry).substr(0, entry.find('=')));
-    if (key && *key != ParamKey::RootDirectory &&
-        Decode(LoadedValue(*key)).state == ValueState::Absent)
-      left.push_back(*key);
+    const std::string_view name = std::string_view(entry).substr(0, entry.find('='));
+    const auto id = FindSetting(name);
+    if (id && ParamKeyOf(*id) != ParamKey::RootDirectory &&
+        Decode(LoadedValueOf(name)).state == ValueState::Absent)
+      left.push_back(*id);
   }
   return left;
 }
@@ -348,8 +343,13 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
     if (!key) {
       // A name beyond the 46 goes on top as it is, when it changed anything.
       const std::string_view name = std::string_view(entry).substr(0, eq);
-      if (own == LoadedValueOf(name)) continue;
-      fresh->otherValues_[*FindSetting(name)] = own;
+      const SettingId id = *FindSetting(name);
+      const std::string before = LoadedValueOf(name);
+      if (own == before) continue;
+      const std::string now = fresh->LoadedValueOf(name);
+      if (Decode(now).state != ValueState::Absent && now != before && now != own)
+        conflicts.push_back({id, now, own});
+      fresh->otherValues_[id] = own;
       fresh->pending_.push_back(entry);
       continue;
     }
@@ -358,22 +358,48 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
     std::string& value = fresh->values_[static_cast<std::size_t>(*key)];
     if (Decode(value).state != ValueState::Absent && !MeansTheSame(*key, value, before) &&
         !MeansTheSame(*key, value, own))
-      conflicts.push_back({*key, value, own});
+      conflicts.push_back({SettingOf(*key), value, own});
     value = own;
     fresh->pending_.push_back(entry);
   }
   return fresh;
 }
 
-void TVantrel::DiscardChange(ParamKey key) {
-  const std::string_view name = KeyName(key);
+void TVantrel::DiscardChange(SettingId id) {
+  const std::string_view name = SettingOf(id).name;
   for (auto it = pending_.begin(); it != pending_.end(); ++it) {
     if (IsEntryOf(*it, name)) {
       pending_.erase(it);
-      values_[static_cast<std::size_t>(key)] = LoadedValue(key);
+      if (const auto key = ParamKeyOf(id))
+        values_[static_cast<std::size_t>(*key)] = LoadedValue(*key);
+      else
+        otherValues_.erase(id);
       return;
     }
   }
+}
+
+std::array<long, kSettingCount> TVantrel::SettingLines() const {
+  std::array<long, kSettingCount> lineOf;
+  lineOf.fill(-1);
+  if (generation_ == Generation::V2) {
+    // The last line holding "<Name> =", as FindLast has it, for every name.
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      const std::string_view line = lines_[i];
+      for (std::size_t eq = line.find('='); eq != std::string_view::npos; eq = line.find('=', eq + 1))
+        conf::ForEachSettingBefore(line, eq, [&](SettingId id) { lineOf[id] = static_cast<long>(i); });
+    }
+    return lineOf;
+  }
+  // The first active line, else the last commented one, as ParameterLine3.
+  std::array<bool, kSettingCount> active{};
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const auto named = conf::NameOfLine3(lines_[i]);
+    if (!named || active[named->id]) continue;
+    lineOf[named->id] = static_cast<long>(i);
+    active[named->id] = named->active;
+  }
+  return lineOf;
 }
 
 std::vector<std::string> TVantrel::LinesAfterSave() const {

@@ -75,7 +75,7 @@ class TVantrel {
   // A pending change that meets another program's change of the same
   // parameter: the value now in the file and the document's own.
   struct Conflict {
-    ParamKey key;
+    SettingId id;
     std::string fileValue;
     std::string ownValue;
   };
@@ -87,15 +87,15 @@ class TVantrel {
   // something else than ours. Throws FileError when the file cannot be read;
   // this document does not change.
   std::unique_ptr<TVantrel> Reread(std::vector<Conflict>& conflicts) const;
-  // Drops the pending change of the key; it takes the file's value again.
-  void DiscardChange(ParamKey key);
+  // Drops the pending change of the name; it takes the file's value again.
+  void DiscardChange(SettingId id);
   // The value form the key has in the lines as last read or written.
   std::string LoadedValue(ParamKey key) const;
-  // The keys of the pending changes a save leaves out because the file has
-  // no line for them (its version of Firebird does not know them), in the
-  // order changed. RootDirectory is not among them: its change moves the
-  // folder saved into, which a save does.
-  std::vector<ParamKey> PendingWithoutLine() const;
+  // The names of the pending changes a save leaves out because the file has
+  // no line for them (its version of Firebird does not know them, or another
+  // program took the line away), in the order changed. RootDirectory is not
+  // among them: its change moves the folder saved into, which a save does.
+  std::vector<SettingId> PendingWithoutLine() const;
 
   bool Modified() const { return modified_; }
   void SetModified(bool value);
@@ -122,6 +122,11 @@ class TVantrel {
   // their lines when asked for. DummyPacketInterval cannot be set.
   std::string ValueOf(SettingId id) const;
   void SetValueOf(SettingId id, const std::string& value);
+
+  // For every catalogue name, the index of the line a save rewrites for it
+  // (the rule of Version() above), or -1 when the file has none; found in
+  // one pass over the lines.
+  std::array<long, kSettingCount> SettingLines() const;
 
   // One read-only property per key, named like the key, and one setter per
   // key that has one (DummyPacketInterval has none).

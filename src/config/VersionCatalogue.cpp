@@ -287,17 +287,22 @@ std::string_view DefaultOf(SettingId id, ServerVersion v, bool superMode) {
   return d.value;
 }
 
-std::string NotReadReason(SettingId id, ServerVersion v) {
-  if (ReadBy(id, v)) return {};
+std::optional<NotReadCause> WhyNotRead(SettingId id, ServerVersion v) {
+  if (ReadBy(id, v)) return std::nullopt;
   const std::size_t at = IndexOf(v);
   // The last version before this one that read it: removed right after it.
   for (std::size_t i = at; i-- > 0;)
-    if (kSettings[id].versions[i].read)
-      return "removed in " + std::string(VersionName(kServerVersions[i + 1]));
+    if (kSettings[id].versions[i].read) return NotReadCause{true, kServerVersions[i + 1]};
   for (std::size_t i = at + 1; i < kServerVersions.size(); ++i)
-    if (kSettings[id].versions[i].read)
-      return "added in " + std::string(VersionName(kServerVersions[i]));
-  return "not read by any version";
+    if (kSettings[id].versions[i].read) return NotReadCause{false, kServerVersions[i]};
+  return std::nullopt;
+}
+
+std::string NotReadReason(SettingId id, ServerVersion v) {
+  if (ReadBy(id, v)) return {};
+  const auto cause = WhyNotRead(id, v);
+  if (!cause) return "not read by any version";
+  return (cause->removed ? "removed in " : "added in ") + std::string(VersionName(cause->in));
 }
 
 std::optional<SettingId> CloseSetting(std::string_view name) {

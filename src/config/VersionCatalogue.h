@@ -74,8 +74,17 @@ bool IsSuperMode(std::string_view serverMode);
 // name it does not read. superMode: see IsSuperMode (2.x ignores it).
 std::string_view DefaultOf(SettingId id, ServerVersion v, bool superMode = true);
 
-// Why a version does not read a name it does not know: "removed in 3.0",
-// "added in 4.0". Empty for a name it reads.
+// Why a version does not read a name: the first version after the last one
+// before it that read the name (removed in), else the first later version
+// that reads it (added in); nothing for a name it reads, or one no version
+// reads.
+struct NotReadCause {
+  bool removed;  // else added
+  ServerVersion in;
+};
+std::optional<NotReadCause> WhyNotRead(SettingId id, ServerVersion v);
+// The same in words: "removed in 3.0", "added in 4.0". Empty for a name it
+// reads.
 std::string NotReadReason(SettingId id, ServerVersion v);
 
 // The name nearest to the given one by edit distance, ignoring case, when it

@@ -184,6 +184,7 @@ TEST_F(CliTest, SetWritesWhatTheVersionReadsOnTheLineItReads) {
             "GuardianOption: line 7 names it without \"=\" above the line written, so the server keeps its default"},
            {"RootDirectory=/opt", "RootDirectory is not read by Firebird 3.0 (removed in 3.0)"},
            {"MaxUserTraceLogSize=5", "MaxUserTraceLogSize: not supported by this file (it has no line for it)"},
+           {"WireCrypt=\x1b", "WireCrypt: a value cannot hold the control character 0x1B"},
        }) {
     const Result r = In({"set", pair});
     EXPECT_EQ(r.code, 1) << pair;

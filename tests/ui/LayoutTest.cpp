@@ -31,6 +31,7 @@
 #include "i18n/Gettext.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/ElidingComboBox.h"
+#include "ui/main/OtherParametersPage.h"
 #include "ui/main/WrapLabel.h"
 
 namespace {
@@ -703,10 +704,8 @@ TEST_F(LayoutTest, EveryShippedLanguageFitsTheDesignedSizeAsEnglishDoes) {
   i18n::SelectLanguage("en");
 }
 
-TEST_F(LayoutTest, TreeShowsEveryCaptionWholeExpandedOrNot) {
-  TMainFrm& window = Open(kConf);
-  window.show();
-  auto* tree = W<QTreeWidget>("TVWOptions");
+// Every caption of the tree whole, its nodes open or closed.
+void ExpectTreeCaptionsWhole(QTreeWidget* tree) {
   for (bool expanded : {false, true, false}) {
     SCOPED_TRACE(expanded ? "expanded" : "collapsed");
     expanded ? tree->expandAll() : tree->collapseAll();
@@ -741,6 +740,44 @@ TEST_F(LayoutTest, TreeShowsEveryCaptionWholeExpandedOrNot) {
       EXPECT_GE(cell.height(), lines * metrics.lineSpacing()) << caption.toStdString() << " is cut";
     }
   }
+}
+
+TEST_F(LayoutTest, TreeShowsEveryCaptionWholeExpandedOrNot) {
+  TMainFrm& window = Open(kConf);
+  window.show();
+  ExpectTreeCaptionsWhole(W<QTreeWidget>("TVWOptions"));
+}
+
+TEST_F(LayoutTest, ThePageOfOtherParametersFitsInEveryShippedLanguage) {
+  const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
+  if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
+  ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
+  const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
+  std::filesystem::create_directory_symlink(catalogs, dir.path() + "locale");
+  for (const auto& entry : std::filesystem::directory_iterator(catalogs)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    i18n::SelectLanguage(QString::fromStdString(entry.path().filename().string()));
+    TMainFrm& window = Open(ReadFileBytes(sample));
+    auto* pages = W<QTabWidget>("PCMain");
+    ShowPage(window, pages, 10);
+    QWidget* page = pages->widget(10);
+    ExpectPageFits(page, false);
+    ExpectTabRows(window, pages);
+    auto* list = page->findChild<QScrollArea*>();
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    for (QWidget* editor : window.OtherParameters()->Editors())
+      EXPECT_LE(editor->geometry().right(), list->viewport()->width()) << Where(editor) << " is cut";
+    for (auto* box : page->findChildren<TElidingComboBox*>()) {
+      for (int item = 0; item < box->count(); ++item) {
+        box->setCurrentIndex(item);
+        EXPECT_EQ(box->DisplayedText(), box->itemText(item)) << Where(box) << " is cut";
+      }
+    }
+    auto* title = W<QLabel>("lblOtherParameterComment");
+    EXPECT_GE(title->height(), title->heightForWidth(title->width())) << "the comment's title is cut";
+    ExpectTreeCaptionsWhole(W<QTreeWidget>("TVWOptions"));
+  }
+  i18n::SelectLanguage("en");
 }
 
 TEST_F(LayoutTest, OpenDropDownListsShowWholeItemsAndStayOnTheScreen) {

@@ -20,9 +20,11 @@
 #include "config/ConfReading.h"
 #include "config/ParameterRules.h"
 #include "config/SaveGuard.h"
+#include "config/SettingValues.h"
 #include "i18n/Gettext.h"
 #include "ui/main/DialogKeys.h"
 #include "ui/main/OptionsNavigator.h"
+#include "ui/main/OtherParametersPage.h"
 #include "ui_MainFrm.h"
 
 namespace {
@@ -76,6 +78,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   SetUpLayout();
   ConnectControls();
   navigator_ = new OptionsNavigator(this);
+  otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
   ConnectCommands();
   UseDialogKeys(this);
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
@@ -198,11 +201,12 @@ bool TMainFrm::BtApplyClick() {
   } catch (const FileError& error) {
     RethrowWithTheRights(error, ToDoc(ShownFolder()) + "firebird.conf");
   }
+  otherParameters_->ShowServerValues();
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
   if (!saved.leftOut.empty()) {
     QStringList names;
-    for (ParamKey key : saved.leftOut) names << FromDoc(std::string(KeyName(key)));
+    for (SettingId id : saved.leftOut) names << FromDoc(std::string(SettingOf(id).name));
     ShowMessageBox(this, QMessageBox::Warning,
                    QStringLiteral("Not saved, because firebird.conf has no line for them (its "
                                   "version of Firebird does not know them): %1")
@@ -216,7 +220,11 @@ bool TMainFrm::BtApplyClick() {
 void TMainFrm::CheckBeforeSaving(const TVantrel& document) {
   for (const std::string& entry : document.PendingChanges()) {
     const std::size_t eq = entry.find('=');
-    if (const auto problem = ControlCharacterProblem(std::string_view(entry).substr(eq + 1)))
+    const std::string_view value = std::string_view(entry).substr(eq + 1);
+    // The parameters beyond the pages' are written as their version reads them.
+    const auto id = FindSetting(std::string_view(entry).substr(0, eq));
+    if (const auto problem = id && !ParamKeyOf(*id) ? WriteProblem(*id, value, document.Version())
+                                                    : ControlCharacterProblem(value))
       throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". Nothing was saved");
   }
   std::string problems;
@@ -251,7 +259,7 @@ TMainFrm::SaveOutcome TMainFrm::SaveDocument() {
     std::vector<TVantrel::Conflict> conflicts;
     std::unique_ptr<TVantrel> next = from.Reread(conflicts);
     for (const TVantrel::Conflict& conflict : conflicts)
-      if (!KeepOwnValue(conflict)) next->DiscardChange(conflict.key);
+      if (!KeepOwnValue(conflict)) next->DiscardChange(conflict.id);
     merged = std::move(next);
     CheckBeforeSaving(*merged);
     try {
@@ -278,7 +286,7 @@ bool TMainFrm::KeepOwnValue(const TVantrel::Conflict& conflict) {
   const QString text =
       QStringLiteral("Another program changed %1 in firebird.conf to %2 while you changed it to "
                      "%3.\nKeep your value %3? No keeps %2.")
-          .arg(FromDoc(std::string(KeyName(conflict.key))), Shown(conflict.fileValue),
+          .arg(FromDoc(std::string(SettingOf(conflict.id).name)), Shown(conflict.fileValue),
                Shown(conflict.ownValue));
   return Ask(this, QMessageBox::Question, text, QMessageBox::No) == QMessageBox::Yes;
 }

@@ -6,7 +6,8 @@
 // bound to its parameter), MainFrmAccess.cpp (access policies and folder
 // lists), MainFrmLayout.cpp (fonts, size, scrolling pages, how texts show),
 // MainFrmCommands.cpp (menu commands, links, the install-folder change). The
-// options tree and the search belong to its OptionsNavigator.
+// options tree and the search belong to its OptionsNavigator, the page of the
+// file's other parameters to its OtherParametersPage.
 
 #include <QMainWindow>
 #include <memory>
@@ -23,6 +24,7 @@ class QLineEdit;
 class QListWidget;
 class QRadioButton;
 class OptionsNavigator;
+class OtherParametersPage;
 
 namespace Ui {
 class TMainFrm;
@@ -42,6 +44,7 @@ class TMainFrm : public QMainWindow {
   // False when firebird.conf could not be loaded: nothing can be saved then.
   bool DocumentLoaded() const { return loaded_; }
   OptionsNavigator* Navigator() const { return navigator_; }
+  OtherParametersPage* OtherParameters() const { return otherParameters_; }
 
   // --- lifecycle ---
   // Validates, saves and clears the change state; false when it stopped.
@@ -55,7 +58,7 @@ class TMainFrm : public QMainWindow {
   // changes it left out because the file has no line for them.
   struct SaveOutcome {
     bool changed = false;
-    std::vector<ParamKey> leftOut;
+    std::vector<SettingId> leftOut;
   };
   // Saves the document (Apply's save). When another program changed the file
   // since it was read, the user's changes are put on top of the file as it
@@ -140,6 +143,7 @@ class TMainFrm : public QMainWindow {
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;
   OptionsNavigator* navigator_ = nullptr;
+  OtherParametersPage* otherParameters_ = nullptr;
   bool loaded_ = false;
   bool closing_ = false;
   ServerVersion serverVersion_ = kAssumedVersion;

@@ -12,6 +12,7 @@
 #include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
 #include "ui/main/MainFrm.h"
+#include "ui/main/OtherParametersPage.h"
 #include "ui_MainFrm.h"
 
 const QString TMainFrm::kUnsupportedHint =
@@ -268,6 +269,7 @@ void TMainFrm::LoadControls() {
         break;
     }
   }
+  otherParameters_->Load();
   RestoreActivePage();
   document_->SetModified(false);
   ShowFileState();

@@ -59,6 +59,26 @@ QString UpperAscii(QString text) {
   return text;
 }
 
+// A parameter's name as a tree caption: "WireCryptPlugin" becomes
+// "Wire Crypt Plugin", "GCPolicy" "GC Policy", "IPv6V6Only" "IPv6 V6 Only".
+QString SpacedName(const QString& name) {
+  QString spaced;
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const QChar c = name[i];
+    if (i > 0 && c.isUpper()) {
+      const QChar before = name[i - 1];
+      const bool wordEnds = before.isLower() || before.isDigit();
+      // An abbreviation ends where a word starts, unless a digit follows
+      // that word's first small letter ("IPv6").
+      const bool abbreviationEnds = before.isUpper() && i + 1 < name.size() && name[i + 1].isLower() &&
+                                    !(i + 2 < name.size() && name[i + 2].isDigit());
+      if (wordEnds || abbreviationEnds) spaced += QLatin1Char(' ');
+    }
+    spaced += c;
+  }
+  return spaced;
+}
+
 void SetBold(QWidget* control, bool bold) {
   QFont font = control->font();
   font.setBold(bold);
@@ -101,13 +121,28 @@ void OptionsNavigator::FindParameter(const QString& text, bool focus) {
   key = UpperAscii(key);
 
   QWidget* found = nullptr;
-  if (!key.isEmpty())
+  if (!key.isEmpty()) {
     for (const Candidate& candidate : candidates_)
       if (candidate.control && candidate.upperName.contains(key)) found = candidate.control;
+    if (!found) found = FindAdded(key);
+  }
 
   SetSearchColours(found != nullptr);
   if (!found) return;
+  Mark(found, focus);
+}
 
+QWidget* OptionsNavigator::FindAdded(const QString& key) const {
+  QWidget* last = nullptr;
+  for (const AddedCandidate& candidate : added_) {
+    if (!candidate.control) continue;
+    if (candidate.upperParameter == key || candidate.upperName == key) return candidate.control;
+    if (candidate.upperName.contains(key)) last = candidate.control;
+  }
+  return last;
+}
+
+void OptionsNavigator::Mark(QWidget* found, bool focus) {
   ShowPageOf(found);
   // A control that cannot take the focus (disabled, hidden) simply does not.
   if (focus) found->setFocus(Qt::OtherFocusReason);
@@ -118,6 +153,24 @@ void OptionsNavigator::FindParameter(const QString& text, bool focus) {
   if (highlighted_) SetBold(highlighted_, false);
   SetBold(found, true);
   highlighted_ = found;
+}
+
+void OptionsNavigator::SetAddedPage(const QString& caption, const std::vector<PageControl>& controls) {
+  delete addedNode_;
+  addedNode_ = nullptr;
+  added_.clear();
+  if (controls.empty()) return;
+  addedNode_ = new QTreeWidgetItem(tree_, {caption});
+  for (const PageControl& c : controls) {
+    // The child finds its own control, whatever other names hold its text.
+    auto* child = new QTreeWidgetItem(addedNode_, {SpacedName(c.parameter)});
+    child->setData(0, Qt::UserRole, static_cast<int>(added_.size()));
+    QString name = c.control->objectName();
+    name.remove(QLatin1Char(' '));
+    QString parameter = c.parameter;
+    parameter.remove(QLatin1Char(' '));
+    added_.push_back({UpperAscii(name), UpperAscii(parameter), c.control});
+  }
 }
 
 void OptionsNavigator::ShowPageOf(QWidget* control) {
@@ -156,7 +209,13 @@ void OptionsNavigator::TVWOptionsClick() {
   const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
   if (selected.isEmpty()) return;
   QTreeWidgetItem* node = selected.first();
-  if (node->parent())
+  if (node->parent() && node->parent() == addedNode_) {
+    const auto& candidate = added_[static_cast<std::size_t>(node->data(0, Qt::UserRole).toInt())];
+    if (candidate.control) {
+      SetSearchColours(true);
+      Mark(candidate.control, true);
+    }
+  } else if (node->parent())
     FindParameter(node->text(0), true);
   else
     pages_->setCurrentIndex(tree_->indexOfTopLevelItem(node));

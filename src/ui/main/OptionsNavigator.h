@@ -15,6 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 class OptionsNavigator : public QObject {
@@ -38,6 +39,21 @@ class OptionsNavigator : public QObject {
   // The control FindParameter last set in bold, if any.
   QWidget* HighlightedControl() const { return highlighted_; }
 
+  // The controls of a page that comes and goes with the file (its other
+  // parameters), each under the name of its parameter: a last node of the
+  // tree, captioned caption, with one child per control (the name spelled
+  // with spaces), and search candidates examined after all the others. A
+  // search finds one of them only when no other control matches, and then
+  // the one whose parameter is the key, else the last whose name holds it,
+  // so that every other search finds what it found before. No controls:
+  // neither node nor candidates.
+  struct PageControl {
+    QString parameter;
+    QWidget* control;
+  };
+  void SetAddedPage(const QString& caption, const std::vector<PageControl>& controls);
+
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -53,11 +69,22 @@ class OptionsNavigator : public QObject {
   };
 
   void SetSearchColours(bool found);
+  QWidget* FindAdded(const QString& key) const;
+  // Shows the control found, gives it the focus when asked, marks it bold.
+  void Mark(QWidget* found, bool focus);
+
+  struct AddedCandidate {
+    QString upperName;       // the component name
+    QString upperParameter;  // the parameter's name
+    QPointer<QWidget> control;
+  };
 
   QTabWidget* pages_;
   QLineEdit* search_;
   QTreeWidget* tree_;
   std::vector<Candidate> candidates_;
+  std::vector<AddedCandidate> added_;
+  QTreeWidgetItem* addedNode_ = nullptr;
   QPalette searchPalette_;  // the search box's own colours
   QPointer<QWidget> highlighted_;
 };

@@ -1,0 +1,322 @@
+#include "ui/main/OtherParametersPage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "app/DesignedColours.h"
+#include "app/Functions.h"
+#include "config/ConfReading.h"
+#include "config/TVantrel.h"
+#include "i18n/Gettext.h"
+#include "ui/main/ElidingComboBox.h"
+#include "ui/main/OptionsNavigator.h"
+#include "ui/main/PageScrollArea.h"
+#include "ui/main/WrapLabel.h"
+
+namespace {
+
+using Status = OtherParameter::Status;
+
+// The tree's captions stay in English, as the other nodes do.
+const char kTreeCaption[] = "Other parameters";
+const char* const kPageCaption = N_("Other parameters");
+
+// Editors of texts and lists have one width, so that the values line up.
+constexpr int kEditorWidth = 150;
+
+QString Name(const OtherParameter& p) { return FromDoc(p.name); }
+
+QString VersionText(ServerVersion v) { return QString::fromLatin1(VersionName(v)); }
+
+// Why the server ignores a row's line, for its tooltip.
+QString IgnoredBecause(const OtherParameter& p, ServerVersion v) {
+  if (!p.notRead)
+    return i18n::Translate(N_("No Firebird version knows %1: the server ignores this line.")).arg(Name(p));
+  return i18n::Translate(p.notRead->removed ? N_("Firebird %1 does not read %2: it was removed in %3.")
+                                            : N_("Firebird %1 does not read %2: it was added in %3."))
+      .arg(VersionText(v), Name(p), VersionText(p.notRead->in));
+}
+
+bool ReadsOn(const std::string& serverValue) { return serverValue == "true" || serverValue == "1"; }
+
+void MarkCurrent(QLabel* label, bool current) {
+  label->setAutoFillBackground(current);
+  label->setBackgroundRole(current ? QPalette::Highlight : QPalette::Window);
+  label->setForegroundRole(current ? QPalette::HighlightedText : QPalette::WindowText);
+}
+
+}  // namespace
+
+OtherParametersPage::OtherParametersPage(QWidget* window, OptionsNavigator* navigator,
+                                         std::function<TVantrel*()> document)
+    : QObject(window),
+      window_(window),
+      pages_(window->findChild<QTabWidget*>(QStringLiteral("PCMain"))),
+      navigator_(navigator),
+      document_(std::move(document)) {
+  // The comment follows the row being edited (and the row found, once the
+  // search hands it the focus: while the user types, the comment keeps still).
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (const int row = RowOf(now); row >= 0) SetCurrentRow(row);
+  });
+}
+
+QWidget* OtherParametersPage::Page() const {
+  return page_ && pages_->indexOf(page_) >= 0 ? page_ : nullptr;
+}
+
+std::vector<QWidget*> OtherParametersPage::Editors() const {
+  std::vector<QWidget*> editors;
+  for (const Row& row : rows_) editors.push_back(row.editor);
+  return editors;
+}
+
+void OtherParametersPage::BuildPage() {
+  page_ = new QWidget;
+  page_->setObjectName(QStringLiteral("TSOtherParameters"));
+  auto* layout = new QVBoxLayout(page_);
+  layout->setContentsMargins(3, 3, 3, 3);
+  layout->setSpacing(3);
+
+  scroll_ = new TPageScrollArea(page_);
+  scroll_->setObjectName(QStringLiteral("ScrollOtherParameters"));
+  scroll_->setFocusPolicy(Qt::NoFocus);
+  scroll_->setWidgetResizable(true);
+  layout->addWidget(scroll_, 3);
+
+  commentTitle_ = new TWrapLabel(page_);
+  commentTitle_->setObjectName(QStringLiteral("lblOtherParameterComment"));
+  commentTitle_->setWordWrap(true);
+  layout->addWidget(commentTitle_);
+
+  // The file's own lines, as they stand there.
+  comment_ = new QPlainTextEdit(page_);
+  comment_->setObjectName(QStringLiteral("MOtherParameterComment"));
+  comment_->setReadOnly(true);
+  comment_->setTabChangesFocus(true);
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setPointSizeF(window_->font().pointSizeF());
+  comment_->setFont(fixed);
+  layout->addWidget(comment_, 2);
+}
+
+void OtherParametersPage::ClearRows() {
+  rows_.clear();
+  current_ = -1;
+  if (scroll_) delete scroll_->takeWidget();
+}
+
+void OtherParametersPage::Load() {
+  TVantrel* document = document_();
+  std::vector<OtherParameter> parameters;
+  if (document) {
+    version_ = document->Version();
+    parameters = OtherParametersOf(*document);
+  }
+  ClearRows();
+  if (parameters.empty()) {
+    if (Page()) pages_->removeTab(pages_->indexOf(page_));
+    navigator_->SetAddedPage({}, {});
+    return;
+  }
+  if (!page_) BuildPage();
+
+  auto* content = new QWidget;
+  content->setObjectName(QStringLiteral("PageContentOtherParameters"));
+  auto* outer = new QVBoxLayout(content);
+  outer->setContentsMargins(3, 3, 3, 3);
+  grid_ = new QGridLayout;
+  grid_->setHorizontalSpacing(8);
+  grid_->setVerticalSpacing(2);
+  grid_->setColumnStretch(1, 1);
+  outer->addLayout(grid_);
+  outer->addStretch(1);
+  // In place first: the rows are then born with the window's font and style.
+  scroll_->setWidget(content);
+
+  int column = 0;
+  for (const char* heading : {N_("Parameter"), N_("Server uses"), N_("Value")}) {
+    auto* label = new QLabel(i18n::Translate(heading), content);
+    label->setEnabled(false);  // the style's quieter text
+    grid_->addWidget(label, 0, column++);
+  }
+  // Rows of check boxes as tall as those of edit boxes, so that all rows
+  // are alike.
+  QLineEdit probe;
+  probe.setFont(content->font());
+  const int rowHeight = probe.sizeHint().height();
+  std::vector<OptionsNavigator::PageControl> controls;
+  for (const OtherParameter& p : parameters) {
+    const int at = static_cast<int>(rows_.size()) + 1;
+    auto* name = new QLabel(Name(p), content);
+    // Apart from the window's own labels, whatever name the file uses.
+    name->setObjectName(QStringLiteral("lblOther") + Name(p));
+    name->setMargin(1);
+    auto* value = new TWrapLabel(ServerValueText(p), content);
+    value->setObjectName(QStringLiteral("lblOther") + Name(p) + QStringLiteral("Value"));
+    value->setWordWrap(true);
+    QWidget* editor = MakeEditor(p, content);
+    editor->setAccessibleName(Name(p));
+    grid_->addWidget(name, at, 0);
+    grid_->addWidget(value, at, 1);
+    grid_->addWidget(editor, at, 2, Qt::AlignLeft);
+    grid_->setRowMinimumHeight(at, rowHeight);
+    // A click on the name or value goes to the row's editor.
+    name->installEventFilter(this);
+    value->installEventFilter(this);
+    rows_.push_back({p, name, value, editor});
+    controls.push_back({Name(p), editor});
+  }
+
+  if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
+  // The keyboard goes through the rows in their order, then the comment,
+  // right after the other pages' controls and before the buttons below.
+  QWidget* before = pages_;
+  for (QWidget* w = window_->nextInFocusChain(); w != window_; w = w->nextInFocusChain())
+    if (pages_->isAncestorOf(w) && w != page_ && !page_->isAncestorOf(w)) before = w;
+  for (const Row& row : rows_) {
+    QWidget::setTabOrder(before, row.editor);
+    before = row.editor;
+  }
+  QWidget::setTabOrder(before, comment_);
+
+  navigator_->SetAddedPage(QString::fromLatin1(kTreeCaption), controls);
+  SetCurrentRow(0);
+}
+
+QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* parent) {
+  const QString name = Name(p);
+  if (p.status != Status::Editable) {
+    // The server ignores the line: shown as it stands, not to be changed.
+    auto* edit = new QLineEdit(FromDoc(p.value), parent);
+    edit->setObjectName(QStringLiteral("ed") + name);
+    edit->setReadOnly(true);
+    SetFieldColour(edit, ReadOnlyFieldColour(edit->palette()));
+    edit->setToolTip(IgnoredBecause(p, version_));
+    edit->setFixedWidth(kEditorWidth);
+    edit->home(false);
+    return edit;
+  }
+  const SettingId id = *p.id;
+  const bool v2 = GenerationOf(version_) == Generation::V2;
+  // A commented line (on 2.x also an empty value) shows the built-in value,
+  // as on the other pages.
+  const DecodedValue decoded = Decode(p.value);
+  const bool showsDefault = decoded.state != ValueState::Active || (v2 && decoded.text.empty());
+  const std::string shown = showsDefault ? p.defaultValue : std::string(decoded.text);
+
+  switch (SettingOf(id).kind) {
+    case SettingKind::Boolean: {
+      auto* box = new QCheckBox(parent);
+      box->setObjectName(QStringLiteral("CB") + name);
+      box->setChecked(ReadsOn(ServerValueOf(id, shown, version_)));
+      // Written in the words the version reads.
+      connect(box, &QCheckBox::clicked, this, [this, id, v2](bool on) {
+        Write(id, on ? (v2 ? "1" : "true") : (v2 ? "0" : "false"));
+      });
+      return box;
+    }
+    case SettingKind::Keyword: {
+      auto* list = new TElidingComboBox(parent);
+      list->setObjectName(QStringLiteral("CB") + name);
+      list->setFixedWidth(kEditorWidth);
+      list->setFocusPolicy(Qt::StrongFocus);
+      // A keyword with no built-in value may stay unset.
+      if (DefaultOf(id, version_).empty()) list->addItem(i18n::Translate(N_("(not set)")), QString());
+      for (std::string_view keyword : SettingOf(id).keywords)
+        list->addItem(QString::fromLatin1(keyword), QString::fromLatin1(keyword));
+      const auto keyword = KeywordOf(id, shown, version_);
+      list->setCurrentIndex(keyword          ? list->findData(QString::fromLatin1(*keyword))
+                            : shown.empty() ? list->findData(QString())
+                                            : -1);
+      // Only a choice of the user's writes; the wheel never chooses.
+      list->installEventFilter(this);
+      connect(list, &QComboBox::activated, this,
+              [this, id, list](int index) { Write(id, ToDoc(list->itemData(index).toString())); });
+      return list;
+    }
+    default: {
+      auto* edit = new QLineEdit(FromDoc(shown), parent);
+      edit->setObjectName(QStringLiteral("ed") + name);
+      edit->setFixedWidth(kEditorWidth);
+      edit->home(false);
+      connect(edit, &QLineEdit::textEdited, this,
+              [this, id](const QString& text) { Write(id, ToDoc(text)); });
+      return edit;
+    }
+  }
+}
+
+QString OtherParametersPage::ServerValueText(const OtherParameter& p) const {
+  if (p.status == Status::Unknown) return i18n::Translate(N_("unknown name, ignored"));
+  if (p.status == Status::NotRead)
+    return i18n::Translate(N_("ignored by Firebird %1")).arg(VersionText(version_));
+  const QString value =
+      p.serverValue.empty() ? i18n::Translate(N_("empty")) : FromDoc(p.serverValue);
+  return p.usesDefault ? i18n::Translate(N_("%1 (default)")).arg(value) : value;
+}
+
+void OtherParametersPage::ShowServerValues() {
+  TVantrel* document = document_();
+  if (!document || rows_.empty()) return;
+  std::vector<OtherParameter> parameters = OtherParametersOf(*document);
+  bool same = parameters.size() == rows_.size();
+  for (std::size_t i = 0; same && i < rows_.size(); ++i)
+    same = parameters[i].name == rows_[i].parameter.name && parameters[i].status == rows_[i].parameter.status;
+  if (!same) return Load();
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    rows_[i].parameter = std::move(parameters[i]);
+    rows_[i].value->setText(ServerValueText(rows_[i].parameter));
+  }
+  SetCurrentRow(current_);
+}
+
+void OtherParametersPage::Write(SettingId id, const std::string& value) {
+  if (TVantrel* document = document_()) document->SetValueOf(id, value);
+}
+
+int OtherParametersPage::RowOf(const QWidget* widget) const {
+  if (!widget) return -1;
+  for (std::size_t i = 0; i < rows_.size(); ++i)
+    if (rows_[i].editor == widget || rows_[i].editor->isAncestorOf(widget)) return static_cast<int>(i);
+  return -1;
+}
+
+void OtherParametersPage::SetCurrentRow(int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return;
+  if (current_ >= 0 && current_ != row) MarkCurrent(rows_[static_cast<std::size_t>(current_)].name, false);
+  current_ = row;
+  const Row& r = rows_[static_cast<std::size_t>(row)];
+  MarkCurrent(r.name, true);
+  const QString line = QString::number(r.parameter.line + 1);
+  QString text;
+  for (const std::string& l : r.parameter.comment) text += FromDoc(l) + QLatin1Char('\n');
+  text.chop(1);
+  commentTitle_->setText(
+      r.parameter.comment.empty()
+          ? i18n::Translate(N_("No comment stands above %1 in firebird.conf (line %2).")).arg(Name(r.parameter), line)
+          : i18n::Translate(N_("The comment above %1 in firebird.conf (line %2):")).arg(Name(r.parameter), line));
+  comment_->setPlainText(text);
+}
+
+bool OtherParametersPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && qobject_cast<QComboBox*>(watched)) {
+    // Even a list that has the focus: the wheel scrolls the rows instead.
+    QCoreApplication::sendEvent(scroll_->verticalScrollBar(), event);
+    return true;
+  }
+  if (event->type() == QEvent::MouseButtonPress) {
+    for (const Row& row : rows_)
+      if (watched == row.name || watched == row.value) row.editor->setFocus(Qt::MouseFocusReason);
+  }
+  return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,332 @@
+// The page "Other parameters": what it lists for each shipped file, editing
+// each kind of value and what Apply writes or refuses, reaching a row by
+// the search and the tree, and input that must change nothing.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <QWheelEvent>
+
+#include "ui/MainFrmFixture.h"
+#include "ui/main/OptionsNavigator.h"
+#include "ui/main/OtherParametersPage.h"
+
+namespace {
+
+class OtherParametersTest : public MainFrmTest {
+ protected:
+  bool OpenSample(const char* name) {
+    const std::string sample = SamplePath(name);
+    if (sample.empty()) return false;
+    Open(ReadFileBytes(sample));
+    return true;
+  }
+  QTabWidget* Pages() const { return W<QTabWidget>("PCMain"); }
+  QWidget* Page() const { return window->OtherParameters()->Page(); }
+  std::vector<QWidget*> Editors() const { return window->OtherParameters()->Editors(); }
+
+  // Each row as "Name: kind", the kind told by its editor.
+  QStringList Rows() const {
+    QStringList rows;
+    for (QWidget* editor : Editors()) {
+      const auto* edit = qobject_cast<QLineEdit*>(editor);
+      const char* kind = qobject_cast<QCheckBox*>(editor)   ? "flag"
+                         : qobject_cast<QComboBox*>(editor) ? "list"
+                         : edit && edit->isReadOnly()      ? "ignored"
+                                                            : "edit";
+      rows << editor->accessibleName() + ": " + kind;
+    }
+    return rows;
+  }
+  QString ServerUses(const char* name) const {
+    return W<QLabel>(("lblOther" + std::string(name) + "Value").c_str())->text();
+  }
+  // Whatever the user could have changed on the page.
+  QStringList State() const {
+    QStringList state;
+    for (QWidget* editor : Editors()) {
+      if (auto* box = qobject_cast<QCheckBox*>(editor)) state << QString::number(box->isChecked());
+      if (auto* list = qobject_cast<QComboBox*>(editor)) state << list->currentText();
+      if (auto* edit = qobject_cast<QLineEdit*>(editor)) state << edit->text();
+    }
+    return state;
+  }
+  void TypeSearch(const QString& text) {
+    QLineEdit* search = Edit("edSearchInc");
+    search->setFocus();
+    search->selectAll();
+    QTest::keyClick(search, Qt::Key_Delete);
+    QTest::keyClicks(search, text);
+  }
+  QString FoundName() const {
+    QWidget* found = window->Navigator()->HighlightedControl();
+    return found ? found->objectName() : QString();
+  }
+};
+
+TEST_F(OtherParametersTest, EachShippedFileListsWhatThePagesDoNotShowInItsOrder) {
+  struct Case {
+    const char* sample;
+    QStringList rows;
+  };
+  const Case cases[] = {
+      {"firebird-2.0.7.conf",
+       {"SortMemBlockSize: edit", "SortMemUpperLimit: edit", "RelaxedAliasChecking: flag"}},
+      {"firebird-2.1.7.conf", {"RelaxedAliasChecking: flag"}},
+      {"firebird-2.5.9-windows.conf",
+       {"AuditTraceConfigFile: edit", "MaxUserTraceLogSize: edit", "FileSystemCacheThreshold: edit",
+        "FileSystemCacheSize: edit", "OldSetClauseSemantics: flag", "RelaxedAliasChecking: flag"}},
+      {"firebird-3.0.11-debian.conf",
+       {"RemoteAccess: flag", "AuditTraceConfigFile: edit", "MaxUserTraceLogSize: edit",
+        "FileSystemCacheThreshold: edit", "FileSystemCacheSize: edit", "AuthServer: edit",
+        "AuthClient: edit", "UserManager: edit", "TracePlugin: edit", "WireCryptPlugin: edit",
+        "KeyHolderPlugin: edit", "AllowEncryptedSecurityDatabase: flag", "Providers: edit",
+        "ClearGTTAtRetaining: flag", "RelaxedAliasChecking: flag", "WireCrypt: list",
+        "WireCompression: flag", "TcpLoopbackFastPath: flag", "IPv6V6Only: flag",
+        "SecurityDatabase: edit", "LegacyDatabaseFileId: flag", "ServerMode: list"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sample);
+    if (!OpenSample(c.sample)) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
+    ASSERT_NE(Page(), nullptr);
+    EXPECT_EQ(Pages()->count(), 11);
+    EXPECT_EQ(Pages()->indexOf(Page()), 10);
+    EXPECT_EQ(Pages()->tabText(10), "Other parameters");
+    EXPECT_EQ(Rows(), c.rows);
+    // One tree child per row, under the last node.
+    auto* tree = W<QTreeWidget>("TVWOptions");
+    ASSERT_EQ(tree->topLevelItemCount(), 11);
+    EXPECT_EQ(tree->topLevelItem(10)->text(0), "Other parameters");
+    EXPECT_EQ(tree->topLevelItem(10)->childCount(), c.rows.size());
+    EXPECT_FALSE(window->Document()->Modified());
+  }
+
+  // What the 3.0 server uses, and the file's own words on it.
+  EXPECT_EQ(ServerUses("ServerMode"), "Super (default)");
+  EXPECT_EQ(Combo("CBServerMode")->currentText(), "Super");
+  EXPECT_EQ(ServerUses("AuthClient"), "Srp, Srp256, Legacy_Auth (default)");
+  EXPECT_EQ(ServerUses("KeyHolderPlugin"), "empty (default)");
+  EXPECT_EQ(Edit("edFileSystemCacheThreshold")->text(), "65536");
+  EXPECT_TRUE(Check("CBRemoteAccess")->isChecked());
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  Pages()->setCurrentIndex(10);
+  Combo("CBServerMode")->setFocus();
+  EXPECT_EQ(W<QLabel>("lblOtherParameterComment")->text(),
+            "The comment above ServerMode in firebird.conf (line 1004):");
+  const QString comment = W<QPlainTextEdit>("MOtherParameterComment")->toPlainText();
+  EXPECT_TRUE(comment.startsWith("# Controls the method Firebird engine uses")) << comment.toStdString();
+  EXPECT_TRUE(comment.endsWith("# Type: string")) << comment.toStdString();
+
+  // A file with only the pages' parameters keeps the ten pages.
+  Open("TempBlockSize = 5\n#DummyPacketInterval = 0\n");
+  EXPECT_EQ(Page(), nullptr);
+  EXPECT_EQ(Pages()->count(), 10);
+  EXPECT_EQ(W<QTreeWidget>("TVWOptions")->topLevelItemCount(), 10);
+}
+
+TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
+  Open("# Firebird version 3.0 configuration file\n"
+       "#ServerMode = Super\n"
+       "WireCompression = false\n"
+       "#FileSystemCacheThreshold = 64K\n"
+       "AuthServer = Srp   # the plugins\n"
+       "#AuthClient = Srp\n"
+       "MyOwnKey = 5\n"
+       "ClientBatchBuffer = 64K\n");
+  EXPECT_EQ(Rows(), QStringList({"ServerMode: list", "WireCompression: flag",
+                                 "FileSystemCacheThreshold: edit", "AuthServer: edit",
+                                 "AuthClient: edit", "MyOwnKey: ignored", "ClientBatchBuffer: ignored"}));
+  EXPECT_EQ(ServerUses("FileSystemCacheThreshold"), "65536 (default)");
+  EXPECT_EQ(ServerUses("MyOwnKey"), "unknown name, ignored");
+  EXPECT_EQ(ServerUses("ClientBatchBuffer"), "ignored by Firebird 3.0");
+  EXPECT_EQ(Edit("edClientBatchBuffer")->toolTip(),
+            "Firebird 3.0 does not read ClientBatchBuffer: it was added in 4.0.");
+
+  // By keyboard: a keyword, a flag, a number in a form 3.0 reads, a list.
+  Combo("CBServerMode")->setFocus();
+  QTest::keyClicks(Combo("CBServerMode"), "Cl");
+  Check("CBWireCompression")->setFocus();
+  QTest::keyClick(Check("CBWireCompression"), Qt::Key_Space);
+  Type("edFileSystemCacheThreshold", "128K");
+  Type("edAuthServer", "Srp256, Srp");
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_TRUE(window->BtApplyClick());
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# Firebird version 3.0 configuration file\r\n"
+            "ServerMode = Classic\r\n"
+            "WireCompression = true\r\n"
+            "FileSystemCacheThreshold = 128K\r\n"
+            "AuthServer = Srp256, Srp # the plugins\r\n"
+            "#AuthClient = Srp\r\n"
+            "MyOwnKey = 5\r\n"
+            "ClientBatchBuffer = 64K\r\n");
+  EXPECT_EQ(ServerUses("FileSystemCacheThreshold"), "131072");
+  EXPECT_EQ(ServerUses("ServerMode"), "Classic");
+  EXPECT_FALSE(ApplyEnabled());
+
+  // A 2.x file takes flags as 1 and 0.
+  Open("#RelaxedAliasChecking = 0\nTempBlockSize = 5\n");
+  Check("CBRelaxedAliasChecking")->click();
+  EXPECT_TRUE(window->BtApplyClick());
+  EXPECT_EQ(ReadFileBytes(conf()), "RelaxedAliasChecking = 1\r\nTempBlockSize = 5\r\n");
+}
+
+TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnythingIsWritten) {
+  struct Case {
+    const char* file;
+    const char* editor;
+    const char* typed;
+    const char* message;
+  };
+  const char* const kFourZero =
+      "# Firebird version 4.0 configuration file\n#ExtConnPoolSize = 0\n"
+      "#FileSystemCacheThreshold = 64K\n#AuthServer = Srp\n";
+  const Case cases[] = {
+      {kFourZero, "edExtConnPoolSize", "2000", "ExtConnPoolSize: 2000 is outside the range 0 to 1000"},
+      {kFourZero, "edFileSystemCacheThreshold", "64KB",
+       "FileSystemCacheThreshold: \"64KB\" is not a number (digits, with k, m or g after them)"},
+      {kFourZero, "edAuthServer", "Srp\v", "AuthServer: a value cannot hold the control character 0x0B"},
+      {kFourZero, "edAuthServer", "\"Srp\"",
+       "AuthServer: a value cannot hold a quote: the server takes quotes away or refuses the file"},
+      {"#MaxUserTraceLogSize = 10\nTempBlockSize = 5\n", "edMaxUserTraceLogSize", "64K",
+       "MaxUserTraceLogSize: \"64K\" is not a number (digits only)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Open(c.file);
+    platform.messages.clear();
+    Edit(c.editor)->selectAll();
+    QApplication::clipboard()->setText(QString::fromLatin1(c.typed));
+    Edit(c.editor)->paste();
+    Click("BtApply");
+    EXPECT_EQ(MessageTexts(), std::vector<QString>{QString::fromLatin1(c.message) + ". Nothing was saved."});
+    EXPECT_EQ(ReadFileBytes(conf()), c.file);
+    EXPECT_TRUE(ApplyEnabled());
+  }
+}
+
+TEST_F(OtherParametersTest, SearchAndTreeReachEveryRowAfterWhatTheyFoundBefore) {
+  if (!OpenSample("firebird-3.0.11-debian.conf")) GTEST_SKIP() << "sample files not found";
+  window->show();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  struct Case {
+    const char* typed;
+    const char* control;
+    int page;
+  };
+  const Case cases[] = {
+      {"auth", "CBAuthentication", 2},  // the pages' controls first, as before
+      {"e", "edSearchInc", 2},
+      {"authserver", "edAuthServer", 10},
+      {"Wire Crypt", "CBWireCrypt", 10},  // the name typed whole, before WireCryptPlugin
+      {"cryptplug", "edWireCryptPlugin", 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    TypeSearch(c.typed);
+    EXPECT_EQ(FoundName(), c.control);
+    EXPECT_EQ(Pages()->currentIndex(), c.page);
+    EXPECT_EQ(window->focusWidget(), Edit("edSearchInc"));
+  }
+  // The comment follows the row found once it has the focus.
+  QTest::keyClick(Edit("edSearchInc"), Qt::Key_Return);
+  EXPECT_EQ(window->focusWidget(), Edit("edWireCryptPlugin"));
+  EXPECT_EQ(W<QLabel>("lblOtherParameterComment")->text(),
+            "The comment above WireCryptPlugin in firebird.conf (line 454):");
+
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  QTreeWidgetItem* node = tree->topLevelItem(10);
+  Pages()->setCurrentIndex(0);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+  EXPECT_EQ(Pages()->currentIndex(), 10);
+  tree->expandItem(node);
+  const std::vector<QWidget*> editors = Editors();
+  ASSERT_EQ(static_cast<std::size_t>(node->childCount()), editors.size());
+  for (int i = 0; i < node->childCount(); ++i) {
+    SCOPED_TRACE(node->child(i)->text(0).toStdString());
+    Pages()->setCurrentIndex(0);
+    tree->setFocus();
+    tree->setCurrentItem(node->child(i));
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(window->Navigator()->HighlightedControl(), editors[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(window->focusWidget(), editors[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(Pages()->currentIndex(), 10);
+  }
+  EXPECT_EQ(node->child(18)->text(0), "IPv6 V6 Only");
+  EXPECT_EQ(node->child(13)->text(0), "Clear GTT At Retaining");
+}
+
+TEST_F(OtherParametersTest, WheelTabsAndPageKeysChangeNothing) {
+  if (!OpenSample("firebird-3.0.11-debian.conf")) GTEST_SKIP() << "sample files not found";
+  window->show();
+  Pages()->setCurrentIndex(10);
+  QApplication::processEvents();
+  const QStringList before = State();
+  QScrollBar* scroll = Page()->findChild<QScrollArea*>()->verticalScrollBar();
+  ASSERT_GT(scroll->maximum(), 0) << "the rows do not scroll";
+
+  // Every row by Tab, in order, from the tabs on to the buttons below.
+  const std::vector<QWidget*> editors = Editors();
+  Pages()->tabBar()->setFocus();
+  for (QWidget* editor : editors) {
+    QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(window->focusWidget(), editor);
+  }
+  QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(window->focusWidget(), W<QWidget>("MOtherParameterComment"));
+  QTest::keyClick(window->focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(window->focusWidget(), Button("BtDone"));
+  // The wheel over every editor, focused or not, changes no value; over a
+  // drop-down list, which would take it, it scrolls the rows instead.
+  for (const bool focused : {false, true}) {
+    for (QWidget* editor : editors) {
+      SCOPED_TRACE(editor->objectName().toStdString());
+      if (focused) editor->setFocus();
+      scroll->setValue(scroll->maximum() / 2);
+      for (const int delta : {-120, 120, 120}) {
+        const QPointF at = QRectF(editor->rect()).center();
+        QWheelEvent notch(at, editor->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(editor, &notch);
+      }
+      if (qobject_cast<QComboBox*>(editor)) EXPECT_LT(scroll->value(), scroll->maximum() / 2);
+    }
+  }
+  // Ctrl+PgDn from a list of the page turns to the first page and back.
+  Combo("CBWireCrypt")->setFocus();
+  QTest::keyClick(Combo("CBWireCrypt"), Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(Pages()->currentIndex(), 0);
+  QTest::keyClick(window->focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(Pages()->currentIndex(), 10);
+
+  EXPECT_EQ(State(), before);
+  EXPECT_TRUE(window->Document()->PendingChanges().empty());
+  EXPECT_FALSE(ApplyEnabled());
+}
+
+TEST_F(OtherParametersTest, AValueAnotherProgramChangedTooIsAskedAbout) {
+  Open("# Firebird version 3.0 configuration file\n#AuthServer = Srp\n#WireCrypt = Required\n");
+  Type("edAuthServer", "Srp256");
+  WriteFileBytes(conf(), "# Firebird version 3.0 configuration file\nAuthServer = Legacy_Auth\n"
+                         "WireCrypt = Enabled\n");
+  platform.answers = {QMessageBox::No};
+  Click("BtApply");
+  ASSERT_FALSE(MessageTexts().empty());
+  EXPECT_EQ(MessageTexts().front(),
+            "Another program changed AuthServer in firebird.conf to \"Legacy_Auth\" while you changed "
+            "it to \"Srp256\".\nKeep your value \"Srp256\"? No keeps \"Legacy_Auth\".");
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# Firebird version 3.0 configuration file\nAuthServer = Legacy_Auth\nWireCrypt = Enabled\n");
+  // The page shows the file as it is now.
+  EXPECT_EQ(Edit("edAuthServer")->text(), "Legacy_Auth");
+  EXPECT_EQ(ServerUses("WireCrypt"), "Enabled");
+}
+
+}  // namespace
