@@ -40,6 +40,8 @@ LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
 if [[ " ${args[*]-} " != *" --end "* ]]; then
   LANGUAGE=en LC_ALL=C.UTF-8 xvfb-run -a -s '-screen 0 1024x768x24' \
     "$build/pellisto_dialog_screenshots" "$out" ${lang:+--lang "$lang"}
+  # The README pictures the first-run and update dialogs only.
+  [ -n "$docs" ] && rm -f "$out/about.png" "$out/language.png"
 fi
 
 # The page of the parameters the ten do not show, on Debian's 3.0 file (one

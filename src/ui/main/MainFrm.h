@@ -120,6 +120,9 @@ class TMainFrm : public QMainWindow {
   QString ShownFolder() const;
   void ConnectCommands();
   void SetUpLayout();
+  // The fixed client size: the designed one, taller by any tab rows beyond
+  // the designed two.
+  void FitClientArea();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
   void ConnectControls();

@@ -24,6 +24,9 @@ namespace {
 
 constexpr int kClientWidth = 694;
 constexpr int kClientHeight = 611;
+// The rows the ten pages' tabs take at the designed width, in every shipped
+// language.
+constexpr int kDesignedTabRows = 2;
 
 // Keeps a page's content as tall as its wrapped texts need at the width the
 // page really has. The scroll area alone sizes it for the width it had before
@@ -117,6 +120,9 @@ void TMainFrm::SetUpLayout() {
     SetTextColour(warning, WarningColour(palette()));
 
   // Ten captions need about twice the width of the pages: they go on rows.
+  // When a file brings the page of other parameters, the tabs may need a
+  // third row; the window then grows by it, so that no page has to scroll.
+  connect(ui->PCMainRows, &TabRows::RowCountChanged, this, [this] { FitClientArea(); });
   ui->PCMainRows->SetPages(ui->PCMain);
 
   // Long node texts wrap instead of being cut short or scrolled to.
@@ -134,14 +140,19 @@ void TMainFrm::SetUpLayout() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  centralWidget()->setFixedSize(kClientWidth, kClientHeight);
-  // The menu bar's height depends on the font just set.
-  setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  FitClientArea();
 
   if (QScreen* screen = this->screen()) {
     const QRect available = screen->availableGeometry();
     move(available.center() - rect().center());
   }
+}
+
+void TMainFrm::FitClientArea() {
+  const int height = kClientHeight + ui->PCMainRows->HeightBeyond(kDesignedTabRows);
+  centralWidget()->setFixedSize(kClientWidth, height);
+  // The menu bar's height depends on the window's font.
+  setFixedSize(kClientWidth, height + menuBar()->sizeHint().height());
 }
 
 void TMainFrm::KeepPathsWhole() {

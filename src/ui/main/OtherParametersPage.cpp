@@ -145,9 +145,8 @@ void OtherParametersPage::Load() {
 
   int column = 0;
   for (const char* heading : {N_("Parameter"), N_("Server uses"), N_("Value")}) {
-    auto* label = new QLabel(i18n::Translate(heading), content);
-    label->setEnabled(false);  // the style's quieter text
-    grid_->addWidget(label, 0, column++);
+    // In the text's own colour: a disabled label's grey reads too faintly.
+    grid_->addWidget(new QLabel(i18n::Translate(heading), content), 0, column++);
   }
   // Rows of check boxes as tall as those of edit boxes, so that all rows
   // are alike.

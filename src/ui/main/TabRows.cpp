@@ -174,9 +174,19 @@ void TabRows::Sync() {
   auto rows = Distribute(pages_->width());
   if (texts == texts_ && rows == rows_) return;
   texts_ = texts;
+  const bool rowCountChanged = rows.size() != rows_.size();
   rows_ = std::move(rows);
   BuildBars();
   Arrange();
+  if (rowCountChanged) emit RowCountChanged(RowCount());
+}
+
+int TabRows::HeightBeyond(int rows) const {
+  // The current row is the tab widget's own bar; these are the others.
+  int height = 0;
+  for (std::size_t slot = static_cast<std::size_t>(std::max(rows - 1, 0)); slot < bars_.size(); ++slot)
+    height += bars_[slot]->sizeHint().height();
+  return height;
 }
 
 void TabRows::Arrange() {

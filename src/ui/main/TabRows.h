@@ -39,6 +39,14 @@ class TabRows : public QWidget {
   // rows right at once.
   void Sync();
 
+  // The height the rows beyond the first `rows` take: what the window adds
+  // to keep its pages as tall as designed when the tabs need more rows.
+  int HeightBeyond(int rows) const;
+
+ signals:
+  // The tabs went onto another number of rows.
+  void RowCountChanged(int rows);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
