@@ -7,6 +7,7 @@
 
 #include <QLabel>
 
+#include "support/SettingsFile.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -121,7 +122,7 @@ TEST_F(LifecycleTest, EscClosesFromAnyControlAndRemembersThePage) {
   // restores the page while another one is showing.
   WriteFileBytes(dir.file("firebird.conf.default"), "#TempBlockSize = 1048576\n");
   for (const char* stored : {"x", "10", "-1"}) {
-    WriteSetting(kSectionScreen, kKeyActivePage, stored);
+    StoreSetting("Screen", "ActivePage", stored);
     platform.answers = {QMessageBox::Yes};
     window->AInitAllExecute();
     EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 0) << stored;

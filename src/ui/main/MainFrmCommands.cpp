@@ -124,7 +124,7 @@ void TMainFrm::SBFirebirdInstallClick() {
 
   if (Confirm(this, QStringLiteral(
                         "Want that this is the default route the next time you load Pellisto?")))
-    WriteSetting(kSectionInfoGeneral, kKeyPath, folder);
+    WriteInstallPath(folder);
 
   if (!loaded_ && hasConf) {
     // Nothing was shown yet: show the chosen server's file.
