@@ -9,7 +9,6 @@
 
 #include "config/NativeFile.h"
 #include "config/SafetyCopy.h"
-#include "config/TVantrel.h"
 
 namespace conf {
 namespace {

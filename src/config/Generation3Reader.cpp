@@ -16,7 +16,6 @@
 #include "config/AtomicFile.h"
 #include "config/GenerationReaders.h"
 #include "config/LineScan.h"
-#include "config/TVantrel.h"
 #include "config/Utf8Path.h"
 
 namespace conf {

@@ -13,15 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "config/AtomicFile.h"
 #include "config/ParameterCatalogue.h"
 #include "config/ServerVersion.h"
 #include "config/VersionCatalogue.h"
-
-// Raised by Load and Save with the platform's reason in the text.
-class FileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Raised by Save when the file on disk is no longer the one the document read
 // (or last wrote): someone else changed it, and nothing was written.
