@@ -133,8 +133,7 @@ class Checker {
         }
         const long long n = v2 ? LeadingInteger(e.value) : *StrictInteger(e.value);
         if (s.range && !s.range->Contains(n))
-          Add(e, e.key + " = " + std::to_string(n) + ": outside the range " + std::to_string(s.range->min) +
-                     " to " + std::to_string(s.range->max) +
+          Add(e, RangeMessage(e.key + " = " + std::to_string(n), *s.range, RangeWording::Finding) +
                      (read != std::to_string(n) ? "; the server uses " + read : ""));
         break;
       }

@@ -175,9 +175,8 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
   const ValueRange range = *RuleOf(ParamKey::TcpRemoteBufferSize).range;
   if (range.Contains(size)) return true;
   ShowMessageBox(this, QMessageBox::Critical,
-                 QStringLiteral("TcpRemoteBufferSize must be between %1 and %2")
-                     .arg(range.min)
-                     .arg(range.max),
+                 FromDoc(RangeMessage(KeyName(ParamKey::TcpRemoteBufferSize), range,
+                                      RangeWording::Correction)),
                  QMessageBox::Ok, QMessageBox::Ok);
   return false;
 }
