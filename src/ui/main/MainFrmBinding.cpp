@@ -10,6 +10,7 @@
 #include "app/Functions.h"
 #include "config/ConfReading.h"
 #include "config/ParameterRules.h"
+#include "config/ShownValues.h"
 #include "i18n/Gettext.h"
 #include "ui/main/MainFrm.h"
 #include "ui/main/OtherParametersPage.h"
@@ -87,31 +88,6 @@ const Binding kBindings[] = {
     {K::OldColumnNaming, "CBOldColumnNaming", Kind::Flag, true},
     {K::LockGrantOrder, "CBLockGrantOrder", Kind::NumberedList, true},
 };
-
-// Whether a check box or a two-item list shows "on". A flag that is on by
-// default shows on only for exactly "1"; one that is off by default shows on
-// for anything but "0". A commented or empty value shows the default.
-bool ShownOn(ParamKey key, const DecodedValue& value) {
-  const bool onByDefault = DefaultText(key) == "1";
-  if (value.UsesDefault()) return onByDefault;
-  if (value.state != ValueState::Active) return false;
-  return onByDefault ? value.text == "1" : value.text != "0";
-}
-
-// A 3.0+ server reads an active flag as on for a non-zero number or true,
-// yes or y in any case, and an empty one as off; a commented one takes the
-// version's default.
-bool ShownOn(ParamKey key, const DecodedValue& value, ServerVersion version, bool superMode) {
-  if (GenerationOf(version) == Generation::V2) return ShownOn(key, value);
-  const SettingId id = SettingOf(key);
-  if (value.state != ValueState::Active) {
-    if (!ReadBy(id, version)) return ShownOn(key, value);
-    const std::string shown = DefaultValueOf(id, version, superMode);
-    return shown == "true" || shown == "1";
-  }
-  const std::string read = ServerValueOf(id, value.text, version, superMode);
-  return read == "true" || read == "1";
-}
 
 // "Read as Firebird 3.0" beside the folder, and how the version was found.
 const char* const kVersionCaption = N_("Read as Firebird %1");
@@ -193,13 +169,9 @@ void TMainFrm::ConnectControls() {
 void TMainFrm::ShowEditValue(QLineEdit* edit, const std::string& value,
                              const QString& defaultText) {
   const DecodedValue decoded = Decode(value);
-  // An empty value is the default to a 2.x server; 3.0+ reads it as it is.
-  const bool usesDefault = GenerationOf(serverVersion_) == Generation::V2
-                               ? decoded.UsesDefault()
-                               : decoded.state == ValueState::Commented;
   if (decoded.state == ValueState::Absent)
     MarkUnsupported(edit);
-  else if (usesDefault)
+  else if (ShowsDefault(decoded, serverVersion_))
     edit->setText(defaultText);
   else
     edit->setText(FromDoc(std::string(decoded.text)));
@@ -217,12 +189,7 @@ void TMainFrm::DetectServerVersion() {
 }
 
 QString TMainFrm::DefaultShown(ParamKey key) const {
-  // A 2.x file shows the defaults the pages were designed with; a 3.0+ file
-  // the ones its version uses.
-  const SettingId id = SettingOf(key);
-  if (GenerationOf(serverVersion_) == Generation::V2 || !ReadBy(id, serverVersion_))
-    return FromDoc(std::string(DefaultText(key)));
-  return FromDoc(DefaultValueOf(id, serverVersion_, superMode_));
+  return FromDoc(::DefaultShown(key, serverVersion_, superMode_));
 }
 
 void TMainFrm::LoadControls() {
@@ -244,7 +211,7 @@ void TMainFrm::LoadControls() {
         if (absent && b.markWhenAbsent)
           MarkUnsupported(box);
         else
-          box->setChecked(ShownOn(b.key, decoded, serverVersion_, superMode_));
+          box->setChecked(FlagShownOn(b.key, decoded, serverVersion_, superMode_));
         break;
       }
       case Kind::KeywordList: {
@@ -257,7 +224,7 @@ void TMainFrm::LoadControls() {
       }
       case Kind::NumberedList: {
         auto* list = findChild<QComboBox*>(b.control);
-        list->setCurrentIndex(ShownOn(b.key, decoded, serverVersion_, superMode_) ? 1 : 0);
+        list->setCurrentIndex(FlagShownOn(b.key, decoded, serverVersion_, superMode_) ? 1 : 0);
         if (absent) MarkUnsupported(list);
         break;
       }

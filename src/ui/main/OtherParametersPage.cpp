@@ -15,6 +15,7 @@
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
 #include "config/ConfReading.h"
+#include "config/ShownValues.h"
 #include "config/TVantrel.h"
 #include "i18n/Gettext.h"
 #include "ui/main/ElidingComboBox.h"
@@ -45,8 +46,6 @@ QString IgnoredBecause(const OtherParameter& p, ServerVersion v) {
                                             : N_("Firebird %1 does not read %2: it was added in %3."))
       .arg(VersionText(v), Name(p), VersionText(p.notRead->in));
 }
-
-bool ReadsOn(const std::string& serverValue) { return serverValue == "true" || serverValue == "1"; }
 
 void MarkCurrent(QLabel* label, bool current) {
   label->setAutoFillBackground(current);
@@ -210,14 +209,13 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* paren
   // A commented line (on 2.x also an empty value) shows the built-in value,
   // as on the other pages.
   const DecodedValue decoded = Decode(p.value);
-  const bool showsDefault = decoded.state != ValueState::Active || (v2 && decoded.text.empty());
-  const std::string shown = showsDefault ? p.defaultValue : std::string(decoded.text);
+  const std::string shown = ShowsDefault(decoded, version_) ? p.defaultValue : std::string(decoded.text);
 
   switch (SettingOf(id).kind) {
     case SettingKind::Boolean: {
       auto* box = new QCheckBox(parent);
       box->setObjectName(QStringLiteral("CB") + name);
-      box->setChecked(ReadsOn(ServerValueOf(id, shown, version_)));
+      box->setChecked(ServerValueIsOn(ServerValueOf(id, shown, version_)));
       // Written in the words the version reads.
       connect(box, &QCheckBox::clicked, this, [this, id, v2](bool on) {
         Write(id, on ? (v2 ? "1" : "true") : (v2 ? "0" : "false"));
