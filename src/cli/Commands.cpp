@@ -132,25 +132,6 @@ std::string FolderOf(const Options& o, const char* firebirdVariable) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// Why a change of a name cannot be made: the server reads a line that the
-// document's rule does not find, or the file has no line for the name.
-std::string NotRewritten(SettingId id, const ConfReading& reading) {
-  const std::string name(SettingOf(id).name);
-  const ConfSetting& s = reading.settings[id];
-  if (s.state != ValueState::Active)
-    return name + ": not supported by this file (it has no line for it); no line is added";
-  std::string where = "line " + std::to_string(s.line);
-  if (s.file != 0) where += " of " + reading.files[s.file];
-  return name + ": the server reads it from " + where + ", which this program does not rewrite";
-}
-
-// A value as the server takes it from its line: without blanks around it.
-std::string WithoutOuterBlanks(std::string_view value) {
-  const std::size_t first = value.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(value.substr(first, value.find_last_not_of(" \t") - first + 1));
-}
-
 class Session {
  public:
   Session(const Options& o, std::string folder, std::ostream& out, std::ostream& err)
@@ -354,7 +335,7 @@ class Session {
              refused);
     }
     for (const auto& [id, value] : changes)
-      if (Decode(doc.ValueOf(id)).state == ValueState::Absent) Refuse(NotRewritten(id, current), refused);
+      if (Decode(doc.ValueOf(id)).state == ValueState::Absent) Refuse(LineNotRewritten(id, current), refused);
     if (refused) return Fail("nothing was written", kFindings);
 
     for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
@@ -363,21 +344,8 @@ class Session {
 
     // The change must land on the line the server reads.
     const ConfReading changed = ReadConf(conf::JoinLines(after), path, version);
-    for (const auto& [id, value] : changes) {
-      const ConfSetting& s = changed.settings[id];
-      if (s.state == ValueState::Active && s.file == 0 && !s.usesDefault &&
-          s.fileText == WithoutOuterBlanks(value))
-        continue;
-      const auto hiding = std::find_if(changed.entries.begin(), changed.entries.end(), [&](const ConfEntry& e) {
-        return e.id == id && e.kind == ConfEntry::Kind::BareName;
-      });
-      if (hiding != changed.entries.end() && GenerationOf(version) == Generation::V3)
-        Refuse(std::string(SettingOf(id).name) + ": line " + std::to_string(hiding->line) +
-                   " names it without \"=\" above the line written, so the server keeps its default",
-               refused);
-      else
-        Refuse(NotRewritten(id, changed), refused);
-    }
+    for (const auto& [id, value] : changes)
+      if (const auto problem = ChangeWithoutEffect(id, value, changed)) Refuse(*problem, refused);
     for (const std::string& problem : UntouchedParametersReadDifferently(doc)) Refuse(problem, refused);
     if (refused) return Fail("nothing was written", kFindings);
 
