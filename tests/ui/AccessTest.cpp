@@ -99,7 +99,7 @@ TEST_F(AccessTest, AbsentPoliciesAreMarkedAndNeverWritten) {
   Open("TempBlockSize = 1\n");
   for (const char* group : {"GBDatabaseAccess", "GBExternalFileAccess", "GBUDFAccess",
                             "GBTempDirectories"})
-    EXPECT_EQ(W<QGroupBox>(group)->toolTip(), TMainFrm::kUnsupportedHint) << group;
+    EXPECT_EQ(W<QGroupBox>(group)->toolTip(), ControlBinding::kUnsupportedHint) << group;
   EXPECT_FALSE(Radio("RBFullExtFileAccess")->isChecked());
   EXPECT_FALSE(Radio("RBNoneExtFileAccess")->isChecked());
   Radio("RBFull")->click();  // set, but the file has no line

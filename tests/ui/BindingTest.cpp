@@ -23,7 +23,7 @@ TEST_F(BindingTest, EditsShowValueDefaultOrMarking) {
   QLineEdit* lockSignal = Edit("edLockSignal");  // no line in the file
   EXPECT_TRUE(lockSignal->isReadOnly());
   EXPECT_EQ(lockSignal->text(), "");
-  EXPECT_EQ(lockSignal->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(lockSignal->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_EQ(lockSignal->palette().color(QPalette::Base), QColor(239, 239, 239));
   EXPECT_FALSE(Edit("edTempBlockSize")->isReadOnly());
   EXPECT_EQ(Edit("edTempBlockSize")->toolTip(), "");
@@ -75,7 +75,7 @@ TEST_F(BindingTest, AFileWithoutParametersMarksExactlyTheControlsOfTheMissingOne
   Open("# nothing but a comment\n");
   QStringList marked;
   for (QWidget* w : window->findChildren<QWidget*>())
-    if (w->toolTip() == TMainFrm::kUnsupportedHint) marked << w->objectName();
+    if (w->toolTip() == ControlBinding::kUnsupportedHint) marked << w->objectName();
   marked.sort();
   // Everything but the install folder, LegacyHash and GCPolicy.
   QStringList expected = {
@@ -118,7 +118,7 @@ TEST_F(BindingTest, FlagsFollowTheirDefaultAndOddValues) {
   EXPECT_FALSE(Check("CBRemoteFileOpenAbility")->isChecked());
   // Absent: marked, still usable, state untouched.
   QCheckBox* ordering = Check("CBOldParameterOrdering");
-  EXPECT_EQ(ordering->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(ordering->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_TRUE(ordering->isEnabled());
   EXPECT_FALSE(ordering->isChecked());
   EXPECT_EQ(Check("CBBugcheckAbort")->toolTip(), "");
@@ -170,7 +170,7 @@ TEST_F(BindingTest, KeywordListsReadAnyCaseAndWriteTheEnglishKeyword) {
   EXPECT_EQ(Combo("CBGCPolicy")->currentText(), "Cooperative");
 
   Open("# nothing\n");
-  EXPECT_EQ(Combo("CBAuthentication")->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(Combo("CBAuthentication")->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_EQ(Combo("CBAuthentication")->currentIndex(), -1);
   EXPECT_EQ(Combo("CBGCPolicy")->toolTip(), "");  // GCPolicy is never marked
 }
@@ -193,7 +193,7 @@ TEST_F(BindingTest, NumberedListsSelectByPosition) {
   Open("#GuardianOption = 1\n");
   EXPECT_EQ(Combo("CBGuardianOption")->currentText(),
             "always restart the engine/service if it terminates");
-  EXPECT_EQ(Combo("CBLockGrantOrder")->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(Combo("CBLockGrantOrder")->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_EQ(Combo("CBLockGrantOrder")->currentIndex(), 0);
 }
 
@@ -220,7 +220,7 @@ TEST_F(BindingTest, MarkingSurvivesAReloadThatHasTheParameter) {
   window->AInitAllExecute();
   EXPECT_EQ(Edit("edLockSignal")->text(), "16");
   EXPECT_TRUE(Edit("edLockSignal")->isReadOnly());
-  EXPECT_EQ(Edit("edLockSignal")->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(Edit("edLockSignal")->toolTip(), ControlBinding::kUnsupportedHint);
 }
 
 TEST_F(BindingTest, RealSamplesFillAndMarkWhatTheirVersionLacks) {
@@ -241,7 +241,7 @@ TEST_F(BindingTest, RealSamplesFillAndMarkWhatTheirVersionLacks) {
     EXPECT_TRUE(window->Document()->PendingChanges().empty()) << name;
     QStringList marked;
     for (QWidget* w : window->findChildren<QWidget*>())
-      if (w->toolTip() == TMainFrm::kUnsupportedHint) marked << w->objectName();
+      if (w->toolTip() == ControlBinding::kUnsupportedHint) marked << w->objectName();
     marked.sort();
     QStringList expected = lacking;
     expected.sort();

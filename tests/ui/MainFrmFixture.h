@@ -19,6 +19,7 @@
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
+#include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
 
 class MainFrmTest : public ::testing::Test {

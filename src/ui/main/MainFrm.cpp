@@ -22,6 +22,7 @@
 #include "config/SaveGuard.h"
 #include "config/SettingValues.h"
 #include "i18n/Gettext.h"
+#include "ui/main/ControlBinding.h"
 #include "ui/main/DialogKeys.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
@@ -61,6 +62,21 @@ std::string HowToGetTheRightsFor(const std::string& path) {
   throw FileError(text + " " + how);
 }
 
+// "Read as Firebird 3.0" beside the folder, and how the version was found.
+const char* const kVersionCaption = N_("Read as Firebird %1");
+const char* CueHint(VersionCue cue) {
+  switch (cue) {
+    case VersionCue::Header:
+      return N_("Taken from the header of the file");
+    case VersionCue::Names:
+      return N_("Taken from the parameter names in the file");
+    case VersionCue::None:
+    case VersionCue::Given:
+      break;
+  }
+  return N_("Nothing in the file tells its version: read as Firebird 2.1 reads it");
+}
+
 // A value form as the user reads it.
 QString Shown(const std::string& value) {
   const DecodedValue decoded = Decode(value);
@@ -76,7 +92,8 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   setFont(WindowFont());
   ui->setupUi(this);
   SetUpLayout();
-  ConnectControls();
+  binding_ = new ControlBinding(this, [this] { return document_.get(); });
+  ConnectAccessControls();
   navigator_ = new OptionsNavigator(this);
   otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
   ConnectCommands();
@@ -110,6 +127,26 @@ void TMainFrm::FormCreate() {
     ui->edRootDirectory->setText(InstallPath);
     ShowFileState();
   }
+}
+
+void TMainFrm::LoadControls() {
+  binding_->Load();
+  ShowServerVersion();
+  LoadDatabaseAccess();
+  LoadExternalFileAccess();
+  LoadUdfAccess();
+  LoadTempDirectories();
+  otherParameters_->Load();
+  RestoreActivePage();
+  document_->SetModified(false);
+  ShowFileState();
+}
+
+void TMainFrm::ShowServerVersion() {
+  const VersionCue cue = ::DetectServerVersion(conf::JoinLines(document_->Lines())).cue;
+  ui->lblServerVersion->setText(
+      i18n::Translate(kVersionCaption).arg(QString::fromUtf8(VersionName(binding_->FileVersion()))));
+  ui->lblServerVersion->setToolTip(i18n::Translate(CueHint(cue)));
 }
 
 void TMainFrm::ShowFileState() {
@@ -165,7 +202,7 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
   bool isNumber = false;
   long long size = text.trimmed().toLongLong(&isNumber);
   // A 3.0+ server also reads a number with k, m or g after it.
-  if (!isNumber && GenerationOf(serverVersion_) == Generation::V3) {
+  if (!isNumber && GenerationOf(binding_->FileVersion()) == Generation::V3) {
     const std::optional<long long> read = StrictInteger(ToDoc(text.trimmed()));
     isNumber = read.has_value() && !text.trimmed().isEmpty();
     size = read.value_or(0);

@@ -23,6 +23,7 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
+class ControlBinding;
 class OptionsNavigator;
 class OtherParametersPage;
 
@@ -74,9 +75,6 @@ class TMainFrm : public QMainWindow {
 
   // --- controls ---
   void LoadControls();
-  // The server version the loaded file was taken for.
-  ServerVersion FileServerVersion() const { return serverVersion_; }
-  void ShowEditValue(QLineEdit* edit, const std::string& value, const QString& defaultText);
 
   // --- access policies and folder lists ---
   void LoadDatabaseAccess();
@@ -90,9 +88,6 @@ class TMainFrm : public QMainWindow {
   void EnableByTag(QGroupBox* group, int enableTag, int disableTag);
   void AddPath(QListWidget* list);
   void RemovePaths(QListWidget* list);
-
-  // The hint of a control whose parameter the loaded file lacks.
-  static const QString kUnsupportedHint;
 
  protected:
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
@@ -125,17 +120,12 @@ class TMainFrm : public QMainWindow {
   void FitClientArea();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
-  void ConnectControls();
-  // Finds the loaded file's server version and shows it beside the folder.
-  void DetectServerVersion();
-  // The default a commented parameter shows.
-  QString DefaultShown(ParamKey key) const;
+  // Shows beside the folder the server version the file was taken for.
+  void ShowServerVersion();
   void ConnectAccessControls();
-  void MarkUnsupported(QWidget* control);
   void LoadPolicy(std::size_t policy);
   void StorePolicy(std::size_t policy);
   void PolicyRadioChecked(std::size_t policy, QRadioButton* radio);
-  void SetDocumentValue(ParamKey key, const QString& value);
   void SetDocumentValue(ParamKey key, const std::string& value);
   void SetModified(bool value);
   // Refuses, with an error naming the parameter, a save that would write a
@@ -145,10 +135,9 @@ class TMainFrm : public QMainWindow {
 
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;
+  ControlBinding* binding_ = nullptr;
   OptionsNavigator* navigator_ = nullptr;
   OtherParametersPage* otherParameters_ = nullptr;
   bool loaded_ = false;
   bool closing_ = false;
-  ServerVersion serverVersion_ = kAssumedVersion;
-  bool superMode_ = true;  // 3.0+: the ServerMode the file sets
 };

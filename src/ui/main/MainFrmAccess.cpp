@@ -71,6 +71,10 @@ std::vector<std::string> Entries(const QListWidget* list) {
 
 }  // namespace
 
+void TMainFrm::SetDocumentValue(ParamKey key, const std::string& value) {
+  if (document_) document_->SetValue(key, value);
+}
+
 void TMainFrm::SetModified(bool value) {
   if (document_) document_->SetModified(value);
 }
@@ -132,8 +136,6 @@ void TMainFrm::LoadPolicy(std::size_t p) {
     findChild<QRadioButton*>(policy.radios[Index(*read.choice)])->setChecked(true);
     list->addItems(ToItems(read.folders));
   }
-  if (Decode(value).state == ValueState::Absent)
-    MarkUnsupported(findChild<QGroupBox*>(policy.group));
 }
 
 void TMainFrm::LoadDatabaseAccess() { LoadPolicy(kDatabaseAccess); }
@@ -143,9 +145,7 @@ void TMainFrm::LoadUdfAccess() { LoadPolicy(kUdfAccess); }
 void TMainFrm::LoadTempDirectories() {
   ui->LBTempDirectories->clear();
   const std::string value = document_->TempDirectories();
-  if (Decode(value).state == ValueState::Absent)
-    MarkUnsupported(ui->GBTempDirectories);
-  else
+  if (Decode(value).state != ValueState::Absent)
     ui->LBTempDirectories->addItems(ToItems(ReadFolderList(value)));
 }
 
