@@ -22,6 +22,7 @@
 #include "config/SaveGuard.h"
 #include "config/SettingValues.h"
 #include "i18n/Gettext.h"
+#include "ui/main/AccessLists.h"
 #include "ui/main/ControlBinding.h"
 #include "ui/main/DialogKeys.h"
 #include "ui/main/OptionsNavigator.h"
@@ -93,7 +94,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   ui->setupUi(this);
   SetUpLayout();
   binding_ = new ControlBinding(this, [this] { return document_.get(); });
-  ConnectAccessControls();
+  access_ = new AccessLists(this, [this] { return document_.get(); });
   navigator_ = new OptionsNavigator(this);
   otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
   ConnectCommands();
@@ -132,10 +133,7 @@ void TMainFrm::FormCreate() {
 void TMainFrm::LoadControls() {
   binding_->Load();
   ShowServerVersion();
-  LoadDatabaseAccess();
-  LoadExternalFileAccess();
-  LoadUdfAccess();
-  LoadTempDirectories();
+  access_->Load();
   otherParameters_->Load();
   RestoreActivePage();
   document_->SetModified(false);
@@ -223,6 +221,11 @@ void TMainFrm::ShowRestartNotice() {
                  QStringLiteral("The changes will take effect when reset the Firebird service"),
                  QMessageBox::Ok, QMessageBox::Ok);
 }
+
+void TMainFrm::StoreTempDirectories() { access_->StoreTempDirectories(); }
+void TMainFrm::StoreUdfAccess() { access_->StoreUdfAccess(); }
+void TMainFrm::StoreExternalFileAccess() { access_->StoreExternalFileAccess(); }
+void TMainFrm::StoreDatabaseAccess() { access_->StoreDatabaseAccess(); }
 
 bool TMainFrm::BtApplyClick() {
   if (!loaded_) return false;

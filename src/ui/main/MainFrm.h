@@ -23,6 +23,7 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
+class AccessLists;
 class ControlBinding;
 class OptionsNavigator;
 class OtherParametersPage;
@@ -76,19 +77,6 @@ class TMainFrm : public QMainWindow {
   // --- controls ---
   void LoadControls();
 
-  // --- access policies and folder lists ---
-  void LoadDatabaseAccess();
-  void LoadExternalFileAccess();
-  void LoadUdfAccess();
-  void LoadTempDirectories();
-  void StoreTempDirectories();
-  void StoreUdfAccess();
-  void StoreExternalFileAccess();
-  void StoreDatabaseAccess();
-  void EnableByTag(QGroupBox* group, int enableTag, int disableTag);
-  void AddPath(QListWidget* list);
-  void RemovePaths(QListWidget* list);
-
  protected:
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
   bool eventFilter(QObject* watched, QEvent* event) override;  // FormKeyPress
@@ -122,20 +110,20 @@ class TMainFrm : public QMainWindow {
   void KeepPathsWhole();
   // Shows beside the folder the server version the file was taken for.
   void ShowServerVersion();
-  void ConnectAccessControls();
-  void LoadPolicy(std::size_t policy);
-  void StorePolicy(std::size_t policy);
-  void PolicyRadioChecked(std::size_t policy, QRadioButton* radio);
-  void SetDocumentValue(ParamKey key, const std::string& value);
-  void SetModified(bool value);
   // Refuses, with an error naming the parameter, a save that would write a
   // control character or change a value nobody touched.
   static void CheckBeforeSaving(const TVantrel& document);
+  // Apply's steps that compose the access policies and the folder list.
+  void StoreTempDirectories();
+  void StoreUdfAccess();
+  void StoreExternalFileAccess();
+  void StoreDatabaseAccess();
   bool KeepOwnValue(const TVantrel::Conflict& conflict);
 
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;
   ControlBinding* binding_ = nullptr;
+  AccessLists* access_ = nullptr;
   OptionsNavigator* navigator_ = nullptr;
   OtherParametersPage* otherParameters_ = nullptr;
   bool loaded_ = false;
