@@ -154,7 +154,7 @@ TEST_F(AccessTest, ResetToDefaultsEmptiesTheListsFirst) {
   WriteFileBytes(dir.file("firebird.conf.default"),
                  "#DatabaseAccess = Full\n#TempDirectories = /tmp\n");
   platform.answers = {QMessageBox::Yes};
-  window->AInitAllExecute();
+  Trigger("AInitAll");
   EXPECT_TRUE(Entries("LBRestrict").isEmpty());
   EXPECT_TRUE(Entries("LBTempDirectories").isEmpty());
   EXPECT_TRUE(Radio("RBFull")->isChecked());

@@ -217,7 +217,7 @@ TEST_F(BindingTest, MarkingSurvivesAReloadThatHasTheParameter) {
   EXPECT_TRUE(Edit("edLockSignal")->isReadOnly());
   WriteFileBytes(dir.file("firebird.conf.default"), "#LockSignal = 16\n#TempBlockSize = 1\n");
   platform.answers = {QMessageBox::Yes};
-  window->AInitAllExecute();
+  Trigger("AInitAll");
   EXPECT_EQ(Edit("edLockSignal")->text(), "16");
   EXPECT_TRUE(Edit("edLockSignal")->isReadOnly());
   EXPECT_EQ(Edit("edLockSignal")->toolTip(), ControlBinding::kUnsupportedHint);

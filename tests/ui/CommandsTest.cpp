@@ -21,7 +21,6 @@ const char* const kDefaultRoute =
 
 class CommandsTest : public MainFrmTest {
  protected:
-  void Trigger(const char* action) { W<QAction>(action)->trigger(); }
   // Picks a folder in the chooser behind "...".
   void ChangeFolder(const std::string& folder) {
     platform.folderChoices = {QString::fromStdString(folder)};
