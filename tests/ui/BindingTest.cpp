@@ -1,6 +1,7 @@
 // Every kind of control: what a value shows, the defaults, the unsupported
 // marking, and what a change writes into the document.
 
+#include "config/ParameterRules.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -48,26 +49,14 @@ TEST_F(BindingTest, EditsShowValueDefaultOrMarking) {
 }
 
 TEST_F(BindingTest, EveryCommentedEditShowsTheServersDefaultNotTheFileValue) {
-  const std::pair<const char*, const char*> defaults[] = {
-      {"DefaultDbCachePages", "2048"},     {"DatabaseGrowthIncrement", "134217728"},
-      {"MaxFileSystemCache", "65536"},     {"TempBlockSize", "1048576"},
-      {"TempCacheLimit", "67108864"},      {"DeadlockTimeout", "10"},
-      {"MaxUnflushedWrites", "100"},       {"MaxUnflushedWriteTime", "5"},
-      {"ConnectionTimeout", "180"},        {"RemoteServiceName", "gds_db"},
-      {"RemoteServicePort", "3050"},       {"RemoteAuxPort", "0"},
-      {"TcpRemoteBufferSize", "8192"},     {"RemoteBindAddress", ""},
-      {"LockMemSize", "1048576"},          {"LockSemCount", "32"},
-      {"LockAcquireSpins", "0"},           {"LockHashSlots", "1009"},
-      {"EventMemSize", "65536"},           {"CpuAffinityMask", "1"},
-      {"PrioritySwitchDelay", "100"},      {"PriorityBoost", "5"},
-      {"ProcessPriorityLevel", "0"},       {"IpcName", "FIREBIRD"},
-      {"RemotePipeName", "interbas"},      {"LockSignal", "16"},
-  };
+  std::vector<ControlBinding::Binding> edits;
+  for (const ControlBinding::Binding& b : ControlBinding::Bindings())
+    if (b.kind == ControlBinding::Kind::Edit) edits.push_back(b);
   std::string file;
-  for (const auto& [key, shown] : defaults) file += std::string("#") + key + " = 7\n";
+  for (const auto& b : edits) file += "#" + std::string(KeyName(b.key)) + " = 7\n";
   Open(file);
-  for (const auto& [key, shown] : defaults)
-    EXPECT_EQ(Edit(("ed" + std::string(key)).c_str())->text(), shown) << key;
+  for (const auto& b : edits)
+    EXPECT_EQ(ToDoc(Edit(b.control)->text()), DefaultText(b.key)) << b.control;
   EXPECT_FALSE(ApplyEnabled());
 }
 
