@@ -296,7 +296,9 @@ TEST_F(OtherParametersTest, WheelTabsAndPageKeysChangeNothing) {
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(editor, &notch);
       }
-      if (qobject_cast<QComboBox*>(editor)) EXPECT_LT(scroll->value(), scroll->maximum() / 2);
+      if (qobject_cast<QComboBox*>(editor)) {
+        EXPECT_LT(scroll->value(), scroll->maximum() / 2);
+      }
     }
   }
   // Ctrl+PgDn from a list of the page turns to the first page and back.
