@@ -48,6 +48,14 @@ QString AbsoluteFolder(const QString& folder) {
 // ---------------------------------------------------------------- Config.ini
 
 namespace {
+// Every section and key of the file.
+constexpr const char* kSectionInfoGeneral = "InfoGeneral";
+constexpr const char* kSectionScreen = "Screen";
+constexpr const char* kKeyPath = "Path";
+constexpr const char* kKeyLanguage = "Language";
+constexpr const char* kKeyAlwaysCheckUpdate = "AlwaysCheckUpdate";
+constexpr const char* kKeyActivePage = "ActivePage";
+
 // The longest value a read returns, as the Windows profile services do.
 constexpr int kMaxSettingLength = 2047;
 
@@ -102,26 +110,20 @@ SettingsLocation LocateSettings() {
     return {beside + QStringLiteral("Config.ini"), false};
   return {UserSettingsFolder() + QStringLiteral("Config.ini"), true};
 }
-}  // namespace
 
-QString InstalledDataFolder() {
-  return Platform().ApplicationFolder() + QStringLiteral("../share/pellisto/");
-}
-
-QString SettingsFilePath() { return LocateSettings().path; }
-
-QString ReadSetting(const QString& section, const QString& key,
-                    const QString& defaultValue) {
+// A value of the file; the default when it has none or cannot be read.
+QString ReadSetting(const char* section, const char* key, const QString& defaultValue) {
   CSimpleIniA ini(false, false, false);
   if (!LoadSettings(ini, SettingsFilePath())) return defaultValue;
-  const char* value = ini.GetValue(ToDoc(section).c_str(), ToDoc(key).c_str(), nullptr);
+  const char* value = ini.GetValue(section, key, nullptr);
   if (!value) return defaultValue;
   std::string text(value);
   if (text.size() > kMaxSettingLength) text.resize(kMaxSettingLength);
   return FromDoc(text);
 }
 
-void WriteSetting(const QString& section, const QString& key, const QString& value) {
+// Writes one value (see the writers in Functions.h).
+void WriteSetting(const char* section, const char* key, const QString& value) {
   const SettingsLocation location = LocateSettings();
   const QString& path = location.path;
   CSimpleIniA ini(false, false, false);
@@ -130,9 +132,7 @@ void WriteSetting(const QString& section, const QString& key, const QString& val
   const bool loaded = LoadSettings(ini, path) || !QFileInfo::exists(path);
   std::string data;
   const bool composed =
-      loaded &&
-      ini.SetValue(ToDoc(section).c_str(), ToDoc(key).c_str(), ToDoc(value).c_str()) >= 0 &&
-      ini.Save(data) >= 0;
+      loaded && ini.SetValue(section, key, ToDoc(value).c_str()) >= 0 && ini.Save(data) >= 0;
   try {
     if (!composed) throw std::runtime_error("compose");
     if (location.inUserFolder && !MakeSettingsFolder(QFileInfo(path).path()))
@@ -142,6 +142,14 @@ void WriteSetting(const QString& section, const QString& key, const QString& val
     throw std::runtime_error(ToDoc(QStringLiteral("Unable to write to %1").arg(path)));
   }
 }
+
+}  // namespace
+
+QString InstalledDataFolder() {
+  return Platform().ApplicationFolder() + QStringLiteral("../share/pellisto/");
+}
+
+QString SettingsFilePath() { return LocateSettings().path; }
 
 bool SettingToBool(const QString& text) {
   // Decimal numbers, with fraction and exponent: true unless every digit of
@@ -162,17 +170,23 @@ QString BoolToSetting(bool value) {
   return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-QString ReadInstallPath() {
-  return ReadSetting(kSectionInfoGeneral, kKeyPath, QString());
-}
+QString ReadInstallPath() { return ReadSetting(kSectionInfoGeneral, kKeyPath, QString()); }
+
+void WriteInstallPath(const QString& folder) { WriteSetting(kSectionInfoGeneral, kKeyPath, folder); }
 
 QString ReadLanguage() {
   return ReadSetting(kSectionInfoGeneral, kKeyLanguage, QStringLiteral("en"));
 }
 
+void WriteLanguage(const QString& code) { WriteSetting(kSectionInfoGeneral, kKeyLanguage, code); }
+
 bool ReadAlwaysCheckUpdate() {
   return SettingToBool(
       ReadSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, QStringLiteral("False")));
+}
+
+void WriteAlwaysCheckUpdate(bool check) {
+  WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, BoolToSetting(check));
 }
 
 int ReadActivePage() {

@@ -23,12 +23,8 @@ std::string ToDoc(const QString& text);
 QString FromDoc(const std::string& text);
 
 // --- Config.ini (read and written on every call) ---
-inline constexpr const char* kSectionInfoGeneral = "InfoGeneral";
-inline constexpr const char* kSectionScreen = "Screen";
-inline constexpr const char* kKeyPath = "Path";
-inline constexpr const char* kKeyLanguage = "Language";
-inline constexpr const char* kKeyAlwaysCheckUpdate = "AlwaysCheckUpdate";
-inline constexpr const char* kKeyActivePage = "ActivePage";
+// Each setting has its typed reader and writer here; the sections and keys
+// of the file are known to Functions.cpp alone.
 
 // The shared files of an installed program, ../share/pellisto/ from the
 // executable's folder; the folder exists only in an installed layout.
@@ -39,24 +35,24 @@ QString InstalledDataFolder();
 // $XDG_CONFIG_HOME/pellisto/Config.ini (~/.config/pellisto/ when the variable
 // is unset, empty or relative).
 QString SettingsFilePath();
-// A value of the settings file, at most 2047 characters; the default when the
-// file, the section or the key is missing or the file cannot be read.
-QString ReadSetting(const QString& section, const QString& key,
-                    const QString& defaultValue);
-// Writes one value, creating the file, its folder and the section when
-// missing. Throws std::runtime_error "Unable to write to <path>" when the
-// write is refused, or when the file is there but cannot be read (writing
-// would lose its other values).
-void WriteSetting(const QString& section, const QString& key, const QString& value);
 // The Boolean rule: a decimal number (fraction and exponent allowed) is true
 // when not zero; else "True"/"False" in any case; anything else false.
 bool SettingToBool(const QString& text);
 QString BoolToSetting(bool value);  // "True" / "False"
 
-QString ReadInstallPath();
-QString ReadLanguage();
-bool ReadAlwaysCheckUpdate();
-int ReadActivePage();  // a text that is not a whole number counts as 0
+// The readers give the default when the file, the section or the key is
+// missing or the file cannot be read, and at most 2047 characters. The
+// writers create the file, its folder and the section when missing, and
+// throw std::runtime_error "Unable to write to <path>" when the write is
+// refused, or when the file is there but cannot be read (writing would lose
+// its other values).
+QString ReadInstallPath();  // "Path", empty by default
+void WriteInstallPath(const QString& folder);
+QString ReadLanguage();  // "Language", "en" by default
+void WriteLanguage(const QString& code);
+bool ReadAlwaysCheckUpdate();  // "AlwaysCheckUpdate" by the Boolean rule, false by default
+void WriteAlwaysCheckUpdate(bool check);  // as "True" or "False"
+int ReadActivePage();  // "ActivePage"; a text that is not a whole number counts as 0
 void WriteActivePage(int page);
 
 // The Firebird folder of this run, set once at start.

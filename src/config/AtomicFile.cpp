@@ -9,7 +9,6 @@
 
 #include "config/NativeFile.h"
 #include "config/SafetyCopy.h"
-#include "config/TVantrel.h"
 
 namespace conf {
 namespace {
@@ -54,6 +53,53 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A whole copy of the old file in the user's state folder, before it is
+// rewritten in place.
+std::unique_ptr<SafetyCopy> KeepCopy(const std::string& target, const std::string& old) {
+  try {
+    auto copy = std::make_unique<SafetyCopy>(target, old);
+    Step("copy kept");
+    return copy;
+  } catch (const std::system_error& e) {
+    throw Failure{e.code().value(), ErrorText(e.code().value()),
+                  " (no copy of it could be kept in " + SafetyCopyFolder() +
+                      " before rewriting it in place; it was left as it was)"};
+  }
+}
+
+void WriteWhole(File& file, std::string_view content) {
+  const std::size_t part = TestWriteHooks().inPlacePart ? TestWriteHooks().inPlacePart : content.size();
+  for (std::size_t at = 0; at < content.size(); at += part) {
+    file.WriteAt(content.substr(at, std::min(part, content.size() - at)), at);
+    Step("part written");
+  }
+  // A shorter text must not keep the old one's tail.
+  file.Truncate(content.size());
+  file.Sync();
+  Step("data synced");
+  file.Close();
+}
+
+// After a failed write in place: the old bytes back, or no file when there
+// was none. Each step on its own: what can be put back is.
+void PutBack(File& file, const std::string& target, const std::string& old, bool existed) {
+  if (!file.IsOpen()) return;
+  auto attempt = [](auto step) {
+    try {
+      step();
+    } catch (const Failure&) {
+    }
+  };
+  if (existed) {
+    attempt([&] { file.WriteAt(old, 0); });
+    attempt([&] { file.Truncate(old.size()); });
+    attempt([&] { file.Sync(); });
+  } else {
+    attempt([&] { file.Close(); });  // Windows removes no open file
+    RemoveFile(target);
+  }
+}
+
 // Used where the folder does not let us create a temporary file. A whole
 // copy of the old file is kept in the user's state folder first, so that a
 // crash halfway leaves the old text somewhere; the old bytes are also kept in
@@ -66,51 +112,16 @@ void WriteInPlace(const std::string& target, std::string_view content) {
   } catch (const FileError&) {
     existed = false;
   }
-  std::unique_ptr<SafetyCopy> copy;
-  if (existed) {
-    try {
-      copy = std::make_unique<SafetyCopy>(target, old);
-    } catch (const std::system_error& e) {
-      throw Failure{e.code().value(), ErrorText(e.code().value()),
-                    " (no copy of it could be kept in " + SafetyCopyFolder() +
-                        " before rewriting it in place; it was left as it was)"};
-    }
-    Step("copy kept");
-  }
+  std::unique_ptr<SafetyCopy> copy = existed ? KeepCopy(target, old) : nullptr;
   File file;
   if (const ErrorCode error = file.Open(target, File::Mode::Write)) {
     if (copy) copy->Remove();
     Fail(error);
   }
   try {
-    const std::size_t part = TestWriteHooks().inPlacePart ? TestWriteHooks().inPlacePart : content.size();
-    for (std::size_t at = 0; at < content.size(); at += part) {
-      file.WriteAt(content.substr(at, std::min(part, content.size() - at)), at);
-      Step("part written");
-    }
-    // A shorter text must not keep the old one's tail.
-    file.Truncate(content.size());
-    file.Sync();
-    Step("data synced");
-    file.Close();
+    WriteWhole(file, content);
   } catch (Failure& failure) {
-    if (file.IsOpen()) {
-      // Each step on its own: what can be put back is.
-      auto attempt = [](auto step) {
-        try {
-          step();
-        } catch (const Failure&) {
-        }
-      };
-      if (existed) {
-        attempt([&] { file.WriteAt(old, 0); });
-        attempt([&] { file.Truncate(old.size()); });
-        attempt([&] { file.Sync(); });
-      } else {
-        attempt([&] { file.Close(); });  // Windows removes no open file
-        RemoveFile(target);
-      }
-    }
+    PutBack(file, target, old, existed);
     if (copy) failure.note = ". A copy of the file as it was is kept in \"" + copy->Path() + "\"";
     throw;
   }

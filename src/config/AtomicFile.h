@@ -5,8 +5,17 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+
+// A file that cannot be read or written, with the platform's reason in the
+// text; raised by the file operations here and by the document's Load and
+// Save.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 namespace conf {
 

@@ -112,6 +112,28 @@ std::string ResolveLinks(const std::string& path) {
   return Narrow(final);
 }
 
+// An existing file that a folder, the read-only attribute or its rights
+// keep from being written is refused before anything is written.
+void RefuseUnwritable(const std::wstring& targetName, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(kIsAFolder);
+  if (attributes & FILE_ATTRIBUTE_READONLY)
+    throw Failure{ERROR_ACCESS_DENIED,
+                  "The file is read-only (its read-only attribute is set); it was left as it was",
+                  {}};
+  // A file the user may not write is not replaced either, even where
+  // the folder lets the user delete it. Opening it for writing, and
+  // letting everyone else on, asks just that.
+  const HANDLE probe = ::CreateFileW(targetName.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (HeldOpen(error)) FailHeldOpen(error);
+    Fail(static_cast<ErrorCode>(error));
+  }
+  ::CloseHandle(probe);
+}
+
 void Replace(const std::string& path, std::string_view content) {
   const std::string target = ResolveLinks(path);
   const std::wstring targetName = Widen(target);
@@ -119,25 +141,7 @@ void Replace(const std::string& path, std::string_view content) {
   const DWORD attributes = ::GetFileAttributesW(targetName.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (!exists && ::GetLastError() != ERROR_FILE_NOT_FOUND) FailLast();
-  if (exists) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(kIsAFolder);
-    if (attributes & FILE_ATTRIBUTE_READONLY)
-      throw Failure{ERROR_ACCESS_DENIED,
-                    "The file is read-only (its read-only attribute is set); it was left as it was",
-                    {}};
-    // A file the user may not write is not replaced either, even where
-    // the folder lets the user delete it. Opening it for writing, and
-    // letting everyone else on, asks just that.
-    const HANDLE probe = ::CreateFileW(targetName.c_str(), GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-      const DWORD error = ::GetLastError();
-      if (HeldOpen(error)) FailHeldOpen(error);
-      Fail(static_cast<ErrorCode>(error));
-    }
-    ::CloseHandle(probe);
-  }
+  if (exists) RefuseUnwritable(targetName, attributes);
 
   File file;
   DWORD error = ERROR_ACCESS_DENIED;

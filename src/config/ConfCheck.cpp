@@ -113,8 +113,7 @@ class Checker {
   void Value(const ConfEntry& e) {
     const SettingId id = *e.id;
     const SettingInfo& s = SettingOf(id);
-    const bool v2 = GenerationOf(r_.version) == Generation::V2;
-    const std::string written = e.key + " = " + e.value;
+    const bool v2 = V2();
     const std::string read = ServerValueOf(id, e.value, r_.version, r_.superMode);
     const std::string fallback = DefaultValueOf(id, r_.version, r_.superMode);
     if (e.value.empty()) {
@@ -124,46 +123,52 @@ class Checker {
       return;
     }
     if (v2 && e.value.size() > 1 && e.value.front() == '"' && e.value.back() == '"')
-      Add(e, written + ": a " + version_ + " server keeps the quotes as part of the value");
+      Add(e, Written(e) + ": a " + version_ + " server keeps the quotes as part of the value");
     switch (s.kind) {
-      case SettingKind::Integer: {
-        if (v2 ? !IsWholeNumber(e.value) : !StrictInteger(e.value)) {
-          Add(e, written + ": the server reads " + read);
-          break;
-        }
-        const long long n = v2 ? LeadingInteger(e.value) : *StrictInteger(e.value);
-        if (s.range && !s.range->Contains(n))
-          Add(e, e.key + " = " + std::to_string(n) + ": outside the range " + std::to_string(s.range->min) +
-                     " to " + std::to_string(s.range->max) +
-                     (read != std::to_string(n) ? "; the server uses " + read : ""));
-        break;
-      }
-      case SettingKind::Boolean: {
-        bool plain = conf::AllDigits(e.value);
-        if (!v2)
-          for (std::string_view word : {"true", "yes", "y", "false", "no", "n"})
-            plain |= conf::EqualsIgnoringCase(e.value, word);
-        if (!plain)
-          Add(e, written + ": the server reads " +
-                     (v2 ? (read == "1" ? "1 (on)" : "0 (off)") : read));
-        break;
-      }
-      case SettingKind::Keyword: {
-        if (KeywordOf(id, e.value, r_.version)) break;
-        bool otherCase = false;
-        for (std::string_view k : s.keywords) otherCase |= conf::EqualsIgnoringCase(e.value, k);
-        Add(e, written + (otherCase ? ": " + version_ + " reads this word only as written in its list (" +
-                                          conf::Join(s.keywords, ", ") + ")"
-                                    : ": not one of " + conf::Join(s.keywords, ", ")) +
-                   (fallback.empty() ? "" : "; the server uses " + fallback));
-        break;
-      }
+      case SettingKind::Integer:
+        return IntegerValue(e, s, read);
+      case SettingKind::Boolean:
+        return BooleanValue(e, read);
+      case SettingKind::Keyword:
+        return KeywordValue(e, s, fallback);
       case SettingKind::Text:
       case SettingKind::PluginList:
       case SettingKind::AccessPolicy:
       case SettingKind::PathList:
         break;
     }
+  }
+
+  bool V2() const { return GenerationOf(r_.version) == Generation::V2; }
+  static std::string Written(const ConfEntry& e) { return e.key + " = " + e.value; }
+
+  void IntegerValue(const ConfEntry& e, const SettingInfo& s, const std::string& read) {
+    const bool v2 = V2();
+    if (v2 ? !IsWholeNumber(e.value) : !StrictInteger(e.value)) return Add(e, Written(e) + ": the server reads " + read);
+    const long long n = v2 ? LeadingInteger(e.value) : *StrictInteger(e.value);
+    if (s.range && !s.range->Contains(n))
+      Add(e, RangeMessage(e.key + " = " + std::to_string(n), *s.range, RangeWording::Finding) +
+                 (read != std::to_string(n) ? "; the server uses " + read : ""));
+  }
+
+  void BooleanValue(const ConfEntry& e, const std::string& read) {
+    const bool v2 = V2();
+    bool plain = conf::AllDigits(e.value);
+    if (!v2)
+      for (std::string_view word : {"true", "yes", "y", "false", "no", "n"})
+        plain |= conf::EqualsIgnoringCase(e.value, word);
+    if (!plain)
+      Add(e, Written(e) + ": the server reads " + (v2 ? (read == "1" ? "1 (on)" : "0 (off)") : read));
+  }
+
+  void KeywordValue(const ConfEntry& e, const SettingInfo& s, const std::string& fallback) {
+    if (KeywordOf(*e.id, e.value, r_.version)) return;
+    bool otherCase = false;
+    for (std::string_view k : s.keywords) otherCase |= conf::EqualsIgnoringCase(e.value, k);
+    Add(e, Written(e) + (otherCase ? ": " + version_ + " reads this word only as written in its list (" +
+                                         conf::Join(s.keywords, ", ") + ")"
+                                   : ": not one of " + conf::Join(s.keywords, ", ")) +
+               (fallback.empty() ? "" : "; the server uses " + fallback));
   }
 
   // The editor shows a parameter from the last line holding "<Key> =", which

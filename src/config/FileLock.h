@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/TVantrel.h"
+#include "config/AtomicFile.h"
 
 namespace conf {
 

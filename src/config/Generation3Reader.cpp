@@ -16,7 +16,6 @@
 #include "config/AtomicFile.h"
 #include "config/GenerationReaders.h"
 #include "config/LineScan.h"
-#include "config/TVantrel.h"
 #include "config/Utf8Path.h"
 
 namespace conf {
@@ -229,6 +228,25 @@ class Reader {
   std::string confFolder_;
 };
 
+// Where a 3.0+ value ends (before its comment), or what makes the line
+// one the server refuses. Quotes may enclose a "#"; after the closing quote
+// only blanks or a comment may follow.
+const char* ValueEnd3(std::string_view rest, std::size_t& end) {
+  int quotes = 0;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    const char c = rest[i];
+    if (c == '"') {
+      if (++quotes > 2) return "a third quote";
+    } else if (c == '#' && quotes != 1) {
+      end = i;
+      break;
+    } else if (quotes == 2 && c != ' ' && c != '\t' && c != '\r') {
+      return "text after the closing quote";
+    }
+  }
+  return quotes == 1 ? "a quote that is not closed" : nullptr;
+}
+
 }  // namespace
 
 Line3 SplitLine3(std::string_view raw) {
@@ -262,23 +280,9 @@ Line3 SplitLine3(std::string_view raw) {
   }
   if (result.key.empty()) return refuse("\"=\" without a name before it");
 
-  // The value: quotes may enclose a "#"; after the closing quote only
-  // blanks or a comment may follow.
   const std::string_view rest = line.substr(eq + 1);
   std::size_t end = rest.size();
-  int quotes = 0;
-  for (std::size_t i = 0; i < rest.size(); ++i) {
-    const char c = rest[i];
-    if (c == '"') {
-      if (++quotes > 2) return refuse("a third quote");
-    } else if (c == '#' && quotes != 1) {
-      end = i;
-      break;
-    } else if (quotes == 2 && c != ' ' && c != '\t' && c != '\r') {
-      return refuse("text after the closing quote");
-    }
-  }
-  if (quotes == 1) return refuse("a quote that is not closed");
+  if (const char* problem = ValueEnd3(rest, end)) return refuse(problem);
   std::string_view value = TrimServerBlanks(rest.substr(0, end));
   while (!value.empty() && value.front() == '"') value.remove_prefix(1);
   while (!value.empty() && value.back() == '"') value.remove_suffix(1);

@@ -130,8 +130,7 @@ std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
         return Quoted(value) + (rule.negativeAllowed ? " is not a whole number"
                                                      : " is not a number (digits only)");
       if (rule.range && !rule.range->Contains(NumberValue(value)))
-        return std::string(value) + " is outside the range " + std::to_string(rule.range->min) +
-               " to " + std::to_string(rule.range->max);
+        return RangeMessage(value, *rule.range, RangeWording::Refusal);
       return std::nullopt;
     case ValueKind::Flag:
       if (value != "0" && value != "1") return Quoted(value) + " is not 0 or 1";
@@ -156,6 +155,19 @@ std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
       return std::nullopt;
   }
   return std::nullopt;
+}
+
+std::string RangeMessage(std::string_view subject, const ValueRange& range, RangeWording wording) {
+  const std::string min = std::to_string(range.min), max = std::to_string(range.max);
+  switch (wording) {
+    case RangeWording::Finding:
+      return std::string(subject) + ": outside the range " + min + " to " + max;
+    case RangeWording::Refusal:
+      return std::string(subject) + " is outside the range " + min + " to " + max;
+    case RangeWording::Correction:
+      return std::string(subject) + " must be between " + min + " and " + max;
+  }
+  return {};
 }
 
 std::optional<std::string> ControlCharacterIn(std::string_view text) {

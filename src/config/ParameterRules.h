@@ -26,6 +26,14 @@ struct ValueRange {
   bool Contains(long long n) const { return n >= min && n <= max; }
 };
 
+// A number outside a range, in the words of every message that says so.
+enum class RangeWording {
+  Finding,     // "<subject>: outside the range 1448 to 32767", a line the check reports
+  Refusal,     // "<subject> is outside the range 1448 to 32767", a value refused
+  Correction,  // "<subject> must be between 1448 and 32767", what the user must change
+};
+std::string RangeMessage(std::string_view subject, const ValueRange& range, RangeWording wording);
+
 struct ParameterRule {
   ParamKey key;
   ValueKind kind;

@@ -1,5 +1,6 @@
 #include "config/SaveGuard.h"
 
+#include <algorithm>
 #include <set>
 
 #include "config/LineScan.h"
@@ -22,6 +23,13 @@ std::string Reading(const ConfSetting& s) {
     }
   }
   return text + "\" (line " + std::to_string(s.line) + ")";
+}
+
+// A value as the server takes it from its line: without blanks around it.
+std::string WithoutOuterBlanks(std::string_view value) {
+  const std::size_t first = value.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(value.substr(first, value.find_last_not_of(" \t") - first + 1));
 }
 
 bool SameReading(const ConfSetting& a, const ConfSetting& b) {
@@ -55,4 +63,27 @@ std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc)
                        Reading(after.settings[id]) + " instead of " + Reading(before.settings[id]));
   }
   return problems;
+}
+
+std::string LineNotRewritten(SettingId id, const ConfReading& reading) {
+  const std::string name(SettingOf(id).name);
+  const ConfSetting& s = reading.settings[id];
+  if (s.state != ValueState::Active)
+    return name + ": not supported by this file (it has no line for it); no line is added";
+  std::string where = "line " + std::to_string(s.line);
+  if (s.file != 0) where += " of " + reading.files[s.file];
+  return name + ": the server reads it from " + where + ", which this program does not rewrite";
+}
+
+std::optional<std::string> ChangeWithoutEffect(SettingId id, std::string_view value, const ConfReading& after) {
+  const ConfSetting& s = after.settings[id];
+  if (s.state == ValueState::Active && s.file == 0 && !s.usesDefault && s.fileText == WithoutOuterBlanks(value))
+    return std::nullopt;
+  const auto hiding = std::find_if(after.entries.begin(), after.entries.end(), [&](const ConfEntry& e) {
+    return e.id == id && e.kind == ConfEntry::Kind::BareName;
+  });
+  if (hiding != after.entries.end() && GenerationOf(after.version) == Generation::V3)
+    return std::string(SettingOf(id).name) + ": line " + std::to_string(hiding->line) +
+           " names it without \"=\" above the line written, so the server keeps its default";
+  return LineNotRewritten(id, after);
 }

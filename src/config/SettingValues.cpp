@@ -62,9 +62,7 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
       if (!n)
         return Quoted(value) + (v3 ? " is not a number (digits, with k, m or g after them)"
                                    : " is not a number (digits only)");
-      if (s.range && !s.range->Contains(*n))
-        return std::string(value) + " is outside the range " + std::to_string(s.range->min) + " to " +
-               std::to_string(s.range->max);
+      if (s.range && !s.range->Contains(*n)) return RangeMessage(value, *s.range, RangeWording::Refusal);
       return std::nullopt;
     }
     case SettingKind::Boolean:

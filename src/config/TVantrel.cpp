@@ -1,122 +1,25 @@
 #include "config/TVantrel.h"
 
-#include <cstring>
 #include <string_view>
 #include <utility>
 
 #include "config/AtomicFile.h"
 #include "config/FileLock.h"
 #include "config/GenerationReaders.h"
-#include "config/LineScan.h"
 #include "config/ParameterRules.h"
 
 namespace {
 
-using conf::ForEachKeyBefore;
-using conf::NextOf;
-using conf::Trim;
-
 const char kFileName[] = "firebird.conf";
-
-std::string Pattern(std::string_view key) {
-  std::string p(key);
-  p += " =";
-  return p;
-}
-
-// Where the parts of a parameter line are: the key's pattern, the start of
-// the value and the end-of-line comment (npos when there is none).
-struct LineParts {
-  std::size_t pattern = std::string::npos;
-  std::size_t valueStart = 0;
-  std::size_t comment = std::string::npos;
-};
 
 // Whether a pending entry "Key=value" is the one of the key.
 bool IsEntryOf(std::string_view entry, std::string_view name) {
   return entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name);
 }
 
-LineParts Parse(std::string_view line, std::string_view key) {
-  LineParts parts;
-  std::string pattern = Pattern(key);
-  parts.pattern = line.find(pattern);
-  if (parts.pattern == std::string::npos) return parts;
-  parts.valueStart = parts.pattern + pattern.size();
-  parts.comment = line.find('#', parts.valueStart);
-  return parts;
-}
-
 }  // namespace
 
 namespace conf {
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  ForEachLine(text, [&](std::size_t start, std::size_t end) {
-    lines.emplace_back(text.data() + start, end - start);
-  });
-  return lines;
-}
-
-template <class Line>
-std::string JoinAll(const std::vector<Line>& lines) {
-  std::size_t total = 0;
-  for (const auto& l : lines) total += l.size() + 2;
-  std::string text;
-  text.reserve(total);
-  for (const auto& l : lines) {
-    text += l;
-    text += "\r\n";
-  }
-  return text;
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) { return JoinAll(lines); }
-
-// The same text in a buffer that is not cleared first, as a file read is.
-FileBuffer JoinToBuffer(const std::vector<std::string_view>& lines) {
-  FileBuffer joined;
-  for (const auto& l : lines) joined.size += l.size() + 2;
-  joined.data.reset(new char[joined.size]);
-  char* at = joined.data.get();
-  for (const auto& l : lines) {
-    std::memcpy(at, l.data(), l.size());
-    at += l.size();
-    *at++ = '\r';
-    *at++ = '\n';
-  }
-  return joined;
-}
-
-template <class Line>
-long FindLast(const std::vector<Line>& lines, std::string_view key) {
-  std::string pattern = Pattern(key);
-  for (std::size_t i = lines.size(); i-- > 0;)
-    if (std::string_view(lines[i]).find(pattern) != std::string_view::npos)
-      return static_cast<long>(i);
-  return -1;
-}
-
-long FindParameterLine(const std::vector<std::string>& lines, std::string_view key) {
-  return FindLast(lines, key);
-}
-
-std::string ExtractValue(std::string_view line, std::string_view key) {
-  LineParts parts = Parse(line, key);
-  if (parts.pattern == std::string::npos) return {};
-  // Only a "#" before the key comments the line out; one after the "=" starts
-  // an end-of-line comment that is not part of the value.
-  bool commented = line.find('#') < parts.pattern;
-  std::size_t end = parts.comment == std::string::npos ? line.size() : parts.comment;
-  std::string_view value =
-      Trim(line.substr(parts.valueStart, end - parts.valueStart));
-  std::string result;
-  result.reserve(value.size() + 1);
-  if (commented) result += '#';
-  result += value;
-  return result;
-}
 
 void ResetToDefaults(const std::string& folder) {
   const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
@@ -160,46 +63,19 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
   }
   const Generation generation = version ? GenerationOf(*version) : Generation::V2;
 
-  // One pass over the file: split it and note each key's line while the line
-  // is still in the cache (2.x: the last that holds its pattern; 3.0+: the
-  // first active one, else the last commented one).
-  std::vector<std::string_view> lines;
-  lines.reserve(text.size() / 32 + 16);  // typical conf lines; grows past it if needed
-  std::array<long, kParameterCount> lineOf;
-  lineOf.fill(-1);
-  std::array<bool, kParameterCount> active{};
-  NextOf equals(text, '=');
-  conf::ForEachLine(text, [&](std::size_t start, std::size_t end) {
-    std::string_view line(text.data() + start, end - start);
-    const long index = static_cast<long>(lines.size());
-    lines.emplace_back(line);
-    if (generation == Generation::V2) {
-      for (std::size_t eq = equals.From(start); eq < end; eq = equals.From(eq + 1))
-        ForEachKeyBefore(line, eq - start,
-                         [&](ParamKey key) { lineOf[static_cast<std::size_t>(key)] = index; });
-      return;
-    }
-    const auto named = conf::NameOfLine3(line);
-    const auto key = named ? ParamKeyOf(named->id) : std::nullopt;
-    if (!key) return;
-    const std::size_t k = static_cast<std::size_t>(*key);
-    if (active[k]) return;
-    lineOf[k] = index;
-    active[k] = named->active;
-  });
-
+  conf::LineIndex index = conf::IndexLines(text, generation);
   std::array<std::string, kParameterCount> values;
   for (const auto& p : kParameters) {
-    long at = lineOf[static_cast<std::size_t>(p.key)];
+    long at = index.lineOf[static_cast<std::size_t>(p.key)];
     values[static_cast<std::size_t>(p.key)] =
         at < 0 ? std::string("*")
-        : generation == Generation::V2 ? conf::ExtractValue(lines[at], p.name)
-                                       : conf::ValueForm3(lines[at]);
+        : generation == Generation::V2 ? conf::ExtractValue(index.lines[at], p.name)
+                                       : conf::ValueForm3(index.lines[at]);
   }
 
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
   textSize_ = file.size;
-  lines_ = std::move(lines);
+  lines_ = std::move(index.lines);
   rewritten_.clear();
   values_ = std::move(values);
   otherValues_.clear();
@@ -218,42 +94,6 @@ std::string TVantrel::LoadedValueOf(std::string_view name) const {
   const long at = conf::FindLast(lines_, name);
   return at < 0 ? std::string("*") : conf::ExtractValue(lines_[static_cast<std::size_t>(at)], name);
 }
-
-namespace {
-
-// Writes each pending entry into its parameter line, one after the other (a
-// later entry sees the lines the earlier ones wrote). The new lines go into
-// store; replaced gets each line's index and its previous text, in order.
-void MergePending(const std::vector<std::string>& pending, Generation generation,
-                  std::vector<std::string_view>& lines, std::deque<std::string>& store,
-                  std::vector<std::pair<std::size_t, std::string_view>>& replaced) {
-  for (const auto& entry : pending) {
-    std::size_t eq = entry.find('=');
-    std::string_view name = std::string_view(entry).substr(0, eq);
-    std::string_view value = std::string_view(entry).substr(eq + 1);
-    const bool v3 = generation == Generation::V3;
-    long at = v3 ? conf::ParameterLine3(lines, name) : conf::FindLast(lines, name);
-    if (at < 0) continue;
-    std::string_view& line = lines[static_cast<std::size_t>(at)];
-    std::string updated;
-    if (v3) {
-      updated = conf::RewriteLine3(line, name, value);
-    } else {
-      updated.reserve(name.size() + value.size() + 3);
-      updated.append(name).append(" = ").append(value);
-      const LineParts parts = Parse(line, name);
-      if (parts.comment != std::string::npos) updated.append(" ").append(line.substr(parts.comment));
-    }
-    // A line break in a value would split the line and add lines of its own.
-    for (std::size_t i = name.size() + 3; i < name.size() + 3 + value.size() && i < updated.size(); ++i)
-      if (updated[i] == '\r' || updated[i] == '\n') updated[i] = ' ';
-    replaced.emplace_back(static_cast<std::size_t>(at), line);
-    store.push_back(std::move(updated));
-    line = store.back();
-  }
-}
-
-}  // namespace
 
 void TVantrel::Save(const std::string& folder) {
   if (pending_.empty()) return;
@@ -284,7 +124,7 @@ void TVantrel::SaveLocked(const std::string& path) {
   // Lines are changed in place and put back if the file cannot be written, so
   // a failed save leaves the document as it was.
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
-  MergePending(pending_, generation_, lines_, rewritten_, replaced);
+  conf::MergePending(pending_, generation_, lines_, rewritten_, replaced);
   conf::FileBuffer written;
   try {
     written = conf::JoinToBuffer(lines_);
@@ -379,34 +219,13 @@ void TVantrel::DiscardChange(SettingId id) {
   }
 }
 
-std::array<long, kSettingCount> TVantrel::SettingLines() const {
-  std::array<long, kSettingCount> lineOf;
-  lineOf.fill(-1);
-  if (generation_ == Generation::V2) {
-    // The last line holding "<Name> =", as FindLast has it, for every name.
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-      const std::string_view line = lines_[i];
-      for (std::size_t eq = line.find('='); eq != std::string_view::npos; eq = line.find('=', eq + 1))
-        conf::ForEachSettingBefore(line, eq, [&](SettingId id) { lineOf[id] = static_cast<long>(i); });
-    }
-    return lineOf;
-  }
-  // The first active line, else the last commented one, as ParameterLine3.
-  std::array<bool, kSettingCount> active{};
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    const auto named = conf::NameOfLine3(lines_[i]);
-    if (!named || active[named->id]) continue;
-    lineOf[named->id] = static_cast<long>(i);
-    active[named->id] = named->active;
-  }
-  return lineOf;
-}
+std::array<long, kSettingCount> TVantrel::SettingLines() const { return conf::SettingLines(lines_, generation_); }
 
 std::vector<std::string> TVantrel::LinesAfterSave() const {
   std::vector<std::string_view> lines = lines_;
   std::deque<std::string> store;
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
-  MergePending(pending_, generation_, lines, store, replaced);
+  conf::MergePending(pending_, generation_, lines, store, replaced);
   return std::vector<std::string>(lines.begin(), lines.end());
 }
 

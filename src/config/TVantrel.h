@@ -13,15 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "config/AtomicFile.h"
+#include "config/ConfLines.h"
 #include "config/ParameterCatalogue.h"
 #include "config/ServerVersion.h"
 #include "config/VersionCatalogue.h"
-
-// Raised by Load and Save with the platform's reason in the text.
-class FileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Raised by Save when the file on disk is no longer the one the document read
 // (or last wrote): someone else changed it, and nothing was written.
@@ -174,17 +170,7 @@ class TVantrel {
   std::string diskPath_;
 };
 
-// Line handling shared with the rest of the program.
 namespace conf {
-// Splits at LF (a CR right before it belongs to the line end; a lone CR
-// stays in its line); a final line end adds no empty line.
-std::vector<std::string> SplitLines(const std::string& text);
-// Joins with CR LF after every line, the last one included.
-std::string JoinLines(const std::vector<std::string>& lines);
-// Index of the last line containing "<key> =", or -1.
-long FindParameterLine(const std::vector<std::string>& lines, std::string_view key);
-// The value form of one parameter line of the given key.
-std::string ExtractValue(std::string_view line, std::string_view key);
 // Copies <folder>firebird.conf.default over <folder>firebird.conf through the
 // atomic writer, with the line ends a save writes, holding the writers' lock.
 // Throws FileError.

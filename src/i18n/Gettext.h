@@ -1,6 +1,8 @@
 #pragma once
 // Message catalogs: GNU gettext, text domain "default", catalogs under
-// <catalog folder>/<code>/LC_MESSAGES/default.mo.
+// <catalog folder>/<code>/LC_MESSAGES/default.mo. The language of the run is
+// chosen in LanguageChoice.cpp, texts are looked up in CatalogLookup.cpp,
+// and windows are translated by the walk of WindowTranslation.cpp.
 
 #include <QString>
 

@@ -197,7 +197,7 @@ void TSelectLanguageFrm::SaveLanguage() {
   const QTableWidget* grid = ui->VLE_Language;
   const int row = grid->currentRow();
   const QString code = row >= 0 ? grid->item(row, 0)->text() : QString();
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, code);
+  WriteLanguage(code);
 }
 
 void TSelectLanguageFrm::BtDoneClick() {

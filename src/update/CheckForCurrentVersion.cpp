@@ -101,8 +101,7 @@ void TCheckForCurrentVersionFrm::ShowCheckResult(bool fetch, const QString& vers
 }
 
 void TCheckForCurrentVersionFrm::SaveAlwaysCheck() {
-  WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate,
-               BoolToSetting(ui->CBVerifyAlways->isChecked()));
+  WriteAlwaysCheckUpdate(ui->CBVerifyAlways->isChecked());
 }
 
 void TCheckForCurrentVersionFrm::LoadAlwaysCheck() {

@@ -12,6 +12,7 @@
 #include "app/Functions.h"
 #include "config/ConfigTestSupport.h"
 #include "support/FakePlatform.h"
+#include "support/SettingsFile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -40,14 +41,14 @@ TEST_F(SettingsTest, MissingFileGivesDefaultsAndFirstWriteCreatesIt) {
 }
 
 TEST_F(SettingsTest, EveryReadSeesTheFileAsItIsNow) {
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  WriteLanguage("es");
   EXPECT_EQ(ReadLanguage(), "es");
   // Another program (or another window) changes the file behind our back.
   WriteFileBytes(ini(), "[InfoGeneral]\r\nLanguage=de\r\nPath=/opt/fb/\r\n");
   EXPECT_EQ(ReadLanguage(), "de");
   EXPECT_EQ(ReadInstallPath(), "/opt/fb/");
   // Writing one key keeps the others.
-  WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, BoolToSetting(true));
+  WriteAlwaysCheckUpdate(true);
   EXPECT_EQ(ReadLanguage(), "de");
   EXPECT_EQ(ReadInstallPath(), "/opt/fb/");
   EXPECT_TRUE(ReadAlwaysCheckUpdate());
@@ -66,7 +67,7 @@ TEST_F(SettingsTest, BooleanRule) {
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(SettingToBool(text), expected) << text;
-    WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, text);
+    StoreSetting("InfoGeneral", "AlwaysCheckUpdate", text);
     EXPECT_EQ(ReadAlwaysCheckUpdate(), expected) << text;
   }
   EXPECT_EQ(BoolToSetting(false), "False");
@@ -74,10 +75,10 @@ TEST_F(SettingsTest, BooleanRule) {
 
 TEST_F(SettingsTest, ActivePageThatIsNoNumberCountsAsZero) {
   for (const char* text : {"abc", "", "3x", "1.5"}) {
-    WriteSetting(kSectionScreen, kKeyActivePage, text);
+    StoreSetting("Screen", "ActivePage", text);
     EXPECT_EQ(ReadActivePage(), 0) << text;
   }
-  WriteSetting(kSectionScreen, kKeyActivePage, "-1");
+  WriteActivePage(-1);
   EXPECT_EQ(ReadActivePage(), -1);
 }
 
@@ -92,7 +93,7 @@ TEST_F(SettingsTest, OddFilesGiveDefaultsOrCutValuesNeverACrash) {
   EXPECT_EQ(ReadLanguage(), "en");
   EXPECT_EQ(ReadActivePage(), 0);
   // Writing over garbage still gives a readable file.
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "pt");
+  WriteLanguage("pt");
   EXPECT_EQ(ReadLanguage(), "pt");
 
   const std::string longValue(10000, 'x');
@@ -103,11 +104,11 @@ TEST_F(SettingsTest, OddFilesGiveDefaultsOrCutValuesNeverACrash) {
 }
 
 TEST_F(SettingsTest, RefusedWriteRaisesAndKeepsTheOldFile) {
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  WriteLanguage("es");
   const std::string before = ReadFileBytes(ini());
   ASSERT_EQ(chmod(ini().c_str(), 0444), 0);
   try {
-    WriteSetting(kSectionInfoGeneral, kKeyLanguage, "de");
+    WriteLanguage("de");
     FAIL() << "a read-only settings file was written";
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + ini());
@@ -192,7 +193,7 @@ TEST_F(SettingsTest, ReadOnlyProgramFolderKeepsSettingsInTheUsersFolder) {
     EXPECT_EQ(ReadLanguage(), "en");
     EXPECT_FALSE(FileExists(c.folder)) << "a read created the folder";
 
-    WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+    WriteLanguage("es");
     EXPECT_EQ(ReadLanguage(), "es");
     struct stat info {};
     ASSERT_EQ(stat(c.folder.c_str(), &info), 0);
@@ -218,7 +219,7 @@ TEST_F(SettingsTest, UnwritableUsersFolderRaisesUnableToWrite) {
   WriteFileBytes(dir.file("blocker"), "");
   ScopedEnv config("XDG_CONFIG_HOME", dir.file("blocker").c_str());
   try {
-    WriteSetting(kSectionInfoGeneral, kKeyLanguage, "de");
+    WriteLanguage("de");
     FAIL() << "the settings were written below a file";
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()),

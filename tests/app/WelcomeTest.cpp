@@ -18,6 +18,7 @@
 #include "app/welcome/Welcom.h"
 #include "support/QtPrinters.h"
 #include "support/FakePlatform.h"
+#include "support/SettingsFile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -53,7 +54,7 @@ class WelcomeTest : public ::testing::Test {
   static void Click(QWidget& dialog, const char* name) {
     QTest::mouseClick(W<QAbstractButton>(dialog, name), Qt::LeftButton);
   }
-  QString Setting(const char* key) { return ReadSetting(kSectionInfoGeneral, key, "<none>"); }
+  QString Setting(const char* key) { return StoredSetting("InfoGeneral", key); }
 
   TempDir dir, firebird;
   FakePlatform platform{QString::fromStdString(dir.path())};
@@ -73,8 +74,8 @@ TEST_F(WelcomeTest, PrefilledFromFirebirdVariableAndDoneAloneIsEnough) {
               Click(d, "Button1");
             }),
             QDialog::Accepted);
-  EXPECT_EQ(Setting(kKeyPath), folder);
-  EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "<none>");
+  EXPECT_EQ(Setting("Path"), folder);
+  EXPECT_EQ(Setting("AlwaysCheckUpdate"), "<none>");
   EXPECT_TRUE(platform.messages.empty());
 }
 
@@ -102,7 +103,7 @@ TEST_F(WelcomeTest, RefusesAFolderWithoutFirebirdConfAndStaysOpen) {
               Click(d, "Button1");
             }),
             QDialog::Accepted);
-  EXPECT_EQ(Setting(kKeyPath), folder);
+  EXPECT_EQ(Setting("Path"), folder);
   EXPECT_EQ(box, folder);
 }
 
@@ -117,7 +118,7 @@ TEST_F(WelcomeTest, RelativeFolderIsSavedAbsolute) {
   });
   QDir::setCurrent(current);
   EXPECT_EQ(result, QDialog::Accepted);
-  EXPECT_EQ(Setting(kKeyPath), folder);
+  EXPECT_EQ(Setting("Path"), folder);
   EXPECT_EQ(box, folder);
 }
 
@@ -133,20 +134,20 @@ TEST_F(WelcomeTest, ChooserFillsTheBoxWithASeparator) {
     EXPECT_EQ(edit->text(), "/");
   });
   EXPECT_EQ(platform.chooserTitles, QStringList(3, "Select Directory"));
-  EXPECT_EQ(Setting(kKeyPath), "<none>");
+  EXPECT_EQ(Setting("Path"), "<none>");
 }
 
 TEST_F(WelcomeTest, CheckBoxWritesOnEveryClickWhateverTheEnd) {
   EXPECT_EQ(Run([&](TWelcomeFrm& d) {
               Click(d, "CBVerifyAlways");
-              EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "True");
+              EXPECT_EQ(Setting("AlwaysCheckUpdate"), "True");
               Click(d, "CBVerifyAlways");
-              EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "False");
+              EXPECT_EQ(Setting("AlwaysCheckUpdate"), "False");
               Click(d, "Button2");
             }),
             QDialog::Rejected);
-  EXPECT_EQ(Setting(kKeyAlwaysCheckUpdate), "False");
-  EXPECT_EQ(Setting(kKeyPath), "<none>");
+  EXPECT_EQ(Setting("AlwaysCheckUpdate"), "False");
+  EXPECT_EQ(Setting("Path"), "<none>");
 }
 
 TEST_F(WelcomeTest, EnterIsNotDoneAndEscapeOrTheCloseBoxCancel) {
@@ -160,7 +161,7 @@ TEST_F(WelcomeTest, EnterIsNotDoneAndEscapeOrTheCloseBoxCancel) {
             }),
             QDialog::Rejected);
   EXPECT_EQ(Run([&](TWelcomeFrm& d) { d.close(); }), QDialog::Rejected);
-  EXPECT_EQ(Setting(kKeyPath), "<none>");
+  EXPECT_EQ(Setting("Path"), "<none>");
   EXPECT_EQ(box, folder);
 }
 

@@ -5,6 +5,7 @@
 
 #include "config/AccessPolicy.h"
 #include "config/ParameterRules.h"
+#include "config/ShownValues.h"
 
 namespace {
 
@@ -83,6 +84,33 @@ TEST(Rules, DecodedValueFormsAndKeywords) {
 
 // The editor's access tests cover reading policies into the window; these are
 // the cases the command line's checks rely on besides.
+TEST(Rules, FlagsShowOnAsTheirVersionReadsThem) {
+  struct Row {
+    K key;
+    const char* value;  // the document's value form
+    ServerVersion version;
+    bool on;
+  };
+  const auto v21 = ServerVersion::V2_1, v30 = ServerVersion::V3_0;
+  const Row rows[] = {
+      // 2.x: on by default only for exactly 1, off by default for all but 0.
+      {K::CreateInternalWindow, "true", v21, false}, {K::CreateInternalWindow, "1", v21, true},
+      {K::BugcheckAbort, "2", v21, true},            {K::BugcheckAbort, "0", v21, false},
+      {K::TcpNoNagle, "#0", v21, true},              {K::TcpNoNagle, "", v21, true},
+      {K::BugcheckAbort, "*", v21, false},
+      // 3.0+: what the server reads; a commented line its own default.
+      {K::CreateInternalWindow, "true", v30, true},  {K::BugcheckAbort, "Y", v30, true},
+      {K::BugcheckAbort, "2", v30, true},            {K::BugcheckAbort, "", v30, false},
+      {K::BugcheckAbort, "no", v30, false},          {K::TcpNoNagle, "#false", v30, true},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(FlagShownOn(r.key, Decode(r.value), r.version, true), r.on)
+        << KeyName(r.key) << " " << r.value << " " << VersionName(r.version);
+  EXPECT_TRUE(ShowsDefault(Decode(""), v21));
+  EXPECT_FALSE(ShowsDefault(Decode(""), v30));
+  EXPECT_EQ(DefaultShown(K::DefaultDbCachePages, v21, true), "2048");
+}
+
 TEST(AccessPolicyGrammar, ReadsAndComposesPolicies) {
   EXPECT_EQ(ReadAccessPolicy(K::UdfAccess, "#Full").choice, PolicyChoice::RestrictUdf);
   EXPECT_EQ(ReadAccessPolicy(K::UdfAccess, "restrict udf").choice, PolicyChoice::RestrictUdf);

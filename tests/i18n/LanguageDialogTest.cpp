@@ -61,7 +61,7 @@ TEST_F(LanguageDialogTest, OffersTheInstalledLanguagesAndSelectsTheSavedOne) {
   Catalog("fr/LC_MESSAGES/Default.mo");     // the file's does
   Catalog("pt_BR/LC_MESSAGES/default.mo");  // no row for it
   std::filesystem::create_directory_symlink(dir.path() + "locale", dir.path() + "locale/loop");
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  WriteLanguage("es");
 
   OpenDialog([](QDialog& dialog, QTableWidget& grid) {
     EXPECT_EQ(dialog.windowTitle(), "Select language");
@@ -80,7 +80,7 @@ TEST_F(LanguageDialogTest, OffersTheInstalledLanguagesAndSelectsTheSavedOne) {
 TEST_F(LanguageDialogTest, DesignedSizeAndColumnsAndAnUpperCaseCodeSelectsItsRow) {
   Catalog("de/LC_MESSAGES/default.mo");
   Catalog("es/LC_MESSAGES/default.mo");
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "ES");
+  WriteLanguage("ES");
   OpenDialog([](QDialog& dialog, QTableWidget& grid) {
     EXPECT_EQ(Selected(grid), "es");
     EXPECT_EQ(dialog.size(), QSize(406, 215));
@@ -93,7 +93,7 @@ TEST_F(LanguageDialogTest, DesignedSizeAndColumnsAndAnUpperCaseCodeSelectsItsRow
 TEST_F(LanguageDialogTest, DoneAndDoubleClickSaveTheRowCancelAndEscDoNot) {
   Catalog("de/LC_MESSAGES/default.mo");
   Catalog("en/LC_MESSAGES/default.mo");
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "xx");  // no such row: the first is selected
+  WriteLanguage("xx");  // no such row: the first is selected
 
   OpenDialog([](QDialog&, QTableWidget& grid) {
     EXPECT_EQ(Selected(grid), "de");
@@ -152,7 +152,7 @@ TEST_F(LanguageDialogTest, UnreadableFolderIsReportedAndEveryLanguageOffered) {
   const std::string closed = dir.path() + "locale/zz";
   QDir().mkpath(QString::fromStdString(closed));
   ASSERT_EQ(chmod(closed.c_str(), 0), 0);
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  WriteLanguage("es");
   ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);  // the rest stays readable
   ASSERT_EQ(chmod(SettingsFilePath().toLocal8Bit().constData(), 0644), 0);
 

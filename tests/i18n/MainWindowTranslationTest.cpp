@@ -104,7 +104,7 @@ TEST_F(MainWindowTranslationTest, CaptionsHintsItemsAndMemoLinesAreSpanish) {
   auto* tree = W<QTreeWidget>("TVWOptions");
   EXPECT_EQ(tree->topLevelItem(1)->text(0), "Access");
   EXPECT_EQ(tree->topLevelItem(9)->text(0), "Others");
-  EXPECT_EQ(Edit("edLockSignal")->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(Edit("edLockSignal")->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_NE(window->findChild<QTabWidget*>("PCMain"), nullptr);
 
   // The translated list still writes the English keyword.

@@ -15,6 +15,7 @@
 #include "support/Catalog.h"
 #include "support/QtPrinters.h"
 #include "support/FakePlatform.h"
+#include "support/SettingsFile.h"
 #include "support/HttpStub.h"
 #include "support/InterruptedWrite.h"
 #include "support/TempDir.h"
@@ -43,8 +44,8 @@ class StartSequenceTest : public ::testing::Test {
       if (drive) drive(shown);
     });
   }
-  void SaveFolder() { WriteSetting(kSectionInfoGeneral, kKeyPath, folder); }
-  QString Setting(const char* key) { return ReadSetting(kSectionInfoGeneral, key, "<none>"); }
+  void SaveFolder() { WriteInstallPath(folder); }
+  QString Setting(const char* key) { return StoredSetting("InfoGeneral", key); }
 
   TempDir exeDir, firebird;
   FakePlatform platform{QString::fromStdString(exeDir.path())};
@@ -63,7 +64,7 @@ TEST_F(StartSequenceTest, FirstRunAsksForTheFolderThenOpensTheEditor) {
   EXPECT_EQ(QApplication::applicationName(), "Pellisto");
   EXPECT_EQ(platform.shownDialogs, QStringList{"WelcomeFrm"});
   EXPECT_EQ(InstallPath, folder);
-  EXPECT_EQ(Setting(kKeyPath), folder);
+  EXPECT_EQ(Setting("Path"), folder);
   EXPECT_TRUE(program.mainWindow->DocumentLoaded());
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_TRUE(server.requested.isEmpty());  // the check at start is off
@@ -74,7 +75,7 @@ TEST_F(StartSequenceTest, TheLanguageIsChosenBeforeTheWelcomeDialog) {
                       "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
                       "msgid \"&Done\"\nmsgstr \"&Hecho\"\n"))
     GTEST_SKIP() << "msgfmt is not installed";
-  WriteSetting(kSectionInfoGeneral, kKeyLanguage, "es");
+  WriteLanguage("es");
   Expect("WelcomeFrm", [](QDialog& d) {
     EXPECT_EQ(d.findChild<QPushButton*>("Button1")->text(), "&Hecho");
     QTest::keyClick(&d, Qt::Key_Escape);
@@ -93,7 +94,7 @@ TEST_F(StartSequenceTest, CancelledFirstRunEndsWithoutWritingThePath) {
 }
 
 TEST_F(StartSequenceTest, SavedFolderOpensTheEditorEvenWhenItIsGone) {
-  WriteSetting(kSectionInfoGeneral, kKeyPath, folder + "gone/");
+  WriteInstallPath(folder + "gone/");
   StartedProgram program = StartProgram();
   ASSERT_NE(program.mainWindow, nullptr);
   EXPECT_TRUE(platform.shownDialogs.isEmpty());
@@ -125,7 +126,7 @@ TEST_F(StartSequenceTest, CopyLeftByAnInterruptedWriteIsNamedOnceTheEditorExists
 
 TEST_F(StartSequenceTest, UpdateCheckAtStartShowsOnlyANewerVersion) {
   SaveFolder();
-  WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, "True");
+  WriteAlwaysCheckUpdate(true);
   const std::pair<const char*, bool> cases[] = {
       {"0.2.0.3", false}, {"0.2.0.4", true}, {"0.2.0.2", false}, {nullptr, false}};
   for (const auto& [published, shown] : cases) {

@@ -99,7 +99,7 @@ TEST_F(AccessTest, AbsentPoliciesAreMarkedAndNeverWritten) {
   Open("TempBlockSize = 1\n");
   for (const char* group : {"GBDatabaseAccess", "GBExternalFileAccess", "GBUDFAccess",
                             "GBTempDirectories"})
-    EXPECT_EQ(W<QGroupBox>(group)->toolTip(), TMainFrm::kUnsupportedHint) << group;
+    EXPECT_EQ(W<QGroupBox>(group)->toolTip(), ControlBinding::kUnsupportedHint) << group;
   EXPECT_FALSE(Radio("RBFullExtFileAccess")->isChecked());
   EXPECT_FALSE(Radio("RBNoneExtFileAccess")->isChecked());
   Radio("RBFull")->click();  // set, but the file has no line
@@ -154,7 +154,7 @@ TEST_F(AccessTest, ResetToDefaultsEmptiesTheListsFirst) {
   WriteFileBytes(dir.file("firebird.conf.default"),
                  "#DatabaseAccess = Full\n#TempDirectories = /tmp\n");
   platform.answers = {QMessageBox::Yes};
-  window->AInitAllExecute();
+  Trigger("AInitAll");
   EXPECT_TRUE(Entries("LBRestrict").isEmpty());
   EXPECT_TRUE(Entries("LBTempDirectories").isEmpty());
   EXPECT_TRUE(Radio("RBFull")->isChecked());

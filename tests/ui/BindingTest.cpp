@@ -1,6 +1,7 @@
 // Every kind of control: what a value shows, the defaults, the unsupported
 // marking, and what a change writes into the document.
 
+#include "config/ParameterRules.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -23,7 +24,7 @@ TEST_F(BindingTest, EditsShowValueDefaultOrMarking) {
   QLineEdit* lockSignal = Edit("edLockSignal");  // no line in the file
   EXPECT_TRUE(lockSignal->isReadOnly());
   EXPECT_EQ(lockSignal->text(), "");
-  EXPECT_EQ(lockSignal->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(lockSignal->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_EQ(lockSignal->palette().color(QPalette::Base), QColor(239, 239, 239));
   EXPECT_FALSE(Edit("edTempBlockSize")->isReadOnly());
   EXPECT_EQ(Edit("edTempBlockSize")->toolTip(), "");
@@ -48,26 +49,14 @@ TEST_F(BindingTest, EditsShowValueDefaultOrMarking) {
 }
 
 TEST_F(BindingTest, EveryCommentedEditShowsTheServersDefaultNotTheFileValue) {
-  const std::pair<const char*, const char*> defaults[] = {
-      {"DefaultDbCachePages", "2048"},     {"DatabaseGrowthIncrement", "134217728"},
-      {"MaxFileSystemCache", "65536"},     {"TempBlockSize", "1048576"},
-      {"TempCacheLimit", "67108864"},      {"DeadlockTimeout", "10"},
-      {"MaxUnflushedWrites", "100"},       {"MaxUnflushedWriteTime", "5"},
-      {"ConnectionTimeout", "180"},        {"RemoteServiceName", "gds_db"},
-      {"RemoteServicePort", "3050"},       {"RemoteAuxPort", "0"},
-      {"TcpRemoteBufferSize", "8192"},     {"RemoteBindAddress", ""},
-      {"LockMemSize", "1048576"},          {"LockSemCount", "32"},
-      {"LockAcquireSpins", "0"},           {"LockHashSlots", "1009"},
-      {"EventMemSize", "65536"},           {"CpuAffinityMask", "1"},
-      {"PrioritySwitchDelay", "100"},      {"PriorityBoost", "5"},
-      {"ProcessPriorityLevel", "0"},       {"IpcName", "FIREBIRD"},
-      {"RemotePipeName", "interbas"},      {"LockSignal", "16"},
-  };
+  std::vector<ControlBinding::Binding> edits;
+  for (const ControlBinding::Binding& b : ControlBinding::Bindings())
+    if (b.kind == ControlBinding::Kind::Edit) edits.push_back(b);
   std::string file;
-  for (const auto& [key, shown] : defaults) file += std::string("#") + key + " = 7\n";
+  for (const auto& b : edits) file += "#" + std::string(KeyName(b.key)) + " = 7\n";
   Open(file);
-  for (const auto& [key, shown] : defaults)
-    EXPECT_EQ(Edit(("ed" + std::string(key)).c_str())->text(), shown) << key;
+  for (const auto& b : edits)
+    EXPECT_EQ(ToDoc(Edit(b.control)->text()), DefaultText(b.key)) << b.control;
   EXPECT_FALSE(ApplyEnabled());
 }
 
@@ -75,7 +64,7 @@ TEST_F(BindingTest, AFileWithoutParametersMarksExactlyTheControlsOfTheMissingOne
   Open("# nothing but a comment\n");
   QStringList marked;
   for (QWidget* w : window->findChildren<QWidget*>())
-    if (w->toolTip() == TMainFrm::kUnsupportedHint) marked << w->objectName();
+    if (w->toolTip() == ControlBinding::kUnsupportedHint) marked << w->objectName();
   marked.sort();
   // Everything but the install folder, LegacyHash and GCPolicy.
   QStringList expected = {
@@ -118,7 +107,7 @@ TEST_F(BindingTest, FlagsFollowTheirDefaultAndOddValues) {
   EXPECT_FALSE(Check("CBRemoteFileOpenAbility")->isChecked());
   // Absent: marked, still usable, state untouched.
   QCheckBox* ordering = Check("CBOldParameterOrdering");
-  EXPECT_EQ(ordering->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(ordering->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_TRUE(ordering->isEnabled());
   EXPECT_FALSE(ordering->isChecked());
   EXPECT_EQ(Check("CBBugcheckAbort")->toolTip(), "");
@@ -170,7 +159,7 @@ TEST_F(BindingTest, KeywordListsReadAnyCaseAndWriteTheEnglishKeyword) {
   EXPECT_EQ(Combo("CBGCPolicy")->currentText(), "Cooperative");
 
   Open("# nothing\n");
-  EXPECT_EQ(Combo("CBAuthentication")->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(Combo("CBAuthentication")->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_EQ(Combo("CBAuthentication")->currentIndex(), -1);
   EXPECT_EQ(Combo("CBGCPolicy")->toolTip(), "");  // GCPolicy is never marked
 }
@@ -193,7 +182,7 @@ TEST_F(BindingTest, NumberedListsSelectByPosition) {
   Open("#GuardianOption = 1\n");
   EXPECT_EQ(Combo("CBGuardianOption")->currentText(),
             "always restart the engine/service if it terminates");
-  EXPECT_EQ(Combo("CBLockGrantOrder")->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(Combo("CBLockGrantOrder")->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_EQ(Combo("CBLockGrantOrder")->currentIndex(), 0);
 }
 
@@ -217,10 +206,10 @@ TEST_F(BindingTest, MarkingSurvivesAReloadThatHasTheParameter) {
   EXPECT_TRUE(Edit("edLockSignal")->isReadOnly());
   WriteFileBytes(dir.file("firebird.conf.default"), "#LockSignal = 16\n#TempBlockSize = 1\n");
   platform.answers = {QMessageBox::Yes};
-  window->AInitAllExecute();
+  Trigger("AInitAll");
   EXPECT_EQ(Edit("edLockSignal")->text(), "16");
   EXPECT_TRUE(Edit("edLockSignal")->isReadOnly());
-  EXPECT_EQ(Edit("edLockSignal")->toolTip(), TMainFrm::kUnsupportedHint);
+  EXPECT_EQ(Edit("edLockSignal")->toolTip(), ControlBinding::kUnsupportedHint);
 }
 
 TEST_F(BindingTest, RealSamplesFillAndMarkWhatTheirVersionLacks) {
@@ -241,7 +230,7 @@ TEST_F(BindingTest, RealSamplesFillAndMarkWhatTheirVersionLacks) {
     EXPECT_TRUE(window->Document()->PendingChanges().empty()) << name;
     QStringList marked;
     for (QWidget* w : window->findChildren<QWidget*>())
-      if (w->toolTip() == TMainFrm::kUnsupportedHint) marked << w->objectName();
+      if (w->toolTip() == ControlBinding::kUnsupportedHint) marked << w->objectName();
     marked.sort();
     QStringList expected = lacking;
     expected.sort();

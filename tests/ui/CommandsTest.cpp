@@ -11,6 +11,7 @@
 #include <QLabel>
 
 #include "support/HttpStub.h"
+#include "support/SettingsFile.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -20,13 +21,12 @@ const char* const kDefaultRoute =
 
 class CommandsTest : public MainFrmTest {
  protected:
-  void Trigger(const char* action) { W<QAction>(action)->trigger(); }
   // Picks a folder in the chooser behind "...".
   void ChangeFolder(const std::string& folder) {
     platform.folderChoices = {QString::fromStdString(folder)};
     QTest::mouseClick(W<QWidget>("SBFirebirdInstall"), Qt::LeftButton);
   }
-  QString SavedPath() const { return ReadSetting(kSectionInfoGeneral, kKeyPath, "<none>"); }
+  QString SavedPath() const { return StoredSetting("InfoGeneral", "Path"); }
   void ExpectQuestion(const RecordedMessage& m) const {
     EXPECT_EQ(m.icon, QMessageBox::Question) << m.text.toStdString();
     EXPECT_EQ(m.buttons, QMessageBox::Yes | QMessageBox::No);
@@ -97,9 +97,9 @@ TEST_F(CommandsTest, CheckForUpdateAlwaysFetchesAndShowsTheDialog) {
   server.answers[kVersionDocumentPath] = HttpStub::Ok(VersionDocument("0.2.0.4"));
   platform.versionDocumentUrl = server.Url(kVersionDocumentPath);
   platform.executablePath = PELLISTO_EXECUTABLE;
-  for (const char* atStart : {"False", "True"}) {
+  for (const bool atStart : {false, true}) {
     SCOPED_TRACE(atStart);
-    WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, atStart);
+    WriteAlwaysCheckUpdate(atStart);
     platform.dialogHandlers.push_back([](QDialog& dialog) {
       EXPECT_EQ(dialog.objectName(), "CheckForCurrentVersionFrm");
       EXPECT_EQ(dialog.findChild<QLabel*>("lblFound")->text(),

@@ -30,7 +30,10 @@
 #include "app/WindowFont.h"
 #include "i18n/Gettext.h"
 #include "ui/MainFrmFixture.h"
+#include "ui/main/AccessLists.h"
 #include "ui/main/ElidingComboBox.h"
+#include "ui/main/FolderList.h"
+#include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
 #include "ui/main/WrapLabel.h"
 
@@ -60,100 +63,6 @@ const char* const kPages[][2] = {
     {"TSUnixLinux", "Unix/Linux platforms"},
     {"TSCompatibility", "Compatibility"},
     {"TSOthers", "Others"},
-};
-
-// Every named component and its class.
-const char* const kComponents[][2] = {
-    {"FPTop", "QFrame"}, {"Label1", "QLabel"}, {"edRootDirectory", "QLineEdit"},
-    {"SBFirebirdInstall", "QToolButton"}, {"edSearchInc", "QLineEdit"},
-    {"btFocused", "QPushButton"}, {"TVWOptions", "QTreeWidget"}, {"PCMain", "QTabWidget"},
-    {"Label4", "LinkLabel"}, {"BtDone", "QPushButton"}, {"BtCancel", "QPushButton"},
-    {"BtApply", "QPushButton"}, {"MM", "QMenuBar"},
-    // General
-    {"GBDefaultDbCachePages", "QGroupBox"}, {"lblDefaultDbCachePagesDes", "TWrapLabel"},
-    {"edDefaultDbCachePages", "QLineEdit"}, {"GBDatabaseGrowthIncrement", "QGroupBox"},
-    {"lblDatabaseGrowthIncrementDes", "TWrapLabel"}, {"edDatabaseGrowthIncrement", "QLineEdit"},
-    {"GBMaxFileSystemCache", "QGroupBox"}, {"lblMaxFileSystemCacheDes", "TWrapLabel"},
-    {"edMaxFileSystemCache", "QLineEdit"}, {"GBTemporarySpaceManagement", "QGroupBox"},
-    {"lblTempBlockSizeDes", "TWrapLabel"}, {"lblTempBlockSizeTitle", "QLabel"},
-    {"edTempBlockSize", "QLineEdit"}, {"lblTempCacheLimitDes", "TWrapLabel"},
-    {"lblTempCacheLimitTitle", "QLabel"}, {"edTempCacheLimit", "QLineEdit"},
-    {"GBCompleteBooleanEvaluation", "QGroupBox"}, {"lblCompleteBooleanEvaluationDes", "TWrapLabel"},
-    {"CBCompleteBooleanEvaluation", "QCheckBox"},
-    // Access
-    {"GBDatabaseAccess", "QGroupBox"}, {"RBFull", "QRadioButton"}, {"RBNone", "QRadioButton"},
-    {"RBRestrict", "QRadioButton"}, {"BtAliasesConf", "QPushButton"},
-    {"LBRestrict", "TFolderList"}, {"BtAddRestrict", "QPushButton"},
-    {"BtRemoveRestrict", "QPushButton"}, {"GBExternalFileAccess", "QGroupBox"},
-    {"RBFullExtFileAccess", "QRadioButton"}, {"RBNoneExtFileAccess", "QRadioButton"},
-    {"RBRestrictExtFileAccess", "QRadioButton"}, {"LBRestrictExtFileAccess", "TFolderList"},
-    {"BtAddExternalFileAccess", "QPushButton"}, {"BtRemoveExternalFileAccess", "QPushButton"},
-    {"GBUDFAccess", "QGroupBox"}, {"RBFullUDFAccess", "QRadioButton"},
-    {"RBNoneUDFAccess", "QRadioButton"}, {"RBRestrictUDFAccess", "QRadioButton"},
-    {"RBRestrictUDFAccessUDF", "QRadioButton"}, {"LBRestrictUDFAccess", "TFolderList"},
-    {"BtAddUDFAccess", "QPushButton"}, {"BtRemoveUDFAccess", "QPushButton"},
-    // Other Access
-    {"GBAuthentication", "QGroupBox"}, {"lblAuthenticationDes", "TWrapLabel"},
-    {"CBAuthentication", "TElidingComboBox"}, {"GBLegacyHASH", "QGroupBox"},
-    {"lblLegacyHASHDes", "TWrapLabel"}, {"CBLegacyHASH", "QCheckBox"},
-    {"GBRemoteBindAddress", "QGroupBox"}, {"lblRemoteBindAddressDes", "TWrapLabel"},
-    {"edRemoteBindAddress", "QLineEdit"}, {"GBTempDirectories", "QGroupBox"},
-    {"lblTempDirectoriesDes", "TWrapLabel"}, {"LBTempDirectories", "TFolderList"},
-    {"Button1", "QPushButton"}, {"Button2", "QPushButton"},
-    // Client Connection
-    {"GBConnectionTimeout", "QGroupBox"}, {"lblConnectionTimeoutDes", "TWrapLabel"},
-    {"edConnectionTimeout", "QLineEdit"}, {"lblConnectionTimeoutDes2", "QLabel"},
-    {"GBTCPProtocolSettings", "QGroupBox"}, {"lblRemoteMainPortDes", "TWrapLabel"},
-    {"lblRemoteServiceNameTitle", "QLabel"}, {"edRemoteServiceName", "QLineEdit"},
-    {"lblRemoteServicePortTitle", "QLabel"}, {"edRemoteServicePort", "QLineEdit"},
-    {"lblRemoteAuxPortDes", "TWrapLabel"}, {"lblRemoteAuxPortTitle", "QLabel"},
-    {"edRemoteAuxPort", "QLineEdit"}, {"GBTcpRemoteBufferSize", "QGroupBox"},
-    {"lblTcpRemoteBufferSizeDes", "TWrapLabel"}, {"edTcpRemoteBufferSize", "QLineEdit"},
-    {"GBTcpNoNagle", "QGroupBox"}, {"lblTcpNoNagleDes", "TWrapLabel"}, {"CBTcpNoNagle", "QCheckBox"},
-    // Locking and shared memory
-    {"GBLockMemSize", "QGroupBox"}, {"lblLockMemSizeDes", "TWrapLabel"},
-    {"edLockMemSize", "QLineEdit"}, {"GBLockSemCount", "QGroupBox"},
-    {"lblLockSemCountDes", "TWrapLabel"}, {"edLockSemCount", "QLineEdit"},
-    {"GBLockAcquireSpins", "QGroupBox"}, {"lblLockAcquireSpinsDes", "TWrapLabel"},
-    {"edLockAcquireSpins", "QLineEdit"}, {"GBLockHashSlots", "QGroupBox"},
-    {"lblLockHashSlotsDes", "TWrapLabel"}, {"edLockHashSlots", "QLineEdit"},
-    {"GBEventMemSize", "QGroupBox"}, {"lblEventMemSizeDes", "TWrapLabel"},
-    {"edEventMemSize", "QLineEdit"},
-    // Super Server Engine
-    {"GBGCPolicy", "QGroupBox"}, {"lblGCPolicyDes", "TWrapLabel"}, {"CBGCPolicy", "TElidingComboBox"},
-    {"GBCpuAffinityMask", "QGroupBox"}, {"lblCpuAffinityMaskDes", "TWrapLabel"},
-    {"edCpuAffinityMask", "QLineEdit"}, {"GBSettingForTheread", "QGroupBox"},
-    {"lblUsePrioritySchedulerDes", "TWrapLabel"}, {"CBUsePriorityScheduler", "QCheckBox"},
-    {"lblThereadsWindows1Des", "QLabel"}, {"edPrioritySwitchDelay", "QLineEdit"},
-    {"lblThereadsWindows2Des", "QLabel"}, {"edPriorityBoost", "QLineEdit"},
-    // Windows platforms
-    {"GBGuardianOption", "QGroupBox"}, {"lblGuardianOptionDes", "TWrapLabel"},
-    {"CBGuardianOption", "TElidingComboBox"}, {"GBProcessPriorityLevel", "QGroupBox"},
-    {"lblProcessPriorityLevelDes", "TWrapLabel"}, {"edProcessPriorityLevel", "QLineEdit"},
-    {"GBLocalConnectionSettings", "QGroupBox"}, {"lblIpcNameDes", "TWrapLabel"},
-    {"edIpcName", "QLineEdit"}, {"lblRemotePipeNameDes", "TWrapLabel"},
-    {"edRemotePipeName", "QLineEdit"}, {"lblCreateInternalWindowDes", "TWrapLabel"},
-    {"CBCreateInternalWindow", "QCheckBox"},
-    // Unix/Linux platforms
-    {"GBLockSignal", "QGroupBox"}, {"lblLockSignalDes", "TWrapLabel"}, {"edLockSignal", "QLineEdit"},
-    {"GBRemoteFileOpenAbility", "QGroupBox"}, {"lblWarning1", "QLabel"},
-    {"MWarningRemoteFileOpenAbility", "QPlainTextEdit"},
-    {"CBRemoteFileOpenAbility", "QCheckBox"}, {"GBRedirection", "QGroupBox"},
-    {"lblWarning2", "QLabel"}, {"MWarningRedirection", "QPlainTextEdit"},
-    {"CBRedirection", "QCheckBox"},
-    // Compatibility
-    {"GBOldParameterOrdering", "QGroupBox"}, {"lblOldParameterOrderingDes", "TWrapLabel"},
-    {"CBOldParameterOrdering", "QCheckBox"}, {"GBOldColumnNaming", "QGroupBox"},
-    {"lblOldColumnNamingDes", "TWrapLabel"}, {"CBOldColumnNaming", "QCheckBox"},
-    {"GBLockGrantOrder", "QGroupBox"}, {"lblLockGrantOrderDes", "TWrapLabel"},
-    {"CBLockGrantOrder", "TElidingComboBox"},
-    // Others
-    {"GBDeadlockTimeout", "QGroupBox"}, {"lbBDeadlockTimeoutDes", "TWrapLabel"},
-    {"edDeadlockTimeout", "QLineEdit"}, {"GBMaxUnflushed", "QGroupBox"},
-    {"lblMaxUnflushedDes1", "TWrapLabel"}, {"edMaxUnflushedWrites", "QLineEdit"},
-    {"lblMaxUnflushedDes2", "TWrapLabel"}, {"edMaxUnflushedWriteTime", "QLineEdit"},
-    {"GBBugcheckAbort", "QGroupBox"}, {"lblBugcheckAbortDes", "TWrapLabel"},
-    {"CBBugcheckAbort", "QCheckBox"},
 };
 
 std::string Where(const QWidget* w) {
@@ -351,13 +260,55 @@ TEST_F(LayoutTest, PagesComeInOrderWithGeneralShown) {
   EXPECT_EQ(pages->currentIndex(), 0);
 }
 
+// The widget of a table's row: the only one of its name, of the class the
+// row needs.
+template <class Kind>
+void ExpectOne(const QWidget& window, const char* name) {
+  const auto found = window.findChildren<QWidget*>(name);
+  ASSERT_EQ(found.size(), 1) << name;
+  EXPECT_NE(qobject_cast<Kind*>(found[0]), nullptr) << name << " is a " << found[0]->metaObject()->className();
+}
+
+void ExpectFolderList(const QWidget& window, const AccessLists::FolderList& folders) {
+  ExpectOne<QGroupBox>(window, folders.group);
+  ExpectOne<TFolderList>(window, folders.list);
+  ExpectOne<QPushButton>(window, folders.addButton);
+  ExpectOne<QPushButton>(window, folders.removeButton);
+}
+
 TEST_F(LayoutTest, EveryComponentHasItsNameAndKind) {
   TMainFrm& window = Open(kConf);
-  for (const auto& [name, className] : kComponents) {
-    QWidget* w = window.findChild<QWidget*>(name);
-    ASSERT_NE(w, nullptr) << name;
-    EXPECT_STREQ(w->metaObject()->className(), className) << name;
-    EXPECT_EQ(window.findChildren<QWidget*>(name).size(), 1) << name;
+  // Every row of the window's tables finds its widget.
+  for (const ControlBinding::Binding& b : ControlBinding::Bindings()) {
+    switch (b.kind) {
+      case ControlBinding::Kind::InstallFolder:
+      case ControlBinding::Kind::Edit:
+        ExpectOne<QLineEdit>(window, b.control);
+        break;
+      case ControlBinding::Kind::Flag:
+        ExpectOne<QCheckBox>(window, b.control);
+        break;
+      case ControlBinding::Kind::KeywordList:
+      case ControlBinding::Kind::NumberedList:
+        ExpectOne<TElidingComboBox>(window, b.control);
+        break;
+      case ControlBinding::Kind::AccessLists:
+        ExpectOne<QGroupBox>(window, b.control);
+        break;
+    }
+  }
+  for (const AccessLists::Policy& policy : AccessLists::Policies()) {
+    ExpectFolderList(window, policy.folders);
+    for (const char* radio : policy.radios)
+      if (radio) ExpectOne<QRadioButton>(window, radio);
+  }
+  ExpectFolderList(window, AccessLists::TempDirectories());
+  for (const char* name : OptionsNavigator::SearchCandidates()) {
+    const auto found = window.findChildren<QWidget*>(name);
+    ASSERT_EQ(found.size(), 1) << name;
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(found[0]) || qobject_cast<QCheckBox*>(found[0]) ||
+                qobject_cast<QGroupBox*>(found[0]) || qobject_cast<QComboBox*>(found[0]))
+        << name;
   }
   // Memos show text only; drop-down lists offer only their items.
   for (auto* memo : window.findChildren<QPlainTextEdit*>()) {

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 
+#include "support/SettingsFile.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -62,7 +63,7 @@ TEST_F(LifecycleTest, ApplyAfterResetStillWorks) {
   WriteFileBytes(dir.file("firebird.conf.default"),
                  "#TcpRemoteBufferSize = 8192\n#TempBlockSize = 1048576\n");
   platform.answers = {QMessageBox::Yes};
-  window->AInitAllExecute();
+  Trigger("AInitAll");
   EXPECT_EQ(Edit("edTcpRemoteBufferSize")->text(), "8192");
   platform.messages.clear();
   Type("edTempBlockSize", "2048");
@@ -121,9 +122,9 @@ TEST_F(LifecycleTest, EscClosesFromAnyControlAndRemembersThePage) {
   // restores the page while another one is showing.
   WriteFileBytes(dir.file("firebird.conf.default"), "#TempBlockSize = 1048576\n");
   for (const char* stored : {"x", "10", "-1"}) {
-    WriteSetting(kSectionScreen, kKeyActivePage, stored);
+    StoreSetting("Screen", "ActivePage", stored);
     platform.answers = {QMessageBox::Yes};
-    window->AInitAllExecute();
+    Trigger("AInitAll");
     EXPECT_EQ(W<QTabWidget>("PCMain")->currentIndex(), 0) << stored;
     W<QTabWidget>("PCMain")->setCurrentIndex(4);
   }
@@ -147,7 +148,7 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   Type("edLockMemSize", "1");  // pending before the reset: dropped without asking
 
   platform.answers = {QMessageBox::No};
-  window->AInitAllExecute();
+  Trigger("AInitAll");
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text, "You Sure");
   EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
@@ -155,7 +156,7 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "5");
 
   platform.answers = {QMessageBox::Yes};
-  window->AInitAllExecute();
+  Trigger("AInitAll");
   EXPECT_EQ(ReadFileBytes(conf()),
             "# shipped\r\n#TempBlockSize = 1048576\r\n#TcpNoNagle = 0\r\n#Authentication = native\r\n");
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "1048576");

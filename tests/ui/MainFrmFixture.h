@@ -2,6 +2,7 @@
 // Builds the editor window over a firebird.conf the test writes, with the
 // desktop replaced by a FakePlatform whose folder holds Config.ini.
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -19,6 +20,7 @@
 #include "support/FakePlatform.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
+#include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
 
 class MainFrmTest : public ::testing::Test {
@@ -65,6 +67,16 @@ class MainFrmTest : public ::testing::Test {
     return all;
   }
   void Click(const char* button) { QTest::mouseClick(Button(button), Qt::LeftButton); }
+  void Trigger(const char* action) { W<QAction>(action)->trigger(); }
+  // Presses Apply; true when it ran through: no error shown, and the
+  // changes no longer pending.
+  bool Apply() {
+    const std::size_t before = platform.messages.size();
+    Click("BtApply");
+    for (std::size_t i = before; i < platform.messages.size(); ++i)
+      if (platform.messages[i].icon == QMessageBox::Critical) return false;
+    return !ApplyEnabled();
+  }
   void Type(const char* edit, const QString& text) {
     Edit(edit)->setFocus();
     Edit(edit)->selectAll();

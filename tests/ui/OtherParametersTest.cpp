@@ -156,7 +156,7 @@ TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
   Type("edFileSystemCacheThreshold", "128K");
   Type("edAuthServer", "Srp256, Srp");
   EXPECT_TRUE(ApplyEnabled());
-  EXPECT_TRUE(window->BtApplyClick());
+  EXPECT_TRUE(Apply());
   EXPECT_EQ(ReadFileBytes(conf()),
             "# Firebird version 3.0 configuration file\r\n"
             "ServerMode = Classic\r\n"
@@ -173,7 +173,7 @@ TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
   // A 2.x file takes flags as 1 and 0.
   Open("#RelaxedAliasChecking = 0\nTempBlockSize = 5\n");
   Check("CBRelaxedAliasChecking")->click();
-  EXPECT_TRUE(window->BtApplyClick());
+  EXPECT_TRUE(Apply());
   EXPECT_EQ(ReadFileBytes(conf()), "RelaxedAliasChecking = 1\r\nTempBlockSize = 5\r\n");
 }
 
@@ -296,7 +296,9 @@ TEST_F(OtherParametersTest, WheelTabsAndPageKeysChangeNothing) {
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(editor, &notch);
       }
-      if (qobject_cast<QComboBox*>(editor)) EXPECT_LT(scroll->value(), scroll->maximum() / 2);
+      if (qobject_cast<QComboBox*>(editor)) {
+        EXPECT_LT(scroll->value(), scroll->maximum() / 2);
+      }
     }
   }
   // Ctrl+PgDn from a list of the page turns to the first page and back.

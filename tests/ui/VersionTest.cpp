@@ -74,7 +74,7 @@ TEST_F(VersionTest, ApplyWritesTheLineTheThreeZeroServerReads) {
        "TcpRemoteBufferSize = 16K\n");
   EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "64K");
   Type("edDefaultDbCachePages", "128K");
-  EXPECT_TRUE(window->BtApplyClick());
+  EXPECT_TRUE(Apply());
   EXPECT_EQ(ReadFileBytes(conf()),
             "# Firebird version 3.0 configuration file\r\n"
             "DefaultDbCachePages = 128K # the server reads this one\r\n"

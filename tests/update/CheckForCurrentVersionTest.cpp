@@ -12,6 +12,7 @@
 #include "app/Functions.h"
 #include "support/QtPrinters.h"
 #include "support/FakePlatform.h"
+#include "support/SettingsFile.h"
 #include "support/HttpStub.h"
 #include "support/TempDir.h"
 #include "update/CheckForCurrentVersion.h"
@@ -88,15 +89,15 @@ TEST_F(CheckForCurrentVersionTest, MenuCheckFetchesUnderABusyCursor) {
 }
 
 TEST_F(CheckForCurrentVersionTest, CheckBoxWritesOnEveryClickAndLinkOpensTheProductPage) {
-  WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, "1");
+  StoreSetting("InfoGeneral", "AlwaysCheckUpdate", "1");
   dialog.ShowCheckResult(false, "0.2.0.3");
   EXPECT_TRUE(Check()->isChecked());
 
   platform.dialogHandlers.push_back([&](QDialog& shown) {
     QTest::mouseClick(Check(), Qt::LeftButton);
-    EXPECT_EQ(ReadSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, ""), "False");
+    EXPECT_EQ(StoredSetting("InfoGeneral", "AlwaysCheckUpdate"), "False");
     QTest::mouseClick(Check(), Qt::LeftButton);
-    EXPECT_EQ(ReadSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, ""), "True");
+    EXPECT_EQ(StoredSetting("InfoGeneral", "AlwaysCheckUpdate"), "True");
     QTest::mouseClick(Check(), Qt::LeftButton);
     QTest::mouseClick(Label("lblMore"), Qt::LeftButton);
     // The link is reachable from the keyboard too.
@@ -106,7 +107,7 @@ TEST_F(CheckForCurrentVersionTest, CheckBoxWritesOnEveryClickAndLinkOpensTheProd
     EXPECT_FALSE(shown.isVisible());
   });
   EXPECT_EQ(platform.ExecDialog(dialog), QDialog::Rejected);
-  EXPECT_EQ(ReadSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate, ""), "False");
+  EXPECT_EQ(StoredSetting("InfoGeneral", "AlwaysCheckUpdate"), "False");
   EXPECT_EQ(platform.openedUrls, QStringList({ProductPage(), ProductPage()}));
 
   platform.dialogHandlers.push_back([&](QDialog&) {

@@ -51,10 +51,7 @@ void TWelcomeFrm::SBFirebirdInstallClick() {
 }
 
 void TWelcomeFrm::CBVerifyAlwaysClick() {
-  RunGuarded([this] {
-    WriteSetting(kSectionInfoGeneral, kKeyAlwaysCheckUpdate,
-                 BoolToSetting(ui->CBVerifyAlways->isChecked()));
-  }, this);
+  RunGuarded([this] { WriteAlwaysCheckUpdate(ui->CBVerifyAlways->isChecked()); }, this);
 }
 
 void TWelcomeFrm::SaveInstallPath() {
@@ -67,7 +64,7 @@ void TWelcomeFrm::SaveInstallPath() {
   const QString folder = AbsoluteFolder(typed);
   if (folder.isEmpty() || !QFileInfo(folder + QStringLiteral("firebird.conf")).isFile())
     throw std::runtime_error(ToDoc(QStringLiteral("File not found firebird.conf in ") + typed));
-  WriteSetting(kSectionInfoGeneral, kKeyPath, folder);
+  WriteInstallPath(folder);
   ui->edRootDirectory->setText(folder);
 }
 

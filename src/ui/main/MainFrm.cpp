@@ -1,13 +1,11 @@
-// The editor window's life: creation, Apply (with the user's changes put on
-// top of a file another program changed meanwhile), Done, Cancel, the
-// question before discarding changes, the page remembered at closing, and the
-// reset of every parameter to firebird.conf.default.
+// The editor window's life: creation, filling the controls, Apply, Done,
+// Cancel, the question before discarding changes, the page remembered at
+// closing, and the reset of every parameter to firebird.conf.default.
 
 #include "ui/main/MainFrm.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -19,10 +17,11 @@
 #include "config/AtomicFile.h"
 #include "config/ConfReading.h"
 #include "config/ParameterRules.h"
-#include "config/SaveGuard.h"
-#include "config/SettingValues.h"
 #include "i18n/Gettext.h"
+#include "ui/main/AccessLists.h"
+#include "ui/main/ControlBinding.h"
 #include "ui/main/DialogKeys.h"
+#include "ui/main/DocumentSaver.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
 #include "ui_MainFrm.h"
@@ -33,40 +32,21 @@ QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const Q
   return ShowMessageBox(parent, icon, text, QMessageBox::Yes | QMessageBox::No, defaultButton);
 }
 
-// What to do to be allowed to save the file at path, as a sentence to add to
-// the error of a refused save; empty where rights are not what failed.
-std::string HowToGetTheRightsFor(const std::string& path) {
-  switch (conf::CheckWriteAccess(path)) {
-    case conf::WriteAccess::NotPermitted: {
-      const QFileInfo file(FromDoc(path));
-      const QString owner = file.exists() ? file.owner() : QFileInfo(file.path()).owner();
-      if (owner.isEmpty() || owner == QLatin1String("root"))
-        return "Run Pellisto as root to save it";
-      return ToDoc(QStringLiteral("Run Pellisto as %1 (its owner) or as root to save it").arg(owner));
-    }
-    case conf::WriteAccess::NoWritePermission:
-      return "Give the file a write permission to save it";
-    default:
-      return {};
+// "Read as Firebird 3.0" beside the folder, and how the version was found.
+const char* const kVersionCaption = N_("Read as Firebird %1");
+const char* CueHint(VersionCue cue) {
+  switch (cue) {
+    case VersionCue::Header:
+      return N_("Taken from the header of the file");
+    case VersionCue::Names:
+      return N_("Taken from the parameter names in the file");
+    case VersionCue::None:
+    case VersionCue::Given:
+      break;
   }
+  return N_("Nothing in the file tells its version: read as Firebird 2.1 reads it");
 }
 
-// Rethrows the error of a refused save, being handled, with that sentence
-// where there is one.
-[[noreturn]] void RethrowWithTheRights(const FileError& error, const std::string& path) {
-  const std::string how = HowToGetTheRightsFor(path);
-  if (how.empty()) throw;
-  std::string text = error.what();
-  if (!text.empty() && text.back() != '.') text += '.';
-  throw FileError(text + " " + how);
-}
-
-// A value form as the user reads it.
-QString Shown(const std::string& value) {
-  const DecodedValue decoded = Decode(value);
-  const QString text = QLatin1Char('"') + FromDoc(std::string(decoded.text)) + QLatin1Char('"');
-  return decoded.state == ValueState::Commented ? text + QStringLiteral(" (commented out)") : text;
-}
 }  // namespace
 
 TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) {
@@ -76,7 +56,9 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   setFont(WindowFont());
   ui->setupUi(this);
   SetUpLayout();
-  ConnectControls();
+  saver_ = std::make_unique<DocumentSaver>(this);
+  binding_ = new ControlBinding(this, [this] { return document_.get(); });
+  access_ = new AccessLists(this, [this] { return document_.get(); });
   navigator_ = new OptionsNavigator(this);
   otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
   ConnectCommands();
@@ -110,6 +92,23 @@ void TMainFrm::FormCreate() {
     ui->edRootDirectory->setText(InstallPath);
     ShowFileState();
   }
+}
+
+void TMainFrm::LoadControls() {
+  binding_->Load();
+  ShowServerVersion();
+  access_->Load();
+  otherParameters_->Load();
+  RestoreActivePage();
+  document_->SetModified(false);
+  ShowFileState();
+}
+
+void TMainFrm::ShowServerVersion() {
+  const VersionCue cue = ::DetectServerVersion(conf::JoinLines(document_->Lines())).cue;
+  ui->lblServerVersion->setText(
+      i18n::Translate(kVersionCaption).arg(QString::fromUtf8(VersionName(binding_->FileVersion()))));
+  ui->lblServerVersion->setToolTip(i18n::Translate(CueHint(cue)));
 }
 
 void TMainFrm::ShowFileState() {
@@ -165,7 +164,7 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
   bool isNumber = false;
   long long size = text.trimmed().toLongLong(&isNumber);
   // A 3.0+ server also reads a number with k, m or g after it.
-  if (!isNumber && GenerationOf(serverVersion_) == Generation::V3) {
+  if (!isNumber && GenerationOf(binding_->FileVersion()) == Generation::V3) {
     const std::optional<long long> read = StrictInteger(ToDoc(text.trimmed()));
     isNumber = read.has_value() && !text.trimmed().isEmpty();
     size = read.value_or(0);
@@ -175,9 +174,8 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
   const ValueRange range = *RuleOf(ParamKey::TcpRemoteBufferSize).range;
   if (range.Contains(size)) return true;
   ShowMessageBox(this, QMessageBox::Critical,
-                 QStringLiteral("TcpRemoteBufferSize must be between %1 and %2")
-                     .arg(range.min)
-                     .arg(range.max),
+                 FromDoc(RangeMessage(KeyName(ParamKey::TcpRemoteBufferSize), range,
+                                      RangeWording::Correction)),
                  QMessageBox::Ok, QMessageBox::Ok);
   return false;
 }
@@ -188,6 +186,11 @@ void TMainFrm::ShowRestartNotice() {
                  QMessageBox::Ok, QMessageBox::Ok);
 }
 
+void TMainFrm::StoreTempDirectories() { access_->StoreTempDirectories(); }
+void TMainFrm::StoreUdfAccess() { access_->StoreUdfAccess(); }
+void TMainFrm::StoreExternalFileAccess() { access_->StoreExternalFileAccess(); }
+void TMainFrm::StoreDatabaseAccess() { access_->StoreDatabaseAccess(); }
+
 bool TMainFrm::BtApplyClick() {
   if (!loaded_) return false;
   if (!CheckTcpRemoteBufferSize()) return false;
@@ -195,100 +198,28 @@ bool TMainFrm::BtApplyClick() {
   StoreUdfAccess();
   StoreExternalFileAccess();
   StoreDatabaseAccess();
-  SaveOutcome saved;
-  try {
-    saved = SaveDocument();
-  } catch (const FileError& error) {
-    RethrowWithTheRights(error, ToDoc(ShownFolder()) + "firebird.conf");
-  }
+  const DocumentSaver::Outcome saved = SaveDocument();
   otherParameters_->ShowServerValues();
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
-  if (!saved.leftOut.empty()) {
-    QStringList names;
-    for (SettingId id : saved.leftOut) names << FromDoc(std::string(SettingOf(id).name));
-    ShowMessageBox(this, QMessageBox::Warning,
-                   QStringLiteral("Not saved, because firebird.conf has no line for them (its "
-                                  "version of Firebird does not know them): %1")
-                       .arg(names.join(QStringLiteral(", "))),
-                   QMessageBox::Ok, QMessageBox::Ok);
-  }
+  if (!saved.leftOut.empty()) saver_->ReportLeftOut(saved.leftOut);
   document_->SetModified(false);
   return true;
 }
 
-void TMainFrm::CheckBeforeSaving(const TVantrel& document) {
-  for (const std::string& entry : document.PendingChanges()) {
-    const std::size_t eq = entry.find('=');
-    const std::string_view value = std::string_view(entry).substr(eq + 1);
-    // The parameters beyond the pages' are written as their version reads them.
-    const auto id = FindSetting(std::string_view(entry).substr(0, eq));
-    if (const auto problem = id && !ParamKeyOf(*id) ? WriteProblem(*id, value, document.Version())
-                                                    : ControlCharacterProblem(value))
-      throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". Nothing was saved");
+DocumentSaver::Outcome TMainFrm::SaveDocument() {
+  DocumentSaver::Outcome saved = saver_->Save(*document_);
+  if (saved.merged) {
+    // What was written is the file now: the window shows it, on the page
+    // it showed.
+    saved.merged->OnModified = document_->OnModified;
+    document_ = std::move(saved.merged);
+    const int page = ui->PCMain->currentIndex();
+    LoadControls();
+    ui->PCMain->setCurrentIndex(page);
+    saver_->ReportMerged();
   }
-  std::string problems;
-  for (const std::string& problem : UntouchedParametersReadDifferently(document))
-    problems += problem + "\n";
-  if (!problems.empty()) throw std::runtime_error(problems + "Nothing was saved");
-}
-
-TMainFrm::SaveOutcome TMainFrm::SaveDocument() {
-  // Taken from the document that is saved, before the save.
-  const auto outcomeOf = [](const TVantrel& document) {
-    SaveOutcome outcome;
-    outcome.leftOut = document.PendingWithoutLine();
-    outcome.changed = document.PendingChanges().size() > outcome.leftOut.size();
-    return outcome;
-  };
-  CheckBeforeSaving(*document_);
-  try {
-    const SaveOutcome outcome = outcomeOf(*document_);
-    document_->Save("");
-    return outcome;
-  } catch (const FileChangedError&) {
-  }
-  // Another program changed the file since it was read: the user's changes
-  // go on top of the file as it is now. The document shown stays as it was
-  // until that has been saved, so that a failure changes nothing.
-  constexpr int kAttempts = 5;
-  std::unique_ptr<TVantrel> merged;
-  SaveOutcome outcome;
-  for (int attempt = 1;; ++attempt) {
-    const TVantrel& from = merged ? *merged : *document_;
-    std::vector<TVantrel::Conflict> conflicts;
-    std::unique_ptr<TVantrel> next = from.Reread(conflicts);
-    for (const TVantrel::Conflict& conflict : conflicts)
-      if (!KeepOwnValue(conflict)) next->DiscardChange(conflict.id);
-    merged = std::move(next);
-    CheckBeforeSaving(*merged);
-    try {
-      outcome = outcomeOf(*merged);
-      merged->Save("");
-      break;
-    } catch (const FileChangedError&) {
-      if (attempt == kAttempts) throw;
-    }
-  }
-  merged->OnModified = document_->OnModified;
-  document_ = std::move(merged);
-  const int page = ui->PCMain->currentIndex();
-  LoadControls();
-  ui->PCMain->setCurrentIndex(page);
-  ShowMessageBox(this, QMessageBox::Information,
-                 QStringLiteral("firebird.conf had been changed by another program; your changes "
-                                "were applied on top of it."),
-                 QMessageBox::Ok, QMessageBox::Ok);
-  return outcome;
-}
-
-bool TMainFrm::KeepOwnValue(const TVantrel::Conflict& conflict) {
-  const QString text =
-      QStringLiteral("Another program changed %1 in firebird.conf to %2 while you changed it to "
-                     "%3.\nKeep your value %3? No keeps %2.")
-          .arg(FromDoc(std::string(SettingOf(conflict.id).name)), Shown(conflict.fileValue),
-               Shown(conflict.ownValue));
-  return Ask(this, QMessageBox::Question, text, QMessageBox::No) == QMessageBox::Yes;
+  return saved;
 }
 
 void TMainFrm::BtDoneClick() {
@@ -345,7 +276,7 @@ void TMainFrm::AInitAllExecute() {
   try {
     conf::ResetToDefaults(ToDoc(shown));
   } catch (const FileError& error) {
-    RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
+    DocumentSaver::RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
   }
   LoadFolder(shown);
   LoadControls();

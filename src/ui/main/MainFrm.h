@@ -1,28 +1,23 @@
 #pragma once
 // TMainFrm: the editor window of one firebird.conf.
 //
-// Its behaviour is split by concern: MainFrm.cpp (creation, Apply, Done,
-// Cancel, closing, reset to defaults), MainFrmBinding.cpp (every control
-// bound to its parameter), MainFrmAccess.cpp (access policies and folder
-// lists), MainFrmLayout.cpp (fonts, size, scrolling pages, how texts show),
-// MainFrmCommands.cpp (menu commands, links, the install-folder change). The
-// options tree and the search belong to its OptionsNavigator, the page of the
-// file's other parameters to its OtherParametersPage.
+// The window's own files: MainFrm.cpp (creation, Apply, Done, Cancel,
+// closing, reset to defaults), MainFrmLayout.cpp (fonts, size, scrolling
+// pages, how texts show), MainFrmCommands.cpp (menu commands, links, the
+// install-folder change). Helpers it owns, each with its own state, do the
+// rest: ControlBinding (every control bound to its parameter), AccessLists
+// (access policies and folder lists), DocumentSaver (Apply's save, with a
+// file another program changed), OptionsNavigator (the options tree and the
+// search) and OtherParametersPage (the page of the file's other parameters).
 
 #include <QMainWindow>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "config/ServerVersion.h"
 #include "config/TVantrel.h"
+#include "ui/main/DocumentSaver.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLineEdit;
-class QListWidget;
-class QRadioButton;
+class AccessLists;
+class ControlBinding;
 class OptionsNavigator;
 class OtherParametersPage;
 
@@ -38,7 +33,6 @@ class TMainFrm : public QMainWindow {
   explicit TMainFrm(QWidget* parent = nullptr);
   ~TMainFrm() override;
 
-  Ui::TMainFrm* form() const { return ui.get(); }
   // The configuration document; null once the window has closed.
   TVantrel* Document() const { return document_.get(); }
   // False when firebird.conf could not be loaded: nothing can be saved then.
@@ -46,59 +40,18 @@ class TMainFrm : public QMainWindow {
   OptionsNavigator* Navigator() const { return navigator_; }
   OtherParametersPage* OtherParameters() const { return otherParameters_; }
 
+ protected:
+  void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
+  bool eventFilter(QObject* watched, QEvent* event) override;  // FormKeyPress
+
+ private slots:
   // --- lifecycle ---
   // Validates, saves and clears the change state; false when it stopped.
   bool BtApplyClick();
   void BtDoneClick();
   void BtCancelClick();
   void AInitAllExecute();
-  void ApplyEnable(TVantrel& sender, bool modified);
-  bool CheckTcpRemoteBufferSize();
-  // What a save did: whether it changed a parameter in the file, and which
-  // changes it left out because the file has no line for them.
-  struct SaveOutcome {
-    bool changed = false;
-    std::vector<SettingId> leftOut;
-  };
-  // Saves the document (Apply's save). When another program changed the file
-  // since it was read, the user's changes are put on top of the file as it
-  // is now, asking which value to keep where both changed the same
-  // parameter, and the controls are filled again from the result.
-  SaveOutcome SaveDocument();
-  void ShowRestartNotice();
-  // Says beside the folder when no file is open, or when this user may not
-  // write the file the window saves into; nothing when all is well.
-  void ShowFileState();
-  void SaveActivePage();
-  void RestoreActivePage();
 
-  // --- controls ---
-  void LoadControls();
-  // The server version the loaded file was taken for.
-  ServerVersion FileServerVersion() const { return serverVersion_; }
-  void ShowEditValue(QLineEdit* edit, const std::string& value, const QString& defaultText);
-
-  // --- access policies and folder lists ---
-  void LoadDatabaseAccess();
-  void LoadExternalFileAccess();
-  void LoadUdfAccess();
-  void LoadTempDirectories();
-  void StoreTempDirectories();
-  void StoreUdfAccess();
-  void StoreExternalFileAccess();
-  void StoreDatabaseAccess();
-  void EnableByTag(QGroupBox* group, int enableTag, int disableTag);
-  void AddPath(QListWidget* list);
-  void RemovePaths(QListWidget* list);
-
-  // The hint of a control whose parameter the loaded file lacks.
-  static const QString kUnsupportedHint;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
-  bool eventFilter(QObject* watched, QEvent* event) override;  // FormKeyPress
-
- private slots:
   // --- menu commands and links ---
   void APreferencesExecute();
   void AWebProductExecute();
@@ -125,30 +78,36 @@ class TMainFrm : public QMainWindow {
   void FitClientArea();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
-  void ConnectControls();
-  // Finds the loaded file's server version and shows it beside the folder.
-  void DetectServerVersion();
-  // The default a commented parameter shows.
-  QString DefaultShown(ParamKey key) const;
-  void ConnectAccessControls();
-  void MarkUnsupported(QWidget* control);
-  void LoadPolicy(std::size_t policy);
-  void StorePolicy(std::size_t policy);
-  void PolicyRadioChecked(std::size_t policy, QRadioButton* radio);
-  void SetDocumentValue(ParamKey key, const QString& value);
-  void SetDocumentValue(ParamKey key, const std::string& value);
-  void SetModified(bool value);
-  // Refuses, with an error naming the parameter, a save that would write a
-  // control character or change a value nobody touched.
-  static void CheckBeforeSaving(const TVantrel& document);
-  bool KeepOwnValue(const TVantrel::Conflict& conflict);
+
+  // Fills every control, the page shown last in front, and drops the
+  // changes filling made.
+  void LoadControls();
+  // Shows beside the folder the server version the file was taken for.
+  void ShowServerVersion();
+  // Says beside the folder when no file is open, or when this user may not
+  // write the file the window saves into; nothing when all is well.
+  void ShowFileState();
+  void SaveActivePage();
+  void RestoreActivePage();
+
+  void ApplyEnable(TVantrel& sender, bool modified);
+  bool CheckTcpRemoteBufferSize();
+  // Apply's steps that compose the access policies and the folder list.
+  void StoreTempDirectories();
+  void StoreUdfAccess();
+  void StoreExternalFileAccess();
+  void StoreDatabaseAccess();
+  // Saves the document (Apply's save); after a merge with a file another
+  // program changed, the window shows what was written.
+  DocumentSaver::Outcome SaveDocument();
+  void ShowRestartNotice();
 
   std::unique_ptr<Ui::TMainFrm> ui;
   std::unique_ptr<TVantrel> document_;
+  std::unique_ptr<DocumentSaver> saver_;
+  ControlBinding* binding_ = nullptr;
+  AccessLists* access_ = nullptr;
   OptionsNavigator* navigator_ = nullptr;
   OtherParametersPage* otherParameters_ = nullptr;
   bool loaded_ = false;
-  bool closing_ = false;
-  ServerVersion serverVersion_ = kAssumedVersion;
-  bool superMode_ = true;  // 3.0+: the ServerMode the file sets
 };

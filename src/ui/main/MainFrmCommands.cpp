@@ -14,6 +14,7 @@
 #include "i18n/SelectLanguage.h"
 #include "ui/about/About.h"
 #include "update/CheckForCurrentVersion.h"
+#include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
 
@@ -86,7 +87,7 @@ void TMainFrm::Label4Click() { OpenLink(ProductPage()); }
 void TMainFrm::BtAliasesConfClick() {
   const QString folder = ShownFolder();
   // From 3.0 on databases.conf took the place of aliases.conf.
-  const bool databases = GenerationOf(serverVersion_) == Generation::V3;
+  const bool databases = GenerationOf(binding_->FileVersion()) == Generation::V3;
   const QString file =
       folder + (databases ? QStringLiteral("databases.conf") : QStringLiteral("aliases.conf"));
   // Said here: the editor would report it where nobody looks, or not at all.
@@ -124,7 +125,7 @@ void TMainFrm::SBFirebirdInstallClick() {
 
   if (Confirm(this, QStringLiteral(
                         "Want that this is the default route the next time you load Pellisto?")))
-    WriteSetting(kSectionInfoGeneral, kKeyPath, folder);
+    WriteInstallPath(folder);
 
   if (!loaded_ && hasConf) {
     // Nothing was shown yet: show the chosen server's file.

@@ -15,6 +15,7 @@
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
 #include "config/ConfReading.h"
+#include "config/ShownValues.h"
 #include "config/TVantrel.h"
 #include "i18n/Gettext.h"
 #include "ui/main/ElidingComboBox.h"
@@ -45,8 +46,6 @@ QString IgnoredBecause(const OtherParameter& p, ServerVersion v) {
                                             : N_("Firebird %1 does not read %2: it was added in %3."))
       .arg(VersionText(v), Name(p), VersionText(p.notRead->in));
 }
-
-bool ReadsOn(const std::string& serverValue) { return serverValue == "true" || serverValue == "1"; }
 
 void MarkCurrent(QLabel* label, bool current) {
   label->setAutoFillBackground(current);
@@ -130,6 +129,17 @@ void OtherParametersPage::Load() {
   }
   if (!page_) BuildPage();
 
+  QWidget* content = NewContent();
+  std::vector<OptionsNavigator::PageControl> controls;
+  for (const OtherParameter& p : parameters) controls.push_back({Name(p), AddRow(p, content)});
+
+  if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
+  OrderFocus();
+  navigator_->SetAddedPage(QString::fromLatin1(kTreeCaption), controls);
+  SetCurrentRow(0);
+}
+
+QWidget* OtherParametersPage::NewContent() {
   auto* content = new QWidget;
   content->setObjectName(QStringLiteral("PageContentOtherParameters"));
   auto* outer = new QVBoxLayout(content);
@@ -152,33 +162,35 @@ void OtherParametersPage::Load() {
   // are alike.
   QLineEdit probe;
   probe.setFont(content->font());
-  const int rowHeight = probe.sizeHint().height();
-  std::vector<OptionsNavigator::PageControl> controls;
-  for (const OtherParameter& p : parameters) {
-    const int at = static_cast<int>(rows_.size()) + 1;
-    auto* name = new QLabel(Name(p), content);
-    // Apart from the window's own labels, whatever name the file uses.
-    name->setObjectName(QStringLiteral("lblOther") + Name(p));
-    name->setMargin(1);
-    auto* value = new TWrapLabel(ServerValueText(p), content);
-    value->setObjectName(QStringLiteral("lblOther") + Name(p) + QStringLiteral("Value"));
-    value->setWordWrap(true);
-    QWidget* editor = MakeEditor(p, content);
-    editor->setAccessibleName(Name(p));
-    grid_->addWidget(name, at, 0);
-    grid_->addWidget(value, at, 1);
-    grid_->addWidget(editor, at, 2, Qt::AlignLeft);
-    grid_->setRowMinimumHeight(at, rowHeight);
-    // A click on the name or value goes to the row's editor.
-    name->installEventFilter(this);
-    value->installEventFilter(this);
-    rows_.push_back({p, name, value, editor});
-    controls.push_back({Name(p), editor});
-  }
+  rowHeight_ = probe.sizeHint().height();
+  return content;
+}
 
-  if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
-  // The keyboard goes through the rows in their order, then the comment,
-  // right after the other pages' controls and before the buttons below.
+QWidget* OtherParametersPage::AddRow(const OtherParameter& p, QWidget* content) {
+  const int at = static_cast<int>(rows_.size()) + 1;
+  auto* name = new QLabel(Name(p), content);
+  // Apart from the window's own labels, whatever name the file uses.
+  name->setObjectName(QStringLiteral("lblOther") + Name(p));
+  name->setMargin(1);
+  auto* value = new TWrapLabel(ServerValueText(p), content);
+  value->setObjectName(QStringLiteral("lblOther") + Name(p) + QStringLiteral("Value"));
+  value->setWordWrap(true);
+  QWidget* editor = MakeEditor(p, content);
+  editor->setAccessibleName(Name(p));
+  grid_->addWidget(name, at, 0);
+  grid_->addWidget(value, at, 1);
+  grid_->addWidget(editor, at, 2, Qt::AlignLeft);
+  grid_->setRowMinimumHeight(at, rowHeight_);
+  // A click on the name or value goes to the row's editor.
+  name->installEventFilter(this);
+  value->installEventFilter(this);
+  rows_.push_back({p, name, value, editor});
+  return editor;
+}
+
+// The keyboard goes through the rows in their order, then the comment,
+// right after the other pages' controls and before the buttons below.
+void OtherParametersPage::OrderFocus() {
   QWidget* before = pages_;
   for (QWidget* w = window_->nextInFocusChain(); w != window_; w = w->nextInFocusChain())
     if (pages_->isAncestorOf(w) && w != page_ && !page_->isAncestorOf(w)) before = w;
@@ -187,65 +199,23 @@ void OtherParametersPage::Load() {
     before = row.editor;
   }
   QWidget::setTabOrder(before, comment_);
-
-  navigator_->SetAddedPage(QString::fromLatin1(kTreeCaption), controls);
-  SetCurrentRow(0);
 }
 
 QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* parent) {
-  const QString name = Name(p);
-  if (p.status != Status::Editable) {
-    // The server ignores the line: shown as it stands, not to be changed.
-    auto* edit = new QLineEdit(FromDoc(p.value), parent);
-    edit->setObjectName(QStringLiteral("ed") + name);
-    edit->setReadOnly(true);
-    SetFieldColour(edit, ReadOnlyFieldColour(edit->palette()));
-    edit->setToolTip(IgnoredBecause(p, version_));
-    edit->setFixedWidth(kEditorWidth);
-    edit->home(false);
-    return edit;
-  }
+  if (p.status != Status::Editable) return MakeIgnoredEdit(p, parent);
   const SettingId id = *p.id;
-  const bool v2 = GenerationOf(version_) == Generation::V2;
   // A commented line (on 2.x also an empty value) shows the built-in value,
   // as on the other pages.
   const DecodedValue decoded = Decode(p.value);
-  const bool showsDefault = decoded.state != ValueState::Active || (v2 && decoded.text.empty());
-  const std::string shown = showsDefault ? p.defaultValue : std::string(decoded.text);
-
+  const std::string shown = ShowsDefault(decoded, version_) ? p.defaultValue : std::string(decoded.text);
   switch (SettingOf(id).kind) {
-    case SettingKind::Boolean: {
-      auto* box = new QCheckBox(parent);
-      box->setObjectName(QStringLiteral("CB") + name);
-      box->setChecked(ReadsOn(ServerValueOf(id, shown, version_)));
-      // Written in the words the version reads.
-      connect(box, &QCheckBox::clicked, this, [this, id, v2](bool on) {
-        Write(id, on ? (v2 ? "1" : "true") : (v2 ? "0" : "false"));
-      });
-      return box;
-    }
-    case SettingKind::Keyword: {
-      auto* list = new TElidingComboBox(parent);
-      list->setObjectName(QStringLiteral("CB") + name);
-      list->setFixedWidth(kEditorWidth);
-      list->setFocusPolicy(Qt::StrongFocus);
-      // A keyword with no built-in value may stay unset.
-      if (DefaultOf(id, version_).empty()) list->addItem(i18n::Translate(N_("(not set)")), QString());
-      for (std::string_view keyword : SettingOf(id).keywords)
-        list->addItem(QString::fromLatin1(keyword), QString::fromLatin1(keyword));
-      const auto keyword = KeywordOf(id, shown, version_);
-      list->setCurrentIndex(keyword          ? list->findData(QString::fromLatin1(*keyword))
-                            : shown.empty() ? list->findData(QString())
-                                            : -1);
-      // Only a choice of the user's writes; the wheel never chooses.
-      list->installEventFilter(this);
-      connect(list, &QComboBox::activated, this,
-              [this, id, list](int index) { Write(id, ToDoc(list->itemData(index).toString())); });
-      return list;
-    }
+    case SettingKind::Boolean:
+      return MakeCheckBox(p, shown, parent);
+    case SettingKind::Keyword:
+      return MakeList(p, shown, parent);
     default: {
       auto* edit = new QLineEdit(FromDoc(shown), parent);
-      edit->setObjectName(QStringLiteral("ed") + name);
+      edit->setObjectName(QStringLiteral("ed") + Name(p));
       edit->setFixedWidth(kEditorWidth);
       edit->home(false);
       connect(edit, &QLineEdit::textEdited, this,
@@ -253,6 +223,52 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* paren
       return edit;
     }
   }
+}
+
+// The server ignores the line: shown as it stands, not to be changed.
+QWidget* OtherParametersPage::MakeIgnoredEdit(const OtherParameter& p, QWidget* parent) {
+  auto* edit = new QLineEdit(FromDoc(p.value), parent);
+  edit->setObjectName(QStringLiteral("ed") + Name(p));
+  edit->setReadOnly(true);
+  SetFieldColour(edit, ReadOnlyFieldColour(edit->palette()));
+  edit->setToolTip(IgnoredBecause(p, version_));
+  edit->setFixedWidth(kEditorWidth);
+  edit->home(false);
+  return edit;
+}
+
+QWidget* OtherParametersPage::MakeCheckBox(const OtherParameter& p, const std::string& shown, QWidget* parent) {
+  const SettingId id = *p.id;
+  const bool v2 = GenerationOf(version_) == Generation::V2;
+  auto* box = new QCheckBox(parent);
+  box->setObjectName(QStringLiteral("CB") + Name(p));
+  box->setChecked(ServerValueIsOn(ServerValueOf(id, shown, version_)));
+  // Written in the words the version reads.
+  connect(box, &QCheckBox::clicked, this, [this, id, v2](bool on) {
+    Write(id, on ? (v2 ? "1" : "true") : (v2 ? "0" : "false"));
+  });
+  return box;
+}
+
+QWidget* OtherParametersPage::MakeList(const OtherParameter& p, const std::string& shown, QWidget* parent) {
+  const SettingId id = *p.id;
+  auto* list = new TElidingComboBox(parent);
+  list->setObjectName(QStringLiteral("CB") + Name(p));
+  list->setFixedWidth(kEditorWidth);
+  list->setFocusPolicy(Qt::StrongFocus);
+  // A keyword with no built-in value may stay unset.
+  if (DefaultOf(id, version_).empty()) list->addItem(i18n::Translate(N_("(not set)")), QString());
+  for (std::string_view keyword : SettingOf(id).keywords)
+    list->addItem(QString::fromLatin1(keyword), QString::fromLatin1(keyword));
+  const auto keyword = KeywordOf(id, shown, version_);
+  list->setCurrentIndex(keyword          ? list->findData(QString::fromLatin1(*keyword))
+                        : shown.empty() ? list->findData(QString())
+                                        : -1);
+  // Only a choice of the user's writes; the wheel never chooses.
+  list->installEventFilter(this);
+  connect(list, &QComboBox::activated, this,
+          [this, id, list](int index) { Write(id, ToDoc(list->itemData(index).toString())); });
+  return list;
 }
 
 QString OtherParametersPage::ServerValueText(const OtherParameter& p) const {

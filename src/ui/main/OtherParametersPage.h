@@ -57,7 +57,13 @@ class OtherParametersPage : public QObject {
 
   void BuildPage();
   void ClearRows();
+  QWidget* NewContent();
+  QWidget* AddRow(const OtherParameter& p, QWidget* content);
+  void OrderFocus();
   QWidget* MakeEditor(const OtherParameter& p, QWidget* parent);
+  QWidget* MakeIgnoredEdit(const OtherParameter& p, QWidget* parent);
+  QWidget* MakeCheckBox(const OtherParameter& p, const std::string& shown, QWidget* parent);
+  QWidget* MakeList(const OtherParameter& p, const std::string& shown, QWidget* parent);
   QString ServerValueText(const OtherParameter& p) const;
   void Write(SettingId id, const std::string& value);
   void SetCurrentRow(int row);
@@ -71,6 +77,7 @@ class OtherParametersPage : public QObject {
 
   // Built the first time a file has a row.
   QWidget* page_ = nullptr;
+  int rowHeight_ = 0;
   QScrollArea* scroll_ = nullptr;
   QGridLayout* grid_ = nullptr;
   QLabel* commentTitle_ = nullptr;

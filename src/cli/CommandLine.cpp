@@ -1,0 +1,98 @@
+#include "cli/CommandLine.h"
+
+#include "cli/DefaultFolder.h"
+
+namespace cli {
+
+const char kProgram[] = "pellisto-conf";
+
+namespace {
+
+const char kHelpStart[] =
+    "Usage: pellisto-conf [--folder DIR] [--server-version X.Y] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Reads, changes and checks firebird.conf, the configuration file of a\n"
+    "Firebird server (2.0 to 5.0), as that version's server reads it.\n"
+    "\n"
+    "Commands:\n"
+    "  list [--json]                 every parameter the server reads: its state in\n"
+    "                                the file (active, commented, absent), the value\n"
+    "                                the server uses and the file's text\n"
+    "  get KEY...                    the value the server uses, one per line\n"
+    "  set KEY=VALUE... [--dry-run]  checks every pair first; then rewrites only their\n"
+    "                                lines in one atomic save and prints a diff once\n"
+    "                                the file is replaced\n"
+    "                                (--dry-run: prints the diff, writes nothing)\n"
+    "  reset                         copies firebird.conf.default over firebird.conf\n"
+    "  check [--json]                lines the server reads differently from what\n"
+    "                                they seem to say\n"
+    "\n"
+    "Options:\n";
+const char kHelpOptions[] =
+    "  --server-version X.Y  read the file as this version (2.0, 2.1, 2.5, 3.0, 4.0,\n"
+    "                        5.0) does; else the version the file shows\n"
+    "  --help                this text\n"
+    "  --version             the program's version\n"
+    "\n";
+const char kHelpEnd[] =
+    "\n"
+    "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error\n"
+    "(also: locked by another Pellisto for 5 seconds, or changed meanwhile).\n";
+
+}  // namespace
+
+std::string Help() {
+  return std::string(kHelpStart) + kFolderHelp + kHelpOptions + kExamplesHelp + kHelpEnd;
+}
+
+Options Parse(const std::vector<std::string>& args) {
+  Options o;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (optionsEnded || a.size() < 2 || a[0] != '-') {
+      o.operands.push_back(a);
+    } else if (a == "--") {
+      optionsEnded = true;
+    } else if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--version") {
+      o.version = true;
+    } else if (a == "--json") {
+      o.json = true;
+    } else if (a == "--dry-run") {
+      o.dryRun = true;
+    } else if (a == "--server-version" || a.rfind("--server-version=", 0) == 0) {
+      std::string text;
+      if (a == "--server-version") {
+        if (++i == args.size()) throw UsageError("--server-version needs a version");
+        text = args[i];
+      } else {
+        text = a.substr(17);
+      }
+      o.serverVersion = ParseServerVersion(text);
+      if (!o.serverVersion)
+        throw UsageError("unknown server version \"" + text + "\" (2.0, 2.1, 2.5, 3.0, 4.0 or 5.0)");
+    } else if (a == "--folder" || a.rfind("--folder=", 0) == 0) {
+      if (a == "--folder") {
+        if (++i == args.size()) throw UsageError("--folder needs a folder");
+        o.folder = args[i];
+      } else {
+        o.folder = a.substr(9);
+      }
+      if (o.folder.empty()) throw UsageError("--folder needs a folder");
+      o.folderGiven = true;
+    } else {
+      throw UsageError("unknown option " + a);
+    }
+  }
+  return o;
+}
+
+std::string FolderOf(const Options& o, const char* firebirdVariable) {
+  if (o.folderGiven) return WithSeparator(o.folder);
+  if (firebirdVariable && *firebirdVariable) return WithSeparator(firebirdVariable);
+  return DefaultFolder();
+}
+
+}  // namespace cli

@@ -1,0 +1,111 @@
+// The commands that read firebird.conf: list, get and check.
+
+#include <algorithm>
+#include <ostream>
+
+#include "cli/Commands.h"
+#include "cli/Json.h"
+#include "cli/Session.h"
+
+namespace cli {
+
+namespace {
+
+// An empty value, shown so that it can be seen.
+std::string Shown(std::string_view text) { return text.empty() ? std::string("\"\"") : std::string(text); }
+
+std::string Column(std::string text, std::size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  return text;
+}
+
+}  // namespace
+
+int Session::List() {
+  const Reading r = Read();
+  if (Refused(r)) return kFindings;
+  if (o_.json)
+    ListJson(r);
+  else
+    ListTable(r);
+  return kDone;
+}
+
+void Session::ListJson(const Reading& r) {
+  const ConfReading& c = r.conf;
+  const std::vector<SettingId> ids = SettingsReadBy(c.version);
+  out_ << "{\"version\": " << JsonString(VersionName(c.version))
+       << ", \"release\": " << JsonString(ReleaseName(c.version))
+       << ", \"detectedFrom\": " << JsonString(CueName(r.detected.cue)) << ", \"parameters\": [\n";
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const SettingInfo& info = SettingOf(ids[i]);
+    const ConfSetting& s = c.settings[ids[i]];
+    const bool inFile = s.state != ValueState::Absent;
+    out_ << "  {\"key\": " << JsonString(info.name)
+         << ", \"kind\": " << JsonString(SettingKindName(info.kind))
+         << ", \"state\": " << JsonString(StateName(s.state))
+         << ", \"path\": " << (inFile ? JsonString(c.files[s.file]) : "null")
+         << ", \"line\": " << (inFile ? std::to_string(s.line) : "null")
+         << ", \"file\": " << (inFile ? JsonString(s.fileText) : "null")
+         << ", \"server\": " << JsonString(s.value)
+         << ", \"default\": " << (s.usesDefault ? "true" : "false") << "}"
+         << (i + 1 == ids.size() ? "\n" : ",\n");
+  }
+  out_ << "]}\n";
+}
+
+void Session::ListTable(const Reading& r) {
+  const ConfReading& c = r.conf;
+  static const char* const kCues[] = {"as given", "from the file's header", "from the names in the file",
+                                      "nothing in the file tells: the version of the editor's pages"};
+  const std::vector<SettingId> ids = SettingsReadBy(c.version);
+  std::size_t serverWidth = 11;
+  for (SettingId id : ids)
+    serverWidth = std::max(serverWidth, std::min<std::size_t>(Shown(c.settings[id].value).size(), 24));
+  out_ << "# " << VersionOf(r) << " (" << ReleaseName(c.version) << "), "
+       << kCues[static_cast<int>(r.detected.cue)] << "\n";
+  out_ << Column("KEY", 32) << Column("STATE", 11) << Column("SERVER USES", serverWidth) << "  FILE\n";
+  for (SettingId id : ids) {
+    const ConfSetting& s = c.settings[id];
+    std::string file;
+    if (s.state == ValueState::Commented) file = "#" + s.fileText;
+    if (s.state == ValueState::Active) file = Shown(s.fileText);
+    if (s.state != ValueState::Absent && s.file != 0)
+      file += "  (" + c.files[s.file] + ":" + std::to_string(s.line) + ")";
+    std::string line = Column(std::string(SettingOf(id).name), 32) + Column(std::string(StateName(s.state)), 11) +
+                       Column(Shown(s.value), serverWidth) + "  " + file;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out_ << line << "\n";
+  }
+}
+
+int Session::Get(const std::vector<std::string>& names) {
+  const Reading r = Read();
+  std::vector<SettingId> ids;
+  bool refused = false;
+  for (const std::string& name : names)
+    if (const auto id = ReadName(name, r.conf.version, refused)) ids.push_back(*id);
+  if (refused || Refused(r)) return kFindings;
+  for (SettingId id : ids) out_ << r.conf.settings[id].value << "\n";
+  return kDone;
+}
+
+int Session::Check() {
+  const Reading r = Read();
+  const std::vector<ConfFinding> findings = CheckConf(r.conf);
+  const std::vector<std::string>& files = r.conf.files;
+  if (o_.json) {
+    out_ << "[";
+    for (std::size_t i = 0; i < findings.size(); ++i)
+      out_ << (i ? ",\n  " : "\n  ") << "{\"path\": " << JsonString(files[findings[i].file])
+           << ", \"line\": " << findings[i].line << ", \"key\": " << JsonString(findings[i].key)
+           << ", \"message\": " << JsonString(findings[i].message)
+           << ", \"refusesFile\": " << (findings[i].refusesFile ? "true" : "false") << "}";
+    out_ << (findings.empty() ? "]\n" : "\n]\n");
+  } else {
+    for (const ConfFinding& f : findings) out_ << files[f.file] << ":" << f.line << ": " << f.message << "\n";
+  }
+  return findings.empty() ? kDone : kFindings;
+}
+
+}  // namespace cli

@@ -1,0 +1,90 @@
+#include "cli/Session.h"
+
+#include <ostream>
+
+#include "cli/Commands.h"
+#include "config/AtomicFile.h"
+#include "config/LineScan.h"
+
+namespace cli {
+
+using conf::Quoted;
+
+int Session::Dispatch() {
+  const std::string& command = o_.operands.front();
+  const std::vector<std::string> rest(o_.operands.begin() + 1, o_.operands.end());
+  if (command == "list") return Expect(rest.empty(), true, false) ? List() : kUsage;
+  if (command == "get") return Expect(!rest.empty(), false, false) ? Get(rest) : kUsage;
+  if (command == "set") return Expect(!rest.empty(), false, true) ? Set(rest) : kUsage;
+  if (command == "reset") return Expect(rest.empty(), false, false) ? Reset() : kUsage;
+  if (command == "check") return Expect(rest.empty(), true, false) ? Check() : kUsage;
+  return Usage("unknown command " + Quoted(command));
+}
+
+bool Session::Expect(bool operandsFit, bool jsonFits, bool dryRunFits) {
+  const std::string& command = o_.operands.front();
+  if (!operandsFit)
+    Usage(o_.operands.size() == 1 ? command + " needs arguments"
+                                  : command + " takes no argument " + Quoted(o_.operands[1]));
+  else if (o_.json && !jsonFits)
+    Usage("--json does not apply to " + command);
+  else if (o_.dryRun && !dryRunFits)
+    Usage("--dry-run does not apply to " + command);
+  else
+    return true;
+  return false;
+}
+
+int Session::Usage(const std::string& message) {
+  err_ << kProgram << ": " << message << "\nTry '" << kProgram << " --help'.\n";
+  return kUsage;
+}
+
+int Session::Fail(const std::string& message, int code) {
+  err_ << kProgram << ": " << message << "\n";
+  return code;
+}
+
+void Session::Refuse(const std::string& message, bool& refused) {
+  Fail(message, kFindings);
+  refused = true;
+}
+
+Session::Reading Session::Read() const {
+  const conf::FileBuffer file = conf::ReadWholeFileBuffer(ConfPath());
+  if (o_.serverVersion)
+    return {{*o_.serverVersion, VersionCue::Given}, ReadConf(file.view(), ConfPath(), *o_.serverVersion)};
+  Reading r;
+  r.conf = ReadConfAsDetected(file.view(), ConfPath(), r.detected);
+  return r;
+}
+
+std::string Session::VersionOf(const Reading& r) { return "Firebird " + std::string(VersionName(r.conf.version)); }
+
+bool Session::Refused(const Reading& r) {
+  if (!r.conf.refusedAt) return false;
+  const ConfEntry& e = r.conf.entries[*r.conf.refusedAt];
+  Fail(VersionOf(r) + " refuses this file: " + r.conf.files[e.file] + ":" + std::to_string(e.line) + ": " +
+           e.problem + " (see check)",
+       kFindings);
+  return true;
+}
+
+std::optional<SettingId> Session::ReadName(const std::string& name, ServerVersion v, bool& refused) {
+  const auto id = FindSetting(name);
+  if (!id) {
+    std::string message = "unknown parameter " + Quoted(name);
+    if (const auto close = CloseSetting(name); close && ReadBy(*close, v))
+      message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
+    Refuse(message, refused);
+  } else if (!ReadBy(*id, v)) {
+    Refuse(std::string(SettingOf(*id).name) + " is not read by Firebird " + std::string(VersionName(v)) + " (" +
+               NotReadReason(*id, v) + ")",
+           refused);
+  } else {
+    return id;
+  }
+  return std::nullopt;
+}
+
+}  // namespace cli

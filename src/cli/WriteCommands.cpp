@@ -1,0 +1,101 @@
+// The commands that change firebird.conf: set and reset.
+
+#include <ostream>
+#include <set>
+
+#include "cli/Commands.h"
+#include "cli/UnifiedDiff.h"
+#include "cli/Session.h"
+#include "config/FileLock.h"
+#include "config/LineScan.h"
+#include "config/SaveGuard.h"
+#include "config/SettingValues.h"
+#include "config/TVantrel.h"
+
+namespace cli {
+
+int Session::Set(const std::vector<std::string>& pairs) {
+  std::vector<std::pair<std::string, std::string>> given;
+  for (const std::string& pair : pairs) {
+    const std::size_t eq = pair.find('=');
+    if (eq == std::string::npos) return Usage(conf::Quoted(pair) + " is not KEY=VALUE");
+    given.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
+  }
+
+  // Held from reading the file to replacing it, so that another writer's
+  // change is read first or made after ours, never lost.
+  std::optional<conf::FileLock> lock;
+  if (!o_.dryRun) lock.emplace(ConfPath());
+  TVantrel doc;
+  if (o_.serverVersion)
+    doc.Load(folder_, *o_.serverVersion);
+  else
+    doc.Load(folder_);
+
+  // Every pair is checked before anything is written; one refusal writes
+  // nothing at all.
+  bool refused = false;
+  const Changes changes = CheckedChanges(given, doc.Version(), refused);
+  RefuseWhatCannotBeWritten(doc, changes, refused);
+  if (refused) return Fail("nothing was written", kFindings);
+
+  for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
+  const std::vector<std::string> before = doc.Lines();
+  const std::vector<std::string> after = doc.LinesAfterSave();
+  RefuseWhatWouldNotTakeEffect(doc, changes, after, refused);
+  if (refused) return Fail("nothing was written", kFindings);
+
+  // The diff tells what happened, so it comes once the file is replaced.
+  if (!o_.dryRun) doc.Save(folder_, *lock);
+  out_ << UnifiedDiff(ConfPath(), before, after);
+  return kDone;
+}
+
+Session::Changes Session::CheckedChanges(const std::vector<std::pair<std::string, std::string>>& given,
+                                         ServerVersion v, bool& refused) {
+  Changes changes;
+  std::set<SettingId> seen;
+  for (const auto& [name, value] : given) {
+    const auto id = ReadName(name, v, refused);
+    if (!id) continue;
+    const std::string known(SettingOf(*id).name);
+    if (!seen.insert(*id).second) {
+      Refuse(known + " is given more than once", refused);
+    } else if (const auto problem = WriteProblem(*id, value, v)) {
+      Refuse(known + ": " + *problem, refused);
+    } else {
+      changes.emplace_back(*id, WrittenForm(*id, value, v));
+    }
+  }
+  return changes;
+}
+
+void Session::RefuseWhatCannotBeWritten(const TVantrel& doc, const Changes& changes, bool& refused) {
+  const ServerVersion version = doc.Version();
+  const ConfReading current = ReadConf(conf::JoinLines(doc.Lines()), ConfPath(), version);
+  if (current.refusedAt) {
+    const ConfEntry& e = current.entries[*current.refusedAt];
+    Refuse("Firebird " + std::string(VersionName(version)) + " refuses this file as it is (" +
+               current.files[e.file] + ":" + std::to_string(e.line) + ": " + e.problem + ")",
+           refused);
+  }
+  for (const auto& [id, value] : changes)
+    if (Decode(doc.ValueOf(id)).state == ValueState::Absent) Refuse(LineNotRewritten(id, current), refused);
+}
+
+void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const Changes& changes,
+                                           const std::vector<std::string>& after, bool& refused) {
+  // The change must land on the line the server reads, and no other
+  // parameter may read differently.
+  const ConfReading changed = ReadConf(conf::JoinLines(after), ConfPath(), doc.Version());
+  for (const auto& [id, value] : changes)
+    if (const auto problem = ChangeWithoutEffect(id, value, changed)) Refuse(*problem, refused);
+  for (const std::string& problem : UntouchedParametersReadDifferently(doc)) Refuse(problem, refused);
+}
+
+int Session::Reset() {
+  conf::ResetToDefaults(folder_);
+  return kDone;
+}
+
+}  // namespace cli

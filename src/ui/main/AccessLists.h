@@ -1,0 +1,87 @@
+#pragma once
+// The three access policies and the temporary folder list: the radio buttons
+// and folder lists filled from the document's values, the controls a radio
+// button enables and disables (by their "Tag"), folders added and removed,
+// and each value composed again at Apply. The grammar of the values is the
+// core's (AccessPolicy.h).
+
+#include <QObject>
+#include <functional>
+#include <span>
+
+#include "config/ParameterCatalogue.h"
+
+class QGroupBox;
+class QListWidget;
+class QRadioButton;
+class QWidget;
+class TVantrel;
+
+class AccessLists : public QObject {
+  Q_OBJECT
+
+ public:
+  // A folder list with its buttons, inside its group box.
+  struct FolderList {
+    ParamKey key;
+    const char* group;
+    const char* list;
+    const char* addButton;
+    const char* removeButton;
+  };
+  // The radio buttons by policy choice (Full, None, Restrict, Restrict UDF;
+  // nullptr: the policy has no such choice) and, per choice, the tag it
+  // enables (0: none) and the tags it disables.
+  static constexpr int kChoiceCount = 4;
+  struct Policy {
+    FolderList folders;
+    const char* radios[kChoiceCount];
+    int enable[kChoiceCount];
+    int disable[kChoiceCount][2];
+  };
+  static std::span<const Policy> Policies();
+  static const FolderList& TempDirectories();
+
+  // Finds the controls in the window by name and connects them; owned by
+  // the window. document: the window's document of the moment.
+  AccessLists(QWidget* window, std::function<TVantrel*()> document);
+
+  // Fills the radio buttons and lists from the document, the lists emptied
+  // first.
+  void Load();
+  // Each composes its value from the controls and passes it to the
+  // document, which records a change where the value differs.
+  void StoreTempDirectories();
+  void StoreUdfAccess();
+  void StoreExternalFileAccess();
+  void StoreDatabaseAccess();
+
+  // Enables the group's tagged controls with enableTag and disables those
+  // with disableTag; the document counts as modified.
+  void EnableByTag(QGroupBox* group, int enableTag, int disableTag);
+  // A folder from the chooser, with a trailing separator, at the list's end.
+  void AddPath(QListWidget* list);
+  // The selected folders, once the user agrees.
+  void RemovePaths(QListWidget* list);
+
+ private:
+  void LoadDatabaseAccess();
+  void LoadExternalFileAccess();
+  void LoadUdfAccess();
+  void LoadTempDirectories();
+  void LoadPolicy(std::size_t policy);
+  void StorePolicy(std::size_t policy);
+  // RBFullClick, RBNoneClick, RBRestrictClick and their twins.
+  void PolicyRadioChecked(std::size_t policy, int choice);
+  void SetModified(bool value);
+
+  QWidget* window_;
+  std::function<TVantrel*()> document_;
+  struct Controls {
+    QGroupBox* group;
+    QRadioButton* radios[kChoiceCount];
+    QListWidget* list;
+  };
+  Controls controls_[3];
+  QListWidget* tempDirectories_;
+};

@@ -1,0 +1,73 @@
+#pragma once
+// Every parameter of the ten pages in its control, from one table: which
+// control shows which parameter and how; the change handlers that pass a
+// control's value to the document (ed<Key>Change, CB<Key>Click,
+// CB<Key>Change); the filling of every control from the document as the
+// file's version reads it; and the marking of a control whose parameter the
+// file lacks. The access policies and the temporary folders have rows here
+// too, for their group boxes' marking; their radio buttons and lists are the
+// AccessLists'.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "config/ParameterCatalogue.h"
+#include "config/ServerVersion.h"
+
+class QWidget;
+class TVantrel;
+struct DecodedValue;
+
+class ControlBinding : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class Kind {
+    InstallFolder,  // the read-only edRootDirectory: the folder as it is
+    Edit,           // an edit box: its whole text
+    Flag,           // a check box: "1" or "0"
+    KeywordList,    // a drop-down list: the keyword of the chosen position, in lower case
+    NumberedList,   // a drop-down list of two: the chosen position, "0" or "1"
+    AccessLists,    // a group box of radio buttons and a folder list (AccessLists)
+  };
+  struct Binding {
+    ParamKey key;
+    const char* control;  // the component's name
+    Kind kind;
+    bool markWhenAbsent;
+  };
+  // One row per parameter of the pages, in the order the controls are filled.
+  static std::span<const Binding> Bindings();
+
+  // The hint of a control whose parameter the loaded file lacks.
+  static const QString kUnsupportedHint;
+  // The hint, and an edit box made read-only in the read-only grey.
+  static void MarkUnsupported(QWidget* control);
+
+  // Finds the controls in the window by name and connects their change
+  // handlers; owned by the window. document: the window's document of the
+  // moment.
+  ControlBinding(QWidget* window, std::function<TVantrel*()> document);
+
+  // Fills every control from the document (the access policies' radio
+  // buttons and lists aside), as the version the file was taken for reads
+  // it: a commented value shows its default, an absent one is marked.
+  void Load();
+  // The server version the controls were last filled for.
+  ServerVersion FileVersion() const { return version_; }
+
+ private:
+  void Connect(const Binding& b, QWidget* control);
+  void LoadRow(const Binding& b, QWidget* control, const TVantrel& document);
+  QString DefaultShown(ParamKey key) const;
+  void SetDocumentValue(ParamKey key, const std::string& value);
+
+  std::function<TVantrel*()> document_;
+  std::vector<QWidget*> controls_;  // by row of the table
+  ServerVersion version_ = kAssumedVersion;
+  bool superMode_ = true;  // 3.0+: the ServerMode the file sets
+};
