@@ -41,9 +41,9 @@ std::array<int, 3> Release(ServerVersion v) { return Release(std::string(Release
 
 // Whether a version prefix of a cell ("2.1/2.5", "2.0 and 2.5", "2.1.3+",
 // "3.0.5-3.0.10", "4.0.0", "2.0") covers the release.
-bool Covers(const std::string& spec, ServerVersion v) {
+bool Covers(const std::string& cell, ServerVersion v) {
   const auto release = Release(v);
-  std::string normal = std::regex_replace(spec, std::regex(" and "), "/");
+  std::string normal = std::regex_replace(cell, std::regex(" and "), "/");
   for (const std::string& part : SplitOn(normal, '/')) {
     std::smatch m;
     if (std::regex_match(part, m, std::regex(R"((\d+\.\d+(?:\.\d+)?)\+)"))) {
