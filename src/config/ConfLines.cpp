@@ -94,6 +94,14 @@ std::string ExtractValue(std::string_view line, std::string_view key) {
   return result;
 }
 
+long ParameterLine(const std::vector<std::string_view>& lines, std::string_view name, Generation generation) {
+  return generation == Generation::V3 ? ParameterLine3(lines, name) : FindLast(lines, name);
+}
+
+std::string ValueForm(std::string_view line, std::string_view name, Generation generation) {
+  return generation == Generation::V3 ? ValueForm3(line) : ExtractValue(line, name);
+}
+
 void MergePending(const std::vector<std::string>& pending, Generation generation,
                   std::vector<std::string_view>& lines, std::deque<std::string>& store,
                   std::vector<std::pair<std::size_t, std::string_view>>& replaced) {
@@ -101,12 +109,11 @@ void MergePending(const std::vector<std::string>& pending, Generation generation
     std::size_t eq = entry.find('=');
     std::string_view name = std::string_view(entry).substr(0, eq);
     std::string_view value = std::string_view(entry).substr(eq + 1);
-    const bool v3 = generation == Generation::V3;
-    long at = v3 ? conf::ParameterLine3(lines, name) : conf::FindLast(lines, name);
+    long at = ParameterLine(lines, name, generation);
     if (at < 0) continue;
     std::string_view& line = lines[static_cast<std::size_t>(at)];
     std::string updated;
-    if (v3) {
+    if (generation == Generation::V3) {
       updated = conf::RewriteLine3(line, name, value);
     } else {
       updated.reserve(name.size() + value.size() + 3);

@@ -68,9 +68,7 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
   for (const auto& p : kParameters) {
     long at = index.lineOf[static_cast<std::size_t>(p.key)];
     values[static_cast<std::size_t>(p.key)] =
-        at < 0 ? std::string("*")
-        : generation == Generation::V2 ? conf::ExtractValue(index.lines[at], p.name)
-                                       : conf::ValueForm3(index.lines[at]);
+        at < 0 ? std::string("*") : conf::ValueForm(index.lines[at], p.name, generation);
   }
 
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
@@ -87,12 +85,8 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
 }
 
 std::string TVantrel::LoadedValueOf(std::string_view name) const {
-  if (generation_ == Generation::V3) {
-    const long at = conf::ParameterLine3(lines_, name);
-    return at < 0 ? std::string("*") : conf::ValueForm3(lines_[static_cast<std::size_t>(at)]);
-  }
-  const long at = conf::FindLast(lines_, name);
-  return at < 0 ? std::string("*") : conf::ExtractValue(lines_[static_cast<std::size_t>(at)], name);
+  const long at = conf::ParameterLine(lines_, name, generation_);
+  return at < 0 ? std::string("*") : conf::ValueForm(lines_[static_cast<std::size_t>(at)], name, generation_);
 }
 
 void TVantrel::Save(const std::string& folder) {
