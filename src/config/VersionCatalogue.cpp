@@ -291,6 +291,18 @@ std::string NotReadReason(SettingId id, ServerVersion v) {
   return (cause->removed ? "removed in " : "added in ") + std::string(VersionName(cause->in));
 }
 
+std::string NotReadMessage(std::string_view subject, SettingId id, ServerVersion v) {
+  return std::string(subject) + " is not read by Firebird " + std::string(VersionName(v)) + " (" +
+         NotReadReason(id, v) + ")";
+}
+
+std::string UnknownNameMessage(std::string_view name, ServerVersion v) {
+  std::string message = "unknown parameter " + conf::Quoted(name);
+  if (const auto close = CloseSetting(name); close && ReadBy(*close, v))
+    message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
+  return message;
+}
+
 std::optional<SettingId> CloseSetting(std::string_view name) {
   // Close: a few slips of the keyboard, and fewer than half the letters typed.
   constexpr std::size_t kNear = 3;
