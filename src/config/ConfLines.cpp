@@ -131,30 +131,24 @@ void MergePending(const std::vector<std::string>& pending, Generation generation
 }
 
 LineIndex IndexLines(std::string_view text, Generation generation) {
-  // One pass over the file: split it and note each key's line while the line
-  // is still in the cache.
+  // One pass over a 2.x file: split it and note each key's line while the
+  // line is still in the cache. A 3.0+ key's line is its catalogue name's.
   LineIndex index;
   index.lines.reserve(text.size() / 32 + 16);  // typical conf lines; grows past it if needed
   index.lineOf.fill(-1);
-  std::array<bool, kParameterCount> active{};
   NextOf equals(text, '=');
   ForEachLine(text, [&](std::size_t start, std::size_t end) {
     std::string_view line(text.data() + start, end - start);
     const long at = static_cast<long>(index.lines.size());
     index.lines.emplace_back(line);
-    if (generation == Generation::V2) {
+    if (generation == Generation::V2)
       for (std::size_t eq = equals.From(start); eq < end; eq = equals.From(eq + 1))
         ForEachKeyBefore(line, eq - start, [&](ParamKey key) { index.lineOf[static_cast<std::size_t>(key)] = at; });
-      return;
-    }
-    const auto named = NameOfLine3(line);
-    const auto key = named ? ParamKeyOf(named->id) : std::nullopt;
-    if (!key) return;
-    const std::size_t k = static_cast<std::size_t>(*key);
-    if (active[k]) return;
-    index.lineOf[k] = at;
-    active[k] = named->active;
   });
+  if (generation == Generation::V3) {
+    const std::array<long, kSettingCount> lineOf = SettingLines(index.lines, generation);
+    for (const auto& p : kParameters) index.lineOf[static_cast<std::size_t>(p.key)] = lineOf[SettingOf(p.key)];
+  }
   return index;
 }
 
