@@ -43,9 +43,7 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
   if (!ReadBy(id, v)) return NotReadMessage(s.name, id, v);
   // The editor's parameters keep their rules on the files they were made for.
   if (key && (!v3 || !ParameterOf(*key).hasSetter)) return ValueProblem(*key, value);
-  if (auto problem = ControlCharacterProblem(value)) return problem;
-  if (value.find('#') != std::string_view::npos)
-    return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
+  if (auto problem = LineTextProblem(value)) return problem;
   if (v3) {
     if (value.find('"') != std::string_view::npos)
       return std::string("a value cannot hold a quote: the server takes quotes away or refuses the file");
