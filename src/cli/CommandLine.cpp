@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <string_view>
+
 #include "cli/DefaultFolder.h"
 
 namespace cli {
@@ -39,6 +41,21 @@ const char kHelpEnd[] =
     "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error\n"
     "(also: locked by another Pellisto for 5 seconds, or changed meanwhile).\n";
 
+// Whether the argument is the option that takes a value, as "--name VALUE"
+// or "--name=VALUE".
+bool IsOptionWithValue(const std::string& a, std::string_view name) {
+  return a.starts_with(name) && (a.size() == name.size() || a[name.size()] == '=');
+}
+
+// The option's value: after its "=", else the next argument (i moves on to
+// it). Throws UsageError(missing) when there is none.
+std::string OptionValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name,
+                        const char* missing) {
+  if (args[i].size() > name.size()) return args[i].substr(name.size() + 1);
+  if (++i == args.size()) throw UsageError(missing);
+  return args[i];
+}
+
 }  // namespace
 
 std::string Help() {
@@ -62,24 +79,13 @@ Options Parse(const std::vector<std::string>& args) {
       o.json = true;
     } else if (a == "--dry-run") {
       o.dryRun = true;
-    } else if (a == "--server-version" || a.rfind("--server-version=", 0) == 0) {
-      std::string text;
-      if (a == "--server-version") {
-        if (++i == args.size()) throw UsageError("--server-version needs a version");
-        text = args[i];
-      } else {
-        text = a.substr(17);
-      }
+    } else if (IsOptionWithValue(a, "--server-version")) {
+      const std::string text = OptionValue(args, i, "--server-version", "--server-version needs a version");
       o.serverVersion = ParseServerVersion(text);
       if (!o.serverVersion)
         throw UsageError("unknown server version \"" + text + "\" (2.0, 2.1, 2.5, 3.0, 4.0 or 5.0)");
-    } else if (a == "--folder" || a.rfind("--folder=", 0) == 0) {
-      if (a == "--folder") {
-        if (++i == args.size()) throw UsageError("--folder needs a folder");
-        o.folder = args[i];
-      } else {
-        o.folder = a.substr(9);
-      }
+    } else if (IsOptionWithValue(a, "--folder")) {
+      o.folder = OptionValue(args, i, "--folder", "--folder needs a folder");
       if (o.folder.empty()) throw UsageError("--folder needs a folder");
       o.folderGiven = true;
     } else {

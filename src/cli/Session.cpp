@@ -72,18 +72,12 @@ bool Session::Refused(const Reading& r) {
 
 std::optional<SettingId> Session::ReadName(const std::string& name, ServerVersion v, bool& refused) {
   const auto id = FindSetting(name);
-  if (!id) {
-    std::string message = "unknown parameter " + Quoted(name);
-    if (const auto close = CloseSetting(name); close && ReadBy(*close, v))
-      message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
-    Refuse(message, refused);
-  } else if (!ReadBy(*id, v)) {
-    Refuse(std::string(SettingOf(*id).name) + " is not read by Firebird " + std::string(VersionName(v)) + " (" +
-               NotReadReason(*id, v) + ")",
-           refused);
-  } else {
+  if (!id)
+    Refuse(UnknownNameMessage(name, v), refused);
+  else if (!ReadBy(*id, v))
+    Refuse(NotReadMessage(SettingOf(*id).name, *id, v), refused);
+  else
     return id;
-  }
   return std::nullopt;
 }
 

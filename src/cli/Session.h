@@ -60,9 +60,11 @@ class Session {
                          bool& refused);
   // Refuses the changes of a file the server refuses as it is, and of names
   // it has no line for.
-  void RefuseWhatCannotBeWritten(const TVantrel& doc, const Changes& changes, bool& refused);
+  // (current: the file as it is, read by the document's version).
+  void RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
+                                 bool& refused);
   // Refuses what, once written, would not be read as meant.
-  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const Changes& changes,
+  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const Changes& changes,
                                     const std::vector<std::string>& after, bool& refused);
   int Reset();
 

@@ -36,13 +36,14 @@ int Session::Set(const std::vector<std::string>& pairs) {
   // nothing at all.
   bool refused = false;
   const Changes changes = CheckedChanges(given, doc.Version(), refused);
-  RefuseWhatCannotBeWritten(doc, changes, refused);
+  const std::vector<std::string> before = doc.Lines();
+  const ConfReading current = ReadConf(conf::JoinLines(before), ConfPath(), doc.Version());
+  RefuseWhatCannotBeWritten(doc, current, changes, refused);
   if (refused) return Fail("nothing was written", kFindings);
 
   for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
-  const std::vector<std::string> before = doc.Lines();
   const std::vector<std::string> after = doc.LinesAfterSave();
-  RefuseWhatWouldNotTakeEffect(doc, changes, after, refused);
+  RefuseWhatWouldNotTakeEffect(doc, current, changes, after, refused);
   if (refused) return Fail("nothing was written", kFindings);
 
   // The diff tells what happened, so it comes once the file is replaced.
@@ -70,9 +71,9 @@ Session::Changes Session::CheckedChanges(const std::vector<std::pair<std::string
   return changes;
 }
 
-void Session::RefuseWhatCannotBeWritten(const TVantrel& doc, const Changes& changes, bool& refused) {
-  const ServerVersion version = doc.Version();
-  const ConfReading current = ReadConf(conf::JoinLines(doc.Lines()), ConfPath(), version);
+void Session::RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
+                                        bool& refused) {
+  const ServerVersion version = current.version;
   if (current.refusedAt) {
     const ConfEntry& e = current.entries[*current.refusedAt];
     Refuse("Firebird " + std::string(VersionName(version)) + " refuses this file as it is (" +
@@ -83,14 +84,16 @@ void Session::RefuseWhatCannotBeWritten(const TVantrel& doc, const Changes& chan
     if (Decode(doc.ValueOf(id)).state == ValueState::Absent) Refuse(LineNotRewritten(id, current), refused);
 }
 
-void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const Changes& changes,
-                                           const std::vector<std::string>& after, bool& refused) {
+void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current,
+                                           const Changes& changes, const std::vector<std::string>& after,
+                                           bool& refused) {
   // The change must land on the line the server reads, and no other
   // parameter may read differently.
   const ConfReading changed = ReadConf(conf::JoinLines(after), ConfPath(), doc.Version());
   for (const auto& [id, value] : changes)
     if (const auto problem = ChangeWithoutEffect(id, value, changed)) Refuse(*problem, refused);
-  for (const std::string& problem : UntouchedParametersReadDifferently(doc)) Refuse(problem, refused);
+  for (const std::string& problem : UntouchedParametersReadDifferently(doc, current, changed))
+    Refuse(problem, refused);
 }
 
 int Session::Reset() {

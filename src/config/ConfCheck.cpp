@@ -8,8 +8,6 @@
 
 namespace {
 
-using conf::Quoted;
-
 bool IsWholeNumber(std::string_view text) {
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) text.remove_prefix(1);
   return conf::AllDigits(text);
@@ -31,7 +29,7 @@ class Checker {
       if (!e.id) {
         Unknown(e);
       } else if (!ReadBy(*e.id, r_.version)) {
-        Add(e, e.key + " is not read by " + version_ + " (" + NotReadReason(*e.id, r_.version) + ")");
+        Add(e, NotReadMessage(e.key, *e.id, r_.version));
       } else if (e.kind == ConfEntry::Kind::BareName) {
         Bare(e);
         if (!first[*e.id]) first[*e.id] = &e;
@@ -83,10 +81,7 @@ class Checker {
   void Unknown(const ConfEntry& e) {
     if (e.key.empty()) return Add(e, "\"=\" without a parameter name before it");
     if (e.kind == ConfEntry::Kind::BareName) return Bare(e);
-    std::string message = "unknown parameter " + Quoted(e.key);
-    if (const auto close = CloseSetting(e.key); close && ReadBy(*close, r_.version))
-      message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
-    Add(e, message);
+    Add(e, UnknownNameMessage(e.key, r_.version));
   }
 
   void Bare(const ConfEntry& e) {

@@ -94,6 +94,14 @@ std::string ExtractValue(std::string_view line, std::string_view key) {
   return result;
 }
 
+long ParameterLine(const std::vector<std::string_view>& lines, std::string_view name, Generation generation) {
+  return generation == Generation::V3 ? ParameterLine3(lines, name) : FindLast(lines, name);
+}
+
+std::string ValueForm(std::string_view line, std::string_view name, Generation generation) {
+  return generation == Generation::V3 ? ValueForm3(line) : ExtractValue(line, name);
+}
+
 void MergePending(const std::vector<std::string>& pending, Generation generation,
                   std::vector<std::string_view>& lines, std::deque<std::string>& store,
                   std::vector<std::pair<std::size_t, std::string_view>>& replaced) {
@@ -101,12 +109,11 @@ void MergePending(const std::vector<std::string>& pending, Generation generation
     std::size_t eq = entry.find('=');
     std::string_view name = std::string_view(entry).substr(0, eq);
     std::string_view value = std::string_view(entry).substr(eq + 1);
-    const bool v3 = generation == Generation::V3;
-    long at = v3 ? conf::ParameterLine3(lines, name) : conf::FindLast(lines, name);
+    long at = ParameterLine(lines, name, generation);
     if (at < 0) continue;
     std::string_view& line = lines[static_cast<std::size_t>(at)];
     std::string updated;
-    if (v3) {
+    if (generation == Generation::V3) {
       updated = conf::RewriteLine3(line, name, value);
     } else {
       updated.reserve(name.size() + value.size() + 3);
@@ -124,30 +131,24 @@ void MergePending(const std::vector<std::string>& pending, Generation generation
 }
 
 LineIndex IndexLines(std::string_view text, Generation generation) {
-  // One pass over the file: split it and note each key's line while the line
-  // is still in the cache.
+  // One pass over a 2.x file: split it and note each key's line while the
+  // line is still in the cache. A 3.0+ key's line is its catalogue name's.
   LineIndex index;
   index.lines.reserve(text.size() / 32 + 16);  // typical conf lines; grows past it if needed
   index.lineOf.fill(-1);
-  std::array<bool, kParameterCount> active{};
   NextOf equals(text, '=');
   ForEachLine(text, [&](std::size_t start, std::size_t end) {
     std::string_view line(text.data() + start, end - start);
     const long at = static_cast<long>(index.lines.size());
     index.lines.emplace_back(line);
-    if (generation == Generation::V2) {
+    if (generation == Generation::V2)
       for (std::size_t eq = equals.From(start); eq < end; eq = equals.From(eq + 1))
         ForEachKeyBefore(line, eq - start, [&](ParamKey key) { index.lineOf[static_cast<std::size_t>(key)] = at; });
-      return;
-    }
-    const auto named = NameOfLine3(line);
-    const auto key = named ? ParamKeyOf(named->id) : std::nullopt;
-    if (!key) return;
-    const std::size_t k = static_cast<std::size_t>(*key);
-    if (active[k]) return;
-    index.lineOf[k] = at;
-    active[k] = named->active;
   });
+  if (generation == Generation::V3) {
+    const std::array<long, kSettingCount> lineOf = SettingLines(index.lines, generation);
+    for (const auto& p : kParameters) index.lineOf[static_cast<std::size_t>(p.key)] = lineOf[SettingOf(p.key)];
+  }
   return index;
 }
 

@@ -40,6 +40,13 @@ long FindParameterLine(const std::vector<std::string>& lines, std::string_view k
 // The value form of one parameter line of the given key.
 std::string ExtractValue(std::string_view line, std::string_view key);
 
+// The line a save rewrites for the name, by the generation's rule: on 2.x
+// FindLast, on 3.0+ ParameterLine3; -1 when there is none.
+long ParameterLine(const std::vector<std::string_view>& lines, std::string_view name, Generation generation);
+// The value form of a parameter line of the name: its value, or "#" and the
+// value of a commented one.
+std::string ValueForm(std::string_view line, std::string_view name, Generation generation);
+
 // A file split into its lines, with the line of each of the 46 keys (-1:
 // none), found in one pass.
 struct LineIndex {

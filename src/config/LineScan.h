@@ -126,6 +126,27 @@ inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// The edit distance (Levenshtein) between a and b, ignoring case as
+// EqualsIgnoringCase does. Once a row shows that it cannot come below limit,
+// it stops and returns limit.
+inline std::size_t EditDistanceIgnoringCase(std::string_view a, std::string_view b,
+                                            std::size_t limit = static_cast<std::size_t>(-1)) {
+  std::vector<std::size_t> previous(b.size() + 1), row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    row[0] = i;
+    std::size_t least = row[0];
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const bool same = AsciiLower(a[i - 1]) == AsciiLower(b[j - 1]);
+      row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
+      least = std::min(least, row[j]);
+    }
+    std::swap(row, previous);
+    if (least >= limit) return limit;
+  }
+  return previous[b.size()];
+}
+
 // At least one character, and only the digits 0 to 9.
 inline bool AllDigits(std::string_view text) {
   if (text.empty()) return false;

@@ -53,8 +53,7 @@ std::vector<OtherParameter> OtherParametersOf(const TVantrel& document) {
     p.id = id;
     p.name = SettingOf(id).name;
     p.line = static_cast<std::size_t>(lineOf[id]);
-    const std::string& line = lines[p.line];
-    p.value = v2 ? conf::ExtractValue(line, p.name) : conf::ValueForm3(line);
+    p.value = conf::ValueForm(lines[p.line], p.name, GenerationOf(version));
     const ConfSetting& s = reading.settings[id];
     p.serverValue = s.value;
     // A keyword the server does not know leaves it its built-in one.

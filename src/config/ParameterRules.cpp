@@ -120,9 +120,7 @@ std::optional<std::size_t> KeywordIndex(ParamKey key, std::string_view value) {
 std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
   const ParameterRule& rule = RuleOf(key);
   if (!ParameterOf(key).hasSetter) return std::string("cannot be changed");
-  if (auto problem = ControlCharacterProblem(value)) return problem;
-  if (value.find('#') != std::string_view::npos)
-    return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
+  if (auto problem = LineTextProblem(value)) return problem;
 
   switch (rule.kind) {
     case ValueKind::Number:
@@ -184,6 +182,13 @@ std::optional<std::string> ControlCharacterProblem(std::string_view value) {
     return std::string("a value cannot hold a line break");
   if (const auto found = ControlCharacterIn(value))
     return "a value cannot hold the control character " + *found;
+  return std::nullopt;
+}
+
+std::optional<std::string> LineTextProblem(std::string_view value) {
+  if (auto problem = ControlCharacterProblem(value)) return problem;
+  if (value.find('#') != std::string_view::npos)
+    return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
   return std::nullopt;
 }
 

@@ -73,6 +73,9 @@ std::optional<std::string> ValueProblem(ParamKey key, std::string_view value);
 std::optional<std::string> ControlCharacterIn(std::string_view text);
 // Why a value of any key cannot be written because it holds one.
 std::optional<std::string> ControlCharacterProblem(std::string_view value);
+// Why a value of any name cannot be written on its line, whatever its kind:
+// a control character, or a "#", after which the server reads a comment.
+std::optional<std::string> LineTextProblem(std::string_view value);
 
 // Whether two value forms of the key mean the same to the editor: equal
 // texts, and for access policies and folder lists the same choice and

@@ -40,15 +40,20 @@ bool SameReading(const ConfSetting& a, const ConfSetting& b) {
 }  // namespace
 
 std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc) {
+  // Read by the file's version, as the server of that version reads it.
+  const ServerVersion version = doc.Version();
+  const std::string path = doc.Folder() + "firebird.conf";
+  return UntouchedParametersReadDifferently(doc, ReadConf(conf::JoinLines(doc.Lines()), path, version),
+                                            ReadConf(conf::JoinLines(doc.LinesAfterSave()), path, version));
+}
+
+std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc, const ConfReading& before,
+                                                            const ConfReading& after) {
   std::set<SettingId> changed;
   for (const std::string& entry : doc.PendingChanges())
     if (const auto id = FindSetting(std::string_view(entry).substr(0, entry.find('='))))
       changed.insert(*id);
-  // Read by the file's version, as the server of that version reads it.
-  const ServerVersion version = doc.Version();
-  const std::string path = doc.Folder() + "firebird.conf";
-  const ConfReading before = ReadConf(conf::JoinLines(doc.Lines()), path, version);
-  const ConfReading after = ReadConf(conf::JoinLines(doc.LinesAfterSave()), path, version);
+  const ServerVersion version = before.version;
   std::vector<std::string> problems;
   if (after.refusedAt && !before.refusedAt) {
     const ConfEntry& e = after.entries[*after.refusedAt];

@@ -18,6 +18,11 @@ struct ConfReading;
 // not about but whose reading by the server a save would change; empty when
 // the save is safe.
 std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc);
+// The same for a caller that has read the file already, by the document's
+// version: before, its lines as they are; after, as the save would write
+// them (LinesAfterSave).
+std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc, const ConfReading& before,
+                                                            const ConfReading& after);
 
 // Why a change of the name cannot be made in the file so read: it has no
 // line for the name, or the server reads the name from a line that a save

@@ -40,14 +40,10 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
   const SettingInfo& s = SettingOf(id);
   const std::optional<ParamKey> key = ParamKeyOf(id);
   const bool v3 = GenerationOf(v) == Generation::V3;
-  if (!ReadBy(id, v))
-    return std::string(s.name) + " is not read by Firebird " + std::string(VersionName(v)) + " (" +
-           NotReadReason(id, v) + ")";
+  if (!ReadBy(id, v)) return NotReadMessage(s.name, id, v);
   // The editor's parameters keep their rules on the files they were made for.
   if (key && (!v3 || !ParameterOf(*key).hasSetter)) return ValueProblem(*key, value);
-  if (auto problem = ControlCharacterProblem(value)) return problem;
-  if (value.find('#') != std::string_view::npos)
-    return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
+  if (auto problem = LineTextProblem(value)) return problem;
   if (v3) {
     if (value.find('"') != std::string_view::npos)
       return std::string("a value cannot hold a quote: the server takes quotes away or refuses the file");

@@ -68,9 +68,7 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
   for (const auto& p : kParameters) {
     long at = index.lineOf[static_cast<std::size_t>(p.key)];
     values[static_cast<std::size_t>(p.key)] =
-        at < 0 ? std::string("*")
-        : generation == Generation::V2 ? conf::ExtractValue(index.lines[at], p.name)
-                                       : conf::ValueForm3(index.lines[at]);
+        at < 0 ? std::string("*") : conf::ValueForm(index.lines[at], p.name, generation);
   }
 
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
@@ -87,12 +85,8 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
 }
 
 std::string TVantrel::LoadedValueOf(std::string_view name) const {
-  if (generation_ == Generation::V3) {
-    const long at = conf::ParameterLine3(lines_, name);
-    return at < 0 ? std::string("*") : conf::ValueForm3(lines_[static_cast<std::size_t>(at)]);
-  }
-  const long at = conf::FindLast(lines_, name);
-  return at < 0 ? std::string("*") : conf::ExtractValue(lines_[static_cast<std::size_t>(at)], name);
+  const long at = conf::ParameterLine(lines_, name, generation_);
+  return at < 0 ? std::string("*") : conf::ValueForm(lines_[static_cast<std::size_t>(at)], name, generation_);
 }
 
 void TVantrel::Save(const std::string& folder) {
@@ -178,28 +172,23 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
   conflicts.clear();
   for (const std::string& entry : pending_) {
     const std::size_t eq = entry.find('=');
+    const std::string_view name = std::string_view(entry).substr(0, eq);
     const std::string own = entry.substr(eq + 1);
-    const auto key = FindKey(std::string_view(entry).substr(0, eq));
-    if (!key) {
-      // A name beyond the 46 goes on top as it is, when it changed anything.
-      const std::string_view name = std::string_view(entry).substr(0, eq);
-      const SettingId id = *FindSetting(name);
-      const std::string before = LoadedValueOf(name);
-      if (own == before) continue;
-      const std::string now = fresh->LoadedValueOf(name);
-      if (Decode(now).state != ValueState::Absent && now != before && now != own)
-        conflicts.push_back({id, now, own});
+    const SettingId id = *FindSetting(name);
+    const std::optional<ParamKey> key = ParamKeyOf(id);
+    // The 46 compare by meaning: a list composed again is no change.
+    const auto same = [&](std::string_view a, std::string_view b) {
+      return key ? MeansTheSame(*key, a, b) : a == b;
+    };
+    const std::string before = LoadedValueOf(name);
+    if (same(own, before)) continue;
+    const std::string now = fresh->ValueOf(id);
+    if (Decode(now).state != ValueState::Absent && !same(now, before) && !same(now, own))
+      conflicts.push_back({id, now, own});
+    if (key)
+      fresh->values_[static_cast<std::size_t>(*key)] = own;
+    else
       fresh->otherValues_[id] = own;
-      fresh->pending_.push_back(entry);
-      continue;
-    }
-    const std::string before = LoadedValue(*key);
-    if (MeansTheSame(*key, own, before)) continue;  // composed again, not changed
-    std::string& value = fresh->values_[static_cast<std::size_t>(*key)];
-    if (Decode(value).state != ValueState::Absent && !MeansTheSame(*key, value, before) &&
-        !MeansTheSame(*key, value, own))
-      conflicts.push_back({SettingOf(*key), value, own});
-    value = own;
     fresh->pending_.push_back(entry);
   }
   return fresh;

@@ -220,20 +220,6 @@ struct KeyLinks {
   }
 };
 
-std::size_t EditDistanceIgnoringCase(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> previous(b.size() + 1), row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) previous[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const bool same = conf::AsciiLower(a[i - 1]) == conf::AsciiLower(b[j - 1]);
-      row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same ? 0 : 1)});
-    }
-    std::swap(row, previous);
-  }
-  return previous[b.size()];
-}
-
 }  // namespace
 
 std::string_view SettingKindName(SettingKind kind) {
@@ -305,6 +291,18 @@ std::string NotReadReason(SettingId id, ServerVersion v) {
   return (cause->removed ? "removed in " : "added in ") + std::string(VersionName(cause->in));
 }
 
+std::string NotReadMessage(std::string_view subject, SettingId id, ServerVersion v) {
+  return std::string(subject) + " is not read by Firebird " + std::string(VersionName(v)) + " (" +
+         NotReadReason(id, v) + ")";
+}
+
+std::string UnknownNameMessage(std::string_view name, ServerVersion v) {
+  std::string message = "unknown parameter " + conf::Quoted(name);
+  if (const auto close = CloseSetting(name); close && ReadBy(*close, v))
+    message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
+  return message;
+}
+
 std::optional<SettingId> CloseSetting(std::string_view name) {
   // Close: a few slips of the keyboard, and fewer than half the letters typed.
   constexpr std::size_t kNear = 3;
@@ -315,7 +313,7 @@ std::optional<SettingId> CloseSetting(std::string_view name) {
     const std::size_t gap = candidate.size() > name.size() ? candidate.size() - name.size()
                                                            : name.size() - candidate.size();
     if (gap >= bestDistance) continue;
-    const std::size_t distance = EditDistanceIgnoringCase(name, candidate);
+    const std::size_t distance = conf::EditDistanceIgnoringCase(name, candidate, bestDistance);
     if (distance < bestDistance) {
       bestDistance = distance;
       best = id;

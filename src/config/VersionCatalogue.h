@@ -87,6 +87,13 @@ std::optional<NotReadCause> WhyNotRead(SettingId id, ServerVersion v);
 // reads.
 std::string NotReadReason(SettingId id, ServerVersion v);
 
+// "<subject> is not read by Firebird 3.0 (removed in 3.0)", the subject
+// being the name as the message writes it.
+std::string NotReadMessage(std::string_view subject, SettingId id, ServerVersion v);
+// "unknown parameter "<name>"", and "; did you mean <Name>?" when a name the
+// version reads is close to it (CloseSetting).
+std::string UnknownNameMessage(std::string_view name, ServerVersion v);
+
 // The name nearest to the given one by edit distance, ignoring case, when it
 // is close enough to be a slip of the keyboard.
 std::optional<SettingId> CloseSetting(std::string_view name);
