@@ -199,7 +199,6 @@ bool TMainFrm::BtApplyClick() {
   StoreExternalFileAccess();
   StoreDatabaseAccess();
   const DocumentSaver::Outcome saved = SaveDocument();
-  otherParameters_->ShowServerValues();
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
   if (!saved.leftOut.empty()) saver_->ReportLeftOut(saved.leftOut);
@@ -218,6 +217,9 @@ DocumentSaver::Outcome TMainFrm::SaveDocument() {
     LoadControls();
     ui->PCMain->setCurrentIndex(page);
     saver_->ReportMerged();
+  } else {
+    // The values the server uses now (after a merge, LoadControls listed them).
+    otherParameters_->ShowServerValues();
   }
   return saved;
 }

@@ -97,8 +97,9 @@ class TMainFrm : public QMainWindow {
   void StoreUdfAccess();
   void StoreExternalFileAccess();
   void StoreDatabaseAccess();
-  // Saves the document (Apply's save); after a merge with a file another
-  // program changed, the window shows what was written.
+  // Saves the document (Apply's save) and shows the values the server uses
+  // now; after a merge with a file another program changed, the window
+  // shows what was written.
   DocumentSaver::Outcome SaveDocument();
   void ShowRestartNotice();
 

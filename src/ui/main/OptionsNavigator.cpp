@@ -59,6 +59,12 @@ QString UpperAscii(QString text) {
   return text;
 }
 
+// What the search compares: the text without spaces, a to z in upper case.
+QString SearchKey(QString text) {
+  text.remove(QLatin1Char(' '));
+  return UpperAscii(std::move(text));
+}
+
 // A parameter's name as a tree caption: "WireCryptPlugin" becomes
 // "Wire Crypt Plugin", "GCPolicy" "GC Policy", "IPv6V6Only" "IPv6 V6 Only".
 QString SpacedName(const QString& name) {
@@ -116,9 +122,7 @@ OptionsNavigator::OptionsNavigator(QWidget* window)
 }
 
 void OptionsNavigator::FindParameter(const QString& text, bool focus) {
-  QString key = text;
-  key.remove(QLatin1Char(' '));
-  key = UpperAscii(key);
+  const QString key = SearchKey(text);
 
   QWidget* found = nullptr;
   if (!key.isEmpty()) {
@@ -165,11 +169,7 @@ void OptionsNavigator::SetAddedPage(const QString& caption, const std::vector<Pa
     // The child finds its own control, whatever other names hold its text.
     auto* child = new QTreeWidgetItem(addedNode_, {SpacedName(c.parameter)});
     child->setData(0, Qt::UserRole, static_cast<int>(added_.size()));
-    QString name = c.control->objectName();
-    name.remove(QLatin1Char(' '));
-    QString parameter = c.parameter;
-    parameter.remove(QLatin1Char(' '));
-    added_.push_back({UpperAscii(name), UpperAscii(parameter), c.control});
+    added_.push_back({SearchKey(c.control->objectName()), SearchKey(c.parameter), c.control});
   }
 }
 

@@ -47,6 +47,15 @@ QString IgnoredBecause(const OtherParameter& p, ServerVersion v) {
       .arg(VersionText(v), Name(p), VersionText(p.notRead->in));
 }
 
+// An edit box of a row, named after its parameter, shown from its start.
+QLineEdit* NewEdit(const OtherParameter& p, const std::string& text, QWidget* parent) {
+  auto* edit = new QLineEdit(FromDoc(text), parent);
+  edit->setObjectName(QStringLiteral("ed") + Name(p));
+  edit->setFixedWidth(kEditorWidth);
+  edit->home(false);
+  return edit;
+}
+
 void MarkCurrent(QLabel* label, bool current) {
   label->setAutoFillBackground(current);
   label->setBackgroundRole(current ? QPalette::Highlight : QPalette::Window);
@@ -214,10 +223,7 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* paren
     case SettingKind::Keyword:
       return MakeList(p, shown, parent);
     default: {
-      auto* edit = new QLineEdit(FromDoc(shown), parent);
-      edit->setObjectName(QStringLiteral("ed") + Name(p));
-      edit->setFixedWidth(kEditorWidth);
-      edit->home(false);
+      QLineEdit* edit = NewEdit(p, shown, parent);
       connect(edit, &QLineEdit::textEdited, this,
               [this, id](const QString& text) { Write(id, ToDoc(text)); });
       return edit;
@@ -227,13 +233,10 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* paren
 
 // The server ignores the line: shown as it stands, not to be changed.
 QWidget* OtherParametersPage::MakeIgnoredEdit(const OtherParameter& p, QWidget* parent) {
-  auto* edit = new QLineEdit(FromDoc(p.value), parent);
-  edit->setObjectName(QStringLiteral("ed") + Name(p));
+  QLineEdit* edit = NewEdit(p, p.value, parent);
   edit->setReadOnly(true);
   SetFieldColour(edit, ReadOnlyFieldColour(edit->palette()));
   edit->setToolTip(IgnoredBecause(p, version_));
-  edit->setFixedWidth(kEditorWidth);
-  edit->home(false);
   return edit;
 }
 
