@@ -42,7 +42,9 @@ bool SameReading(const ConfSetting& a, const ConfSetting& b) {
 std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc) {
   // Read by the file's version, as the server of that version reads it.
   const ServerVersion version = doc.Version();
-  const std::string path = doc.Folder() + "firebird.conf";
+  // Included files are found from the file read, not from the folder its
+  // RootDirectory names.
+  const std::string path = doc.DiskPath().empty() ? doc.Folder() + "firebird.conf" : doc.DiskPath();
   return UntouchedParametersReadDifferently(doc, ReadConf(conf::JoinLines(doc.Lines()), path, version),
                                             ReadConf(conf::JoinLines(doc.LinesAfterSave()), path, version));
 }

@@ -45,8 +45,17 @@ void TVantrel::Load(const std::string& folder, ServerVersion version) {
 }
 
 ServerVersion TVantrel::Version() const {
-  if (!version_) version_ = DetectServerVersion({text_.get(), textSize_}).version;
+  if (!version_) {
+    const DetectedVersion detected = DetectServerVersion({text_.get(), textSize_});
+    version_ = detected.version;
+    cue_ = detected.cue;
+  }
   return *version_;
+}
+
+VersionCue TVantrel::VersionFoundBy() const {
+  Version();
+  return cue_;
 }
 
 void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> version) {
@@ -55,11 +64,17 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
 
   // The rules: the version given, else the one the header names; a 2.x
   // header needs no more, a file without one its names.
+  VersionCue cue = VersionCue::Given;
   if (!version) {
     const conf::Header header = conf::HeaderOf(text);
-    version = header.version ? header.version
-              : header.found ? std::nullopt
-                             : std::optional<ServerVersion>(DetectServerVersion(text).version);
+    cue = VersionCue::Header;
+    if (header.version) {
+      version = header.version;
+    } else if (!header.found) {
+      const DetectedVersion detected = DetectServerVersion(text);
+      version = detected.version;
+      cue = detected.cue;
+    }
   }
   const Generation generation = version ? GenerationOf(*version) : Generation::V2;
 
@@ -79,6 +94,7 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
   otherValues_.clear();
   generation_ = generation;
   version_ = version;
+  cue_ = cue;
   versionGiven_ = false;
   folder_ = RootDirectory();
   diskPath_ = path;

@@ -53,6 +53,8 @@ class TVantrel {
   // the first active one, its key compared ignoring case, with or without
   // blanks around "="; else the last commented "#Key =" line.
   ServerVersion Version() const;
+  // How Version() was found: given, from the header, from the names.
+  VersionCue VersionFoundBy() const;
   Generation FileGeneration() const { return generation_; }
 
   // Writes the pending changes into their lines and the file atomically
@@ -98,6 +100,9 @@ class TVantrel {
   ModifiedHandler OnModified;
 
   const std::string& Folder() const { return folder_; }
+  // The file the text comes from: the one read, or the one last written
+  // (empty: none).
+  const std::string& DiskPath() const { return diskPath_; }
   // The lines of the file as loaded, with the lines of saved changes replaced.
   std::vector<std::string> Lines() const;
   // The lines a Save would write now; the document does not change.
@@ -163,6 +168,7 @@ class TVantrel {
   // Given, or found at loading (a 2.x header leaves which 2.x to when it is
   // asked for).
   mutable std::optional<ServerVersion> version_;
+  mutable VersionCue cue_ = VersionCue::None;
   bool versionGiven_ = false;
   std::string folder_;
   // The file that holds exactly text_ (empty: none): the file read, or the

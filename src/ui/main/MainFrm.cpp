@@ -105,7 +105,7 @@ void TMainFrm::LoadControls() {
 }
 
 void TMainFrm::ShowServerVersion() {
-  const VersionCue cue = ::DetectServerVersion(conf::JoinLines(document_->Lines())).cue;
+  const VersionCue cue = document_->VersionFoundBy();
   ui->lblServerVersion->setText(
       i18n::Translate(kVersionCaption).arg(QString::fromUtf8(VersionName(binding_->FileVersion()))));
   ui->lblServerVersion->setToolTip(i18n::Translate(CueHint(cue)));
