@@ -1,5 +1,10 @@
 # The Debian package: cpack -G DEB in the build folder makes
-# pellisto_<version>_<arch>.deb from the install rules.
+# pellisto_<version>_<arch>.deb from the install rules. For Windows,
+# cmake/PackagingWindows.cmake makes a zip instead.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/PackagingWindows.cmake)
+  return()
+endif()
 
 # Folders made by the install get 0755 whatever the umask, as packages need.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -15,6 +15,10 @@ packages=(
   file  # cpack -G DEB reads the programs' type with it
   # pellisto-conf.exe and the core's tests for Windows, run under Wine
   g++-mingw-w64-x86-64-posix googletest wine64
+  # The window for Windows: Qt and gettext built from Debian's sources
+  # (scripts/qt-windows.sh unpacks them with dpkg-source), and pellisto.exe
+  # used by its keyboard on a virtual display
+  dpkg-dev xvfb xauth xdotool
   # The Firebird 3.0 client library and its headers: a test compares what its
   # own configuration reader takes from firebird.conf with pellisto-conf get.
   # No server comes with them, and nothing is started.

@@ -32,17 +32,29 @@ QString FromDoc(const std::string& text) {
   return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString WithTrailingSeparator(const QString& folder) {
-  if (folder.isEmpty() || folder.endsWith(QLatin1Char(kPathDelimiter))) return folder;
 #ifdef Q_OS_WIN
-  if (folder.endsWith(QLatin1Char('\\'))) return folder;
+std::string ToDocPath(const QString& path) { return path.toUtf8().toStdString(); }
+QString FromDocPath(const std::string& path) {
+  return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+}
+#else
+std::string ToDocPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString FromDocPath(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
 #endif
+
+QString WithTrailingSeparator(const QString& folder) {
+  if (folder.isEmpty() || folder.endsWith(QLatin1Char(kPathDelimiter)) ||
+      folder.endsWith(QLatin1Char('/')))
+    return folder;
   return folder + QLatin1Char(kPathDelimiter);
 }
 
 QString AbsoluteFolder(const QString& folder) {
   if (folder.isEmpty() || !QDir::isRelativePath(folder)) return WithTrailingSeparator(folder);
-  return WithTrailingSeparator(QDir::cleanPath(QDir::current().absoluteFilePath(folder)));
+  return WithTrailingSeparator(
+      QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(folder))));
 }
 
 // ---------------------------------------------------------------- Config.ini
@@ -59,14 +71,14 @@ constexpr const char* kKeyActivePage = "ActivePage";
 // The longest value a read returns, as the Windows profile services do.
 constexpr int kMaxSettingLength = 2047;
 
-std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // The user's own settings folder for programs, ending with "/".
 QString UserSettingsFolder() {
 #ifdef Q_OS_WIN
-  return WithTrailingSeparator(
-             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
-         QStringLiteral("Pellisto/");
+  // The user's local application data: %LOCALAPPDATA%\Pellisto\Config.ini.
+  return WithTrailingSeparator(QDir::toNativeSeparators(
+             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))) +
+         QStringLiteral("Pellisto\\");
 #else
   // A relative XDG_CONFIG_HOME is invalid and is ignored, as the XDG rules ask.
   QString base = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
@@ -93,7 +105,11 @@ bool MakeSettingsFolder(const QString& folder) {
 // Loads the settings file afresh; false when it is missing or unreadable.
 bool LoadSettings(CSimpleIniA& ini, const QString& path) {
   ini.SetSpaces(false);
-  return ini.LoadFile(PathBytes(path).c_str()) >= 0;
+#ifdef Q_OS_WIN
+  return ini.LoadFile(path.toStdWString().c_str()) >= 0;
+#else
+  return ini.LoadFile(ToDocPath(path).c_str()) >= 0;
+#endif
 }
 
 struct SettingsLocation {
@@ -137,7 +153,7 @@ void WriteSetting(const char* section, const char* key, const QString& value) {
     if (!composed) throw std::runtime_error("compose");
     if (location.inUserFolder && !MakeSettingsFolder(QFileInfo(path).path()))
       throw std::runtime_error("folder");
-    conf::WriteFileAtomically(PathBytes(path), data);
+    conf::WriteFileAtomically(ToDocPath(path), data);
   } catch (const std::exception&) {
     throw std::runtime_error(ToDoc(QStringLiteral("Unable to write to %1").arg(path)));
   }
@@ -249,7 +265,7 @@ QString ReadFileVersion(const QString& path) {
 QString ReadFileVersion(const QString& path) {
   // Written at build time from VersionInfo.cpp.in: owner "Pellisto", type 1,
   // four 16-bit numbers.
-  const auto note = elf::FindNote(PathBytes(path), "Pellisto", 1);
+  const auto note = elf::FindNote(ToDocPath(path), "Pellisto", 1);
   if (!note || note->desc.size() != 8) return {};
   unsigned parts[4];
   for (int i = 0; i < 4; ++i) {

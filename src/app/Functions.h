@@ -7,9 +7,13 @@
 class QWidget;
 
 // Platform path separator; folders handed around end with it.
+#ifdef _WIN32
+inline constexpr char kPathDelimiter = '\\';
+#else
 inline constexpr char kPathDelimiter = '/';
+#endif
 // The folder with the separator appended when it does not end with one (a
-// Windows folder may also end with a backslash); empty stays empty.
+// Windows folder may also end with "/"); empty stays empty.
 QString WithTrailingSeparator(const QString& folder);
 // The folder as an absolute path ending with the separator, a relative one
 // taken from the current directory, so that it means the same folder after a
@@ -21,6 +25,11 @@ QString AbsoluteFolder(const QString& folder);
 #include <string>
 std::string ToDoc(const QString& text);
 QString FromDoc(const std::string& text);
+// Paths cross as the document's file layer takes them: UTF-8 on Windows
+// (where the 8-bit code page cannot name every file), the system's file
+// name bytes elsewhere.
+std::string ToDocPath(const QString& path);
+QString FromDocPath(const std::string& path);
 
 // --- Config.ini (read and written on every call) ---
 // Each setting has its typed reader and writer here; the sections and keys

@@ -13,7 +13,9 @@
 #include <QUrl>
 #include <cstdlib>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -39,7 +41,8 @@ QString DesktopServices::ChooseFolder(QWidget* owner, const QString& title) {
   dialog.setOption(QFileDialog::ShowDirsOnly);
   if (ExecDialog(dialog) != QDialog::Accepted) return {};
   const QStringList chosen = dialog.selectedFiles();
-  return chosen.isEmpty() ? QString() : chosen.front();
+  // In the system's own form (C:\Firebird, and C:\ for a drive).
+  return chosen.isEmpty() ? QString() : QDir::toNativeSeparators(chosen.front());
 }
 
 int DesktopServices::ExecDialog(QDialog& dialog) { return dialog.exec(); }
@@ -65,7 +68,14 @@ void DesktopServices::OpenUrl(const QString& url) {
 
 QString DesktopServices::TextEditorLauncher() {
 #ifdef Q_OS_WIN
-  return QStringLiteral("notepad.exe");
+  // Named by its full path: a bare name is looked for in the program's and
+  // the current folder before the system's, where anyone who may write
+  // there could leave a notepad.exe of their own.
+  wchar_t system[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return QString::fromWCharArray(system, static_cast<qsizetype>(length)) +
+         QStringLiteral("\\notepad.exe");
 #else
   return QStringLiteral("xdg-open");  // the desktop's application for the file's type
 #endif
@@ -75,19 +85,28 @@ void DesktopServices::OpenInTextEditor(const QString& path) {
   // The path is one argument of a program started directly (no shell, so no
   // quoting to get wrong), and the editor runs on its own: nobody waits.
   // An absolute path also never reads as an option of the launcher.
-  const QString file = QFileInfo(path).absoluteFilePath();
-  if (QProcess::startDetached(TextEditorLauncher(), {file})) return;
+  const QString file = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+  const QString editor = TextEditorLauncher();
+  if (!editor.isEmpty() && QProcess::startDetached(editor, {file})) return;
   QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 QString DesktopServices::RegisteredFirebirdFolder() {
 #ifdef Q_OS_WIN
-  // Written by the Firebird installer, normally with a trailing backslash;
-  // read as it is.
-  const QSettings instances(
-      QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Firebird Project\\Firebird Server\\Instances"),
-      QSettings::NativeFormat);
-  return instances.value(QStringLiteral("DefaultInstance")).toString();
+  // Firebird's own variable first, as pellisto-conf takes it; then the
+  // folder the installer registered, normally with a trailing backslash and
+  // read as it is. A 32-bit Firebird on 64-bit Windows registers it in the
+  // 32-bit view of the registry.
+  if (const QString env = qEnvironmentVariable("FIREBIRD"); !env.isEmpty())
+    return WithTrailingSeparator(env);
+  const QString key = QStringLiteral(
+      "HKEY_LOCAL_MACHINE\\Software\\Firebird Project\\Firebird Server\\Instances");
+  for (const QSettings::Format view : {QSettings::Registry64Format, QSettings::Registry32Format}) {
+    const QSettings instances(key, view);
+    const QString folder = instances.value(QStringLiteral("DefaultInstance")).toString();
+    if (!folder.isEmpty()) return folder;
+  }
+  return {};
 #else
   // Elsewhere Firebird's own variable for its root folder, else the folder
   // its packages install to.
@@ -96,7 +115,7 @@ QString DesktopServices::RegisteredFirebirdFolder() {
   const QString standard = QStringLiteral("/opt/firebird/");
   if (QFileInfo::exists(standard + QStringLiteral("firebird.conf"))) return standard;
   // Debian's packages keep each series' file in /etc/firebird/<version>/.
-  return FromDoc(DebianFirebirdFolder());
+  return FromDocPath(DebianFirebirdFolder());
 #endif
 }
 
@@ -105,7 +124,7 @@ QString DesktopServices::ExecutablePath() {
 }
 
 QString DesktopServices::ApplicationFolder() {
-  return WithTrailingSeparator(QCoreApplication::applicationDirPath());
+  return WithTrailingSeparator(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
 
 bool DesktopServices::CanWriteInFolder(const QString& folder) {

@@ -32,15 +32,16 @@ class PlatformServices {
   // Opens a text file in the desktop's text editor, without waiting.
   virtual void OpenInTextEditor(const QString& path) = 0;
 
-  // The Firebird folder registered by the installer, or empty. Elsewhere than
-  // on Windows: FIREBIRD, else /opt/firebird/ when it holds firebird.conf,
-  // else the newest /etc/firebird/<version>/ that holds one.
+  // The Firebird folder the system names, or empty: FIREBIRD, else on
+  // Windows the folder registered by the installer (DefaultInstance), and
+  // elsewhere /opt/firebird/ when it holds firebird.conf, else the newest
+  // /etc/firebird/<version>/ that holds one.
   virtual QString RegisteredFirebirdFolder() = 0;
 
   // Full path of the running executable (its version is read from it).
   virtual QString ExecutablePath() = 0;
 
-  // Folder of the executable, ending with "/". Config.ini lives here when
+  // Folder of the executable, ending with the separator. Config.ini lives here when
   // the folder is writable; the catalogs are looked for here first.
   virtual QString ApplicationFolder() = 0;
 

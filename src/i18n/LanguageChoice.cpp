@@ -82,11 +82,11 @@ void SetLanguageEnvironment(const QString& code) {
     if (qEnvironmentVariableIsSet("LANGUAGE")) g_startLanguage = qgetenv("LANGUAGE");
     g_startLanguageKnown = true;
   }
-  const char* locale = std::setlocale(LC_MESSAGES, "");
+  const char* locale = ::setlocale(LC_MESSAGES, "");
   if (!code.isEmpty()) {
     qputenv("LANGUAGE", code.toUtf8());
     // glibc ignores LANGUAGE under the plain C locale.
-    if (IsPlainCLocale(locale)) std::setlocale(LC_MESSAGES, "C.UTF-8");
+    if (IsPlainCLocale(locale)) ::setlocale(LC_MESSAGES, "C.UTF-8");
     return;
   }
   // The system's choice, by gettext's own rules.
@@ -94,7 +94,7 @@ void SetLanguageEnvironment(const QString& code) {
     qputenv("LANGUAGE", *g_startLanguage);
   else
     qunsetenv("LANGUAGE");
-  if (!locale) std::setlocale(LC_MESSAGES, "C");
+  if (!locale) ::setlocale(LC_MESSAGES, "C");
 }
 
 }  // namespace
@@ -110,8 +110,13 @@ QString CatalogFolder() {
 
 void SelectLanguage(const QString& code) {
   SetLanguageEnvironment(code);
+#ifdef Q_OS_WIN
+  // Every folder name, whatever the code page.
+  wbindtextdomain(kTextDomain, CatalogFolder().toStdWString().c_str());
+#else
   const QByteArray folder = QFile::encodeName(CatalogFolder());
   bindtextdomain(kTextDomain, folder.constData());
+#endif
   bind_textdomain_codeset(kTextDomain, "UTF-8");
   // textdomain() also tells gettext to drop the translations it has cached,
   // so a second selection in the same process takes effect.

@@ -73,9 +73,24 @@ constexpr TSelectLanguageFrm::Language kLanguageTable[] = {
     {"zu", "Zulu"},
 };
 
+// Paths in the system's own form: bytes elsewhere, UTF-16 on Windows.
 QString FromPath(const std::filesystem::path& path) {
+#ifdef Q_OS_WIN
+  return QString::fromStdWString(path.native());
+#else
   return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
 }
+
+std::filesystem::path ToPath(const QString& path) {
+#ifdef Q_OS_WIN
+  return std::filesystem::path(path.toStdWString());
+#else
+  return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+using ScannedFolders = std::set<std::filesystem::path::string_type>;
 
 [[noreturn]] void CannotOpen(const std::filesystem::path& folder, const std::error_code& error) {
   throw std::runtime_error(ToDoc(QStringLiteral("Cannot open folder \"%1\". %2")
@@ -86,7 +101,7 @@ QString FromPath(const std::filesystem::path& path) {
 // the code's folder) under the folder, at any depth. scanned holds the
 // folders already scanned, followed links included: a link back up the tree
 // would otherwise be followed for ever. Throws when a folder cannot be read.
-void ScanCatalogs(const std::filesystem::path& path, std::set<std::string>& scanned,
+void ScanCatalogs(const std::filesystem::path& path, ScannedFolders& scanned,
                   QStringList& codes) {
   namespace fs = std::filesystem;
   std::error_code error;
@@ -163,9 +178,9 @@ void TSelectLanguageFrm::FormCreate() {
   // every language listed.
   QStringList found;
   const auto scan = [&found] {
-    std::set<std::string> scanned;
+    ScannedFolders scanned;
     const QString folder = i18n::CatalogFolder() + QLatin1Char(kPathDelimiter);
-    ScanCatalogs(QFile::encodeName(folder).toStdString(), scanned, found);
+    ScanCatalogs(ToPath(folder), scanned, found);
   };
   if (RunGuarded(scan, this)) {
     PruneLanguages(found);

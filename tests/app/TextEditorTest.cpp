@@ -3,12 +3,19 @@
 // nothing waits for the editor.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include "app/PlatformServices.h"
+#include "support/Process.h"
 #include "support/TempDir.h"
+#include "support/TestSystem.h"
 
 namespace {
 
@@ -25,6 +32,7 @@ class RecordingDesktop : public DesktopServices {
   QString editor_;
 };
 
+#ifndef _WIN32
 TEST(TextEditor, FullPathReachesTheEditorAsOneArgument) {
   TempDir dir;
   const std::string record = dir.file("arguments");
@@ -39,5 +47,42 @@ TEST(TextEditor, FullPathReachesTheEditorAsOneArgument) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return FileExists(record); }, 10000));
   EXPECT_EQ(ReadFileBytes(record), "1\n" + file + "\n");
 }
+#else
+TEST(TextEditor, FullPathReachesTheEditorAsOneArgument) {
+  TempDir dir;
+  const std::string record = dir.file("arguments");
+  // The test's stand-in program writes down its arguments.
+  SetVariable("PELLISTO_RECORD_ARGUMENTS", record);
+  const std::string file = dir.path() + "fb 2.5; it's here\\aliases.conf";
+  RecordingDesktop desktop(QString::fromStdString(TestChild()));
+  desktop.OpenInTextEditor(QString::fromStdString(file));
+  const bool recorded = QTest::qWaitFor([&] { return FileExists(record); }, 10000);
+  UnsetVariable("PELLISTO_RECORD_ARGUMENTS");
+  ASSERT_TRUE(recorded);
+  EXPECT_EQ(ReadFileBytes(record), "1\n" + file + "\n");
+}
+
+// A program named without its folder is looked for in the program's own
+// folder and in the current one before the system's: anyone who may write
+// there could leave a notepad.exe of their own for an administrator to run.
+TEST(TextEditor, NotepadIsTheSystemsOwnWhateverTheCurrentFolderHolds) {
+  class Launcher : public DesktopServices {
+   public:
+    using DesktopServices::TextEditorLauncher;
+  };
+  TempDir dir;
+  const QString planted = QString::fromStdString(dir.file("notepad.exe"));
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(TestChild()), planted));
+  const QString current = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
+  const QString editor = Launcher().TextEditorLauncher();
+  QDir::setCurrent(current);
+
+  EXPECT_TRUE(QFileInfo(editor).isAbsolute()) << editor.toStdString();
+  EXPECT_TRUE(editor.endsWith(QStringLiteral("\\notepad.exe"), Qt::CaseInsensitive));
+  EXPECT_TRUE(QFileInfo::exists(editor)) << editor.toStdString();
+  EXPECT_NE(QFileInfo(editor).canonicalFilePath(), QFileInfo(planted).canonicalFilePath());
+}
+#endif
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QToolButton>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "support/FakePlatform.h"
 #include "support/SettingsFile.h"
 #include "support/TempDir.h"
+#include "support/TestSystem.h"
 
 namespace {
 
@@ -64,9 +66,9 @@ class WelcomeTest : public ::testing::Test {
 
 TEST_F(WelcomeTest, PrefilledFromFirebirdVariableAndDoneAloneIsEnough) {
   const QString bare = folder.chopped(1);
-  setenv("FIREBIRD", bare.toLocal8Bit().constData(), 1);
+  SetVariable("FIREBIRD", bare.toStdString());
   platform.registeredFolder = DesktopServices().RegisteredFirebirdFolder();
-  unsetenv("FIREBIRD");
+  UnsetVariable("FIREBIRD");
 
   EXPECT_EQ(Run([&](TWelcomeFrm& d) {
               EXPECT_EQ(W<QLineEdit>(d, "edRootDirectory")->text(), folder);
@@ -78,6 +80,60 @@ TEST_F(WelcomeTest, PrefilledFromFirebirdVariableAndDoneAloneIsEnough) {
   EXPECT_EQ(Setting("AlwaysCheckUpdate"), "<none>");
   EXPECT_TRUE(platform.messages.empty());
 }
+
+#ifdef _WIN32
+// The Firebird installer's value in one view of the registry (none for an
+// empty folder) for as long as it lives; what was there comes back after.
+class InstallersValue {
+ public:
+  InstallersValue(QSettings::Format view, const QString& folder)
+      : settings_(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Firebird Project\\Firebird "
+                                 "Server\\Instances"),
+                  view),
+        before_(settings_.value(kName)) {
+    if (folder.isEmpty())
+      settings_.remove(kName);
+    else
+      settings_.setValue(kName, folder);
+    settings_.sync();
+  }
+  ~InstallersValue() {
+    if (before_.isValid())
+      settings_.setValue(kName, before_);
+    else
+      settings_.remove(kName);
+  }
+
+ private:
+  static inline const QString kName = QStringLiteral("DefaultInstance");
+  QSettings settings_;
+  QVariant before_;
+};
+
+TEST_F(WelcomeTest, PrefilledFromTheInstallersFolderUnlessFirebirdNamesOne) {
+  UnsetVariable("FIREBIRD");
+  const QString registered = QDir::toNativeSeparators(folder);
+  {
+    // A 32-bit Firebird on 64-bit Windows registers in the 32-bit view.
+    const InstallersValue none(QSettings::Registry64Format, {});
+    const InstallersValue only(QSettings::Registry32Format, registered);
+    EXPECT_EQ(DesktopServices().RegisteredFirebirdFolder(), registered);
+  }
+  const InstallersValue value(QSettings::Registry64Format, registered);
+  platform.registeredFolder = DesktopServices().RegisteredFirebirdFolder();
+  EXPECT_EQ(Run([&](TWelcomeFrm& d) {
+              EXPECT_EQ(W<QLineEdit>(d, "edRootDirectory")->text(), registered);
+              Click(d, "Button1");
+            }),
+            QDialog::Accepted);
+  EXPECT_EQ(Setting("Path"), registered);
+
+  // Firebird's own variable, as pellisto-conf takes it, comes first.
+  SetVariable("FIREBIRD", "C:\\Firebird");
+  EXPECT_EQ(DesktopServices().RegisteredFirebirdFolder(), "C:\\Firebird\\");
+  UnsetVariable("FIREBIRD");
+}
+#endif
 
 TEST_F(WelcomeTest, RefusesAFolderWithoutFirebirdConfAndStaysOpen) {
   const QString empty = QString::fromStdString(dir.path()) + "nothing";

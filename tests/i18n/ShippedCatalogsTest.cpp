@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "i18n/Gettext.h"
+#include "support/TestSystem.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -21,7 +22,7 @@ class ShippedCatalogsTest : public MainFrmTest {
   void SetUp() override {
     if (!std::filesystem::exists(PELLISTO_LOCALE_DIR "/es/LC_MESSAGES/default.mo"))
       GTEST_SKIP() << "catalogs not built";
-    std::filesystem::create_directory_symlink(PELLISTO_LOCALE_DIR, dir.path() + "locale");
+    ShareFolder(PELLISTO_LOCALE_DIR, dir.path() + "locale");
     i18n::SelectLanguage(ReadLanguage());
   }
   void TearDown() override { i18n::SelectLanguage("en"); }

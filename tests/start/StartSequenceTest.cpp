@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <cstdlib>
 
 #include "app/Functions.h"
 #include "i18n/Gettext.h"
@@ -19,6 +20,7 @@
 #include "support/HttpStub.h"
 #include "support/InterruptedWrite.h"
 #include "support/TempDir.h"
+#include "support/TestSystem.h"
 #include "ui/main/MainFrm.h"
 
 namespace {
@@ -108,11 +110,11 @@ TEST_F(StartSequenceTest, SavedFolderOpensTheEditorEvenWhenItIsGone) {
 TEST_F(StartSequenceTest, CopyLeftByAnInterruptedWriteIsNamedOnceTheEditorExists) {
   SaveFolder();
   TempDir state;
-  const std::string saved = getenv("XDG_STATE_HOME");
+  const std::string saved = getenv(kStateVariable);
   ASSERT_TRUE(InterruptInPlaceSave(firebird.path(), state.path()));
-  setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  SetVariable(kStateVariable, state.path());
   StartedProgram program = StartProgram();
-  setenv("XDG_STATE_HOME", saved.c_str(), 1);
+  SetVariable(kStateVariable, saved);
 
   ASSERT_NE(program.mainWindow, nullptr);
   ASSERT_EQ(platform.messages.size(), 1u);

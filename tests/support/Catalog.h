@@ -1,5 +1,6 @@
 #pragma once
-// Compiles a .po text with msgfmt into <folder>locale/<code>/LC_MESSAGES/default.mo.
+// Compiles a .po text with msgfmt (on Windows, with a reader of the plain
+// catalogs tests write) into <folder>locale/<code>/LC_MESSAGES/default.mo.
 
 #include <string>
 

@@ -3,17 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <QtGlobal>
 
 #include "app/PellistoApplication.h"
 #include "support/TempDir.h"
+#include "support/TestSystem.h"
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // Copies kept by in-place writes, and those a start reports, stay out of
   // the real user's state folder.
   const TempDir state;
-  setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+  SetVariable(kStateVariable, state.path());
   PellistoApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

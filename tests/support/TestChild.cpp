@@ -10,6 +10,10 @@
 //                                      firebird.conf in place and ends
 //                                      abruptly (exit 42) once the first 32
 //                                      bytes of the new text are written
+//
+// Started with PELLISTO_RECORD_ARGUMENTS=FILE in its environment, it stands
+// in for a program that others start (a text editor): it writes the number
+// of its arguments and each of them, a line each, into FILE, and ends.
 
 #ifdef _WIN32
 #include <windows.h>
@@ -20,6 +24,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -96,8 +101,20 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 }  // namespace
 
+// FILE appears whole, once every line is in it.
+int RecordArguments(const std::string& file, const std::vector<std::string>& args) {
+  std::string lines = std::to_string(args.size() - 1) + "\n";
+  for (std::size_t i = 1; i < args.size(); ++i) lines += args[i] + "\n";
+  WriteFileBytes(file + ".part", lines);
+  std::error_code error;
+  std::filesystem::rename(conf::PathFromUtf8(file + ".part"), conf::PathFromUtf8(file), error);
+  return error ? 1 : 0;
+}
+
 int main(int argc, char** argv) {
   const std::vector<std::string> args = Arguments(argc, argv);
+  if (const char* record = std::getenv("PELLISTO_RECORD_ARGUMENTS"); record && *record)
+    return RecordArguments(record, args);
   const std::string command = args.size() > 1 ? args[1] : "";
   if (command == "hold-lock" && args.size() == 4) {
     conf::FileLock lock(args[2]);

@@ -29,3 +29,7 @@ bool IsReadOnly(const std::string& path);
 // The file itself, whatever its name: the same for a file rewritten in
 // place, another for one replaced.
 std::string FileIdentity(const std::string& path);
+
+// The folder's files seen at link too: a symbolic link on POSIX, a copy on
+// Windows (where a link needs a right that tests do not have).
+void ShareFolder(const std::string& folder, const std::string& link);

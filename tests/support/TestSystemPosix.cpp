@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 const char kStateVariable[] = "XDG_STATE_HOME";
 
 std::string SafetyCopiesUnder(const std::string& stateHome) { return stateHome + "pellisto/"; }
@@ -43,4 +45,8 @@ std::string FileIdentity(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return {};
   return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+}
+
+void ShareFolder(const std::string& folder, const std::string& link) {
+  std::filesystem::create_directory_symlink(folder, link);
 }

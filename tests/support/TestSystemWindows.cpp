@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "config/NativeFile.h"
 #include "config/Utf16.h"
+#include "config/Utf8Path.h"
 
 const char kStateVariable[] = "LOCALAPPDATA";
 
@@ -62,4 +64,9 @@ std::string FileIdentity(const std::string& path) {
   if (!known) return {};
   return std::to_string(info.dwVolumeSerialNumber) + ":" +
          std::to_string((std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
+}
+
+void ShareFolder(const std::string& folder, const std::string& link) {
+  std::filesystem::copy(conf::PathFromUtf8(folder), conf::PathFromUtf8(link),
+                        std::filesystem::copy_options::recursive);
 }

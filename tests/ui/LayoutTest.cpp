@@ -29,6 +29,7 @@
 
 #include "app/WindowFont.h"
 #include "i18n/Gettext.h"
+#include "support/TestSystem.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/AccessLists.h"
 #include "ui/main/ElidingComboBox.h"
@@ -614,7 +615,7 @@ TEST_F(LayoutTest, EveryShippedLanguageFitsTheDesignedSizeAsEnglishDoes) {
   ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
   const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
   ASSERT_TRUE(std::filesystem::exists(catalogs / "es/LC_MESSAGES/default.mo"));
-  std::filesystem::create_directory_symlink(catalogs, dir.path() + "locale");
+  ShareFolder(catalogs.string(), dir.path() + "locale");
   std::vector<std::string> languages;
   for (const auto& entry : std::filesystem::directory_iterator(catalogs))
     languages.push_back(entry.path().filename().string());
@@ -704,7 +705,7 @@ TEST_F(LayoutTest, ThePageOfOtherParametersFitsInEveryShippedLanguage) {
   if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
   ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
   const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
-  std::filesystem::create_directory_symlink(catalogs, dir.path() + "locale");
+  ShareFolder(catalogs.string(), dir.path() + "locale");
   for (const auto& entry : std::filesystem::directory_iterator(catalogs)) {
     SCOPED_TRACE(entry.path().filename().string());
     i18n::SelectLanguage(QString::fromStdString(entry.path().filename().string()));

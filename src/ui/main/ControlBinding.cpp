@@ -102,6 +102,11 @@ void ControlBinding::Connect(const Binding& b, QWidget* control) {
   const ParamKey key = b.key;
   switch (b.kind) {
     case Kind::InstallFolder:
+      // The folder is where the document saves: a path, as the file layer
+      // takes one.
+      connect(static_cast<QLineEdit*>(control), &QLineEdit::textChanged, this,
+              [this, key](const QString& text) { SetDocumentValue(key, ToDocPath(text)); });
+      break;
     case Kind::Edit:
       connect(static_cast<QLineEdit*>(control), &QLineEdit::textChanged, this,
               [this, key](const QString& text) { SetDocumentValue(key, ToDoc(text)); });
@@ -150,7 +155,7 @@ void ControlBinding::LoadRow(const Binding& b, QWidget* control, const TVantrel&
   const bool marked = decoded.state == ValueState::Absent && b.markWhenAbsent;
   switch (b.kind) {
     case Kind::InstallFolder:
-      static_cast<QLineEdit*>(control)->setText(FromDoc(value));
+      static_cast<QLineEdit*>(control)->setText(FromDocPath(value));
       break;
     case Kind::Edit:
       if (!marked)

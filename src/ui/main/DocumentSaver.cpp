@@ -18,7 +18,7 @@ namespace {
 std::string HowToGetTheRightsFor(const std::string& path) {
   switch (conf::CheckWriteAccess(path)) {
     case conf::WriteAccess::NotPermitted: {
-      const QFileInfo file(FromDoc(path));
+      const QFileInfo file(FromDocPath(path));
       const QString owner = file.exists() ? file.owner() : QFileInfo(file.path()).owner();
       if (owner.isEmpty() || owner == QLatin1String("root"))
         return "Run Pellisto as root to save it";

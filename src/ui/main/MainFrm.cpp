@@ -117,7 +117,7 @@ void TMainFrm::ShowFileState() {
   if (!loaded_) {
     state = QStringLiteral("No file is open: there is no readable firebird.conf in %1").arg(folder);
   } else {
-    switch (conf::CheckWriteAccess(ToDoc(ShownFolder() + QStringLiteral("firebird.conf")))) {
+    switch (conf::CheckWriteAccess(ToDocPath(ShownFolder() + QStringLiteral("firebird.conf")))) {
       case conf::WriteAccess::Allowed:
         break;
       case conf::WriteAccess::NoWritePermission:
@@ -140,9 +140,9 @@ void TMainFrm::ShowFileState() {
 }
 
 void TMainFrm::LoadFolder(const QString& folder) {
-  document_->Load(ToDoc(folder));
+  document_->Load(ToDocPath(folder));
   // The folder shown is where this window saves, whatever the file says.
-  document_->SetRootDirectory(ToDoc(folder));
+  document_->SetRootDirectory(ToDocPath(folder));
   if (!loaded_) {
     loaded_ = true;
     document_->OnModified = [this](TVantrel& sender, bool modified) { ApplyEnable(sender, modified); };

@@ -56,7 +56,7 @@ void TMainFrm::ConnectCommands() {
 }
 
 QString TMainFrm::ShownFolder() const {
-  return loaded_ && document_ ? FromDoc(document_->Folder()) : InstallPath;
+  return loaded_ && document_ ? FromDocPath(document_->Folder()) : InstallPath;
 }
 
 void TMainFrm::APreferencesExecute() {

@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# Builds what the window for Windows links against, from Debian's own sources
+# and with Debian's own mingw-w64 compilers: a static release Qt 6 (Core, Gui,
+# Widgets, Network with Schannel, Test; the windows, offscreen and minimal
+# platform plugins, the windowsvista style), GNU libintl and SimpleIni.
+#
+# Everything goes into one folder of the user's cache,
+#   ${XDG_CACHE_HOME:-~/.cache}/pellisto/qt6-windows-<key>/
+# where <key> sums up the source versions, Qt's configure line, this recipe
+# and the compiler's version: a change to any of them builds a new folder, and
+# a folder that is complete is used as it is (the script then does nothing).
+# The folder's path is the last line the script prints.
+#
+# The sources come from Debian's archive through apt (a deb-src entry for it
+# is added when apt has none) and are unpacked with Debian's patch series
+# applied, so that Debian's security fixes are in. Qt's host tools (moc, rcc,
+# uic) are Debian's qt6-base-dev-tools of the very same version.
+#
+# A first build takes about half an hour on 2 cores; it runs under nice with
+# at most PELLISTO_QT_JOBS jobs (default 2). Only one build runs at a time:
+# a second caller waits for the first and then uses its result.
+set -euo pipefail
+
+mingw=x86_64-w64-mingw32
+jobs="${PELLISTO_QT_JOBS:-2}"
+cache="${XDG_CACHE_HOME:-$HOME/.cache}/pellisto"
+# Raised whenever the steps below change in a way the key does not see.
+recipe=1
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+log() { echo "qt-windows: $*" >&2; }
+
+# The host Qt's tools run inside the cross build, so the source is the version
+# of the installed host Qt; gettext's is the installed one's too.
+source_version() { dpkg-query -W -f='${source:Version}' "$1"; }
+qt_version="$(source_version qt6-base-dev)"
+gettext_version="$(source_version gettext)"
+simpleini_version="$(dpkg-query -W -f='${Version}' libsimpleini-dev)"
+compiler="$($mingw-g++-posix --version | head -n1); mingw-w64 $(dpkg-query -W -f='${Version}' mingw-w64-x86-64-dev)"
+
+# The toolchain Qt is built with: Debian's -posix compilers (std::thread).
+toolchain="set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER $mingw-gcc-posix)
+set(CMAKE_CXX_COMPILER $mingw-g++-posix)
+set(CMAKE_RC_COMPILER $mingw-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/$mingw)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)"
+
+# Qt's configure line (the prefix and the toolchain file are added below).
+# - Every third-party library is Qt's own copy: nothing of the build machine
+#   is linked in, and pkg-config (which would find the host's) stays off.
+# - tabletevent: Debian strips the wintab header from the source.
+# - directwrite3: with it on, Qt 6.4.2's windows plugin needs a font database
+#   class that is compiled only with direct2d, and nothing links.
+qt_configure=(
+  -release -static -qt-host-path /usr
+  -nomake tests -nomake examples
+  -no-pkg-config -no-icu -no-zstd -no-glib -no-dbus -no-opengl
+  -qt-zlib -qt-libpng -no-libjpeg -qt-pcre -qt-harfbuzz -qt-freetype -qt-doubleconversion
+  -schannel -no-openssl
+  -no-feature-sql -no-feature-printsupport -no-feature-xml -no-feature-concurrent
+  -no-feature-tabletevent -no-feature-directwrite3
+  --
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+)
+
+# libintl's configure line (gettext-runtime).
+intl_configure=(
+  --host=$mingw CC=$mingw-gcc-posix CXX=$mingw-g++-posix
+  --enable-static --disable-shared --disable-java --disable-csharp
+  --disable-libasprintf --disable-openmp --without-libiconv-prefix am_cv_func_iconv=no
+)
+
+key_text="recipe $recipe
+qt6-base $qt_version
+gettext $gettext_version
+simpleini $simpleini_version
+compiler $compiler
+configure ${qt_configure[*]}
+intl ${intl_configure[*]}
+$toolchain"
+key="$(printf '%s\n' "$key_text" | sha256sum | cut -c1-16)"
+prefix="$cache/qt6-windows-${qt_version%%+*}-$key"
+
+complete() { [ -f "$prefix/.complete" ] && [ "$(cat "$prefix/.complete")" = "$key_text" ]; }
+if complete; then
+  echo "$prefix"
+  exit 0
+fi
+
+mkdir -p "$cache"
+exec 9>"$cache/.build.lock"
+if ! flock -n 9; then
+  log "waiting for another build of the Windows libraries to finish"
+  flock 9
+fi
+if complete; then
+  echo "$prefix"
+  exit 0
+fi
+
+# apt fetches sources only from deb-src entries; add Debian's own archive
+# (the release this machine runs) when there is none.
+have_sources() { apt-get source --print-uris "qt6-base=$qt_version" >/dev/null 2>&1; }
+if ! have_sources; then
+  codename="$(. /etc/os-release && echo "$VERSION_CODENAME")"
+  list=/etc/apt/sources.list.d/pellisto-debian-src.sources
+  log "adding Debian's source archive to apt ($list)"
+  $SUDO tee "$list" >/dev/null <<EOF
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $codename $codename-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: $codename-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  $SUDO apt-get update -qq
+  have_sources || { log "apt has no source for qt6-base $qt_version"; exit 1; }
+fi
+
+work="$(mktemp -d "$cache/build.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+rm -rf "$prefix"
+mkdir -p "$prefix"
+start=$SECONDS
+
+# apt checks the sources against the archive's signed index; dpkg-source
+# unpacks them and applies debian/patches in the order of its series.
+fetch() {
+  local package="$1" version="$2"
+  (cd "$work" && apt-get source -qq "$package=$version" >/dev/null 2>&1) ||
+    { log "apt-get source $package=$version failed"; exit 1; }
+  local dir
+  dir="$(find "$work" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n1)"
+  if [ -f "$dir/debian/patches/series" ]; then
+    local wanted applied
+    wanted="$(grep -cv '^\s*\(#\|$\)' "$dir/debian/patches/series" || true)"
+    applied="$(grep -c . "$dir/.pc/applied-patches" 2>/dev/null || true)"
+    [ "$wanted" = "$applied" ] ||
+      { log "$package: $applied of Debian's $wanted patches applied"; exit 1; }
+    log "$package $version: Debian's $applied patches applied"
+  fi
+  echo "$dir"
+}
+
+log "fetching qt6-base $qt_version and gettext $gettext_version"
+qt_src="$(fetch qt6-base "$qt_version")"
+gettext_src="$(fetch gettext "$gettext_version")"
+
+# GNU libintl: Debian ships none for mingw-w64; gettext-runtime's intl/ is it.
+log "building libintl"
+(
+  cd "$gettext_src/gettext-runtime"
+  # Debian's patches change configure.ac and Makefile.am files (Java, and the
+  # link flags of the shared library), and Debian rebuilds the autotools
+  # output from them. A static libintl needs neither change, so the
+  # generated files are taken as they come, marked as up to date.
+  stamp="$(date +%s)"
+  find . \( -name aclocal.m4 -o -name configure -o -name config.h.in -o -name Makefile.in \) \
+    -exec touch -d "@$stamp" {} +
+  # dcigettext.c calls _wgetcwd without its header, which a 64-bit build
+  # takes for a function returning int: the pointer it returns would be cut
+  # in half. direct.h declares it.
+  sed -i 's|^#include <locale.h>$|&\n#ifdef _WIN32\n# include <direct.h>\n#endif|' intl/dcigettext.c
+  grep -q '<direct.h>' intl/dcigettext.c
+  nice -n 10 ./configure -q --prefix="$prefix" "${intl_configure[@]}" >/dev/null
+  nice -n 10 make -s -j"$jobs" -C intl >/dev/null
+  make -s -C intl install >/dev/null
+) || { log "libintl failed"; exit 1; }
+
+# SimpleIni: Debian's package holds the header and, for Linux, a library of
+# its member definitions; the same header compiled with mingw gives the one
+# for Windows.
+log "building SimpleIni"
+mkdir -p "$prefix/include" "$prefix/lib" "$work/simpleini"
+cp /usr/include/SimpleIni.h "$prefix/include/"
+printf '#include "SimpleIni.h"\ntemplate class CSimpleIniTempl<char, SI_NoCase<char>, SI_ConvertA<char>>;\n' \
+  >"$work/simpleini/SimpleIni.cpp"
+$mingw-g++-posix -std=c++20 -O2 -I"$prefix/include" -c "$work/simpleini/SimpleIni.cpp" \
+  -o "$work/simpleini/SimpleIni.o"
+$mingw-ar rcs "$prefix/lib/libsimpleini.a" "$work/simpleini/SimpleIni.o"
+
+log "configuring Qt"
+printf '%s\n' "$toolchain" >"$work/toolchain.cmake"
+mkdir -p "$work/qt-build"
+(
+  cd "$work/qt-build"
+  nice -n 10 "$qt_src/configure" -prefix "$prefix" "${qt_configure[@]}" \
+    -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" >"$work/qt-configure.log" 2>&1
+) || { tail -n 40 "$work/qt-configure.log" >&2; log "Qt's configure failed"; exit 1; }
+log "building Qt with $jobs jobs (about half an hour on 2 cores)"
+nice -n 10 cmake --build "$work/qt-build" --parallel "$jobs" >"$work/qt-build.log" 2>&1 ||
+  { grep -m5 -B2 -A8 'error' "$work/qt-build.log" >&2 || tail -n 40 "$work/qt-build.log" >&2
+    log "Qt's build failed"; exit 1; }
+cmake --install "$work/qt-build" >/dev/null
+
+printf '%s\n' "$key_text" >"$prefix/.complete"
+log "done in $(( (SECONDS - start) / 60 )) min: $prefix"
+echo "$prefix"
