@@ -6,7 +6,8 @@
 #include "cli/Commands.h"
 #include "cli/UnifiedDiff.h"
 #include "cli/Session.h"
-#include "config/FileLock.h"
+#include "cli/Json.h"
+#include "config/ConfLines.h"
 #include "config/LineScan.h"
 #include "config/SaveGuard.h"
 #include "config/SettingValues.h"
@@ -22,12 +23,15 @@ int Session::Set(const std::vector<std::string>& pairs) {
     given.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
   }
 
-  // Held from reading the file to replacing it, so that another writer's
-  // change is read first or made after ours, never lost.
-  std::optional<conf::FileLock> lock;
-  if (!o_.dryRun) lock.emplace(ConfPath());
+  // Found once and locked from reading the file to replacing it, so that
+  // another writer's change is read first or made after ours, never lost,
+  // and the file replaced is the one read.
+  std::optional<conf::SaveTarget> target;
+  if (!o_.dryRun) target.emplace(ConfPath(), TargetOptions());
   TVantrel doc;
-  if (o_.serverVersion)
+  if (target)
+    doc.Load(*target, o_.serverVersion);
+  else if (o_.serverVersion)
     doc.Load(folder_, *o_.serverVersion);
   else
     doc.Load(folder_);
@@ -47,8 +51,9 @@ int Session::Set(const std::vector<std::string>& pairs) {
   if (refused) return Fail("nothing was written", kFindings);
 
   // The diff tells what happened, so it comes once the file is replaced.
-  if (!o_.dryRun) doc.Save(folder_, *lock);
-  out_ << UnifiedDiff(ConfPath(), before, after);
+  const std::string late = target ? doc.Save(*target) : std::string();
+  out_ << TerminalText(UnifiedDiff(ConfPath(), before, after));
+  if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
   return kDone;
 }
 
@@ -97,7 +102,43 @@ void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReadin
 }
 
 int Session::Reset() {
-  conf::ResetToDefaults(folder_);
+  const std::string late = conf::ResetToDefaults(folder_, TargetOptions());
+  if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
+  return kDone;
+}
+
+int Session::Recover() {
+  // Found and locked as a save does: nobody writes the file meanwhile.
+  conf::SaveTarget::Options options = TargetOptions();
+  options.restoring = o_.restore;
+  conf::SaveTarget target(ConfPath(), options);
+  const std::vector<conf::LeftOverCopy> copies = conf::LeftOverCopiesOf(target.Target());
+  if (copies.empty()) {
+    out_ << "No copy of " << TerminalText(conf::Quoted(target.Target()))
+         << " is left from a rewrite that did not finish.\n";
+    return kDone;
+  }
+  if (!o_.restore && !o_.discard) return ShowCopies(target, copies);
+  if (o_.restore) {
+    if (copies.size() > 1) {
+      ShowCopies(target, copies);
+      return Fail("there are several copies: remove all but the one to put back", kFindings);
+    }
+    const std::string late = target.Replace(conf::ReadCopy(copies.front()));
+    if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
+  }
+  for (const conf::LeftOverCopy& copy : copies) conf::DiscardCopy(copy);
+  out_ << (o_.restore ? "Put back " : "Removed ") << TerminalText(conf::Quoted(copies.front().copy)) << ".\n";
+  return kDone;
+}
+
+int Session::ShowCopies(conf::SaveTarget& target, const std::vector<conf::LeftOverCopy>& copies) {
+  const std::vector<std::string> file = conf::SplitLines(std::string(target.Read().view()));
+  for (const conf::LeftOverCopy& copy : copies) {
+    out_ << "# " << TerminalText(conf::LeftOverCopyMessage(copy)) << ".\n";
+    const std::string diff = LinesDiff(copy.copy, target.Path(), conf::SplitLines(conf::ReadCopy(copy)), file);
+    out_ << (diff.empty() ? "# The file is the same as the copy.\n" : TerminalText(diff));
+  }
   return kDone;
 }
 
