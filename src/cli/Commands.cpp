@@ -16,10 +16,11 @@
 namespace cli {
 
 int Run(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-        std::ostream& err) {
+        std::ostream& err, bool outIsTerminal) {
   Options o;
   try {
     o = Parse(args);
+    o.terminal = outIsTerminal;
   } catch (const UsageError& e) {
     err << kProgram << ": " << e.what() << "\nTry '" << kProgram << " --help'.\n";
     return kUsage;
@@ -57,10 +58,10 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
 }
 
 int Main(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-         std::ostream& err) {
+         std::ostream& err, bool outIsTerminal) {
   int code = kFileError;
   try {
-    code = Run(args, firebirdVariable, out, err);
+    code = Run(args, firebirdVariable, out, err, outIsTerminal);
   } catch (const std::bad_alloc&) {
     err << kProgram << ": out of memory; nothing was written\n";
   } catch (const std::exception& e) {

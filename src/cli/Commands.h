@@ -20,11 +20,11 @@ enum ExitCode {
 // the FIREBIRD environment variable, or null. Results go to out, messages to
 // err.
 int Run(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-        std::ostream& err);
+        std::ostream& err, bool outIsTerminal = false);
 
 // Run as the program's main routine: also flushes out, and fails when the
-// output could not be written.
+// output could not be written. outIsTerminal: out is shown in a terminal.
 int Main(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-         std::ostream& err);
+         std::ostream& err, bool outIsTerminal = false);
 
 }  // namespace cli

@@ -2,6 +2,8 @@
 
 #include <csignal>
 #include <cstdlib>
+
+#include <unistd.h>
 #include <iostream>
 
 #include "cli/Commands.h"
@@ -12,5 +14,5 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  return cli::Main(args, std::getenv("FIREBIRD"), std::cout, std::cerr);
+  return cli::Main(args, std::getenv("FIREBIRD"), std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1);
 }

@@ -109,9 +109,7 @@ int Session::Reset() {
 
 int Session::Recover() {
   // Found and locked as a save does: nobody writes the file meanwhile.
-  conf::SaveTarget::Options options = TargetOptions();
-  options.restoring = o_.restore;
-  conf::SaveTarget target(ConfPath(), options);
+  conf::SaveTarget target(ConfPath(), TargetOptions());
   const std::vector<conf::LeftOverCopy> copies = conf::LeftOverCopiesOf(target.Target());
   if (copies.empty()) {
     out_ << "No copy of " << TerminalText(conf::Quoted(target.Target()))
@@ -124,10 +122,11 @@ int Session::Recover() {
       ShowCopies(target, copies);
       return Fail("there are several copies: remove all but the one to put back", kFindings);
     }
-    const std::string late = target.Replace(conf::ReadCopy(copies.front()));
+    const std::string late = target.Restore(copies.front());
     if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
+  } else {
+    for (const conf::LeftOverCopy& copy : copies) conf::DiscardCopy(copy);
   }
-  for (const conf::LeftOverCopy& copy : copies) conf::DiscardCopy(copy);
   out_ << (o_.restore ? "Put back " : "Removed ") << TerminalText(conf::Quoted(copies.front().copy)) << ".\n";
   return kDone;
 }

@@ -30,10 +30,6 @@ namespace {
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
-// For best-effort calls whose failure changes nothing; unlike a cast to
-// void it also quiets the compiler's warn_unused_result.
-void BestEffort(long) {}
-
 FileFacts::Kind KindOf(mode_t mode) {
   if (S_ISREG(mode)) return FileFacts::Kind::Regular;
   if (S_ISDIR(mode)) return FileFacts::Kind::Folder;
@@ -348,7 +344,9 @@ class Walk {
   // the one taken). Else someone could have put a link on the way.
   void Guard(const std::string& path) const {
     const auto trusted = [&](uid_t uid) { return uid == 0 || (owner_ && uid == *owner_); };
-    for (const Passed& p : passed_) {
+    // The file's own folder first: the one the user is most likely to mend.
+    for (auto it = passed_.rbegin(); it != passed_.rend(); ++it) {
+      const Passed& p = *it;
       const bool othersWrite = (p.st.st_mode & S_IWOTH) || ((p.st.st_mode & S_IWGRP) && p.st.st_gid != 0);
       const bool sticky = (p.st.st_mode & S_ISVTX) && p.entryOwner && trusted(*p.entryOwner);
       if (trusted(p.st.st_uid) && (!othersWrite || sticky)) continue;
@@ -498,29 +496,37 @@ int StateStep(int at, const struct stat& atStat, const std::string& part, bool c
 
 }  // namespace
 
-std::string StateFolder() {
-  // Root's own home, never one the environment names: sudo may have kept
-  // another user's HOME or XDG_STATE_HOME. A state folder named by
-  // XDG_STATE_HOME is still used when it is root's own (the walk checks).
+namespace {
+
+// The folder the state folder is made in, and the part of its path below
+// it. Root's own home, never one the environment names: sudo may have kept
+// another user's HOME or XDG_STATE_HOME. A folder XDG_STATE_HOME names is
+// still used by root when it is root's own.
+std::pair<std::string, std::string> StateFolderParts() {
   const char* state = std::getenv("XDG_STATE_HOME");
   // A relative XDG_STATE_HOME is invalid and ignored, as the XDG rules ask.
   if (state && state[0] == '/') {
-    if (!RunsAsRoot()) return WithSlash(state) + "pellisto/";
     struct stat st {};
-    if (::stat(state, &st) == 0 && st.st_uid == 0 && !(st.st_mode & (S_IWGRP | S_IWOTH)))
-      return WithSlash(state) + "pellisto/";
+    if (!RunsAsRoot() || (::stat(state, &st) == 0 && st.st_uid == 0 && !(st.st_mode & (S_IWGRP | S_IWOTH))))
+      return {WithSlash(state), "pellisto/"};
   }
   std::string home;
   if (!RunsAsRoot())
     if (const char* variable = std::getenv("HOME"); variable && variable[0] == '/') home = variable;
   if (home.empty()) home = HomeFromPasswords();
-  return WithSlash(home) + ".local/state/pellisto/";
+  return {WithSlash(home), ".local/state/pellisto/"};
+}
+
+}  // namespace
+
+std::string StateFolder() {
+  const auto [base, below] = StateFolderParts();
+  return base + below;
 }
 
 namespace {
 
-// The path with the links of its longest existing part resolved (a home
-// reached through a link, say): the walk below follows none.
+// The path with the links of its longest existing part resolved.
 std::string WithoutLinks(const std::string& path) {
   std::string head = path, tail;
   while (head.size() > 1) {
@@ -537,7 +543,10 @@ std::string WithoutLinks(const std::string& path) {
 }  // namespace
 
 HeldFolder OpenStateFolder(bool create) {
-  const std::string path = WithoutLinks(StateFolder());
+  // The folder it is made in may be reached through links (a home that is
+  // one); below it, the walk follows none.
+  const auto [base, below] = StateFolderParts();
+  const std::string path = WithoutLinks(base) + below;
   int at = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (at < 0) Fail(errno);
   struct stat atStat {};

@@ -84,8 +84,7 @@ struct SaveTarget::Current {
 
 SaveTarget::SaveTarget(const std::string& path) : SaveTarget(path, Options{}) {}
 
-SaveTarget::SaveTarget(const std::string& path, const Options& options)
-    : path_(path), restoring_(options.restoring) {
+SaveTarget::SaveTarget(const std::string& path, const Options& options) : path_(path) {
   try {
     location_ = std::make_unique<native::Location>(
         native::Locate(path, native::RunsAsRoot() && !options.trustFolders));
@@ -166,6 +165,22 @@ std::string SaveTarget::Replace(std::string_view content) {
   // a new file.
   if (current.facts.links > 1) return WrittenInPlace(content, current);
   return Written(content, current);
+}
+
+std::string SaveTarget::Restore(const LeftOverCopy& copy) {
+  const std::string text = ReadCopy(copy);
+  // That copy is what keeps every other save away: not this one.
+  restoring_ = true;
+  std::string late;
+  try {
+    late = Replace(text);
+  } catch (...) {
+    restoring_ = false;
+    throw;
+  }
+  restoring_ = false;
+  DiscardCopy(copy);
+  return late;
 }
 
 void SaveTarget::CheckStillTheSame(const Current& current) const {

@@ -29,6 +29,7 @@
 
 #include "config/AtomicFile.h"
 #include "config/FileLock.h"
+#include "config/SafetyCopy.h"
 
 namespace conf {
 
@@ -43,9 +44,6 @@ class SaveTarget {
     bool lock = true;
     // As root, save even where other users may change a folder on the way.
     bool trustFolders = false;
-    // The save puts back the copy kept by a rewrite that did not finish:
-    // that copy does not stop it.
-    bool restoring = false;
     std::chrono::milliseconds wait = FileLock::kWait;
   };
 
@@ -74,6 +72,9 @@ class SaveTarget {
   // is no longer the one read or compared, FileError otherwise; the old file
   // then stays whole.
   std::string Replace(std::string_view content);
+  // Puts back the copy a rewrite of this file that did not finish kept,
+  // then removes it. Returns what went wrong after (as Replace).
+  std::string Restore(const LeftOverCopy& copy);
 
  private:
   struct Current;

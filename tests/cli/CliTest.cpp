@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "cli/Json.h"
@@ -433,3 +434,86 @@ TEST_F(CliTest, NextRunNamesTheCopyAnInterruptedWriteLeft) {
   EXPECT_TRUE(Contains(r.err, "\" holds \"" + Conf() + "\" as it was before a rewrite that did not finish"))
       << r.err;
 }
+
+TEST_F(CliTest, RecoverShowsRestoresOrRemovesTheCopyATornWriteLeft) {
+  const std::string original = "TempBlockSize = 1\r\n# Firebird settings, long enough to be written in parts\r\n";
+  Write(original);
+  TempDir state;
+  ASSERT_TRUE(InterruptInPlaceSave(Folder(), state.path()));
+  const std::string torn = ReadFileBytes(Conf());
+  RunOptions options;
+  options.stateHome = state.path().c_str();
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--folder", Folder()});
+    return RunConf(args, options);
+  };
+
+  // Until it is dealt with, nothing is written into the file.
+  Result r = run({"set", "TempBlockSize=3"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "may be damaged")) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+
+  r = run({"recover"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(Contains(r.out, "\n-TempBlockSize = 1\n+TempBlockSize = 2\n")) << r.out;
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+
+  r = run({"recover", "--restore"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), original);
+  EXPECT_TRUE(std::filesystem::is_empty(SafetyCopiesUnder(state.path())));
+  r = run({"recover"});
+  EXPECT_TRUE(Contains(r.out, "No copy of")) << r.out;
+
+  // Removed instead: the file stays as it is, and saves go on.
+  ASSERT_TRUE(InterruptInPlaceSave(Folder(), state.path()));
+  EXPECT_EQ(run({"recover", "--discard"}).code, 0);
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+  EXPECT_TRUE(std::filesystem::is_empty(SafetyCopiesUnder(state.path())));
+  EXPECT_EQ(run({"set", "TempBlockSize=3"}).code, 0);
+  EXPECT_EQ(run({"recover", "--restore", "--discard"}).code, 2);
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, OutputLostAfterASaveIsNotCalledAFileError) {
+  Write(kFile);
+  for (const char* redirect : {">/dev/full", ">&-"}) {
+    Process shell("/bin/sh", {"-c", std::string("exec \"$0\" \"$@\" ") + redirect, PELLISTO_CONF, "--folder",
+                              Folder(), "set", "GCPolicy=cooperative"});
+    EXPECT_EQ(shell.Wait(), 4) << redirect << ": " << shell.Err();
+    EXPECT_TRUE(Contains(shell.Err(), "cannot write the output (the command itself was carried out)"))
+        << shell.Err();
+    EXPECT_TRUE(Contains(ReadFileBytes(Conf()), "GCPolicy = cooperative")) << redirect;
+    Write(kFile);
+  }
+}
+
+TEST_F(CliTest, TheFilesBytesReachTheTerminalEscaped) {
+  using namespace std::string_literals;
+  Write("RemoteBindAddress = a\x1b]0;owned\x07z\xff\r\nDeadlockTimeout = 5\x00x\r\n"s);
+  Result r = In({"list"});
+  EXPECT_TRUE(Contains(r.out, "a\\x1b]0;owned\\x07z\\xff")) << r.out;
+  EXPECT_FALSE(Contains(r.out, "\x1b")) << r.out;
+  r = In({"check"});
+  EXPECT_EQ(r.out.find('\0'), std::string::npos) << r.out;
+  EXPECT_FALSE(Contains(r.out, "\xff")) << r.out;
+  r = In({"list", "--json"});
+  EXPECT_TRUE(Contains(r.out, "a\\u001b]0;owned\\u0007z\\u00ff")) << r.out;
+}
+
+TEST_F(CliTest, RootRefusesAFolderOthersMayChangeUnlessTrusted) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root";
+  Write(kFile);
+  ASSERT_EQ(chmod(Folder().c_str(), 0777), 0);
+  Result r = In({"set", "GCPolicy=cooperative"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "the folder \"" + Folder() + "\" on the way to it may be changed by every user"))
+      << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), kFile);
+  r = In({"set", "GCPolicy=cooperative", "--trust-folders"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(In({"get", "GCPolicy", "--trust-folders"}).code, 2);
+}
+#endif
