@@ -56,9 +56,15 @@ void OfferToRecover(const QString& file) {
   }
 }
 
-void ReportLeftOverCopies(QWidget* parent) {
+void ReportLeftOverCopies(QWidget* parent, const QString& offered) {
+  std::string own;
+  try {
+    own = conf::LinkTarget(ToDoc(offered));
+  } catch (const FileError&) {
+  }
   QString text;
   for (const conf::LeftOverCopy& copy : conf::FindLeftOverCopies())
+    if (copy.original != own)
     text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) +
             FromDoc(conf::LeftOverCopyMessage(copy)) + QLatin1Char('.');
   if (!text.isEmpty())
@@ -73,7 +79,7 @@ StartedProgram StartProgram() {
   if (!CheckFirstRun()) return program;
   OfferToRecover(InstallPath + QStringLiteral("firebird.conf"));
   program.mainWindow = std::make_unique<TMainFrm>();
-  ReportLeftOverCopies(program.mainWindow.get());
+  ReportLeftOverCopies(program.mainWindow.get(), InstallPath + QStringLiteral("firebird.conf"));
   if (ReadAlwaysCheckUpdate()) StartupUpdateCheck();
   return program;
 }

@@ -33,8 +33,9 @@ bool CheckFirstRun();
 // touches that file. Before the window opens, so that it shows the file as
 // it then is.
 void OfferToRecover(const QString& file);
-// Tells, in one message box, of every other such copy.
-void ReportLeftOverCopies(QWidget* parent);
+// Tells, in one message box, of every such copy of another file than the
+// one offered.
+void ReportLeftOverCopies(QWidget* parent, const QString& offered);
 
 // Runs the start on the application object that exists.
 StartedProgram StartProgram();
