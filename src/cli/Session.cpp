@@ -15,7 +15,7 @@ int Session::Dispatch() {
   const std::vector<std::string> rest(o_.operands.begin() + 1, o_.operands.end());
   if (command == "list") return Expect(rest.empty(), true, false) ? List() : kUsage;
   if (command == "get") return Expect(!rest.empty(), false, false) ? Get(rest) : kUsage;
-  if (command == "set") return Expect(!rest.empty(), false, true) ? Set(rest) : kUsage;
+  if (command == "set") return Expect(!rest.empty(), true, true) ? Set(rest) : kUsage;
   if (command == "reset") return Expect(rest.empty(), false, false) ? Reset() : kUsage;
   if (command == "check") return Expect(rest.empty(), true, false) ? Check() : kUsage;
   return Usage("unknown command " + Quoted(command));

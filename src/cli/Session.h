@@ -63,9 +63,20 @@ class Session {
   // (current: the file as it is, read by the document's version).
   void RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
                                  bool& refused);
-  // Refuses what, once written, would not be read as meant.
-  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const Changes& changes,
-                                    const std::vector<std::string>& after, bool& refused);
+  // Refuses what, once written, would not be read as meant (changed: the
+  // file as the save would write it).
+  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const ConfReading& changed,
+                                    const Changes& changes, bool& refused);
+  // What set --json reports: the file's lines and readings before and after,
+  // and the index of the line each name given has.
+  struct SetResult {
+    const std::vector<std::string>& before;
+    const std::vector<std::string>& after;
+    const ConfReading& current;
+    const ConfReading& changed;
+    std::vector<std::pair<SettingId, long>> lines = {};
+  };
+  void SetJson(ServerVersion v, const SetResult& r, bool written);
   int Reset();
 
   const Options& o_;
