@@ -18,6 +18,9 @@ struct Options {
   bool folderGiven = false;
   bool json = false;
   bool dryRun = false;
+  bool trustFolders = false;
+  bool restore = false;  // recover's choices
+  bool discard = false;
   bool help = false;
   bool version = false;
   std::optional<ServerVersion> serverVersion;

@@ -13,6 +13,7 @@ enum ExitCode {
   kFindings = 1,  // check found something, or a value or key was refused
   kUsage = 2,
   kFileError = 3,
+  kOutputLost = 4,  // carried out, but what it prints could not be written
 };
 
 // Runs one command line (without the program's name). firebirdVariable is

@@ -400,7 +400,7 @@ TEST_F(CliTest, BadInputs) {
   SetReadOnly(Conf(), true);
   Result r = In({"set", "GCPolicy=background"});
   EXPECT_EQ(r.code, 3);
-  EXPECT_TRUE(Contains(r.err, "Cannot create file \"" + Conf() + "\". " + ReadOnlyReason())) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Cannot write file \"" + Conf() + "\". " + ReadOnlyReason())) << r.err;
   EXPECT_EQ(r.out, "");  // no diff for a change that was not made
   EXPECT_EQ(ReadFileBytes(Conf()), kFile);
 

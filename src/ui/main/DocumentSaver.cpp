@@ -77,7 +77,7 @@ DocumentSaver::Outcome DocumentSaver::Save(TVantrel& document) {
     CheckBeforeSaving(document);
     try {
       Outcome outcome = OutcomeOf(document);
-      document.Save("");
+      outcome.late = document.Save("");
       return outcome;
     } catch (const FileChangedError&) {
     }
@@ -103,7 +103,7 @@ DocumentSaver::Outcome DocumentSaver::SaveMerged(const TVantrel& document) {
     CheckBeforeSaving(*merged);
     try {
       Outcome outcome = OutcomeOf(*merged);
-      merged->Save("");
+      outcome.late = merged->Save("");
       outcome.merged = std::move(merged);
       return outcome;
     } catch (const FileChangedError&) {
@@ -137,4 +137,11 @@ void DocumentSaver::ReportLeftOut(const std::vector<SettingId>& leftOut) const {
                                 "version of Firebird does not know them): %1")
                      .arg(names.join(QStringLiteral(", "))),
                  QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void DocumentSaver::ReportLate(const std::string& late) const {
+  if (late.empty()) return;
+  ShowMessageBox(window_, QMessageBox::Warning,
+                 QStringLiteral("firebird.conf was saved, but %1.").arg(FromDoc(late)), QMessageBox::Ok,
+                 QMessageBox::Ok);
 }

@@ -201,6 +201,7 @@ bool TMainFrm::BtApplyClick() {
   const DocumentSaver::Outcome saved = SaveDocument();
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
+  saver_->ReportLate(saved.late);
   if (!saved.leftOut.empty()) saver_->ReportLeftOut(saved.leftOut);
   document_->SetModified(false);
   return true;
@@ -275,11 +276,13 @@ void TMainFrm::AInitAllExecute() {
   // The folder the window shows: after a change of folder, that is the
   // server being edited, not the one the program started with.
   const QString shown = ShownFolder();
+  std::string late;
   try {
-    conf::ResetToDefaults(ToDoc(shown));
+    late = conf::ResetToDefaults(ToDoc(shown));
   } catch (const FileError& error) {
     DocumentSaver::RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
   }
   LoadFolder(shown);
   LoadControls();
+  saver_->ReportLate(late);
 }
