@@ -133,7 +133,9 @@ class HeldFolder {
   // What the name holds now, without following a link; nothing when it is
   // free. Throws Failure.
   std::optional<FileId> IdOf(const std::string& name) const;
-  // Renames over whatever has the new name; 0 or the error code.
+  // Renames over whatever has the new name; 0 or the error code (on
+  // Windows, a Failure in its own words for a file another program holds
+  // open).
   ErrorCode Rename(const std::string& from, const std::string& to) const;
   // 0 or the error code; a missing file is no error.
   ErrorCode Remove(const std::string& name) const;

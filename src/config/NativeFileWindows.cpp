@@ -38,6 +38,10 @@ bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+FileId IdOfInfo(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool EndsWithSeparator(std::string_view path) {
   return !path.empty() && kSeparators.find(path.back()) != std::string_view::npos;
 }
@@ -100,12 +104,33 @@ ErrorCode File::Open(const std::string& path, Mode mode, bool) {
   return 0;
 }
 
-std::uint64_t File::Size() const {
-  if (::GetFileType(AsHandle(handle_)) != FILE_TYPE_DISK) return 0;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(AsHandle(handle_), &size)) Fail(static_cast<ErrorCode>(::GetLastError()));
-  return static_cast<std::uint64_t>(size.QuadPart);
+FileFacts File::Facts() const {
+  FileFacts facts;
+  switch (::GetFileType(AsHandle(handle_))) {
+    case FILE_TYPE_PIPE:
+      facts.kind = FileFacts::Kind::Pipe;
+      return facts;
+    case FILE_TYPE_CHAR:
+      facts.kind = FileFacts::Kind::Device;
+      return facts;
+    case FILE_TYPE_DISK:
+      break;
+    default:
+      return facts;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(AsHandle(handle_), &info)) Fail(static_cast<ErrorCode>(::GetLastError()));
+  facts.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileFacts::Kind::Folder : FileFacts::Kind::Regular;
+  facts.id = IdOfInfo(info);
+  facts.size = facts.kind == FileFacts::Kind::Regular
+                   ? (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow
+                   : 0;
+  facts.links = info.nNumberOfLinks;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) facts.readOnlyBecause = "its read-only attribute is set";
+  return facts;
 }
+
+std::uint64_t File::Size() const { return Facts().size; }
 
 std::size_t File::Read(char* data, std::size_t size) {
   DWORD n = 0;
@@ -133,6 +158,20 @@ void File::WriteAt(std::string_view data, std::uint64_t offset) {
   }
 }
 
+std::size_t File::ReadAt(char* data, std::size_t size, std::uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD n = 0;
+  const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  if (!::ReadFile(AsHandle(handle_), data, part, &n, &at)) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) return 0;
+    Fail(static_cast<ErrorCode>(error));
+  }
+  return n;
+}
+
 void File::Truncate(std::uint64_t size) {
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(size);
@@ -141,13 +180,17 @@ void File::Truncate(std::uint64_t size) {
 }
 
 void File::Sync() {
+  if (const ErrorCode error = InjectedFault("sync")) Fail(error);
   if (!::FlushFileBuffers(AsHandle(handle_))) Fail(static_cast<ErrorCode>(::GetLastError()));
+  Step("synced");
 }
 
 void File::Close() {
   const HANDLE handle = AsHandle(handle_);
   handle_ = -1;
+  const ErrorCode injected = InjectedFault("close");
   if (!::CloseHandle(handle)) Fail(static_cast<ErrorCode>(::GetLastError()));
+  if (injected) Fail(injected);
 }
 
 bool Exists(const std::string& path) {
@@ -156,12 +199,7 @@ bool Exists(const std::string& path) {
 
 void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
 
-ErrorCode Rename(const std::string& from, const std::string& to) {
-  if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return 0;
-  return static_cast<ErrorCode>(::GetLastError());
-}
+namespace {
 
 ErrorCode MakeFolders(const std::string& folder) {
   // Each part in turn; a drive or a share that cannot be "created" is fine
@@ -177,11 +215,119 @@ ErrorCode MakeFolders(const std::string& folder) {
   return IsFolder(Widen(folder)) ? 0 : static_cast<ErrorCode>(error);
 }
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
+std::string WithSeparator(std::string folder) {
+  if (!EndsWithSeparator(folder)) folder += kSeparator;
+  return folder;
+}
+
+// Opens a file without following a link in its place (the link itself is
+// opened, and refused).
+HANDLE OpenNoLink(const std::wstring& name, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
+  return ::CreateFileW(name.c_str(), access, share, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr);
+}
+
+}  // namespace
+
+struct FolderOpener {
+  static HeldFolder Hold(const std::string& path) {
+    const HANDLE handle = ::CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      // A folder that is not there is a path not found, as Windows says it
+      // for a file in it.
+      Fail(static_cast<ErrorCode>(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error));
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    ::GetFileInformationByHandle(handle, &info);
+    HeldFolder folder;
+    folder.path_ = WithSeparator(path);
+    folder.handle_ = reinterpret_cast<std::intptr_t>(handle);
+    folder.id_ = IdOfInfo(info);
+    return folder;
+  }
+};
+
+HeldFolder::~HeldFolder() {
+  if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : path_(std::move(other.path_)), handle_(other.handle_), id_(other.id_), readableByAll_(other.readableByAll_) {
+  other.handle_ = -1;
+}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    id_ = other.id_;
+    readableByAll_ = other.readableByAll_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+ErrorCode HeldFolder::Open(const std::string& name, File& file, File::Mode mode) const {
+  const std::wstring path = Widen(path_ + name);
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  switch (mode) {
+    case File::Mode::Read:
+      // Folders open too, so that they are told apart from a missing file.
+      handle = OpenNoLink(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+      break;
+    case File::Mode::Write:
+      handle = OpenNoLink(path, GENERIC_WRITE | GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+      break;
+    case File::Mode::CreateNew:
+      handle = OpenNoLink(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
+      break;
+    case File::Mode::Create:
+      return ERROR_INVALID_PARAMETER;
+  }
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return static_cast<ErrorCode>(error == ERROR_ACCESS_DENIED && IsFolder(path) ? kIsAFolder : error);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    ::CloseHandle(handle);
+    return ERROR_CANT_RESOLVE_FILENAME;  // a link where a file was expected
+  }
+  file.Adopt(reinterpret_cast<std::intptr_t>(handle));
+  return 0;
+}
+
+std::optional<FileId> HeldFolder::IdOf(const std::string& name) const {
+  const HANDLE handle = OpenNoLink(Widen(path_ + name), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    Fail(static_cast<ErrorCode>(error));
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = ::GetFileInformationByHandle(handle, &info);
+  const DWORD error = ::GetLastError();
+  ::CloseHandle(handle);
+  if (!known) Fail(static_cast<ErrorCode>(error));
+  return IdOfInfo(info);
+}
+
+ErrorCode HeldFolder::Remove(const std::string& name) const {
+  if (const ErrorCode error = InjectedFault("remove")) return error;
+  if (::DeleteFileW(Widen(path_ + name).c_str())) return 0;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND ? 0 : static_cast<ErrorCode>(error);
+}
+
+std::vector<std::string> HeldFolder::Entries() const {
   std::vector<std::string> names;
-  const std::string pattern = (EndsWithSeparator(folder) ? folder : folder + kSeparator) + "*";
   WIN32_FIND_DATAW found;
-  const HANDLE search = ::FindFirstFileW(Widen(pattern).c_str(), &found);
+  const HANDLE search = ::FindFirstFileW(Widen(path_ + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
     const std::wstring_view name = found.cFileName;
@@ -193,9 +339,52 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 
 // NTFS journals its folders: a rename is durable once MoveFileEx or
 // ReplaceFile returned with write-through.
-void SyncFolder(const std::string&) {}
+bool HeldFolder::Sync() const {
+  if (InjectedFault("folder sync")) return false;
+  Step("folder synced");
+  return true;
+}
+
+Location Locate(const std::string& path, bool) {
+  const std::string target = ResolveLinks(path);
+  const std::wstring name = Widen(target);
+  if (IsFolder(name))
+    throw Failure{kIsAFolder, "It is " + KindName(FileFacts::Kind::Folder) + ", not a regular file", {}, {}};
+  Location location;
+  location.folder = FolderOpener::Hold(FolderOf(target));
+  location.name = BaseName(target);
+  location.target = target;
+  return location;
+}
+
+std::optional<FileId> IdByPath(const std::string& path) {
+  const HANDLE handle = ::CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = ::GetFileInformationByHandle(handle, &info);
+  ::CloseHandle(handle);
+  return known ? std::optional<FileId>(IdOfInfo(info)) : std::nullopt;
+}
+
+// Windows has no root whose rights a user could borrow through a link:
+// administrators' folders are guarded by their ACLs.
+bool RunsAsRoot() { return false; }
+
+HeldFolder OpenStateFolder(bool create) {
+  const std::string folder = StateFolder();
+  if (create)
+    if (const ErrorCode error = MakeFolders(folder)) Fail(error);
+  if (!IsFolder(Widen(folder))) Fail(ERROR_PATH_NOT_FOUND);
+  return FolderOpener::Hold(folder);
+}
 
 bool AlreadyExists(ErrorCode error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+bool IsMissing(ErrorCode error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool IsLink(ErrorCode error) { return error == ERROR_CANT_RESOLVE_FILENAME; }
+
+// Windows has no signal for a write past a size limit.
+std::shared_ptr<void> QuietFileSizeLimit() { return nullptr; }
 
 std::string StateFolder() {
   // The variable first, so that a test (or a user) can move it.

@@ -74,8 +74,8 @@ bool PutBack(File& file, std::string_view old) {
 
 }  // namespace
 
-// The file as a replacement finds it: open for writing (which asks for the
-// right to), or none where there is no file yet.
+// The file as a replacement finds it (open for reading, letting everyone
+// else on), or none where there is no file yet.
 struct SaveTarget::Current {
   File file;
   FileFacts facts;
@@ -144,19 +144,23 @@ std::string SaveTarget::Replace(std::string_view content) {
                     "\" holds it as it was. Compare the two with pellisto-conf recover, then put the copy back "
                     "(recover --restore) or remove it (recover --discard); nothing was written");
   Current current;
-  File probe;
-  const native::ErrorCode error = location_->folder.Open(location_->name, probe, File::Mode::Read);
+  const native::ErrorCode error = location_->folder.Open(location_->name, current.file, File::Mode::Read);
   if (native::IsMissing(error)) {
     if (checked_)
       throw FileChangedError("The file \"" + path_ + "\" was removed after it was read; nothing was written");
     return Written(content, current);
   }
   current.facts =
-      OpenChecked(location_->folder, location_->name, path_, probe, File::Mode::Read, checked_, "Cannot write");
+      OpenChecked(location_->folder, location_->name, path_, current.file, File::Mode::Read, checked_, "Cannot write");
   if (!current.facts.readOnlyBecause.empty())
     throw FileError(Message("Cannot write", path_, "It is read-only (" + current.facts.readOnlyBecause + ")"));
-  OpenChecked(location_->folder, location_->name, path_, current.file, File::Mode::Write, current.facts.id,
-              "Cannot write");
+  {
+    // Asks for the right to write it, which a rename alone would not; let
+    // go at once, as Windows replaces no file held open for writing.
+    File writer;
+    OpenChecked(location_->folder, location_->name, path_, writer, File::Mode::Write, current.facts.id,
+                "Cannot write");
+  }
   current.exists = true;
   // Another name of the same file would keep the old text if this one got
   // a new file.
@@ -165,17 +169,20 @@ std::string SaveTarget::Replace(std::string_view content) {
 }
 
 void SaveTarget::CheckStillTheSame(const Current& current) const {
-  const std::optional<FileId> was = current.exists ? std::optional<FileId>(current.facts.id) : std::nullopt;
+  // The file checked, or still none where there was none.
+  const auto same = [&](const std::optional<FileId>& id) {
+    return current.exists ? id && *id == current.facts.id : !id;
+  };
   std::optional<FileId> now;
   try {
     now = location_->folder.IdOf(location_->name);
   } catch (const Failure& failure) {
     Throw("Cannot write", path_, failure);
   }
-  if (now != was) Replaced(path_);
+  if (!same(now)) Replaced(path_);
   // The path given must still lead here: a link re-pointed meanwhile means
   // the user now wants another file saved.
-  if (native::IdByPath(path_) != was)
+  if (!same(native::IdByPath(path_)))
     throw FileChangedError("\"" + path_ + "\" now leads to another file than the one read (a link was pointed "
                            "elsewhere); nothing was written");
 }
@@ -190,6 +197,7 @@ std::string SaveTarget::Written(std::string_view content, Current& current) {
     if (current.exists && native::CreateRefused(error)) return WrittenInPlace(content, current);
     Throw(action, path_, error);
   }
+  bool keep = false;  // the new file holds the only whole text
   try {
     if (!current.exists) {
       native::SetNewFilePermissions(temp);
@@ -212,13 +220,20 @@ std::string SaveTarget::Written(std::string_view content, Current& current) {
         folder.Remove(name);
         return WrittenInPlace(content, current);
       }
+      // Where the old file went and the new one did not take its place (a
+      // replacement that stopped halfway), the new one is the only whole text.
+      keep = current.exists && !folder.IdOf(location_->name);
+      if (keep)
+        Throw(action, path_,
+              Failure{renameError, native::ErrorText(renameError),
+                      ". The new text is in \"" + folder.Path() + name + "\"", {}});
       native::Fail(renameError);
     }
   } catch (const Failure& failure) {
     folder.Remove(name);
     Throw(action, path_, failure);
   } catch (...) {
-    folder.Remove(name);
+    if (!keep) folder.Remove(name);
     throw;
   }
   native::Step("renamed");
@@ -230,11 +245,11 @@ std::string SaveTarget::WrittenInPlace(std::string_view content, Current& curren
   // The old text, from the very file that is rewritten.
   FileBuffer old;
   std::unique_ptr<SafetyCopy> copy;
+  File writer;
+  OpenChecked(location_->folder, location_->name, path_, writer, File::Mode::Write, current.facts.id,
+              "Cannot write");
   try {
-    File reader;
-    OpenChecked(location_->folder, location_->name, path_, reader, File::Mode::Read, current.facts.id,
-                "Cannot write");
-    old = native::ReadAll(reader);
+    old = native::ReadAll(current.file);
     copy = std::make_unique<SafetyCopy>(location_->target, old.view());
   } catch (const Failure& failure) {
     Throw("Cannot write", path_,
@@ -251,10 +266,10 @@ std::string SaveTarget::WrittenInPlace(std::string_view content, Current& curren
     throw;
   }
   try {
-    WriteWhole(current.file, content);
+    WriteWhole(writer, content);
   } catch (const Failure& failure) {
     // Only a file the old text is whole in again lets its copy go.
-    const bool restored = PutBack(current.file, old.view());
+    const bool restored = PutBack(writer, old.view());
     if (restored && copy->Remove() == 0)
       Throw("Cannot write", path_, Failure{failure.error, failure.reason, "; it was left as it was", {}});
     Throw("Cannot write", path_,
@@ -264,7 +279,7 @@ std::string SaveTarget::WrittenInPlace(std::string_view content, Current& curren
   // The new text is whole and durable: the save is done, whatever follows.
   std::string late;
   try {
-    current.file.Close();
+    writer.Close();
   } catch (const Failure& failure) {
     late = "closing it afterwards failed (" + failure.reason + ")";
   }
