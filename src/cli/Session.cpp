@@ -16,7 +16,7 @@ int Session::Dispatch() {
   const std::vector<std::string> rest(o_.operands.begin() + 1, o_.operands.end());
   if (command == "list") return Expect(rest.empty(), {.json = true}) ? List() : kUsage;
   if (command == "get") return Expect(!rest.empty(), {}) ? Get(rest) : kUsage;
-  if (command == "set") return Expect(!rest.empty(), {.dryRun = true, .trustFolders = true}) ? Set(rest) : kUsage;
+  if (command == "set") return Expect(!rest.empty(), {.json = true, .dryRun = true, .trustFolders = true}) ? Set(rest) : kUsage;
   if (command == "reset") return Expect(rest.empty(), {.trustFolders = true}) ? Reset() : kUsage;
   if (command == "check") return Expect(rest.empty(), {.json = true}) ? Check() : kUsage;
   if (command == "recover") return Expect(rest.empty(), {.trustFolders = true, .choice = true}) ? Recover() : kUsage;

@@ -4,6 +4,7 @@
 // it (WriteCommands.cpp: set, reset), and what they share (Session.cpp):
 // how the file is read, the names checked, and the messages.
 
+#include <array>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -76,9 +77,21 @@ class Session {
   // (current: the file as it is, read by the document's version).
   void RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
                                  bool& refused);
-  // Refuses what, once written, would not be read as meant.
-  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const Changes& changes,
-                                    const std::vector<std::string>& after, bool& refused);
+  // Refuses what, once written, would not be read as meant (changed: the
+  // file as the save would write it).
+  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const ConfReading& changed,
+                                    const Changes& changes, bool& refused);
+  // What set --json reports: the file's lines and readings before and after,
+  // the changes, and the index of the line each name has.
+  struct SetResult {
+    const std::vector<std::string>& before;
+    const std::vector<std::string>& after;
+    const ConfReading& current;
+    const ConfReading& changed;
+    const Changes& changes;
+    const std::array<long, kSettingCount>& lineOf;
+  };
+  void SetJson(ServerVersion v, const SetResult& r, bool written);
   int Reset();
   int Recover();
   int ShowCopies(conf::SaveTarget& target, const std::vector<conf::LeftOverCopy>& copies);

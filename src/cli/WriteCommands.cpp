@@ -4,9 +4,9 @@
 #include <set>
 
 #include "cli/Commands.h"
+#include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "cli/Session.h"
-#include "cli/Json.h"
 #include "config/ConfLines.h"
 #include "config/LineScan.h"
 #include "config/SaveGuard.h"
@@ -45,16 +45,43 @@ int Session::Set(const std::vector<std::string>& pairs) {
   RefuseWhatCannotBeWritten(doc, current, changes, refused);
   if (refused) return Fail("nothing was written", kFindings);
 
+  const std::array<long, kSettingCount> lineOf = doc.SettingLines();
   for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
   const std::vector<std::string> after = doc.LinesAfterSave();
-  RefuseWhatWouldNotTakeEffect(doc, current, changes, after, refused);
+  const ConfReading changed = ReadConf(conf::JoinLines(after), ConfPath(), doc.Version());
+  RefuseWhatWouldNotTakeEffect(doc, current, changed, changes, refused);
   if (refused) return Fail("nothing was written", kFindings);
 
-  // The diff tells what happened, so it comes once the file is replaced.
-  const std::string late = target ? doc.Save(*target) : std::string();
-  out_ << TerminalText(UnifiedDiff(ConfPath(), before, after));
+  // Values the file already holds leave it as it is, its time included, so
+  // that running the same set again is a change of nothing.
+  const bool writes = target && after != before;
+  // What is printed tells what happened, so it comes once the file is
+  // replaced.
+  const std::string late = writes ? doc.Save(*target) : std::string();
+  if (o_.json)
+    SetJson(doc.Version(), {before, after, current, changed, changes, lineOf}, writes);
+  else
+    out_ << TerminalText(UnifiedDiff(ConfPath(), before, after));
   if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
   return kDone;
+}
+
+void Session::SetJson(ServerVersion v, const SetResult& r, bool written) {
+  out_ << "{\"path\": " << JsonString(ConfPath()) << ", \"version\": " << JsonString(VersionName(v))
+       << ", \"changed\": " << (r.before != r.after ? "true" : "false")
+       << ", \"written\": " << (written ? "true" : "false") << ", \"settings\": [";
+  for (std::size_t i = 0; i < r.changes.size(); ++i) {
+    const SettingId id = r.changes[i].first;
+    const long index = r.lineOf[id];
+    const std::string& before = r.before[index];
+    const std::string& after = r.after[index];
+    out_ << (i ? ",\n  " : "\n  ") << "{\"key\": " << JsonString(SettingOf(id).name)
+         << ", \"line\": " << index + 1 << ", \"before\": " << JsonString(before)
+         << ", \"after\": " << JsonString(after) << ", \"changed\": " << (before != after ? "true" : "false")
+         << ", \"serverBefore\": " << JsonString(r.current.settings[id].value)
+         << ", \"server\": " << JsonString(r.changed.settings[id].value) << "}";
+  }
+  out_ << (r.changes.empty() ? "]}\n" : "\n]}\n");
 }
 
 Session::Changes Session::CheckedChanges(const std::vector<std::pair<std::string, std::string>>& given,
@@ -90,11 +117,9 @@ void Session::RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& 
 }
 
 void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current,
-                                           const Changes& changes, const std::vector<std::string>& after,
-                                           bool& refused) {
+                                           const ConfReading& changed, const Changes& changes, bool& refused) {
   // The change must land on the line the server reads, and no other
   // parameter may read differently.
-  const ConfReading changed = ReadConf(conf::JoinLines(after), ConfPath(), doc.Version());
   for (const auto& [id, value] : changes)
     if (const auto problem = ChangeWithoutEffect(id, value, changed)) Refuse(*problem, refused);
   for (const std::string& problem : UntouchedParametersReadDifferently(doc, current, changed))

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -206,6 +207,54 @@ TEST_F(CliTest, SetWritesWhatTheVersionReadsOnTheLineItReads) {
             "GuardianOption = 1\r\n");
   r = In({"get", "DefaultDbCachePages", "TcpNoNagle", "WireCrypt", "ServerMode", "TempCacheLimit"});
   EXPECT_EQ(r.out, "65536\ntrue\nEnabled\nClassic\n8388608\n");
+}
+
+TEST_F(CliTest, SetJsonReportsEachKeyAndTheSameValuesAgainLeaveTheFileAlone) {
+  const std::string text =
+      "# Firebird version 3.0 configuration file\r\n"
+      "#DefaultDbCachePages = 2048\r\n"
+      "TcpNoNagle = true\r\n";
+  Write(text);
+  const auto report = [&](bool changed, bool written, const char* cacheLine) {
+    return "{\"path\": " + JsonString(Conf()) + ", \"version\": \"3.0\", \"changed\": " +
+           (changed ? "true" : "false") + ", \"written\": " + (written ? "true" : "false") +
+           ", \"settings\": [\n"
+           "  {\"key\": \"DefaultDbCachePages\", \"line\": 2, \"before\": \"" + cacheLine +
+           "\", \"after\": \"DefaultDbCachePages = 64K\", \"changed\": " + (changed ? "true" : "false") +
+           ", \"serverBefore\": \"" + (changed ? "2048" : "65536") + "\", \"server\": \"65536\"},\n"
+           "  {\"key\": \"TcpNoNagle\", \"line\": 3, \"before\": \"TcpNoNagle = true\", \"after\": "
+           "\"TcpNoNagle = true\", \"changed\": false, \"serverBefore\": \"true\", \"server\": \"true\"}\n"
+           "]}\n";
+  };
+  const std::vector<std::string> args = {"set", "--json", "defaultdbcachepages=64K", "TcpNoNagle=yes"};
+  std::vector<std::string> dry = args;
+  dry.push_back("--dry-run");
+  Result r = In(dry);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(true, false, "#DefaultDbCachePages = 2048"));
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  r = In(args);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(true, true, "#DefaultDbCachePages = 2048"));
+  const std::string written = ReadFileBytes(Conf());
+  EXPECT_NE(written, text);
+
+  // A second run finds nothing to do: the file keeps its bytes and its time.
+  namespace fs = std::filesystem;
+  const fs::file_time_type past = fs::last_write_time(Conf()) - std::chrono::hours(24);
+  fs::last_write_time(Conf(), past);
+  r = In(args);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(false, false, "DefaultDbCachePages = 64K"));
+  EXPECT_EQ(ReadFileBytes(Conf()), written);
+  EXPECT_EQ(fs::last_write_time(Conf()), past);
+
+  // A refused value prints no report, only the reason.
+  r = In({"set", "--json", "DefaultDbCachePages=12x"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "DefaultDbCachePages: \"12x\"")) << r.err;
 }
 
 TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
