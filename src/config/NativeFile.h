@@ -173,6 +173,11 @@ Location Locate(const std::string& path, bool guard);
 // The file that the path leads to now, links followed; nothing when none.
 std::optional<FileId> IdByPath(const std::string& path);
 
+#ifndef _WIN32
+// Takes over a folder's descriptor (opened with O_PATH at least).
+HeldFolder HoldFolder(int fd, std::string path);
+#endif
+
 // This user's own folder (StateFolder()), opened: made when asked for and
 // missing, and only when it is this user's and nobody else may change it or
 // the folders it is reached through. Throws Failure.

@@ -214,35 +214,24 @@ std::string SaveTarget::Written(std::string_view content, Current& current) {
   }
   bool keep = false;  // the new file holds the only whole text
   try {
-    if (!current.exists) {
-      native::SetNewFilePermissions(temp);
-    } else if (!native::CopyMetadata(current.file, temp)) {
+    if (current.exists && !native::CopyMetadata(current.file, temp)) {
       // A new file would not be the same to its users: the old one is
       // written instead.
       temp.Close();
       folder.Remove(name);
       return WrittenInPlace(content, current);
     }
+    if (!current.exists) native::SetNewFilePermissions(temp);
     temp.WriteAt(content, 0);
     // The data reaches the disk before the name does: a crash right after
     // the rename must not leave an empty or partial file under that name.
     temp.Sync();
     temp.Close();
     CheckStillTheSame(current);
-    if (const native::ErrorCode renameError = folder.Rename(name, location_->name)) {
+    if (!RenamedOver(name, current, keep)) {
       // A file mounted on its own cannot be replaced; it is written.
-      if (current.exists && native::RenameImpossible(renameError)) {
-        folder.Remove(name);
-        return WrittenInPlace(content, current);
-      }
-      // Where the old file went and the new one did not take its place (a
-      // replacement that stopped halfway), the new one is the only whole text.
-      keep = current.exists && !folder.IdOf(location_->name);
-      if (keep)
-        Throw(action, path_,
-              Failure{renameError, native::ErrorText(renameError),
-                      ". The new text is in \"" + folder.Path() + name + "\"", {}});
-      native::Fail(renameError);
+      folder.Remove(name);
+      return WrittenInPlace(content, current);
     }
   } catch (const Failure& failure) {
     folder.Remove(name);
@@ -256,16 +245,25 @@ std::string SaveTarget::Written(std::string_view content, Current& current) {
   return {};
 }
 
-std::string SaveTarget::WrittenInPlace(std::string_view content, Current& current) {
-  // The old text, from the very file that is rewritten.
-  FileBuffer old;
-  std::unique_ptr<SafetyCopy> copy;
-  File writer;
-  OpenChecked(location_->folder, location_->name, path_, writer, File::Mode::Write, current.facts.id,
-              "Cannot write");
+bool SaveTarget::RenamedOver(const std::string& name, const Current& current, bool& keep) {
+  const native::HeldFolder& folder = location_->folder;
+  const native::ErrorCode error = folder.Rename(name, location_->name);
+  if (!error) return true;
+  if (current.exists && native::RenameImpossible(error)) return false;
+  // Where the old file went and the new one did not take its place (a
+  // replacement that stopped halfway), the new one is the only whole text.
+  keep = current.exists && !folder.IdOf(location_->name);
+  if (keep)
+    Throw("Cannot write", path_,
+          Failure{error, native::ErrorText(error), ". The new text is in \"" + folder.Path() + name + "\"", {}});
+  native::Fail(error);
+}
+
+std::unique_ptr<SafetyCopy> SaveTarget::CopyKept(std::string_view old) const {
   try {
-    old = native::ReadAll(current.file);
-    copy = std::make_unique<SafetyCopy>(location_->target, old.view());
+    auto copy = std::make_unique<SafetyCopy>(location_->target, old);
+    native::Step("copy kept");
+    return copy;
   } catch (const Failure& failure) {
     Throw("Cannot write", path_,
           Failure{failure.error, failure.reason,
@@ -273,7 +271,20 @@ std::string SaveTarget::WrittenInPlace(std::string_view content, Current& curren
                       SafetyCopyFolder() + " before rewriting it in place; it was left as it was)",
                   {}});
   }
-  native::Step("copy kept");
+}
+
+std::string SaveTarget::WrittenInPlace(std::string_view content, Current& current) {
+  File writer;
+  OpenChecked(location_->folder, location_->name, path_, writer, File::Mode::Write, current.facts.id,
+              "Cannot write");
+  // The old text, from the very file that is rewritten.
+  FileBuffer old;
+  try {
+    old = native::ReadAll(current.file);
+  } catch (const Failure& failure) {
+    Throw("Cannot write", path_, failure);
+  }
+  const std::unique_ptr<SafetyCopy> copy = CopyKept(old.view());
   try {
     CheckStillTheSame(current);
   } catch (...) {
@@ -291,6 +302,10 @@ std::string SaveTarget::WrittenInPlace(std::string_view content, Current& curren
           Failure{failure.error, failure.reason,
                   ". A copy of the file as it was is kept in \"" + copy->Path() + "\"", {}});
   }
+  return Finished(writer, *copy);
+}
+
+std::string SaveTarget::Finished(File& writer, SafetyCopy& copy) {
   // The new text is whole and durable: the save is done, whatever follows.
   std::string late;
   try {
@@ -298,8 +313,8 @@ std::string SaveTarget::WrittenInPlace(std::string_view content, Current& curren
   } catch (const Failure& failure) {
     late = "closing it afterwards failed (" + failure.reason + ")";
   }
-  if (const native::ErrorCode error = copy->Remove()) {
-    late += (late.empty() ? "" : "; ") + std::string("the copy of it as it was, \"") + copy->Path() +
+  if (const native::ErrorCode error = copy.Remove()) {
+    late += (late.empty() ? "" : "; ") + std::string("the copy of it as it was, \"") + copy.Path() +
             "\", could not be removed (" + native::ErrorText(error) +
             "): remove it with pellisto-conf recover --discard";
   } else {

@@ -34,6 +34,7 @@
 namespace conf {
 
 namespace native {
+class File;
 struct Location;
 }
 
@@ -86,6 +87,11 @@ class SaveTarget {
   bool restoring_ = false;
   std::string Written(std::string_view content, Current& current);
   std::string WrittenInPlace(std::string_view content, Current& current);
+  // Renames the new file over the old; false where that cannot be done
+  // (the file is then written in place). keep: the new file is all there is.
+  bool RenamedOver(const std::string& name, const Current& current, bool& keep);
+  std::unique_ptr<SafetyCopy> CopyKept(std::string_view old) const;
+  static std::string Finished(native::File& writer, SafetyCopy& copy);
   void CheckStillTheSame(const Current& current) const;
 };
 
