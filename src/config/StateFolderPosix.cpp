@@ -34,15 +34,19 @@ std::string HomeFromPasswords() {
 int StateStep(int at, const struct stat& atStat, const std::string& part, bool create, struct stat& st) {
   const uid_t me = ::geteuid();
   const auto ours = [&](uid_t uid) { return uid == me || uid == 0; };
+  // The folder it is taken from first: nothing is made in one that others
+  // may change.
+  if (!ours(atStat.st_uid) || ((atStat.st_mode & (S_IWGRP | S_IWOTH)) && !(atStat.st_mode & S_ISVTX))) {
+    errno = EPERM;
+    return -1;
+  }
   int fd = ::openat(at, part.c_str(), O_PATH | O_NOFOLLOW | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0 && errno == ENOENT && create) {
     if (::mkdirat(at, part.c_str(), 0700) != 0 && errno != EEXIST) return -1;
     fd = ::openat(at, part.c_str(), O_PATH | O_NOFOLLOW | O_DIRECTORY | O_CLOEXEC);
   }
   if (fd < 0) return -1;
-  const bool othersWrite = atStat.st_mode & (S_IWGRP | S_IWOTH);
-  if (::fstat(fd, &st) != 0 || !ours(st.st_uid) || !ours(atStat.st_uid) ||
-      (othersWrite && !(atStat.st_mode & S_ISVTX))) {
+  if (::fstat(fd, &st) != 0 || !ours(st.st_uid)) {
     ::close(fd);
     errno = EPERM;
     return -1;

@@ -246,6 +246,15 @@ TEST_F(SaveAttack, CopiesGoOnlyIntoAStateFolderOfTheUsersOwn) {
   EXPECT_NE(SaveError(doc, dir.path()).find("no copy of it could be kept"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 1\n# the rest\n");
 
+  // A state folder taken from a folder others may write (and not sticky):
+  // they could swap it for their own.
+  ASSERT_EQ(::chmod(state.file("pellisto").c_str(), 0700), 0);
+  ASSERT_EQ(::chmod(state.path().c_str(), 0777), 0);
+  conf::TestWriteHooks().rootHome = state.path();  // root's home, in the same place
+  EXPECT_NE(SaveError(doc, dir.path()).find("no copy of it could be kept"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 1\n# the rest\n");
+  ASSERT_EQ(::chmod(state.path().c_str(), 0700), 0);
+
   // A name taken by a link is never opened through it.
   ASSERT_EQ(::chmod(state.file("pellisto").c_str(), 0700), 0);
   const conf::native::HeldFolder own = conf::native::OpenStateFolder(false);
