@@ -8,8 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 
+#include "cli/Commands.h"
 #include "cli/Json.h"
+#include "config/AtomicFile.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -564,5 +568,37 @@ TEST_F(CliTest, RootRefusesAFolderOthersMayChangeUnlessTrusted) {
   r = In({"set", "GCPolicy=cooperative", "--trust-folders"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(In({"get", "GCPolicy", "--trust-folders"}).code, 2);
+}
+#endif
+
+#ifndef _WIN32
+TEST_F(CliTest, ALinkRepointedDuringSetOrAFaultOfItsOwnEndsWithStatus3NotACrash) {
+  // The folder's firebird.conf is a link, switched to another server's file
+  // while set runs, as an admin switching versions would.
+  TempDir first, second;
+  WriteFileBytes(first.file("firebird.conf"), kFile);
+  WriteFileBytes(second.file("firebird.conf"), kFile);
+  std::filesystem::create_symlink(first.file("firebird.conf"), Conf());
+  conf::TestWriteHooks().step = [&](std::string_view step) {
+    if (step != "checked") return;
+    std::filesystem::remove(Conf());
+    std::filesystem::create_symlink(second.file("firebird.conf"), Conf());
+  };
+  std::ostringstream out, err;
+  int code = cli::Main({"--folder", Folder(), "set", "GCPolicy=cooperative"}, nullptr, out, err);
+  EXPECT_EQ(code, 3);
+  EXPECT_TRUE(Contains(err.str(), "now leads to another file than the one read")) << err.str();
+  EXPECT_EQ(ReadFileBytes(first.file("firebird.conf")), kFile);
+  EXPECT_EQ(ReadFileBytes(second.file("firebird.conf")), kFile);
+
+  conf::TestWriteHooks().step = [](std::string_view step) {
+    if (step == "checked") throw std::logic_error("a fault of the program's own");
+  };
+  err.str("");
+  code = cli::Main({"--folder", Folder(), "set", "GCPolicy=cooperative"}, nullptr, out, err);
+  conf::TestWriteHooks() = {};
+  EXPECT_EQ(code, 3);
+  EXPECT_EQ(err.str(), "pellisto-conf: a fault of the program's own\n");
+  EXPECT_EQ(ReadFileBytes(second.file("firebird.conf")), kFile);
 }
 #endif
