@@ -75,6 +75,27 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+HeldFolder::~HeldFolder() {
+  if (handle_ != -1) CloseFolderHandle(handle_);
+}
+
+HeldFolder::HeldFolder(HeldFolder&& other) noexcept
+    : path_(std::move(other.path_)), handle_(other.handle_), id_(other.id_), readableByAll_(other.readableByAll_) {
+  other.handle_ = -1;
+}
+
+HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != -1) CloseFolderHandle(handle_);
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    id_ = other.id_;
+    readableByAll_ = other.readableByAll_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
 FileBuffer ReadAll(File& file) {
   // The size is only a hint: files under /proc or growing files read on.
   const std::uint64_t size = file.Size();

@@ -52,26 +52,7 @@ struct FolderOpener {
   }
 };
 
-HeldFolder::~HeldFolder() {
-  if (handle_ != -1) ::close(Fd(handle_));
-}
-
-HeldFolder::HeldFolder(HeldFolder&& other) noexcept
-    : path_(std::move(other.path_)), handle_(other.handle_), id_(other.id_), readableByAll_(other.readableByAll_) {
-  other.handle_ = -1;
-}
-
-HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != -1) ::close(Fd(handle_));
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    id_ = other.id_;
-    readableByAll_ = other.readableByAll_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
+void CloseFolderHandle(std::intptr_t handle) { ::close(Fd(handle)); }
 
 ErrorCode HeldFolder::Open(const std::string& name, File& file, File::Mode mode) const {
   int flags = O_CLOEXEC | O_NOFOLLOW;

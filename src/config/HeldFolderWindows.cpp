@@ -7,28 +7,10 @@
 #include <algorithm>
 
 #include "config/NativeFile.h"
+#include "config/WindowsFileSupport.h"
 #include "config/Utf16.h"
 
 namespace conf::native {
-
-namespace {
-
-HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-FileId IdOfInfo(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-bool EndsWithSeparator(std::string_view path) {
-  return !path.empty() && kSeparators.find(path.back()) != std::string_view::npos;
-}
-
-}  // namespace
 
 namespace {
 
@@ -80,26 +62,7 @@ struct FolderOpener {
   }
 };
 
-HeldFolder::~HeldFolder() {
-  if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
-}
-
-HeldFolder::HeldFolder(HeldFolder&& other) noexcept
-    : path_(std::move(other.path_)), handle_(other.handle_), id_(other.id_), readableByAll_(other.readableByAll_) {
-  other.handle_ = -1;
-}
-
-HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    id_ = other.id_;
-    readableByAll_ = other.readableByAll_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
+void CloseFolderHandle(std::intptr_t handle) { ::CloseHandle(AsHandle(handle)); }
 
 ErrorCode HeldFolder::Open(const std::string& name, File& file, File::Mode mode) const {
   const std::wstring path = Widen(path_ + name);

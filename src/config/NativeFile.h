@@ -159,6 +159,9 @@ class HeldFolder {
   bool readableByAll_ = false;
 };
 
+// Closes a folder's handle (HeldFolder's, one platform's way).
+void CloseFolderHandle(std::intptr_t handle);
+
 // The file a save works on, found once: the end of the chain of links from
 // the path given, the folder that holds it (held open) and its name there.
 // guard: as root, only through folders that no user but root and the

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "config/NativeFile.h"
+#include "config/WindowsFileSupport.h"
 #include "config/Utf16.h"
 
 namespace conf::native {
@@ -19,8 +20,6 @@ namespace conf::native {
 const ErrorCode kIsAFolder = 336;
 
 namespace {
-
-HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 std::string SystemText(DWORD error, DWORD language) {
   wchar_t* text = nullptr;
@@ -33,18 +32,8 @@ std::string SystemText(DWORD error, DWORD language) {
   return Narrow(words);
 }
 
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
-FileId IdOfInfo(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
 
-bool EndsWithSeparator(std::string_view path) {
-  return !path.empty() && kSeparators.find(path.back()) != std::string_view::npos;
-}
 
 }  // namespace
 
