@@ -29,6 +29,13 @@ using ErrorCode = int;
 // "Is a folder": EISDIR, or the code Windows gives for a file operation on a
 // folder (which it words as "access denied" otherwise).
 extern const ErrorCode kIsAFolder;
+// Opening for reading takes a regular file or a folder only. A named pipe,
+// a device or a socket is refused with one of these, without waiting on it
+// (a pipe nobody writes to would block the read for ever, a device such as
+// /dev/zero never ends).
+extern const ErrorCode kIsANamedPipe;
+extern const ErrorCode kIsADevice;
+extern const ErrorCode kIsASocket;
 
 // The system's words for an error code, without a final period or line end.
 std::string ErrorText(ErrorCode error);
@@ -47,7 +54,7 @@ struct Failure {
 class File {
  public:
   enum class Mode {
-    Read,       // an existing file (or, on POSIX, anything that reads)
+    Read,       // an existing regular file (or a folder, refused as kIsAFolder)
     Write,      // created when missing, its bytes kept
     Create,     // created when missing, emptied when not
     CreateNew,  // only a file that does not exist yet
@@ -97,6 +104,8 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 void SyncFolder(const std::string& folder);
 // Whether an error says the name is taken.
 bool AlreadyExists(ErrorCode error);
+// Whether an error says nothing has the name (or a folder on its way).
+bool IsMissing(ErrorCode error);
 // A few characters that make a new file's name unlikely to be taken.
 std::string UniqueSuffix();
 
