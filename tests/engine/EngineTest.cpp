@@ -119,12 +119,16 @@ class EngineTest : public ::testing::Test {
         EXPECT_TRUE(found->second.ends_with("/security3.fdb")) << found->second;
         continue;
       }
-      // A keyword comes out of the library as written; the server then
-      // matches it with its list, as get does.
-      const std::string engineValue = SettingOf(ids[i]).kind == SettingKind::Keyword
-                                          ? ServerValueOf(ids[i], found->second, ServerVersion::V3_0, reading.superMode)
-                                          : found->second;
-      EXPECT_EQ(engineValue, ours[i]) << name << " on build " << engine.build;
+      // get reports the value the server uses; the library hands out what
+      // its reader took, before the server's code adjusts it. A keyword
+      // comes out of the library as written; the server then matches it
+      // with its list, as get does.
+      const ConfSetting& s = reading.settings[ids[i]];
+      EXPECT_EQ(ours[i], s.value) << name;
+      const bool keyword = SettingOf(ids[i]).kind == SettingKind::Keyword;
+      const std::string engineValue =
+          keyword ? ServerValueOf(ids[i], found->second, ServerVersion::V3_0, reading.superMode) : found->second;
+      EXPECT_EQ(engineValue, keyword ? s.value : s.read) << name << " on build " << engine.build;
     }
     return engine;
   }
