@@ -119,6 +119,7 @@ std::optional<BuildFolders> DebianFolders(ServerVersion version) {
                              FolderSource::DebianLayout);
   b.includeBase = lib;
   b.thisFolder = "/etc/firebird/3.0";
+  b.udfFolderBuild = true;  // debian/rules configures --with-fbudf
   return b;
 #else
   (void)version;
@@ -140,6 +141,7 @@ BuildFolders BuildFoldersFor(const std::string& path, ServerVersion version) {
       b.includeBase = conf::FolderOf(itsFile);
       // Debian's server opens a link to the file under /etc/firebird/.
       b.thisFolder = debianPlace ? Normal(folder) : ThisFolderOf(itsFile);
+      b.udfFolderBuild = debianPlace;
       return b;
     }
   }

@@ -48,6 +48,9 @@ struct BuildFolders {
   std::string includeBase;
   // $(this) in firebird.conf.
   std::string thisFolder;
+  // The build was made with a UDF folder of its own (Debian's is): the
+  // server reads "Restrict UDF" as Restrict and that folder.
+  bool udfFolderBuild = false;
   const BuildFolder& operator[](BuildMacro m) const { return folders[static_cast<std::size_t>(m)]; }
 };
 

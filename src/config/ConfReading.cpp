@@ -194,17 +194,36 @@ void conf::Resolve(ConfReading& reading) {
   }
 }
 
-void ExpandDefaultMacros(ConfReading& reading) {
+void ApplyBuildFolders(ConfReading& reading) { ApplyBuildFolders(reading, SettingsReadBy(reading.version)); }
+
+void ApplyBuildFolders(ConfReading& reading, const std::vector<SettingId>& ids) {
   std::optional<BuildFolders> folders;
-  for (ConfSetting& s : reading.settings) {
+  auto get = [&]() -> const BuildFolders& {
+    if (!folders) folders = BuildFoldersFor(reading.files.front(), reading.version);
+    return *folders;
+  };
+  for (const SettingId id : ids) {
+    ConfSetting& s = reading.settings[id];
+    if (!ReadBy(id, reading.version)) continue;
+    if (SettingOf(id).name == "UdfAccess" && (reading.version == ServerVersion::V2_5 || reading.version == ServerVersion::V3_0)) {
+      // Exactly so on POSIX 3.0, in any case on Windows and 2.x.
+      const bool anyCase = conf::native::kWindows || reading.version == ServerVersion::V2_5;
+      const bool restrictUdf = anyCase ? conf::EqualsIgnoringCase(s.value, "Restrict UDF") : s.value == "Restrict UDF";
+      if (restrictUdf && get().udfFolderBuild) {
+        const BuildFolder& udf = get()[BuildMacro::Udf];
+        s.value = s.read = "Restrict " + udf.text;
+        s.macros = udf.source;
+      }
+      continue;
+    }
     if (!s.usesDefault && s.state == ValueState::Active) continue;
     const std::size_t open = s.value.find("$(");
     if (open == std::string::npos) continue;
     const std::size_t close = s.value.find(')', open);
+    if (close == std::string::npos) continue;
     const auto macro = BuildMacroNamed(std::string_view(s.value).substr(open + 2, close - open - 2));
-    if (close == std::string::npos || !macro) continue;
-    if (!folders) folders = BuildFoldersFor(reading.files.front(), reading.version);
-    const BuildFolder& folder = (*folders)[*macro];
+    if (!macro) continue;
+    const BuildFolder& folder = get()[*macro];
     s.macros = folder.source;
     if (folder.source == FolderSource::Unknown) continue;
     std::string expanded = s.value.substr(0, open);

@@ -129,10 +129,14 @@ struct ConfFinding {
   bool refusesFile = false;  // the gravest: the server refuses the whole file
 };
 
-// Puts the folders of the server's build into the built-in values that name
-// them (SecurityDatabase's $(dir_secDb)). Only for those who show such a
-// value: finding the folders may mean asking the client library.
-void ExpandDefaultMacros(ConfReading& reading);
+// Puts the folders of the server's build into the values that name them
+// without a macro of their own: the built-in SecurityDatabase's $(dir_secDb),
+// and on 2.5 and 3.0 builds made with a UDF folder of their own (Debian's)
+// "Restrict UDF". Only for those who show the values: finding the folders
+// may mean asking the client library.
+void ApplyBuildFolders(ConfReading& reading);
+// The same for the names given only.
+void ApplyBuildFolders(ConfReading& reading, const std::vector<SettingId>& ids);
 
 // Findings in the order of the files and lines; a refused file first.
 std::vector<ConfFinding> CheckConf(const ConfReading& reading);

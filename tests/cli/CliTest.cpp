@@ -109,11 +109,11 @@ TEST_F(CliTest, ListAndGetShowWhatTheServerUses) {
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"TempCacheLimit\", \"kind\": \"integer\", \"state\": \"active\", "
                               "\"path\": " + JsonString(Conf()) + ", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
-                              "\"default\": false}"))
+                              "\"default\": false, \"expansion\": null}"))
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"LockSignal\", \"kind\": \"integer\", \"state\": "
                               "\"absent\", \"path\": null, \"line\": null, \"file\": null, \"server\": \"16\", "
-                              "\"default\": true}"));
+                              "\"default\": true, \"expansion\": null}"));
 
   // The folder also comes from FIREBIRD; keys ignore case, as the server's do.
   r = RunConf({"get", "TempCacheLimit", "defaultdbcachepages", "GCPolicy"}, {Folder().c_str()});
