@@ -34,7 +34,10 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kSample[] = PELLISTO_SAMPLES_DIR "/firebird-2.1.7.conf";
-const char kSample30[] = PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf";
+// Where the samples are missing, Debian's file where Debian installs it.
+const char* const kSample30 = fs::exists(PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf")
+                                  ? PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf"
+                                  : "/etc/firebird/3.0/firebird.conf";
 
 std::string ReadFloor(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -43,7 +43,9 @@ std::vector<OtherParameter> OtherParametersOf(const TVantrel& document) {
   const ServerVersion version = document.Version();
   const bool v2 = GenerationOf(version) == Generation::V2;
   // What the server makes of the file as it is now (its included files too).
-  ConfReading reading = ReadConf(conf::JoinLines(lines), document.Folder() + "firebird.conf", version);
+  // Included files are found from the file read, as the guard before saving finds them.
+  const std::string path = document.DiskPath().empty() ? document.Folder() + "firebird.conf" : document.DiskPath();
+  ConfReading reading = ReadConf(conf::JoinLines(lines), path, version);
   // The build's folders in the built-in values that name them.
   ApplyBuildFolders(reading);
   const auto lineOf = document.SettingLines();
