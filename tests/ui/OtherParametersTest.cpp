@@ -196,6 +196,13 @@ TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnything
        "AuthServer: a value cannot hold a quote: the server takes quotes away or refuses the file"},
       {"#MaxUserTraceLogSize = 10\nTempBlockSize = 5\n", "edMaxUserTraceLogSize", "64K",
        "MaxUserTraceLogSize: \"64K\" is not a number (digits only)"},
+      // A number the server would not keep as written, here and on the pages.
+      {kFourZero, "edFileSystemCacheThreshold", "8589934592G",
+       "FileSystemCacheThreshold: \"8589934592G\" is not kept as written by Firebird 4.0, which holds it in 32 "
+       "bits: the largest value accepted is 2147483647"},
+      {"DeadlockTimeout = 10\nTempBlockSize = 5\n", "edDeadlockTimeout", "3000000000",
+       "DeadlockTimeout: \"3000000000\" is not kept as written by Firebird 2.1, which holds it in an int of 32 "
+       "bits: the largest value accepted is 2147483647"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
