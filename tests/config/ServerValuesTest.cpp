@@ -9,6 +9,7 @@
 
 #include "config/ConfReading.h"
 #include "config/OtherParameters.h"
+#include "config/SaveGuard.h"
 #include "config/SettingValues.h"
 #include "config/TVantrel.h"
 #include "config/Utf8Path.h"
@@ -101,7 +102,8 @@ TEST(ServerValues, TheServersOwnAdjustments) {
       {"LockMemSize = 3g", V30, "LockMemSize", "262144"},
       {"LockMemSize = 3g", V40, "LockMemSize", "3221225472"},
       {"LockMemSize = 4g", V40, "LockMemSize", "0"},
-      {"LockMemSize = 1000000", V50, "LockMemSize", "1003520"},
+      // A memory page: 4 KiB here, the allocation granularity of 64 KiB on Windows.
+      {"LockMemSize = 1000000", V50, "LockMemSize", kWindows ? "1048576" : "1003520"},
       {"LockHashSlots = 50", V25, "LockHashSlots", "101"},
       {"LockHashSlots = 3000", V20, "LockHashSlots", "2048"},
       {"LockHashSlots = 70000", V40, "LockHashSlots", "65521"},
@@ -138,7 +140,7 @@ TEST(ServerValues, TheServersOwnAdjustments) {
       {"MaxUnflushedWrites = -5", V30, "MaxUnflushedWrites", "-1"},
       {"MaxUserTraceLogSize = 4096", V40, "MaxUserTraceLogSize", "0"},
       {"MaxUserTraceLogSize = 4096", V30, "MaxUserTraceLogSize", "4096"},
-      {"EventMemSize = 1000", V50, "EventMemSize", "4096"},
+      {"EventMemSize = 1000", V50, "EventMemSize", kWindows ? "65536" : "4096"},
       {"EventMemSize = 1000", V40, "EventMemSize", "1000"},
       {"PriorityBoost = 5000", V25, "PriorityBoost", "1000"},
       {"PrioritySwitchDelay = 0", V21, "PrioritySwitchDelay", "1"},
@@ -268,11 +270,12 @@ TEST(BuildFolders, TheOfficialLayoutTheFilesFolderOrTheServersBuild) {
   WriteFileBytes(official.file("firebird.msg"), "");
   const std::string f = Folder(official);
   ConfReading r = ReadConf(text, official.file("firebird.conf"), V30);
-  EXPECT_EQ(Setting(r, "IpcName").value, f + kSep + "plugins|" + f + kSep + "s.fdb|" + f + kSep + "|" + f + kSep +
-                                             "x|" + f + "|" + f + "|" + f + kSep + "examples" + kSep + "empbuild");
+  // Where the folder's separator meets the path's, the path's stays.
+  EXPECT_EQ(Setting(r, "IpcName").value, f + kSep + "plugins|" + f + "/s.fdb|" + f + kSep + "|" + f + "/x|" + f + "|" +
+                                             f + "|" + f + kSep + "examples" + kSep + "empbuild");
   EXPECT_EQ(Setting(r, "IpcName").macros, FolderSource::OfficialLayout);
   ApplyBuildFolders(r);
-  EXPECT_EQ(Setting(r, "SecurityDatabase").value, f + kSep + "security3.fdb");
+  EXPECT_EQ(Setting(r, "SecurityDatabase").value, f + "/security3.fdb");
   EXPECT_EQ(Setting(r, "SecurityDatabase").macros, FolderSource::OfficialLayout);
 
   // Elsewhere the root is the file's folder, and the build's other folders
@@ -432,4 +435,19 @@ TEST(OtherParameters, OnlyThisFilesLinesOnceEachWithTheirComment) {
   // default; a comment block may start on the first line.
   EXPECT_EQ(rows, (std::vector<std::string>{"WireCrypt 1 Required (default) / # The wire: Required, Enabled or Disabled",
                                             "SortMemUpperLimit 3 "}));
+}
+
+TEST(SaveGuard, ATabAroundAValueIsNoChangeTheServerWouldMiss) {
+  TempDir dir;
+  WriteFileBytes(dir.file("firebird.conf"), "# Firebird version 3.0 configuration file\nRemoteBindAddress = x\n");
+  TVantrel doc;
+  doc.Load(dir.path());
+  const SettingId id = *FindSetting("RemoteBindAddress");
+  // The window passes a pasted value on as it is: the server reads it
+  // without the TAB after it, and with the one inside.
+  doc.SetValueOf(id, "le\tad\t");
+  const ConfReading after = ReadConf(conf::JoinLines(doc.LinesAfterSave()), dir.file("firebird.conf"), V30);
+  EXPECT_EQ(Setting(after, "RemoteBindAddress").value, "le\tad");
+  EXPECT_EQ(ChangeWithoutEffect(id, "le\tad\t", after), std::nullopt);
+  EXPECT_EQ(UntouchedParametersReadDifferently(doc), std::vector<std::string>{});
 }

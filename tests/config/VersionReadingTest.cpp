@@ -27,11 +27,14 @@ struct Case {
 
 constexpr char kRefused[] = "refused";
 
-// The server's built-in IpcName differs between its POSIX and Windows builds.
+// The server's built-in IpcName differs between its POSIX and Windows builds,
+// and so does the separator that ends $(dir_conf).
 #ifdef _WIN32
 constexpr char kIpcNameDefault[] = "FIREBIRD";
+constexpr char kConfFolder[] = "/srv/fb\\";
 #else
 constexpr char kIpcNameDefault[] = "FirebirdIPI";
+constexpr char kConfFolder[] = "/srv/fb/";
 #endif
 
 std::string Reads(const ConfReading& r, std::string_view name) {
@@ -150,7 +153,7 @@ TEST(ReadingRules, BracesAndMacros) {
   ExpectEachGeneration({
       {"IpcName = a{{b}}c\n", "IpcName", "a{{b}}c", "a{b}c"},
       {"IpcName = $(this)/x\n", "IpcName", "$(this)/x", "/srv/fb/x"},
-      {"IpcName = $(DIR_CONF)\n", "IpcName", "$(DIR_CONF)", "/srv/fb/"},
+      {"IpcName = $(DIR_CONF)\n", "IpcName", "$(DIR_CONF)", kConfFolder},
       {"IpcName = $(dir_secDb)\n", "IpcName", "$(dir_secDb)", "$(dir_secDb)"},
       {"IpcName = $(ROOT)\n", "IpcName", "$(ROOT)", kRefused},
       {"IpcName = $(nosuch)\n", "IpcName", "$(nosuch)", kRefused},
