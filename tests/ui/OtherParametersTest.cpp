@@ -11,6 +11,10 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "ui/MainFrmFixture.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
@@ -339,3 +343,23 @@ TEST_F(OtherParametersTest, AValueAnotherProgramChangedTooIsAskedAbout) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+TEST_F(OtherParametersTest, AnIncludeThatCannotBeReadIsToldAndTheWindowOpens) {
+  ASSERT_EQ(mkfifo(dir.file("pipe.conf").c_str(), 0644), 0);
+  const std::string text =
+      "# Firebird version 3.0 configuration file\nWireCrypt = Enabled\ninclude pipe.conf\nDeadlockTimeout = 5\n";
+  Open(text);
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().text.toStdString(),
+            "Cannot open file \"" + dir.file("pipe.conf") + "\". It is a named pipe, not a regular file (included by "
+            "line 3 of " + conf() + ")");
+  EXPECT_TRUE(window->DocumentLoaded());
+  EXPECT_FALSE(ApplyEnabled());
+  // Nothing is saved on a file whose reading by the server cannot be told.
+  Type("edDeadlockTimeout", "7");
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_FALSE(Apply());
+  EXPECT_EQ(ReadFileBytes(conf()), text);
+}
+#endif
