@@ -55,41 +55,36 @@ std::string AnswerInChild() {
   return answer;
 }
 
-std::optional<ClientLibraryAnswer> Ask() {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
-  const pid_t pid = ::fork();
-  if (pid < 0) {
-    ::close(fds[0]);
-    ::close(fds[1]);
-    return std::nullopt;
+// In the child: writes the answer to fd and ends.
+[[noreturn]] void AnswerAndExit(int fd) {
+  // The service runs the server without FIREBIRD, which would move its root.
+  ::unsetenv("FIREBIRD");
+  const int null = ::open("/dev/null", O_RDWR);
+  for (int std : {0, 1, 2}) ::dup2(null, std);
+  const std::string answer = AnswerInChild();
+  const char* data = answer.data();
+  std::size_t left = answer.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n <= 0) break;
+    data += n;
+    left -= static_cast<std::size_t>(n);
   }
-  if (pid == 0) {
-    // The service runs the server without FIREBIRD, which would move its root.
-    ::unsetenv("FIREBIRD");
-    const int null = ::open("/dev/null", O_RDWR);
-    for (int fd : {0, 1, 2}) ::dup2(null, fd);
-    const std::string answer = AnswerInChild();
-    const char* data = answer.data();
-    std::size_t left = answer.size();
-    while (left > 0) {
-      const ssize_t n = ::write(fds[1], data, left);
-      if (n <= 0) break;
-      data += n;
-      left -= static_cast<std::size_t>(n);
-    }
-    ::_exit(0);
-  }
-  ::close(fds[1]);
+  ::_exit(0);
+}
+
+// The child's whole answer, or nothing when it does not come in time (the
+// child is then stopped).
+std::optional<std::string> ReadAnswer(int fd, pid_t child) {
   std::string answer;
   const auto deadline = std::chrono::steady_clock::now() + kAnswerTime;
   bool whole = false;
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    pollfd p{fds[0], POLLIN, 0};
+    pollfd p{fd, POLLIN, 0};
     if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
     char buffer[4096];
-    const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n <= 0) {
       whole = n == 0;
       break;
@@ -97,14 +92,24 @@ std::optional<ClientLibraryAnswer> Ask() {
     answer.append(buffer, static_cast<std::size_t>(n));
     if (answer.size() > 64 * 1024) break;
   }
-  ::close(fds[0]);
-  if (!whole) ::kill(pid, SIGKILL);
+  if (!whole) ::kill(child, SIGKILL);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   if (!whole) return std::nullopt;
+  return answer;
+}
 
-  std::istringstream lines(answer);
+std::optional<ClientLibraryAnswer> Ask() {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+  const pid_t pid = ::fork();
+  if (pid == 0) AnswerAndExit(fds[1]);
+  ::close(fds[1]);
+  const std::optional<std::string> answer = pid < 0 ? std::nullopt : ReadAnswer(fds[0], pid);
+  ::close(fds[0]);
+  if (!answer) return std::nullopt;
+  std::istringstream lines(*answer);
   ClientLibraryAnswer a;
   if (!std::getline(lines, a.version) || a.version.empty()) return std::nullopt;
   for (std::string& folder : a.folders)

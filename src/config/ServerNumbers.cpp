@@ -83,7 +83,7 @@ long long ModeDefault(const NumberContext& c, long long super, long long other) 
   return c.superMode ? super : other;
 }
 
-// In the order the sheet of the servers' adjustments lists them.
+// The first row of a name that covers the version is the one that applies.
 const Rule kRules[] = {
     {"LockMemSize", V30, Width::Int32, nullptr, [](long long v, const NumberContext&) { return std::max(v, 262144LL); },
      "raised to its least, 262144 (by release 3.0.11; Debian's 3.0.11.33637 build and 3.0.10 and older "
