@@ -127,9 +127,13 @@ std::optional<BuildFolders> DebianFolders(ServerVersion version) {
 #endif
 }
 
+bool IsDebianPlace(const std::string& path, ServerVersion version) {
+  return kSeparator == '/' && Normal(conf::FolderOf(path)) == "/etc/firebird/" + std::string(VersionName(version));
+}
+
 BuildFolders BuildFoldersFor(const std::string& path, ServerVersion version) {
   const std::string folder = conf::FolderOf(path);
-  const bool debianPlace = kSeparator == '/' && Normal(folder) == "/etc/firebird/" + std::string(VersionName(version));
+  const bool debianPlace = IsDebianPlace(path, version);
   const std::optional<ClientLibraryAnswer>& library = AskClientLibrary();
   if (library && library->version == VersionName(version)) {
     // The library's own firebird.conf is the one in its configuration folder.

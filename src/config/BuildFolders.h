@@ -63,6 +63,12 @@ struct BuildFolders {
 // other folders are unknown.
 BuildFolders BuildFoldersFor(const std::string& path, ServerVersion version);
 
+// Whether the file is where Debian's packages keep the version's
+// firebird.conf (/etc/firebird/<version>/): the only place where the server
+// opens it under another name, so that its includes and $(this) need the
+// build's folders.
+bool IsDebianPlace(const std::string& path, ServerVersion version);
+
 // Debian's folders for a version (3.0), from its packages' file lists;
 // nothing for a version Debian's packages were not read for.
 std::optional<BuildFolders> DebianFolders(ServerVersion version);

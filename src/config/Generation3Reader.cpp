@@ -128,8 +128,10 @@ class Reader {
     if (!folders_) folders_ = BuildFoldersFor(path_, reading_.version);
     return *folders_;
   }
-  std::string Base(const File& f) { return f.index == 0 ? Folders().includeBase : FolderOf(f.name); }
-  std::string This(const File& f) { return f.index == 0 ? Folders().thisFolder : ThisFolderOf(f.name); }
+  // Only Debian's server opens firebird.conf by another name than its own.
+  bool Renamed(const File& f) const { return f.index == 0 && IsDebianPlace(path_, reading_.version); }
+  std::string Base(const File& f) { return Renamed(f) ? Folders().includeBase : FolderOf(f.name); }
+  std::string This(const File& f) { return Renamed(f) ? Folders().thisFolder : ThisFolderOf(f.name); }
 
   Expanded Expand(std::string_view text, const File& f) {
     Expanded e;
