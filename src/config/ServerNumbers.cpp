@@ -86,8 +86,8 @@ long long ModeDefault(const NumberContext& c, long long super, long long other) 
 // The first row of a name that covers the version is the one that applies.
 const Rule kRules[] = {
     {"LockMemSize", V30, Width::Int32, nullptr, [](long long v, const NumberContext&) { return std::max(v, 262144LL); },
-     "raised to its least, 262144 (by release 3.0.11; Debian's 3.0.11.33637 build and 3.0.10 and older "
-     "raise it to 65536 only)"},
+     "raised to its least, 262144, by release 3.0.11; Debian's 3.0.11.33637 build and 3.0.10 and older "
+     "raise it to 65536 only"},
     {"LockMemSize", V40, Width::UInt32, [](long long v, const NumberContext&) { return std::max(v, 262144LL); },
      nullptr, "raised to its least, 262144"},
     {"LockMemSize", V50, Width::UInt32, [](long long v, const NumberContext&) { return std::max(v, 262144LL); },
@@ -106,12 +106,12 @@ const Rule kRules[] = {
      "cut to 16 bits, then kept within 101 to 65521 by the lock manager"},
     {"DefaultDbCachePages", V20 | V21, Width::Int32, nullptr,
      [](long long v, const NumberContext&) { return std::clamp<long long>(static_cast<std::uint32_t>(v), 50, 131072); },
-     "kept within 50 to 131072 when a database is opened (a negative number counts as a huge one)"},
+     "kept within 50 to 131072 when a database is opened; a negative number counts as a huge one"},
     {"DefaultDbCachePages", V25, Width::Int32, nullptr,
      [](long long v, const NumberContext&) {
        return std::clamp<long long>(static_cast<std::uint32_t>(v), 50, 2147483646);
      },
-     "kept within 50 to 2147483646 when a database is opened (a negative number counts as a huge one)"},
+     "kept within 50 to 2147483646 when a database is opened; a negative number counts as a huge one"},
     {"DefaultDbCachePages", V30, Width::Int32, nullptr,
      [](long long v, const NumberContext& c) {
        return v < 0 ? ModeDefault(c, 2048, 256) : std::clamp<long long>(v, 50, 2147483646);

@@ -183,8 +183,8 @@ TEST(ServerValues, CheckSaysWhatTheServerDoesWithANumber) {
                 "it reads 0",
                 "3: DeadlockTimeout = 3000000000: the server keeps it in 32 bits, which makes it -1294967296",
                 "4: TcpNoNagle = 4294967296: the server reads false, keeping the number in 32 bits",
-                "5: LockMemSize = 1: the server uses 262144 (raised to its least, 262144 (by release 3.0.11; "
-                "Debian's 3.0.11.33637 build and 3.0.10 and older raise it to 65536 only))",
+                "5: LockMemSize = 1: the server uses 262144 (raised to its least, 262144, by release 3.0.11; "
+                "Debian's 3.0.11.33637 build and 3.0.10 and older raise it to 65536 only)",
                 // Only the line the server takes says what it uses.
                 "6: TempBlockSize = 1: the server uses 65536 (at least 65536 and rounded up to a multiple of 65536)",
                 "7: TempBlockSize is already set on line 6: the server uses that one",
@@ -199,7 +199,7 @@ TEST(ServerValues, CheckSaysWhatTheServerDoesWithANumber) {
                 "1: DeadlockTimeout = 3000000000: too large for the int the server reads it into: it reads "
                 "-1294967296",
                 "2: DefaultDbCachePages = 10: the server uses 50 (kept within 50 to 131072 when a database is "
-                "opened (a negative number counts as a huge one))",
+                "opened; a negative number counts as a huge one)",
             }));
 }
 
