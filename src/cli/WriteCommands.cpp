@@ -88,10 +88,17 @@ Session::Changes Session::CheckedChanges(const std::vector<std::pair<std::string
                                          ServerVersion v, bool& refused) {
   Changes changes;
   std::set<SettingId> seen;
-  for (const auto& [name, value] : given) {
+  for (const auto& [name, written] : given) {
     const auto id = ReadName(name, v, refused);
     if (!id) continue;
     const std::string known(SettingOf(*id).name);
+    // Every server takes a value without the blanks around it: they are
+    // left out, and the user told so.
+    const std::size_t first = written.find_first_not_of(" \t");
+    const std::string value =
+        first == std::string::npos ? std::string() : written.substr(first, written.find_last_not_of(" \t") - first + 1);
+    if (value.size() != written.size())
+      err_ << kProgram << ": " << known << ": the blanks around the value are left out, as the server reads it\n";
     if (!seen.insert(*id).second) {
       Refuse(known + " is given more than once", refused);
     } else if (const auto problem = WriteProblem(*id, value, v)) {

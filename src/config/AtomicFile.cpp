@@ -1,6 +1,7 @@
 #include "config/AtomicFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -97,13 +98,23 @@ HeldFolder& HeldFolder::operator=(HeldFolder&& other) noexcept {
 }
 
 FileBuffer ReadAll(File& file) {
-  // The size is only a hint: files under /proc or growing files read on.
+  const auto tooLarge = [] {
+    throw Failure{EFBIG,
+                  "It is larger than " + std::to_string(kLargestFileRead >> 20) +
+                      " MiB, the most Pellisto reads from a file",
+                  {},
+                  {}};
+  };
+  // The size is only a hint: files under /proc or growing files read on,
+  // up to the limit.
   const std::uint64_t size = file.Size();
+  if (size > kLargestFileRead) tooLarge();
   std::size_t capacity = size > 0 ? static_cast<std::size_t>(size) + 1 : 4096;
   FileBuffer buffer{std::unique_ptr<char[]>(new char[capacity]), 0};
   for (;;) {
     if (buffer.size == capacity) {
-      capacity *= 2;
+      if (buffer.size > kLargestFileRead) tooLarge();
+      capacity = std::min<std::size_t>(capacity * 2, kLargestFileRead + 1);
       std::unique_ptr<char[]> larger(new char[capacity]);
       std::memcpy(larger.get(), buffer.data.get(), buffer.size);
       buffer.data = std::move(larger);
@@ -112,19 +123,37 @@ FileBuffer ReadAll(File& file) {
     if (n == 0) break;
     buffer.size += n;
   }
+  if (buffer.size > kLargestFileRead) tooLarge();
   return buffer;
 }
 
 }  // namespace native
 
-FileBuffer ReadWholeFileBuffer(const std::string& path) {
-  native::File file;
-  OpenForReading(file, path);
+namespace {
+
+FileBuffer ReadOpenFile(native::File& file, const std::string& path) {
   try {
     return native::ReadAll(file);
   } catch (const native::Failure& failure) {
     OpenFailed(path, failure.reason);
   }
+}
+
+}  // namespace
+
+FileBuffer ReadWholeFileBuffer(const std::string& path) {
+  native::File file;
+  OpenForReading(file, path);
+  return ReadOpenFile(file, path);
+}
+
+std::optional<FileBuffer> ReadIncludedFile(const std::string& path) {
+  native::File file;
+  const native::ErrorCode error = file.Open(path, native::File::Mode::Read);
+  if (error == native::kIsAFolder) return FileBuffer{};
+  if (native::IsMissing(error)) return std::nullopt;
+  if (error) OpenFailed(path, error);
+  return ReadOpenFile(file, path);
 }
 
 std::string ReadWholeFile(const std::string& path) { return std::string(ReadWholeFileBuffer(path).view()); }

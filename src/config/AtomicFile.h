@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -47,9 +48,18 @@ struct FileBuffer {
   std::string_view view() const { return {data.get(), size}; }
 };
 
-// Reads the whole file. Throws FileError "Cannot open file "<path>". <reason>".
+// The most bytes Pellisto reads from one file: a larger one is refused before
+// any of it is read.
+constexpr std::uint64_t kLargestFileRead = 64ull << 20;
+
+// Reads the whole of a regular file. Throws FileError "Cannot open file
+// "<path>". <reason>", also for a named pipe, a device or a socket (without
+// waiting on it) and for a file larger than kLargestFileRead.
 FileBuffer ReadWholeFileBuffer(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
+// The same for a file named by an include line: nothing when no file has
+// that name, and no bytes for a folder, which the server reads as empty.
+std::optional<FileBuffer> ReadIncludedFile(const std::string& path);
 
 // Replaces the content of path as one step, as a save does (SaveTarget.h)
 // but without the writers' lock: for files of the program's own. Throws

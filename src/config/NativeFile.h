@@ -36,6 +36,13 @@ using ErrorCode = int;
 // "Is a folder": EISDIR, or the code Windows gives for a file operation on a
 // folder (which it words as "access denied" otherwise).
 extern const ErrorCode kIsAFolder;
+// Opening for reading takes a regular file or a folder only. A named pipe,
+// a device or a socket is refused with one of these, without waiting on it
+// (a pipe nobody writes to would block the read for ever, a device such as
+// /dev/zero never ends).
+extern const ErrorCode kIsANamedPipe;
+extern const ErrorCode kIsADevice;
+extern const ErrorCode kIsASocket;
 
 // The system's words for an error code, without a final period or line end.
 std::string ErrorText(ErrorCode error);
@@ -70,7 +77,7 @@ std::string KindName(FileFacts::Kind kind);
 class File {
  public:
   enum class Mode {
-    Read,       // an existing file (or, on POSIX, anything that reads)
+    Read,       // an existing regular file (or a folder, refused as kIsAFolder)
     Write,      // created when missing, its bytes kept
     Create,     // created when missing, emptied when not
     CreateNew,  // only a file that does not exist yet
@@ -208,6 +215,7 @@ bool Exists(const std::string& path);
 // Whether an error says the name is taken; that nothing has that name; that
 // a link has it, where no link was to be followed.
 bool AlreadyExists(ErrorCode error);
+// Whether an error says nothing has the name (or a folder on its way).
 bool IsMissing(ErrorCode error);
 bool IsLink(ErrorCode error);
 // Keeps a write past the file size limit from ending the whole program

@@ -23,8 +23,17 @@
 namespace conf::native {
 
 const ErrorCode kIsAFolder = EISDIR;
+// Below every errno value.
+const ErrorCode kIsANamedPipe = -2;
+const ErrorCode kIsADevice = -3;
+const ErrorCode kIsASocket = -4;
 
-std::string ErrorText(ErrorCode error) { return std::strerror(error); }
+std::string ErrorText(ErrorCode error) {
+  if (error == kIsANamedPipe) return "It is a named pipe, not a regular file";
+  if (error == kIsADevice) return "It is a device, not a regular file";
+  if (error == kIsASocket) return "It is a socket, not a regular file";
+  return std::strerror(error);
+}
 
 namespace {
 
@@ -67,7 +76,8 @@ ErrorCode File::Open(const std::string& path, Mode mode, bool privateFile) {
   int flags = O_CLOEXEC;
   switch (mode) {
     case Mode::Read:
-      flags |= O_RDONLY;
+      // Opening a named pipe waits for a writer unless told not to.
+      flags |= O_RDONLY | O_NONBLOCK;
       break;
     case Mode::Write:
       flags |= O_WRONLY | O_CREAT;
@@ -80,12 +90,25 @@ ErrorCode File::Open(const std::string& path, Mode mode, bool privateFile) {
       break;
   }
   const int fd = ::open(path.c_str(), flags, privateFile ? 0600 : 0666);
-  if (fd < 0) return errno;
+  if (fd < 0) {
+    const ErrorCode error = errno;
+    // A socket cannot be opened at all: say what it is.
+    struct stat st {};
+    if (error == ENXIO && mode == Mode::Read && ::stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
+      return kIsASocket;
+    return error;
+  }
   Adopt(fd);
   if (mode == Mode::Read) {
+    // What was opened, not what the name pointed to a moment before.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-      const ErrorCode error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ErrorCode error = 0;
+    if (::fstat(fd, &st) != 0) error = errno;
+    else if (S_ISDIR(st.st_mode)) error = EISDIR;
+    else if (S_ISFIFO(st.st_mode)) error = kIsANamedPipe;
+    else if (S_ISSOCK(st.st_mode)) error = kIsASocket;
+    else if (!S_ISREG(st.st_mode)) error = kIsADevice;
+    if (error) {
       Adopt(-1);
       return error;
     }
@@ -169,7 +192,7 @@ bool Exists(const std::string& path) {
 }
 
 bool AlreadyExists(ErrorCode error) { return error == EEXIST; }
-bool IsMissing(ErrorCode error) { return error == ENOENT; }
+bool IsMissing(ErrorCode error) { return error == ENOENT || error == ENOTDIR; }
 bool IsLink(ErrorCode error) { return error == ELOOP; }
 
 }  // namespace conf::native

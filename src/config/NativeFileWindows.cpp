@@ -18,6 +18,10 @@ namespace conf::native {
 
 // ERROR_DIRECTORY_NOT_SUPPORTED, which not every SDK names.
 const ErrorCode kIsAFolder = 336;
+// Codes with bit 29 set, which Windows leaves to applications.
+const ErrorCode kIsANamedPipe = 0x20000001;
+const ErrorCode kIsADevice = 0x20000002;
+const ErrorCode kIsASocket = 0x20000003;
 
 namespace {
 
@@ -39,6 +43,9 @@ std::string SystemText(DWORD error, DWORD language) {
 
 std::string ErrorText(ErrorCode error) {
   if (error == kIsAFolder) return "It is a folder, not a file";
+  if (error == kIsANamedPipe) return "It is a named pipe, not a regular file";
+  if (error == kIsADevice) return "It is a device, not a regular file";
+  if (error == kIsASocket) return "It is a socket, not a regular file";
   // In English, as every other message of the program; else in the
   // system's language.
   std::string text = SystemText(static_cast<DWORD>(error), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
@@ -85,6 +92,11 @@ ErrorCode File::Open(const std::string& path, Mode mode, bool) {
     return static_cast<ErrorCode>(error == ERROR_ACCESS_DENIED && IsFolder(name) ? kIsAFolder : error);
   }
   Adopt(reinterpret_cast<std::intptr_t>(handle));
+  if (const DWORD type = mode == Mode::Read ? ::GetFileType(handle) : FILE_TYPE_DISK; type != FILE_TYPE_DISK) {
+    const ErrorCode error = type == FILE_TYPE_PIPE ? kIsANamedPipe : kIsADevice;
+    Adopt(-1);
+    return error;
+  }
   if (mode == Mode::Create && !::SetEndOfFile(handle)) {
     const DWORD error = ::GetLastError();
     Adopt(-1);
@@ -195,6 +207,10 @@ bool IsLink(ErrorCode error) { return error == ERROR_CANT_RESOLVE_FILENAME; }
 
 // Windows has no signal for a write past a size limit.
 std::shared_ptr<void> QuietFileSizeLimit() { return nullptr; }
+
+bool IsMissing(ErrorCode error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
 
 std::string StateFolder() {
   // The variable first, so that a test (or a user) can move it.

@@ -115,11 +115,11 @@ TEST_F(CliTest, ListAndGetShowWhatTheServerUses) {
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"TempCacheLimit\", \"kind\": \"integer\", \"state\": \"active\", "
                               "\"path\": " + JsonString(Conf()) + ", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
-                              "\"default\": false}"))
+                              "\"default\": false, \"expansion\": null}"))
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"LockSignal\", \"kind\": \"integer\", \"state\": "
                               "\"absent\", \"path\": null, \"line\": null, \"file\": null, \"server\": \"16\", "
-                              "\"default\": true}"));
+                              "\"default\": true, \"expansion\": null}"));
 
   // The folder also comes from FIREBIRD; keys ignore case, as the server's do.
   r = RunConf({"get", "TempCacheLimit", "defaultdbcachepages", "GCPolicy"}, {Folder().c_str()});
@@ -384,6 +384,8 @@ TEST_F(CliTest, BadInputs) {
        "Cannot open file \"" + missing + "firebird.conf\". " + ErrorText(SystemError::NoSuchFolder)},
       {{"--folder", Folder(), "reset"}, 3, "Cannot open file \"" + Folder() + "firebird.conf.default\""},
       {{"--folder", Folder(), "list", "--verbose"}, 2, "unknown option --verbose"},
+      {{"--folderX", Folder(), "list"}, 2, "unknown option --folderX"},
+      {{"--folder", Folder(), "--server-versionX=3.0", "list"}, 2, "unknown option --server-versionX=3.0"},
       {{"--folder", Folder(), "get", "--dry-run", "GCPolicy"}, 2, "--dry-run does not apply to get"},
       {{"--folder", Folder(), "set", "GCPolicy"}, 2, "\"GCPolicy\" is not KEY=VALUE"},
       {{"--folder", Folder(), "frobnicate"}, 2, "unknown command \"frobnicate\""},
@@ -602,3 +604,79 @@ TEST_F(CliTest, ALinkRepointedDuringSetOrAFaultOfItsOwnEndsWithStatus3NotACrash)
   EXPECT_EQ(ReadFileBytes(second.file("firebird.conf")), kFile);
 }
 #endif
+TEST_F(CliTest, ListSaysWhereEachValueComesFromAndHowItWasFound) {
+  WriteFileBytes(dir.file("a.conf"), "DeadlockTimeout = 7\n");
+  Write("# Firebird version 3.0 configuration file\r\n"
+        "#TcpNoNagle = true\r\n"
+        "include a.conf\r\n"
+        "IpcName = $(dir_conf)fb\r\n"
+        "RemotePipeName = $(dir_plugins)\r\n");
+  Result r = In({"list", "--json"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  for (const std::string& row : {
+           "{\"key\": \"TcpNoNagle\", \"kind\": \"boolean\", \"state\": \"commented\", \"path\": " +
+               JsonString(Conf()) + ", \"line\": 2, \"file\": \"true\", \"server\": \"true\", \"default\": true, "
+               "\"expansion\": null}",
+           "{\"key\": \"DeadlockTimeout\", \"kind\": \"integer\", \"state\": \"active\", \"path\": " +
+               JsonString(dir.file("a.conf")) + ", \"line\": 1, \"file\": \"7\", \"server\": \"7\", "
+               "\"default\": false, \"expansion\": null}",
+           "{\"key\": \"IpcName\", \"kind\": \"text\", \"state\": \"active\", \"path\": " + JsonString(Conf()) +
+               ", \"line\": 4, \"file\": " + JsonString(Folder() + "fb") + ", \"server\": " +
+               JsonString(Folder() + "fb") + ", \"default\": false, \"expansion\": \"folder of firebird.conf\"}",
+           // A folder of the server's build nobody can tell here is not a value.
+           "{\"key\": \"RemotePipeName\", \"kind\": \"text\", \"state\": \"active\", \"path\": " +
+               JsonString(Conf()) + ", \"line\": 5, \"file\": \"$(dir_plugins)\", \"server\": null, "
+               "\"default\": false, \"expansion\": \"server's build\"}",
+       })
+    EXPECT_TRUE(Contains(r.out, row)) << row << "\n" << r.out;
+  r = In({"get", "RemotePipeName"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "RemotePipeName: the value depends on the server's build ($(dir_plugins))")) << r.err;
+
+  // A file the server refuses lists nothing.
+  Write("# Firebird version 3.0 configuration file\nIpcName = \"a\" b\n");
+  r = In({"list"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliTest, SetKeepsNothingTheServerWouldReadOtherwise) {
+  WriteFileBytes(dir.file("a.conf"), "DeadlockTimeout = 7\n");
+  const std::string text =
+      "# Firebird version 3.0 configuration file\r\n"
+      "include a.conf\r\n"
+      "DeadlockTimeout = 5\r\n"
+      "ConnectionTimeout = 180\r\n"
+      "RemoteBindAddress = x\r\n";
+  Write(text);
+  for (const auto& [pair, message] : std::vector<std::pair<std::string, std::string>>{
+           // The value equals what the included file sets, which is what
+           // the server reads: the line written would not count.
+           {"DeadlockTimeout=7", "DeadlockTimeout: the server reads it from line 1 of " + dir.file("a.conf")},
+           {"ConnectionTimeout=99999999999999999999",
+            "ConnectionTimeout: \"99999999999999999999\" is not kept as written by Firebird 3.0, which holds it "
+            "in 32 bits: the largest value accepted is 2147483647"},
+           {"ConnectionTimeout=8589934592G", "the largest value accepted is 2147483647"},
+       }) {
+    const Result r = In({"set", pair});
+    EXPECT_EQ(r.code, 1) << pair;
+    EXPECT_TRUE(Contains(r.err, message)) << pair << "\n" << r.err;
+  }
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  // Blanks around a value are not kept, and the user is told; a TAB inside
+  // it is part of the value.
+  Result r = In({"set", "RemoteBindAddress=  le\tad\t"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "pellisto-conf: RemoteBindAddress: the blanks around the value are left out, as the server reads it\n");
+  EXPECT_TRUE(Contains(ReadFileBytes(Conf()), "\r\nRemoteBindAddress = le\tad\r\n"));
+  EXPECT_EQ(In({"get", "RemoteBindAddress"}).out, "le\tad\n");
+
+  // A file the server refuses as it is takes no change.
+  Write("# Firebird version 3.0 configuration file\r\nDeadlockTimeout = 5\r\nIpcName = \"a\" b\r\n");
+  r = In({"set", "DeadlockTimeout=6"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "Firebird 3.0 refuses this file as it is (" + Conf() + ":3: text after the closing quote)"))
+      << r.err;
+}

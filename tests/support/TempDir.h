@@ -22,5 +22,6 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 
-// Path of a real sample file, or empty when the samples are not there.
+// Path of a real sample file, or empty when the samples are not there
+// (Debian's 3.0 file is also found where Debian installs it).
 std::string SamplePath(const std::string& name);

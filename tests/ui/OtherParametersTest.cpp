@@ -11,6 +11,10 @@
 #include <QTreeWidget>
 #include <QWheelEvent>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "ui/MainFrmFixture.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
@@ -196,6 +200,13 @@ TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnything
        "AuthServer: a value cannot hold a quote: the server takes quotes away or refuses the file"},
       {"#MaxUserTraceLogSize = 10\nTempBlockSize = 5\n", "edMaxUserTraceLogSize", "64K",
        "MaxUserTraceLogSize: \"64K\" is not a number (digits only)"},
+      // A number the server would not keep as written, here and on the pages.
+      {kFourZero, "edFileSystemCacheThreshold", "8589934592G",
+       "FileSystemCacheThreshold: \"8589934592G\" is not kept as written by Firebird 4.0, which holds it in 32 "
+       "bits: the largest value accepted is 2147483647"},
+      {"DeadlockTimeout = 10\nTempBlockSize = 5\n", "edDeadlockTimeout", "3000000000",
+       "DeadlockTimeout: \"3000000000\" is not kept as written by Firebird 2.1, which holds it in an int of 32 "
+       "bits: the largest value accepted is 2147483647"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -332,3 +343,23 @@ TEST_F(OtherParametersTest, AValueAnotherProgramChangedTooIsAskedAbout) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+TEST_F(OtherParametersTest, AnIncludeThatCannotBeReadIsToldAndTheWindowOpens) {
+  ASSERT_EQ(mkfifo(dir.file("pipe.conf").c_str(), 0644), 0);
+  const std::string text =
+      "# Firebird version 3.0 configuration file\nWireCrypt = Enabled\ninclude pipe.conf\nDeadlockTimeout = 5\n";
+  Open(text);
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().text.toStdString(),
+            "Cannot open file \"" + dir.file("pipe.conf") + "\". It is a named pipe, not a regular file (included by "
+            "line 3 of " + conf() + ")");
+  EXPECT_TRUE(window->DocumentLoaded());
+  EXPECT_FALSE(ApplyEnabled());
+  // Nothing is saved on a file whose reading by the server cannot be told.
+  Type("edDeadlockTimeout", "7");
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_FALSE(Apply());
+  EXPECT_EQ(ReadFileBytes(conf()), text);
+}
+#endif

@@ -54,9 +54,11 @@ void DocumentSaver::CheckBeforeSaving(const TVantrel& document) {
     const std::string_view value = std::string_view(entry).substr(eq + 1);
     // The parameters beyond the pages' are written as their version reads them.
     const auto id = FindSetting(std::string_view(entry).substr(0, eq));
-    if (const auto problem = id && !ParamKeyOf(*id) ? WriteProblem(*id, value, document.Version())
-                                                    : ControlCharacterProblem(value))
-      throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". Nothing was saved");
+    auto problem = id && !ParamKeyOf(*id) ? WriteProblem(*id, value, document.Version())
+                                          : ControlCharacterProblem(value);
+    // A number the server would not keep as typed, on every page.
+    if (!problem && id) problem = NumberWidthProblem(*id, value, document.Version());
+    if (problem) throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". Nothing was saved");
   }
   std::string problems;
   for (const std::string& problem : UntouchedParametersReadDifferently(document))

@@ -86,7 +86,12 @@ void TMainFrm::FormCreate() {
   // A file that cannot be read leaves the window unfilled, and with nothing
   // loaded nothing can be saved; the folder box still shows where it looked.
   if (RunGuarded([this] { LoadFolder(InstallPath); }, this)) {
-    LoadControls();
+    // What the file includes may be unreadable (a named pipe, too many
+    // files): the window opens on the file, and says why.
+    if (!RunGuarded([this] { LoadControls(); }, this)) {
+      document_->SetModified(false);
+      ShowFileState();
+    }
   } else {
     const QSignalBlocker quiet(ui->edRootDirectory);
     ui->edRootDirectory->setText(InstallPath);
