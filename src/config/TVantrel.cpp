@@ -25,7 +25,7 @@ void ResetToDefaults(const std::string& folder) {
   const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
   const std::string path = folder + kFileName;
   FileLock lock(path);
-  WriteFileAtomically(path, JoinLines(SplitLines(defaults)));
+  WriteFileAtomically(path, WithWrittenEnds(defaults));
 }
 
 }  // namespace conf
@@ -89,6 +89,7 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
   textSize_ = file.size;
   lines_ = std::move(index.lines);
+  ends_ = std::move(index.ends);
   rewritten_.clear();
   values_ = std::move(values);
   otherValues_.clear();
@@ -135,9 +136,11 @@ void TVantrel::SaveLocked(const std::string& path) {
   // a failed save leaves the document as it was.
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
   conf::MergePending(pending_, generation_, lines_, rewritten_, replaced);
+  std::vector<conf::LineEnd> ends(ends_.size());
+  for (std::size_t i = 0; i < ends.size(); ++i) ends[i] = conf::WrittenEnd(ends_[i]);
   conf::FileBuffer written;
   try {
-    written = conf::JoinToBuffer(lines_);
+    written = conf::JoinToBuffer(lines_, ends);
     conf::WriteFileAtomically(path, written.view());
   } catch (...) {
     // Newest first: a line rewritten twice gets its first rewrite back and
@@ -151,10 +154,11 @@ void TVantrel::SaveLocked(const std::string& path) {
   }
   // From now on the document's text is the file's: the lines point into what
   // was written, and the buffer read before and the rewritten lines go.
+  ends_ = std::move(ends);
   std::size_t at = 0;
-  for (std::string_view& line : lines_) {
-    line = std::string_view(written.data.get() + at, line.size());
-    at += line.size() + 2;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    lines_[i] = std::string_view(written.data.get() + at, lines_[i].size());
+    at += lines_[i].size() + conf::SizeOf(ends_[i]);
   }
   text_ = std::move(written.data);
   textSize_ = written.size;

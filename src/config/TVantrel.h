@@ -159,6 +159,7 @@ class TVantrel {
   std::size_t textSize_ = 0;
   std::deque<std::string> rewritten_;
   std::vector<std::string_view> lines_;
+  std::vector<conf::LineEnd> ends_;  // how each line ends in the file
   std::vector<std::string> pending_;
   bool modified_ = false;
   std::array<std::string, kParameterCount> values_;
@@ -178,7 +179,8 @@ class TVantrel {
 
 namespace conf {
 // Copies <folder>firebird.conf.default over <folder>firebird.conf through the
-// atomic writer, with the line ends a save writes, holding the writers' lock.
+// atomic writer, with the line ends a save writes (WrittenEnd), holding the
+// writers' lock.
 // Throws FileError.
 void ResetToDefaults(const std::string& folder);
 }  // namespace conf

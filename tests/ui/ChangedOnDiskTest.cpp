@@ -29,8 +29,8 @@ TEST_F(ChangedOnDiskTest, OtherProgramsChangesStayAndTheUsersGoOnTop) {
   EXPECT_EQ(MessageTexts(), (std::vector<QString>{kMerged, kRestartNotice}));
   // The policy Apply composed from the controls was no change of the user's.
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# added elsewhere\r\nDatabaseAccess = Restrict /srv/db\r\nRemoteServicePort = 3051\r\n"
-            "TempBlockSize = 2048\r\n");
+            "# added elsewhere\nDatabaseAccess = Restrict /srv/db\nRemoteServicePort = 3051\n"
+            "TempBlockSize = 2048\n");
   EXPECT_EQ(Edit("edRemoteServicePort")->text(), "3051");
   EXPECT_TRUE(Radio("RBRestrict")->isChecked());
   EXPECT_EQ(Entries("LBRestrict"), QStringList{"/srv/db"});
@@ -63,7 +63,7 @@ TEST_F(ChangedOnDiskTest, ValueChangedByBothIsAskedAbout) {
     EXPECT_EQ(question.defaultButton, QMessageBox::No);
     EXPECT_EQ(platform.messages[1].text, kMerged);
     // No: nothing of the user's is left to write, and the file stays theirs.
-    EXPECT_EQ(ReadFileBytes(conf()), keepOwn ? "RemoteServicePort = 3052\r\nTempBlockSize = 1024\r\n"
+    EXPECT_EQ(ReadFileBytes(conf()), keepOwn ? "RemoteServicePort = 3052\nTempBlockSize = 1024\n"
                                              : "RemoteServicePort = 3051\nTempBlockSize = 1024\n");
     EXPECT_EQ(Edit("edRemoteServicePort")->text(), keepOwn ? "3052" : "3051");
   }

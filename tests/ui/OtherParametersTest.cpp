@@ -158,14 +158,14 @@ TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_TRUE(Apply());
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# Firebird version 3.0 configuration file\r\n"
-            "ServerMode = Classic\r\n"
-            "WireCompression = true\r\n"
-            "FileSystemCacheThreshold = 128K\r\n"
-            "AuthServer = Srp256, Srp # the plugins\r\n"
-            "#AuthClient = Srp\r\n"
-            "MyOwnKey = 5\r\n"
-            "ClientBatchBuffer = 64K\r\n");
+            "# Firebird version 3.0 configuration file\n"
+            "ServerMode = Classic\n"
+            "WireCompression = true\n"
+            "FileSystemCacheThreshold = 128K\n"
+            "AuthServer = Srp256, Srp # the plugins\n"
+            "#AuthClient = Srp\n"
+            "MyOwnKey = 5\n"
+            "ClientBatchBuffer = 64K\n");
   EXPECT_EQ(ServerUses("FileSystemCacheThreshold"), "131072");
   EXPECT_EQ(ServerUses("ServerMode"), "Classic");
   EXPECT_FALSE(ApplyEnabled());
@@ -174,7 +174,7 @@ TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
   Open("#RelaxedAliasChecking = 0\nTempBlockSize = 5\n");
   Check("CBRelaxedAliasChecking")->click();
   EXPECT_TRUE(Apply());
-  EXPECT_EQ(ReadFileBytes(conf()), "RelaxedAliasChecking = 1\r\nTempBlockSize = 5\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "RelaxedAliasChecking = 1\nTempBlockSize = 5\n");
 }
 
 TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnythingIsWritten) {

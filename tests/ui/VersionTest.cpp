@@ -76,10 +76,10 @@ TEST_F(VersionTest, ApplyWritesTheLineTheThreeZeroServerReads) {
   Type("edDefaultDbCachePages", "128K");
   EXPECT_TRUE(Apply());
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# Firebird version 3.0 configuration file\r\n"
-            "DefaultDbCachePages = 128K # the server reads this one\r\n"
-            "defaultdbcachepages = 4096\r\n"
-            "TcpRemoteBufferSize = 16K\r\n");
+            "# Firebird version 3.0 configuration file\n"
+            "DefaultDbCachePages = 128K # the server reads this one\n"
+            "defaultdbcachepages = 4096\n"
+            "TcpRemoteBufferSize = 16K\n");
 }
 
 TEST_F(VersionTest, ATwoXFileKeepsTheDesignedReading) {
