@@ -189,6 +189,7 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
   fresh->folder_ = folder_;
   fresh->values_[static_cast<std::size_t>(ParamKey::RootDirectory)] = RootDirectory();
   fresh->modified_ = modified_;
+  fresh->marked_ = marked_;
   conflicts.clear();
   for (const std::string& entry : pending_) {
     const std::size_t eq = entry.find('=');
@@ -228,6 +229,11 @@ void TVantrel::DiscardChange(SettingId id) {
   }
 }
 
+void TVantrel::WithdrawChange(SettingId id) {
+  DiscardChange(id);
+  if (pending_.empty() && modified_ && !marked_) SetModified(false);
+}
+
 std::array<long, kSettingCount> TVantrel::SettingLines() const { return conf::SettingLines(lines_, generation_); }
 
 std::vector<std::string> TVantrel::LinesAfterSave() const {
@@ -244,6 +250,7 @@ std::vector<std::string> TVantrel::Lines() const {
 
 void TVantrel::SetModified(bool value) {
   modified_ = value;
+  marked_ = value;
   if (!value) pending_.clear();
   if (OnModified) OnModified(*this, value);
 }
@@ -276,7 +283,12 @@ void TVantrel::RecordChange(const std::string& entry) {
   PendingChanged();
 }
 
-void TVantrel::PendingChanged() { SetModified(true); }
+void TVantrel::PendingChanged() {
+  // SetModified(true), without marking the document modified beyond its
+  // pending changes.
+  modified_ = true;
+  if (OnModified) OnModified(*this, true);
+}
 
 std::string TVantrel::ValueOf(SettingId id) const {
   if (const auto key = ParamKeyOf(id)) return Value(*key);

@@ -177,6 +177,81 @@ TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
   EXPECT_EQ(ReadFileBytes(conf()), "RelaxedAliasChecking = 1\nTempBlockSize = 5\n");
 }
 
+TEST_F(OtherParametersTest, AValueThatReadsAsTheFileDoesIsNoChange) {
+  Open("# Firebird version 3.0 configuration file\n"
+       "#TracePlugin = fbtrace\n"
+       "#WireCompression = false\n"
+       "FileSystemCacheThreshold = 64K\n"
+       "#DatabaseAccess = Full\n");
+  // Retyped, ticked and unticked, or written otherwise with the same reading.
+  Type("edTracePlugin", "fbtrace");
+  Check("CBWireCompression")->click();
+  Check("CBWireCompression")->click();
+  Type("edFileSystemCacheThreshold", "65536");
+  EXPECT_EQ(Pending(), "");
+  EXPECT_FALSE(ApplyEnabled());
+
+  // A real change, taken back: nothing is left to apply.
+  Type("edTracePlugin", "mytrace");
+  EXPECT_EQ(Pending(), "TracePlugin=mytrace|");
+  EXPECT_TRUE(ApplyEnabled());
+  Type("edTracePlugin", "fbtrace");
+  EXPECT_EQ(Pending(), "");
+  EXPECT_FALSE(ApplyEnabled());
+
+  // Taking it back leaves another page's change to apply.
+  Radio("RBNone")->click();
+  Type("edTracePlugin", "mytrace");
+  Type("edTracePlugin", "fbtrace");
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# Firebird version 3.0 configuration file\n"
+            "#TracePlugin = fbtrace\n"
+            "#WireCompression = false\n"
+            "FileSystemCacheThreshold = 64K\n"
+            "DatabaseAccess = None\n");
+}
+
+TEST_F(OtherParametersTest, DefaultsFollowTheServerModePendingAndWritten) {
+  Open("# Firebird version 3.0 configuration file\n"
+       "#ServerMode = Super\n"
+       "#DefaultDbCachePages = 2048\n"
+       "#TempCacheLimit = 64M\n"
+       "#GCPolicy = combined\n");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "2048");
+  Type("edTempCacheLimit", "100000");  // the user's own value stays
+  Combo("CBServerMode")->setFocus();
+  QTest::keyClicks(Combo("CBServerMode"), "Cl");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "256");
+  EXPECT_EQ(Edit("edTempCacheLimit")->text(), "100000");
+  EXPECT_EQ(Combo("CBGCPolicy")->currentText(), "Cooperative");
+  EXPECT_EQ(Pending(), "TempCacheLimit=100000|ServerMode=Classic|");
+
+  // Back to Super while pending, then Classic again and written.
+  QTest::keyClick(Combo("CBServerMode"), Qt::Key_Home);
+  EXPECT_EQ(Pending(), "TempCacheLimit=100000|");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "2048");
+  for (int i = 0; i < 4; ++i) QTest::keyClick(Combo("CBServerMode"), Qt::Key_Down);
+  ASSERT_EQ(Combo("CBServerMode")->currentText(), "Classic");
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# Firebird version 3.0 configuration file\n"
+            "ServerMode = Classic\n"
+            "#DefaultDbCachePages = 2048\n"
+            "TempCacheLimit = 100000\n"
+            "#GCPolicy = combined\n");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "256");
+  EXPECT_EQ(Combo("CBGCPolicy")->currentText(), "Cooperative");
+
+  // A value put over the default shown is a change, even the old default.
+  Edit("edDefaultDbCachePages")->selectAll();
+  Edit("edDefaultDbCachePages")->insert("2048");
+  EXPECT_EQ(Pending(), "DefaultDbCachePages=2048|");
+  Reopen();
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "256");
+}
+
 TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnythingIsWritten) {
   struct Case {
     const char* file;

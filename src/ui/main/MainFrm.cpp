@@ -61,6 +61,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   access_ = new AccessLists(this, [this] { return document_.get(); });
   navigator_ = new OptionsNavigator(this);
   otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
+  connect(otherParameters_, &OtherParametersPage::ServerModeChanged, binding_, &ControlBinding::FollowServerMode);
   ConnectCommands();
   UseDialogKeys(this);
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });

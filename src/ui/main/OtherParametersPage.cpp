@@ -1,6 +1,7 @@
 #include "ui/main/OtherParametersPage.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -299,7 +300,17 @@ void OtherParametersPage::ShowServerValues() {
 }
 
 void OtherParametersPage::Write(SettingId id, const std::string& value) {
-  if (TVantrel* document = document_()) document->SetValueOf(id, value);
+  TVantrel* document = document_();
+  if (!document) return;
+  // A value the server reads as it reads the file's is no change: nothing
+  // is written for it, and taking a change back leaves nothing pending.
+  const auto row = std::find_if(rows_.begin(), rows_.end(), [id](const Row& r) { return r.parameter.id == id; });
+  if (row != rows_.end() && row->parameter.status == Status::Editable &&
+      ServerValueOf(id, value, version_) == row->parameter.serverValue)
+    document->WithdrawChange(id);
+  else
+    document->SetValueOf(id, value);
+  if (SettingOf(id).name == "ServerMode") emit ServerModeChanged();
 }
 
 int OtherParametersPage::RowOf(const QWidget* widget) const {

@@ -44,6 +44,11 @@ class OtherParametersPage : public QObject {
   // The rows' editors, in the order of the rows.
   std::vector<QWidget*> Editors() const;
 
+ signals:
+  // The user changed ServerMode's value (or took the change back): the
+  // defaults that follow it may show others.
+  void ServerModeChanged();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
