@@ -9,8 +9,9 @@ FakePlatform::FakePlatform(const QString& folder) : applicationFolder(folder) {
 
 FakePlatform::~FakePlatform() { SetPlatform(nullptr); }
 
-QString FakePlatform::ChooseFolder(QWidget*, const QString& title) {
+QString FakePlatform::ChooseFolder(QWidget*, const QString& title, const QString& start) {
   chooserTitles << title;
+  chooserStarts << start;
   if (folderChoices.empty()) return {};
   QString choice = folderChoices.front();
   folderChoices.pop_front();

@@ -26,7 +26,7 @@ class FakePlatform : public PlatformServices {
   explicit FakePlatform(const QString& applicationFolder);
   ~FakePlatform() override;
 
-  QString ChooseFolder(QWidget* owner, const QString& title) override;
+  QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
   // Shows the dialog without a modal loop and hands it to the next handler,
   // which drives it as a user would; a dialog still open afterwards is
   // closed as by Esc. Without a handler the dialog is closed at once.
@@ -57,6 +57,7 @@ class FakePlatform : public PlatformServices {
 
   std::vector<RecordedMessage> messages;
   QStringList chooserTitles;
+  QStringList chooserStarts;  // the folder each chooser opened at
   QStringList shownDialogs;  // object names, in order
   QStringList openedUrls;
   QStringList editedFiles;

@@ -150,7 +150,11 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   platform.answers = {QMessageBox::No};
   Trigger("AInitAll");
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, "You Sure");
+  // It says what it does, and to which file.
+  EXPECT_EQ(platform.messages[0].text,
+            QString::fromStdString("Copy firebird.conf.default over firebird.conf in " + dir.path() +
+                                   "? Every parameter then has the value of firebird.conf.default, and changes "
+                                   "not applied are lost."));
   EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
   EXPECT_EQ(platform.messages[0].defaultButton, QMessageBox::No);
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "5");
@@ -243,8 +247,8 @@ TEST_F(LifecycleTest, SaveFailureShowsTheErrorAndKeepsEverything) {
   // With what it takes to be allowed to save it.
   EXPECT_EQ(platform.messages[0].text,
             QString::fromStdString("Cannot create file \"" + conf() +
-                                   "\". Permission denied. Give the file a write permission "
-                                   "to save it."));
+                                   "\". Permission denied. The file is read-only: give it a write "
+                                   "permission to save it."));
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
   EXPECT_EQ(Pending(), "TempBlockSize=6|");

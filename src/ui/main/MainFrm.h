@@ -76,6 +76,8 @@ class TMainFrm : public QMainWindow {
   // The fixed client size: the designed one, taller by any tab rows beyond
   // the designed two.
   void FitClientArea();
+  // Centres the window inside the screen's available area.
+  void PlaceOnScreen();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
 

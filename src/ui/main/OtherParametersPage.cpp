@@ -28,8 +28,6 @@ namespace {
 
 using Status = OtherParameter::Status;
 
-// The tree's captions stay in English, as the other nodes do.
-const char kTreeCaption[] = "Other parameters";
 const char* const kPageCaption = N_("Other parameters");
 
 // Editors of texts and lists have one width, so that the values line up.
@@ -145,7 +143,7 @@ void OtherParametersPage::Load() {
 
   if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
   OrderFocus();
-  navigator_->SetAddedPage(QString::fromLatin1(kTreeCaption), controls);
+  navigator_->SetAddedPage(i18n::Translate(kPageCaption), controls);
   SetCurrentRow(0);
 }
 
