@@ -22,6 +22,7 @@ QMessageBox::StandardButton FakePlatform::ShowMessage(
     QWidget*, QMessageBox::Icon icon, const QString& title, const QString& text,
     QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
   messages.push_back({icon, title, text, buttons, defaultButton});
+  if (onMessage) onMessage(messages.back());
   if (answers.empty()) return defaultButton;
   auto answer = answers.front();
   answers.pop_front();

@@ -52,6 +52,9 @@ class FakePlatform : public PlatformServices {
   std::deque<QMessageBox::StandardButton> answers;
   // Results of the next folder choices; empty queue means "cancelled".
   std::deque<QString> folderChoices;
+  // Told of each message box as it is shown, before it is answered: what
+  // happens meanwhile elsewhere (another program writing the file).
+  std::function<void(const RecordedMessage&)> onMessage;
   // Drivers for the next dialogs, in order.
   std::deque<std::function<void(QDialog&)>> dialogHandlers;
 

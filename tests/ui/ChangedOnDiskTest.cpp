@@ -73,6 +73,54 @@ TEST_F(ChangedOnDiskTest, ValueChangedByBothIsAskedAbout) {
   }
 }
 
+TEST_F(ChangedOnDiskTest, AFileChangedAgainDuringTheMergeIsMergedAgainUpToFiveTimes) {
+  for (const int changes : {1, 5}) {
+    Open("RemoteServicePort = 3050\nTempBlockSize = 1024\n");
+    platform.messages.clear();
+    Type("edRemoteServicePort", "3052");
+    WriteFileBytes(conf(), "RemoteServicePort = 3051\nTempBlockSize = 1024\n");
+    // While the user is asked, the other program writes yet another port.
+    int written = 0;
+    platform.onMessage = [&](const RecordedMessage& m) {
+      if (m.icon == QMessageBox::Question && written < changes)
+        WriteFileBytes(conf(), "RemoteServicePort = " + std::to_string(4000 + ++written) + "\nTempBlockSize = 1024\n");
+    };
+    platform.answers = {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes};
+    Click("BtApply");
+    platform.onMessage = nullptr;
+    std::size_t questions = 0;
+    for (const auto& m : platform.messages) questions += m.icon == QMessageBox::Question;
+    if (changes == 1) {
+      // Read again once more, asked again, and written.
+      EXPECT_EQ(questions, 2u);
+      EXPECT_EQ(ReadFileBytes(conf()), "RemoteServicePort = 3052\nTempBlockSize = 1024\n");
+      EXPECT_FALSE(ApplyEnabled());
+    } else {
+      // Five rounds, then it gives up: the file stays the other program's.
+      EXPECT_EQ(questions, 5u);
+      EXPECT_EQ(platform.messages.back().icon, QMessageBox::Critical);
+      EXPECT_EQ(ReadFileBytes(conf()), "RemoteServicePort = 4005\nTempBlockSize = 1024\n");
+      EXPECT_TRUE(ApplyEnabled());
+      EXPECT_EQ(Edit("edRemoteServicePort")->text(), "3052");
+    }
+  }
+}
+
+TEST_F(ChangedOnDiskTest, AMergeThatFailsTheChecksWritesNothing) {
+  Open("TcpNoNagle = 0\nTempBlockSize = 1024\n");
+  Check("CBTcpNoNagle")->click();
+  // The other program's line holds a second setting behind a lone CR:
+  // rewriting it would lose the port the server reads.
+  const std::string theirs = "RemoteServicePort = 3086\rTcpNoNagle = 0\nTempBlockSize = 1024\n";
+  WriteFileBytes(conf(), theirs);
+  Click("BtApply");
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().icon, QMessageBox::Critical);
+  EXPECT_TRUE(platform.messages.back().text.contains("RemoteServicePort")) << platform.messages.back().text.toStdString();
+  EXPECT_EQ(ReadFileBytes(conf()), theirs);
+  EXPECT_TRUE(ApplyEnabled());
+}
+
 TEST_F(ChangedOnDiskTest, FileRemovedMeanwhileIsNotWrittenAndTheChangesStay) {
   Open("TempBlockSize = 1024\n");
   Type("edTempBlockSize", "2048");

@@ -123,6 +123,8 @@ TEST_F(CommandsTest, ChoosingTheSameFolderChangesNothing) {
   EXPECT_FALSE(ApplyEnabled());
   EXPECT_EQ(Pending(), "");
   EXPECT_EQ(SavedPath(), "<none>");
+  // The chooser opens at the folder shown.
+  EXPECT_EQ(platform.chooserStarts, QStringList(3, QString::fromStdString(dir.path())));
 }
 
 TEST_F(CommandsTest, FolderWithoutFirebirdConfAsksThenSavesThere) {

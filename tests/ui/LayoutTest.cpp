@@ -315,7 +315,11 @@ TEST_F(LayoutTest, EveryComponentHasItsNameAndKind) {
   // Memos show text only; drop-down lists offer only their items.
   for (auto* memo : window.findChildren<QPlainTextEdit*>()) {
     EXPECT_TRUE(memo->isReadOnly()) << Where(memo);
-    EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap) << Where(memo);
+    // The warnings wrap, so that none of their lines needs scrolling
+    // sideways; the file's own comment keeps its lines as they stand.
+    EXPECT_EQ(memo->lineWrapMode(), memo->objectName().startsWith("MWarning") ? QPlainTextEdit::WidgetWidth
+                                                                                : QPlainTextEdit::NoWrap)
+        << Where(memo);
   }
   for (auto* box : window.findChildren<QComboBox*>()) EXPECT_FALSE(box->isEditable()) << Where(box);
   // Several folders can be selected at once, and they stay in the order added.
@@ -727,6 +731,25 @@ void ExpectTreeCaptionsWhole(QTreeWidget* tree) {
       EXPECT_GE(cell.height(), lines * metrics.lineSpacing()) << caption.toStdString() << " is cut";
     }
   }
+}
+
+TEST_F(LayoutTest, TheTreeWalkedByKeyboardKeepsTheCurrentNodeInView) {
+  TMainFrm& window = Open(kConf);
+  window.show();
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  tree->setFocus();
+  tree->setCurrentItem(tree->topLevelItem(0));
+  for (int step = 0; step < 80; ++step) {
+    QTest::keyClick(tree, Qt::Key_Right);  // opens a page's node, or goes into it
+    QTest::keyClick(tree, Qt::Key_Down);
+    QApplication::processEvents();
+    const QRect shown = tree->visualItemRect(tree->currentItem());
+    // Whole in view; the view may keep a node's last pixel row under its
+    // edge.
+    EXPECT_GE(shown.top(), 0) << tree->currentItem()->text(0).toStdString();
+    EXPECT_LE(shown.top() + shown.height(), tree->viewport()->height() + 1) << tree->currentItem()->text(0).toStdString();
+  }
+  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(9)->child(3));
 }
 
 TEST_F(LayoutTest, TreeShowsEveryCaptionWholeExpandedOrNot) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -211,6 +212,66 @@ TEST_F(OtherParametersTest, AValueThatReadsAsTheFileDoesIsNoChange) {
             "#WireCompression = false\n"
             "FileSystemCacheThreshold = 64K\n"
             "DatabaseAccess = None\n");
+}
+
+TEST_F(OtherParametersTest, OnlyAKeywordWithoutADefaultCanBeLeftUnsetAndOnlyTheUserChooses) {
+  Open("# Firebird version 4.0 configuration file\n"
+       "#ServerMode = Super\n"
+       "#WireCrypt = Required\n"
+       "#DataTypeCompatibility = 3.0\n");
+  EXPECT_EQ(Combo("CBDataTypeCompatibility")->itemText(0), "(not set)");
+  EXPECT_EQ(Combo("CBServerMode")->findText("(not set)"), -1);
+  EXPECT_EQ(Combo("CBWireCrypt")->findText("(not set)"), -1);
+
+  // A list changed by the program writes nothing; the user's choice does.
+  Combo("CBServerMode")->setCurrentIndex(4);
+  Combo("CBAuthentication")->setCurrentIndex(1);
+  EXPECT_EQ(Pending(), "");
+  Combo("CBServerMode")->setFocus();
+  QTest::keyClick(Combo("CBServerMode"), Qt::Key_Home);
+  QTest::keyClick(Combo("CBServerMode"), Qt::Key_Down);
+  EXPECT_EQ(Pending(), "ServerMode=ThreadedDedicated|");
+}
+
+TEST_F(OtherParametersTest, TheListKeepsItsRowInViewItsHeaderAndTheFilesCommentAsWritten) {
+  if (!OpenSample("firebird-3.0.11-debian.conf")) GTEST_SKIP() << "sample files not found";
+  window->show();
+  Pages()->setCurrentWidget(Page());
+  QApplication::processEvents();
+  auto* scroll = W<QScrollArea>("ScrollOtherParameters");
+  QLabel* heading = W<QWidget>("OtherParametersHeader")->findChildren<QLabel*>().front();
+  const QPoint headingAt = heading->mapTo(window.get(), QPoint());
+  // Down goes from row to row, each kept in view; the titles stay put.
+  std::vector<QWidget*> editors = Editors();
+  QWidget* first = *std::find_if(editors.begin(), editors.end(),
+                                 [](QWidget* e) { return qobject_cast<QLineEdit*>(e) && !static_cast<QLineEdit*>(e)->isReadOnly(); });
+  first->setFocus();
+  for (int step = 0; step < 12; ++step) {
+    QWidget* before = QApplication::focusWidget();
+    QTest::keyClick(before, Qt::Key_Down);
+    QApplication::processEvents();
+    QWidget* now = QApplication::focusWidget();
+    if (qobject_cast<QComboBox*>(before)) break;  // a list keeps Down for its items
+    EXPECT_NE(now, before);
+    const QRect shown(now->mapTo(scroll->viewport(), QPoint()), now->size());
+    // In view (the page may still move it by a line's last pixels).
+    EXPECT_TRUE(scroll->viewport()->rect().contains(shown.center())) << now->objectName().toStdString();
+  }
+  EXPECT_GT(scroll->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(heading->mapTo(window.get(), QPoint()).y(), headingAt.y());
+  // The file's comment keeps its lines, in a fixed face.
+  auto* comment = W<QPlainTextEdit>("MOtherParameterComment");
+  EXPECT_EQ(comment->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_TRUE(QFontInfo(comment->font()).fixedPitch());
+
+  // One row: its editor stays beside its value, not at the far edge.
+  Open("#RelaxedAliasChecking = 0\nTempBlockSize = 5\n");
+  window->show();
+  Pages()->setCurrentWidget(Page());
+  QApplication::processEvents();
+  QWidget* box = Editors().front();
+  QWidget* view = W<QScrollArea>("ScrollOtherParameters")->viewport();
+  EXPECT_LT(box->mapTo(view, QPoint()).x() + box->width(), view->width() * 3 / 4);
 }
 
 TEST_F(OtherParametersTest, DefaultsFollowTheServerModePendingAndWritten) {

@@ -14,6 +14,7 @@
 #include "config/ParameterRules.h"
 #include "config/ShownValues.h"
 #include "config/TVantrel.h"
+#include "i18n/Gettext.h"
 
 namespace {
 
@@ -106,6 +107,17 @@ void ControlBinding::Connect(const Binding& b, QWidget* control) {
     case Kind::Edit:
       connect(static_cast<QLineEdit*>(control), &QLineEdit::textChanged, this,
               [this, key](const QString& text) { SetDocumentValue(key, ToDoc(text)); });
+      if (key == ParamKey::RemoteServicePort) {
+        // 3.0+ ships 0, which a reader takes for port 0: it means the port
+        // of the service named beside it.
+        auto* edit = static_cast<QLineEdit*>(control);
+        connect(edit, &QLineEdit::textChanged, this, [edit](const QString& text) {
+          if (edit->isReadOnly()) return;
+          edit->setToolTip(text.trimmed() == QLatin1String("0")
+                               ? i18n::Translate(N_("0: the port of the service named in Remote Service Name (3050 for gds_db)"))
+                               : QString());
+        });
+      }
       break;
     case Kind::Flag:
       connect(static_cast<QCheckBox*>(control), &QCheckBox::toggled, this,

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <algorithm>
@@ -132,6 +133,15 @@ void TMainFrm::SetUpLayout() {
   tree->setWordWrap(true);
   tree->setUniformRowHeights(false);
   tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Scrolled by pixels, the range follows the rows' real heights: by items,
+  // it takes the wrapped captions for one line, and the last nodes reached
+  // by keyboard stay below the view.
+  tree->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // Rows laid out anew (a caption wrapped once the scroll bar narrowed the
+  // tree) may push the current node out of view: it is brought back.
+  connect(tree->verticalScrollBar(), &QScrollBar::rangeChanged, tree, [tree] {
+    if (tree->currentIndex().isValid()) tree->scrollTo(tree->currentIndex());
+  });
   tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   tree->setItemDelegate(new WholeCaptions(tree));
 

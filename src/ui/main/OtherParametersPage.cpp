@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <QCheckBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -55,6 +58,16 @@ QLineEdit* NewEdit(const OtherParameter& p, const std::string& text, QWidget* pa
   return edit;
 }
 
+// A value wraps at its blanks, not after the "/" of a path (the window's
+// labels keep paths whole the same way).
+QString WholePaths(QString text) {
+  const QChar wordJoiner(0x2060);
+  for (qsizetype at = text.indexOf(QLatin1Char('/')); at >= 0 && at + 1 < text.size();
+       at = text.indexOf(QLatin1Char('/'), at + 1))
+    if (!text[at + 1].isSpace() && text[at + 1] != wordJoiner) text.insert(at + 1, wordJoiner);
+  return text;
+}
+
 void MarkCurrent(QLabel* label, bool current) {
   label->setAutoFillBackground(current);
   label->setBackgroundRole(current ? QPalette::Highlight : QPalette::Window);
@@ -94,6 +107,15 @@ void OtherParametersPage::BuildPage() {
   layout->setContentsMargins(3, 3, 3, 3);
   layout->setSpacing(3);
 
+  // The column titles stand above the rows and stay there while the rows
+  // scroll; each stands over its column (PlaceHeader).
+  header_ = new QWidget(page_);
+  header_->setObjectName(QStringLiteral("OtherParametersHeader"));
+  for (const char* heading : {N_("Parameter"), N_("Server uses"), N_("Value")})
+    headings_.push_back(new QLabel(i18n::Translate(heading), header_));
+  header_->setFixedHeight(headings_.front()->sizeHint().height());
+  layout->addWidget(header_);
+
   scroll_ = new TPageScrollArea(page_);
   scroll_->setObjectName(QStringLiteral("ScrollOtherParameters"));
   scroll_->setFocusPolicy(Qt::NoFocus);
@@ -105,12 +127,25 @@ void OtherParametersPage::BuildPage() {
   commentTitle_->setWordWrap(true);
   layout->addWidget(commentTitle_);
 
-  // The file's own lines, as they stand there.
+  // The file's own lines, as they stand there: unwrapped and in a fixed
+  // face, so that their columns and drawings keep their shape.
   comment_ = new QPlainTextEdit(page_);
   comment_->setObjectName(QStringLiteral("MOtherParameterComment"));
   comment_->setReadOnly(true);
   comment_->setTabChangesFocus(true);
+  comment_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  comment_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  // Where the system names no fixed face that is there (a bare X server),
+  // the first installed one.
+  if (!QFontInfo(fixed).fixedPitch()) {
+    for (const QString& family : QFontDatabase::families()) {
+      if (QFontDatabase::isFixedPitch(family)) {
+        fixed = QFont(family);
+        break;
+      }
+    }
+  }
   fixed.setPointSizeF(window_->font().pointSizeF());
   comment_->setFont(fixed);
   layout->addWidget(comment_, 2);
@@ -155,17 +190,16 @@ QWidget* OtherParametersPage::NewContent() {
   grid_ = new QGridLayout;
   grid_->setHorizontalSpacing(8);
   grid_->setVerticalSpacing(2);
+  // Room beyond what the rows need goes half to the values and half after
+  // the editors, so that one short row keeps its editor beside its value
+  // rather than at the far edge.
   grid_->setColumnStretch(1, 1);
+  grid_->setColumnStretch(3, 1);
   outer->addLayout(grid_);
   outer->addStretch(1);
   // In place first: the rows are then born with the window's font and style.
   scroll_->setWidget(content);
-
-  int column = 0;
-  for (const char* heading : {N_("Parameter"), N_("Server uses"), N_("Value")}) {
-    // In the text's own colour: a disabled label's grey reads too faintly.
-    grid_->addWidget(new QLabel(i18n::Translate(heading), content), 0, column++);
-  }
+  content->installEventFilter(this);
   // Rows of check boxes as tall as those of edit boxes, so that all rows
   // are alike.
   QLineEdit probe;
@@ -174,17 +208,35 @@ QWidget* OtherParametersPage::NewContent() {
   return content;
 }
 
+void OtherParametersPage::PlaceHeader() {
+  if (rows_.empty() || !header_) return;
+  // Each title at the left of its column, as the rows lay them out now.
+  const QWidget* content = scroll_->widget();
+  const int offset = content->mapTo(page_, QPoint()).x() - header_->mapTo(page_, QPoint()).x();
+  for (int column = 0; column < static_cast<int>(headings_.size()); ++column) {
+    QLabel* heading = headings_[static_cast<std::size_t>(column)];
+    const QRect cell = grid_->cellRect(1, column);
+    const int width = column + 1 < static_cast<int>(headings_.size())
+                          ? grid_->cellRect(1, column + 1).left() - cell.left()
+                          : header_->width() - (cell.left() + offset);
+    heading->setGeometry(cell.left() + offset, 0, std::max(width, heading->sizeHint().width()),
+                         header_->height());
+  }
+}
+
 QWidget* OtherParametersPage::AddRow(const OtherParameter& p, QWidget* content) {
   const int at = static_cast<int>(rows_.size()) + 1;
   auto* name = new QLabel(Name(p), content);
   // Apart from the window's own labels, whatever name the file uses.
   name->setObjectName(QStringLiteral("lblOther") + Name(p));
   name->setMargin(1);
-  auto* value = new TWrapLabel(ServerValueText(p), content);
+  auto* value = new TWrapLabel(WholePaths(ServerValueText(p)), content);
   value->setObjectName(QStringLiteral("lblOther") + Name(p) + QStringLiteral("Value"));
   value->setWordWrap(true);
   QWidget* editor = MakeEditor(p, content);
   editor->setAccessibleName(Name(p));
+  // Up and Down go from row to row (a list keeps them for its items).
+  if (!qobject_cast<QComboBox*>(editor)) editor->installEventFilter(this);
   grid_->addWidget(name, at, 0);
   grid_->addWidget(value, at, 1);
   grid_->addWidget(editor, at, 2, Qt::AlignLeft);
@@ -292,7 +344,7 @@ void OtherParametersPage::ShowServerValues() {
   if (!same) return Load();
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     rows_[i].parameter = std::move(parameters[i]);
-    rows_[i].value->setText(ServerValueText(rows_[i].parameter));
+    rows_[i].value->setText(WholePaths(ServerValueText(rows_[i].parameter)));
   }
   SetCurrentRow(current_);
 }
@@ -336,6 +388,34 @@ void OtherParametersPage::SetCurrentRow(int row) {
 }
 
 bool OtherParametersPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && !qobject_cast<QComboBox*>(watched)) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int row = RowOf(qobject_cast<QWidget*>(watched));
+    const int step = key->key() == Qt::Key_Down ? 1 : key->key() == Qt::Key_Up ? -1 : 0;
+    if (row >= 0 && step != 0 && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      // The scroll area would take the key and scroll the row away.
+      const int next = row + step;
+      if (next >= 0 && next < static_cast<int>(rows_.size())) {
+        QWidget* editor = rows_[static_cast<std::size_t>(next)].editor;
+        editor->setFocus(Qt::TabFocusReason);
+        scroll_->ensureWidgetVisible(editor);
+        // Once more when the page has settled: the comment below follows
+        // the row and may take another height.
+        QTimer::singleShot(0, editor, [this, editor] { scroll_->ensureWidgetVisible(editor); });
+      }
+      return true;
+    }
+  }
+  if (scroll_ && watched == scroll_->widget() && (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
+                                                  event->type() == QEvent::LayoutRequest)) {
+    // As tall as the wrapped values need at the width the rows really
+    // have: the scroll area sizes them for the width before its scroll bar
+    // came, and the last row would end below the range.
+    auto* content = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Resize && content->layout()->hasHeightForWidth())
+      content->setMinimumHeight(content->layout()->totalHeightForWidth(scroll_->viewport()->width()));
+    PlaceHeader();
+  }
   if (event->type() == QEvent::Wheel && qobject_cast<QComboBox*>(watched)) {
     // Even a list that has the focus: the wheel scrolls the rows instead.
     QCoreApplication::sendEvent(scroll_->verticalScrollBar(), event);

@@ -61,6 +61,8 @@ class OtherParametersPage : public QObject {
   };
 
   void BuildPage();
+  // Puts each column title over its column.
+  void PlaceHeader();
   void ClearRows();
   QWidget* NewContent();
   QWidget* AddRow(const OtherParameter& p, QWidget* content);
@@ -83,6 +85,8 @@ class OtherParametersPage : public QObject {
   // Built the first time a file has a row.
   QWidget* page_ = nullptr;
   int rowHeight_ = 0;
+  QWidget* header_ = nullptr;
+  std::vector<QLabel*> headings_;
   QScrollArea* scroll_ = nullptr;
   QGridLayout* grid_ = nullptr;
   QLabel* commentTitle_ = nullptr;
