@@ -1,8 +1,10 @@
 #include "cli/Commands.h"
 
+#include <new>
 #include <ostream>
 
 #include "cli/CommandLine.h"
+#include "cli/Json.h"
 #include "cli/Session.h"
 #include "config/AtomicFile.h"
 #include "config/SafetyCopy.h"
@@ -14,10 +16,11 @@
 namespace cli {
 
 int Run(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-        std::ostream& err) {
+        std::ostream& err, bool outIsTerminal) {
   Options o;
   try {
     o = Parse(args);
+    o.terminal = outIsTerminal;
   } catch (const UsageError& e) {
     err << kProgram << ": " << e.what() << "\nTry '" << kProgram << " --help'.\n";
     return kUsage;
@@ -35,9 +38,10 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
     return kUsage;
   }
   // A copy left by an in-place write that did not finish is told before
-  // anything else happens, whatever the command.
-  for (const conf::LeftOverCopy& copy : conf::FindLeftOverCopies())
-    err << kProgram << ": " << conf::LeftOverCopyMessage(copy) << "\n";
+  // anything else happens, whatever the command (recover shows them).
+  if (o.operands.front() != "recover")
+    for (const conf::LeftOverCopy& copy : conf::FindLeftOverCopies())
+      err << kProgram << ": " << TerminalText(conf::LeftOverCopyMessage(copy)) << "\n";
   const std::string folder = FolderOf(o, firebirdVariable);
   if (folder.empty()) {
     err << kProgram << ": no Firebird folder is known: give --folder DIR or set FIREBIRD"
@@ -48,19 +52,30 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
   try {
     return session.Dispatch();
   } catch (const FileError& e) {
-    err << kProgram << ": " << e.what() << "\n";
+    err << kProgram << ": " << TerminalText(e.what()) << "\n";
     return kFileError;
   }
 }
 
 int Main(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-         std::ostream& err) {
-  const int code = Run(args, firebirdVariable, out, err);
+         std::ostream& err, bool outIsTerminal) {
+  int code = kFileError;
+  try {
+    code = Run(args, firebirdVariable, out, err, outIsTerminal);
+  } catch (const std::bad_alloc&) {
+    err << kProgram << ": out of memory; nothing was written\n";
+  } catch (const std::exception& e) {
+    // A fault of the program's own: said, never a crash.
+    err << kProgram << ": " << TerminalText(e.what()) << "\n";
+  } catch (...) {
+    err << kProgram << ": an unexpected error ended the command\n";
+  }
   out.flush();
-  // Output cut short (a full disk, a closed pipe) must not look like success.
-  if (!out) {
-    err << kProgram << ": cannot write the output\n";
-    return code == kDone ? kFileError : code;
+  // Output cut short (a full disk, a closed pipe) must not look like success,
+  // nor like a file that could not be written when it was.
+  if (!out && (code == kDone || code == kFindings)) {
+    err << kProgram << ": cannot write the output (the command itself was carried out)\n";
+    return kOutputLost;
   }
   return code;
 }

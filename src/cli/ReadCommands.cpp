@@ -75,7 +75,7 @@ void Session::ListTable(const Reading& r) {
     std::string line = Column(std::string(SettingOf(id).name), 32) + Column(std::string(StateName(s.state)), 11) +
                        Column(Shown(s.value), serverWidth) + "  " + file;
     while (!line.empty() && line.back() == ' ') line.pop_back();
-    out_ << line << "\n";
+    out_ << TerminalText(line) << "\n";
   }
 }
 
@@ -86,7 +86,9 @@ int Session::Get(const std::vector<std::string>& names) {
   for (const std::string& name : names)
     if (const auto id = ReadName(name, r.conf.version, refused)) ids.push_back(*id);
   if (refused || Refused(r)) return kFindings;
-  for (SettingId id : ids) out_ << r.conf.settings[id].value << "\n";
+  // Scripts get the bytes; a terminal cannot be steered by them.
+  for (SettingId id : ids)
+    out_ << (o_.terminal ? TerminalText(r.conf.settings[id].value) : r.conf.settings[id].value) << "\n";
   return kDone;
 }
 
@@ -103,7 +105,8 @@ int Session::Check() {
            << ", \"refusesFile\": " << (findings[i].refusesFile ? "true" : "false") << "}";
     out_ << (findings.empty() ? "]\n" : "\n]\n");
   } else {
-    for (const ConfFinding& f : findings) out_ << files[f.file] << ":" << f.line << ": " << f.message << "\n";
+    for (const ConfFinding& f : findings)
+      out_ << TerminalText(files[f.file] + ":" + std::to_string(f.line) + ": " + f.message) << "\n";
   }
   return findings.empty() ? kDone : kFindings;
 }

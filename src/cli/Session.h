@@ -4,6 +4,7 @@
 // it (WriteCommands.cpp: set, reset), and what they share (Session.cpp):
 // how the file is read, the names checked, and the messages.
 
+#include <array>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@
 
 #include "cli/CommandLine.h"
 #include "config/ConfReading.h"
+#include "config/SafetyCopy.h"
+#include "config/SaveTarget.h"
 
 class TVantrel;
 
@@ -33,9 +36,20 @@ class Session {
   };
   using Changes = std::vector<std::pair<SettingId, std::string>>;
 
-  bool Expect(bool operandsFit, bool jsonFits, bool dryRunFits);
+  // The options a command takes besides --folder and --server-version.
+  struct Takes {
+    bool json = false;
+    bool dryRun = false;
+    bool trustFolders = false;
+    bool choice = false;  // recover's --restore and --discard
+  };
+  bool Expect(bool operandsFit, Takes takes);
   int Usage(const std::string& message);
   int Fail(const std::string& message, int code);
+  // Says what went wrong after a change was complete: it stands.
+  void Warn(const std::string& message);
+  // How a save of this run finds the file (SaveTarget).
+  conf::SaveTarget::Options TargetOptions() const;
   // Reports one refused key or value; the command goes on to report the rest.
   void Refuse(const std::string& message, bool& refused);
 
@@ -63,10 +77,24 @@ class Session {
   // (current: the file as it is, read by the document's version).
   void RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
                                  bool& refused);
-  // Refuses what, once written, would not be read as meant.
-  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const Changes& changes,
-                                    const std::vector<std::string>& after, bool& refused);
+  // Refuses what, once written, would not be read as meant (changed: the
+  // file as the save would write it).
+  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const ConfReading& changed,
+                                    const Changes& changes, bool& refused);
+  // What set --json reports: the file's lines and readings before and after,
+  // the changes, and the index of the line each name has.
+  struct SetResult {
+    const std::vector<std::string>& before;
+    const std::vector<std::string>& after;
+    const ConfReading& current;
+    const ConfReading& changed;
+    const Changes& changes;
+    const std::array<long, kSettingCount>& lineOf;
+  };
+  void SetJson(ServerVersion v, const SetResult& r, bool written);
   int Reset();
+  int Recover();
+  int ShowCopies(conf::SaveTarget& target, const std::vector<conf::LeftOverCopy>& copies);
 
   const Options& o_;
   std::string folder_;

@@ -4,9 +4,10 @@
 #include <set>
 
 #include "cli/Commands.h"
+#include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "cli/Session.h"
-#include "config/FileLock.h"
+#include "config/ConfLines.h"
 #include "config/LineScan.h"
 #include "config/SaveGuard.h"
 #include "config/SettingValues.h"
@@ -22,12 +23,15 @@ int Session::Set(const std::vector<std::string>& pairs) {
     given.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
   }
 
-  // Held from reading the file to replacing it, so that another writer's
-  // change is read first or made after ours, never lost.
-  std::optional<conf::FileLock> lock;
-  if (!o_.dryRun) lock.emplace(ConfPath());
+  // Found once and locked from reading the file to replacing it, so that
+  // another writer's change is read first or made after ours, never lost,
+  // and the file replaced is the one read.
+  std::optional<conf::SaveTarget> target;
+  if (!o_.dryRun) target.emplace(ConfPath(), TargetOptions());
   TVantrel doc;
-  if (o_.serverVersion)
+  if (target)
+    doc.Load(*target, o_.serverVersion);
+  else if (o_.serverVersion)
     doc.Load(folder_, *o_.serverVersion);
   else
     doc.Load(folder_);
@@ -41,15 +45,43 @@ int Session::Set(const std::vector<std::string>& pairs) {
   RefuseWhatCannotBeWritten(doc, current, changes, refused);
   if (refused) return Fail("nothing was written", kFindings);
 
+  const std::array<long, kSettingCount> lineOf = doc.SettingLines();
   for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
   const std::vector<std::string> after = doc.LinesAfterSave();
-  RefuseWhatWouldNotTakeEffect(doc, current, changes, after, refused);
+  const ConfReading changed = ReadConf(conf::JoinLines(after), ConfPath(), doc.Version());
+  RefuseWhatWouldNotTakeEffect(doc, current, changed, changes, refused);
   if (refused) return Fail("nothing was written", kFindings);
 
-  // The diff tells what happened, so it comes once the file is replaced.
-  if (!o_.dryRun) doc.Save(folder_, *lock);
-  out_ << UnifiedDiff(ConfPath(), before, after);
+  // Values the file already holds leave it as it is, its time included, so
+  // that running the same set again is a change of nothing.
+  const bool writes = target && after != before;
+  // What is printed tells what happened, so it comes once the file is
+  // replaced.
+  const std::string late = writes ? doc.Save(*target) : std::string();
+  if (o_.json)
+    SetJson(doc.Version(), {before, after, current, changed, changes, lineOf}, writes);
+  else
+    out_ << TerminalText(UnifiedDiff(ConfPath(), before, after));
+  if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
   return kDone;
+}
+
+void Session::SetJson(ServerVersion v, const SetResult& r, bool written) {
+  out_ << "{\"path\": " << JsonString(ConfPath()) << ", \"version\": " << JsonString(VersionName(v))
+       << ", \"changed\": " << (r.before != r.after ? "true" : "false")
+       << ", \"written\": " << (written ? "true" : "false") << ", \"settings\": [";
+  for (std::size_t i = 0; i < r.changes.size(); ++i) {
+    const SettingId id = r.changes[i].first;
+    const long index = r.lineOf[id];
+    const std::string& before = r.before[index];
+    const std::string& after = r.after[index];
+    out_ << (i ? ",\n  " : "\n  ") << "{\"key\": " << JsonString(SettingOf(id).name)
+         << ", \"line\": " << index + 1 << ", \"before\": " << JsonString(before)
+         << ", \"after\": " << JsonString(after) << ", \"changed\": " << (before != after ? "true" : "false")
+         << ", \"serverBefore\": " << JsonString(r.current.settings[id].value)
+         << ", \"server\": " << JsonString(r.changed.settings[id].value) << "}";
+  }
+  out_ << (r.changes.empty() ? "]}\n" : "\n]}\n");
 }
 
 Session::Changes Session::CheckedChanges(const std::vector<std::pair<std::string, std::string>>& given,
@@ -85,11 +117,9 @@ void Session::RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& 
 }
 
 void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current,
-                                           const Changes& changes, const std::vector<std::string>& after,
-                                           bool& refused) {
+                                           const ConfReading& changed, const Changes& changes, bool& refused) {
   // The change must land on the line the server reads, and no other
   // parameter may read differently.
-  const ConfReading changed = ReadConf(conf::JoinLines(after), ConfPath(), doc.Version());
   for (const auto& [id, value] : changes)
     if (const auto problem = ChangeWithoutEffect(id, value, changed)) Refuse(*problem, refused);
   for (const std::string& problem : UntouchedParametersReadDifferently(doc, current, changed))
@@ -97,7 +127,42 @@ void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReadin
 }
 
 int Session::Reset() {
-  conf::ResetToDefaults(folder_);
+  const std::string late = conf::ResetToDefaults(folder_, TargetOptions());
+  if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
+  return kDone;
+}
+
+int Session::Recover() {
+  // Found and locked as a save does: nobody writes the file meanwhile.
+  conf::SaveTarget target(ConfPath(), TargetOptions());
+  const std::vector<conf::LeftOverCopy> copies = conf::LeftOverCopiesOf(target.Target());
+  if (copies.empty()) {
+    out_ << "No copy of " << TerminalText(conf::Quoted(target.Target()))
+         << " is left from a rewrite that did not finish.\n";
+    return kDone;
+  }
+  if (!o_.restore && !o_.discard) return ShowCopies(target, copies);
+  if (o_.restore) {
+    if (copies.size() > 1) {
+      ShowCopies(target, copies);
+      return Fail("there are several copies: remove all but the one to put back", kFindings);
+    }
+    const std::string late = target.Restore(copies.front());
+    if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
+  } else {
+    for (const conf::LeftOverCopy& copy : copies) conf::DiscardCopy(copy);
+  }
+  out_ << (o_.restore ? "Put back " : "Removed ") << TerminalText(conf::Quoted(copies.front().copy)) << ".\n";
+  return kDone;
+}
+
+int Session::ShowCopies(conf::SaveTarget& target, const std::vector<conf::LeftOverCopy>& copies) {
+  const std::vector<std::string> file = conf::SplitLines(std::string(target.Read().view()));
+  for (const conf::LeftOverCopy& copy : copies) {
+    out_ << "# " << TerminalText(conf::LeftOverCopyMessage(copy)) << ".\n";
+    const std::string diff = LinesDiff(copy.copy, target.Path(), conf::SplitLines(conf::ReadCopy(copy)), file);
+    out_ << (diff.empty() ? "# The file is the same as the copy.\n" : TerminalText(diff));
+  }
   return kDone;
 }
 

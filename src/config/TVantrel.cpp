@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "config/AtomicFile.h"
-#include "config/FileLock.h"
+#include "config/SaveTarget.h"
 #include "config/GenerationReaders.h"
 #include "config/ParameterRules.h"
 
@@ -21,11 +21,10 @@ bool IsEntryOf(std::string_view entry, std::string_view name) {
 
 namespace conf {
 
-void ResetToDefaults(const std::string& folder) {
+std::string ResetToDefaults(const std::string& folder, const SaveTarget::Options& options) {
   const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
-  const std::string path = folder + kFileName;
-  FileLock lock(path);
-  WriteFileAtomically(path, WithWrittenEnds(defaults));
+  SaveTarget target(folder + kFileName, options);
+  return target.Replace(WithWrittenEnds(defaults));
 }
 
 }  // namespace conf
@@ -59,7 +58,15 @@ VersionCue TVantrel::VersionFoundBy() const {
 }
 
 void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> version) {
-  conf::FileBuffer file = conf::ReadWholeFileBuffer(path);
+  LoadText(conf::ReadWholeFileBuffer(path), path, version);
+}
+
+void TVantrel::Load(conf::SaveTarget& file, std::optional<ServerVersion> version) {
+  LoadText(file.Read(), file.Path(), version);
+  versionGiven_ = version.has_value();
+}
+
+void TVantrel::LoadText(conf::FileBuffer file, const std::string& path, std::optional<ServerVersion> version) {
   const std::string_view text = file.view();
 
   // The rules: the version given, else the one the header names; a 2.x
@@ -106,29 +113,18 @@ std::string TVantrel::LoadedValueOf(std::string_view name) const {
   return at < 0 ? std::string("*") : conf::ValueForm(lines_[static_cast<std::size_t>(at)], name, generation_);
 }
 
-void TVantrel::Save(const std::string& folder) {
-  if (pending_.empty()) return;
-  const std::string path = PathOf(folder);
-  conf::FileLock lock(path);
-  SaveLocked(path);
+std::string TVantrel::Save(const std::string& folder) {
+  if (pending_.empty()) return {};
+  conf::SaveTarget target(PathOf(folder));
+  return Save(target);
 }
 
-void TVantrel::Save(const std::string& folder, const conf::FileLock& held) {
-  if (pending_.empty()) return;
-  const std::string path = PathOf(folder);
-  if (!held.Covers(path)) throw std::logic_error("the lock held is not the one of " + path);
-  SaveLocked(path);
-}
-
-bool TVantrel::DiskStillAsKnown() const {
-  conf::FileComparer disk(diskPath_);
-  return disk.Size() == textSize_ && disk.Next({text_.get(), textSize_}) && disk.AtEnd();
-}
-
-void TVantrel::SaveLocked(const std::string& path) {
+std::string TVantrel::Save(conf::SaveTarget& file) {
+  if (pending_.empty()) return {};
+  const std::string& path = file.Path();
   // Another folder is a file this document never read: replacing it is what
   // the caller asked for.
-  if (path == diskPath_ && !DiskStillAsKnown())
+  if (path == diskPath_ && !file.Holds({text_.get(), textSize_}))
     throw FileChangedError("The file \"" + path +
                            "\" was changed by another program after it was read; nothing was written");
 
@@ -139,9 +135,10 @@ void TVantrel::SaveLocked(const std::string& path) {
   std::vector<conf::LineEnd> ends(ends_.size());
   for (std::size_t i = 0; i < ends.size(); ++i) ends[i] = conf::WrittenEnd(ends_[i]);
   conf::FileBuffer written;
+  std::string late;
   try {
     written = conf::JoinToBuffer(lines_, ends);
-    conf::WriteFileAtomically(path, written.view());
+    late = file.Replace(written.view());
   } catch (...) {
     // Newest first: a line rewritten twice gets its first rewrite back and
     // then its original, and each rewrite is dropped only once no line
@@ -164,6 +161,7 @@ void TVantrel::SaveLocked(const std::string& path) {
   textSize_ = written.size;
   rewritten_.clear();
   diskPath_ = path;
+  return late;
 }
 
 std::string TVantrel::LoadedValue(ParamKey key) const { return LoadedValueOf(KeyName(key)); }

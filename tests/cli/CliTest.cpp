@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 
+#include "cli/Commands.h"
 #include "cli/Json.h"
+#include "config/AtomicFile.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -207,6 +213,54 @@ TEST_F(CliTest, SetWritesWhatTheVersionReadsOnTheLineItReads) {
   EXPECT_EQ(r.out, "65536\ntrue\nEnabled\nClassic\n8388608\n");
 }
 
+TEST_F(CliTest, SetJsonReportsEachKeyAndTheSameValuesAgainLeaveTheFileAlone) {
+  const std::string text =
+      "# Firebird version 3.0 configuration file\r\n"
+      "#DefaultDbCachePages = 2048\r\n"
+      "TcpNoNagle = true\r\n";
+  Write(text);
+  const auto report = [&](bool changed, bool written, const char* cacheLine) {
+    return "{\"path\": " + JsonString(Conf()) + ", \"version\": \"3.0\", \"changed\": " +
+           (changed ? "true" : "false") + ", \"written\": " + (written ? "true" : "false") +
+           ", \"settings\": [\n"
+           "  {\"key\": \"DefaultDbCachePages\", \"line\": 2, \"before\": \"" + cacheLine +
+           "\", \"after\": \"DefaultDbCachePages = 64K\", \"changed\": " + (changed ? "true" : "false") +
+           ", \"serverBefore\": \"" + (changed ? "2048" : "65536") + "\", \"server\": \"65536\"},\n"
+           "  {\"key\": \"TcpNoNagle\", \"line\": 3, \"before\": \"TcpNoNagle = true\", \"after\": "
+           "\"TcpNoNagle = true\", \"changed\": false, \"serverBefore\": \"true\", \"server\": \"true\"}\n"
+           "]}\n";
+  };
+  const std::vector<std::string> args = {"set", "--json", "defaultdbcachepages=64K", "TcpNoNagle=yes"};
+  std::vector<std::string> dry = args;
+  dry.push_back("--dry-run");
+  Result r = In(dry);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(true, false, "#DefaultDbCachePages = 2048"));
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  r = In(args);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(true, true, "#DefaultDbCachePages = 2048"));
+  const std::string written = ReadFileBytes(Conf());
+  EXPECT_NE(written, text);
+
+  // A second run finds nothing to do: the file keeps its bytes and its time.
+  namespace fs = std::filesystem;
+  const fs::file_time_type past = fs::last_write_time(Conf()) - std::chrono::hours(24);
+  fs::last_write_time(Conf(), past);
+  r = In(args);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(false, false, "DefaultDbCachePages = 64K"));
+  EXPECT_EQ(ReadFileBytes(Conf()), written);
+  EXPECT_EQ(fs::last_write_time(Conf()), past);
+
+  // A refused value prints no report, only the reason.
+  r = In({"set", "--json", "DefaultDbCachePages=12x"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "DefaultDbCachePages: \"12x\"")) << r.err;
+}
+
 TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
   const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
   if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
@@ -372,7 +426,7 @@ TEST_F(CliTest, BadInputs) {
   SetReadOnly(Conf(), true);
   Result r = In({"set", "GCPolicy=background"});
   EXPECT_EQ(r.code, 3);
-  EXPECT_TRUE(Contains(r.err, "Cannot create file \"" + Conf() + "\". " + ReadOnlyReason())) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Cannot write file \"" + Conf() + "\". " + ReadOnlyReason())) << r.err;
   EXPECT_EQ(r.out, "");  // no diff for a change that was not made
   EXPECT_EQ(ReadFileBytes(Conf()), kFile);
 
@@ -455,3 +509,118 @@ TEST_F(CliTest, NextRunNamesTheCopyAnInterruptedWriteLeft) {
   EXPECT_TRUE(Contains(r.err, "\" holds \"" + Conf() + "\" as it was before a rewrite that did not finish"))
       << r.err;
 }
+
+TEST_F(CliTest, RecoverShowsRestoresOrRemovesTheCopyATornWriteLeft) {
+  const std::string original = "TempBlockSize = 1\r\n# Firebird settings, long enough to be written in parts\r\n";
+  Write(original);
+  TempDir state;
+  ASSERT_TRUE(InterruptInPlaceSave(Folder(), state.path()));
+  const std::string torn = ReadFileBytes(Conf());
+  RunOptions options;
+  options.stateHome = state.path().c_str();
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--folder", Folder()});
+    return RunConf(args, options);
+  };
+
+  // Until it is dealt with, nothing is written into the file.
+  Result r = run({"set", "TempBlockSize=3"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "may be damaged")) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+
+  r = run({"recover"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(Contains(r.out, "\n-TempBlockSize = 1\n+TempBlockSize = 2\n")) << r.out;
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+
+  r = run({"recover", "--restore"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), original);
+  EXPECT_TRUE(std::filesystem::is_empty(SafetyCopiesUnder(state.path())));
+  r = run({"recover"});
+  EXPECT_TRUE(Contains(r.out, "No copy of")) << r.out;
+
+  // Removed instead: the file stays as it is, and saves go on.
+  ASSERT_TRUE(InterruptInPlaceSave(Folder(), state.path()));
+  EXPECT_EQ(run({"recover", "--discard"}).code, 0);
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+  EXPECT_TRUE(std::filesystem::is_empty(SafetyCopiesUnder(state.path())));
+  EXPECT_EQ(run({"set", "TempBlockSize=3"}).code, 0);
+  EXPECT_EQ(run({"recover", "--restore", "--discard"}).code, 2);
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, OutputLostAfterASaveIsNotCalledAFileError) {
+  Write(kFile);
+  for (const char* redirect : {">/dev/full", ">&-"}) {
+    Process shell("/bin/sh", {"-c", std::string("exec \"$0\" \"$@\" ") + redirect, PELLISTO_CONF, "--folder",
+                              Folder(), "set", "GCPolicy=cooperative"});
+    EXPECT_EQ(shell.Wait(), 4) << redirect << ": " << shell.Err();
+    EXPECT_TRUE(Contains(shell.Err(), "cannot write the output (the command itself was carried out)"))
+        << shell.Err();
+    EXPECT_TRUE(Contains(ReadFileBytes(Conf()), "GCPolicy = cooperative")) << redirect;
+    Write(kFile);
+  }
+}
+
+TEST_F(CliTest, TheFilesBytesReachTheTerminalEscaped) {
+  using namespace std::string_literals;
+  Write("RemoteBindAddress = a\x1b]0;owned\x07z\xff\r\nDeadlockTimeout = 5\x00x\r\n"s);
+  Result r = In({"list"});
+  EXPECT_TRUE(Contains(r.out, "a\\x1b]0;owned\\x07z\\xff")) << r.out;
+  EXPECT_FALSE(Contains(r.out, "\x1b")) << r.out;
+  r = In({"check"});
+  EXPECT_EQ(r.out.find('\0'), std::string::npos) << r.out;
+  EXPECT_FALSE(Contains(r.out, "\xff")) << r.out;
+  r = In({"list", "--json"});
+  EXPECT_TRUE(Contains(r.out, "a\\u001b]0;owned\\u0007z\\u00ff")) << r.out;
+}
+
+TEST_F(CliTest, RootRefusesAFolderOthersMayChangeUnlessTrusted) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root";
+  Write(kFile);
+  ASSERT_EQ(chmod(Folder().c_str(), 0777), 0);
+  Result r = In({"set", "GCPolicy=cooperative"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "the folder \"" + Folder() + "\" on the way to it may be changed by every user"))
+      << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), kFile);
+  r = In({"set", "GCPolicy=cooperative", "--trust-folders"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(In({"get", "GCPolicy", "--trust-folders"}).code, 2);
+}
+#endif
+
+#ifndef _WIN32
+TEST_F(CliTest, ALinkRepointedDuringSetOrAFaultOfItsOwnEndsWithStatus3NotACrash) {
+  // The folder's firebird.conf is a link, switched to another server's file
+  // while set runs, as an admin switching versions would.
+  TempDir first, second;
+  WriteFileBytes(first.file("firebird.conf"), kFile);
+  WriteFileBytes(second.file("firebird.conf"), kFile);
+  std::filesystem::create_symlink(first.file("firebird.conf"), Conf());
+  conf::TestWriteHooks().step = [&](std::string_view step) {
+    if (step != "checked") return;
+    std::filesystem::remove(Conf());
+    std::filesystem::create_symlink(second.file("firebird.conf"), Conf());
+  };
+  std::ostringstream out, err;
+  int code = cli::Main({"--folder", Folder(), "set", "GCPolicy=cooperative"}, nullptr, out, err);
+  EXPECT_EQ(code, 3);
+  EXPECT_TRUE(Contains(err.str(), "now leads to another file than the one read")) << err.str();
+  EXPECT_EQ(ReadFileBytes(first.file("firebird.conf")), kFile);
+  EXPECT_EQ(ReadFileBytes(second.file("firebird.conf")), kFile);
+
+  conf::TestWriteHooks().step = [](std::string_view step) {
+    if (step == "checked") throw std::logic_error("a fault of the program's own");
+  };
+  err.str("");
+  code = cli::Main({"--folder", Folder(), "set", "GCPolicy=cooperative"}, nullptr, out, err);
+  conf::TestWriteHooks() = {};
+  EXPECT_EQ(code, 3);
+  EXPECT_EQ(err.str(), "pellisto-conf: a fault of the program's own\n");
+  EXPECT_EQ(ReadFileBytes(second.file("firebird.conf")), kFile);
+}
+#endif

@@ -120,7 +120,7 @@ TEST_F(SafeWrite, ReplacementSyncsTheDataBeforeTheRename) {
   doc.SetTempBlockSize("2");
   RecordSteps();
   doc.Save(dir.path());
-  EXPECT_EQ(steps, (std::vector<std::string>{"data synced", "renamed"}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"checked", "synced", "renamed", "folder synced"}));
 }
 
 TEST_F(SafeWrite, InPlaceWriteKeepsACopyUntilItIsThroughAndLeavesNoOldTail) {
@@ -138,7 +138,10 @@ TEST_F(SafeWrite, InPlaceWriteKeepsACopyUntilItIsThroughAndLeavesNoOldTail) {
 
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\n# the rest stays\r\n");
   EXPECT_EQ(FileIdentity(ConfIn(dir)), before) << "expected the file to be written in place";
-  EXPECT_EQ(steps, (std::vector<std::string>{"copy kept", "part written", "data synced", "copy removed"}));
+  // The copy's note, the copy and their folder are durable before the file
+  // is touched; then the file's new text.
+  EXPECT_EQ(steps, (std::vector<std::string>{"checked", "synced", "synced", "folder synced", "copy kept",
+                                             "part written", "synced", "copy removed"}));
   EXPECT_TRUE(StateFiles().empty());
 }
 

@@ -246,9 +246,9 @@ TEST_F(LifecycleTest, SaveFailureShowsTheErrorAndKeepsEverything) {
   ASSERT_EQ(platform.messages.size(), 1u);
   // With what it takes to be allowed to save it.
   EXPECT_EQ(platform.messages[0].text,
-            QString::fromStdString("Cannot create file \"" + conf() +
-                                   "\". Permission denied. The file is read-only: give it a write "
-                                   "permission to save it."));
+            QString::fromStdString("Cannot write file \"" + conf() +
+                                   "\". It is read-only (no one has write permission). Give the file a "
+                                   "write permission to save it."));
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
   EXPECT_EQ(Pending(), "TempBlockSize=6|");
@@ -354,7 +354,7 @@ TEST_F(LifecycleTest, AFileThatMayNotBeWrittenIsSaidAtOnce) {
   ASSERT_EQ(seteuid(0), 0);
   ASSERT_EQ(platform.messages.size(), 1u);
   const QString error = platform.messages[0].text;
-  EXPECT_TRUE(error.startsWith(QString::fromStdString("Cannot create file \"" + conf() + "\".")))
+  EXPECT_TRUE(error.startsWith(QString::fromStdString("Cannot write file \"" + conf() + "\".")))
       << error;
   EXPECT_TRUE(error.endsWith(". Run Pellisto as root to save it.")) << error;
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");

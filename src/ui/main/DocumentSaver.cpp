@@ -26,7 +26,7 @@ std::string HowToGetTheRightsFor(const std::string& path) {
       return ToDoc(i18n::Translate(N_("Run Pellisto as %1 (its owner) or as root to save it")).arg(owner));
     }
     case conf::WriteAccess::NoWritePermission:
-      return ToDoc(i18n::Translate(N_("The file is read-only: give it a write permission to save it")));
+      return ToDoc(i18n::Translate(N_("Give the file a write permission to save it")));
     default:
       return {};
   }
@@ -78,7 +78,7 @@ DocumentSaver::Outcome DocumentSaver::Save(TVantrel& document) {
     CheckBeforeSaving(document);
     try {
       Outcome outcome = OutcomeOf(document);
-      document.Save("");
+      outcome.late = document.Save("");
       return outcome;
     } catch (const FileChangedError&) {
     }
@@ -104,7 +104,7 @@ DocumentSaver::Outcome DocumentSaver::SaveMerged(const TVantrel& document) {
     CheckBeforeSaving(*merged);
     try {
       Outcome outcome = OutcomeOf(*merged);
-      merged->Save("");
+      outcome.late = merged->Save("");
       outcome.merged = std::move(merged);
       return outcome;
     } catch (const FileChangedError&) {
@@ -136,4 +136,11 @@ void DocumentSaver::ReportLeftOut(const std::vector<SettingId>& leftOut) const {
 i18n::Translate(N_("Not saved, because firebird.conf has no line for them (its version of Firebird does not know them): %1"))
                      .arg(names.join(QStringLiteral(", "))),
                  QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void DocumentSaver::ReportLate(const std::string& late) const {
+  if (late.empty()) return;
+  ShowMessageBox(window_, QMessageBox::Warning,
+                 QStringLiteral("firebird.conf was saved, but %1.").arg(FromDoc(late)), QMessageBox::Ok,
+                 QMessageBox::Ok);
 }

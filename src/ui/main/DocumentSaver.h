@@ -24,6 +24,7 @@ class DocumentSaver {
     bool changed = false;              // a parameter changed in the file
     std::vector<SettingId> leftOut;    // changes the file has no line for
     std::unique_ptr<TVantrel> merged;  // the document written instead, after a merge
+    std::string late;                  // what went wrong after the file was saved
   };
   // Saves the document into its folder's firebird.conf. After a merge the
   // document given stays as it was and the one written comes back in
@@ -36,6 +37,8 @@ class DocumentSaver {
   void ReportMerged(bool written) const;
   // Says which changes were not saved because the file has no line for them.
   void ReportLeftOut(const std::vector<SettingId>& leftOut) const;
+  // Says what went wrong after the file was saved (nothing when empty).
+  void ReportLate(const std::string& late) const;
 
   // Rethrows the error of a refused write to path, being handled, with what
   // would let this user write it, where rights are what failed.

@@ -202,6 +202,7 @@ bool TMainFrm::BtApplyClick() {
   const DocumentSaver::Outcome saved = SaveDocument();
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
+  saver_->ReportLate(saved.late);
   if (!saved.leftOut.empty()) saver_->ReportLeftOut(saved.leftOut);
   document_->SetModified(false);
   return true;
@@ -278,11 +279,13 @@ void TMainFrm::AInitAllExecute() {
           i18n::Translate(N_("Copy firebird.conf.default over firebird.conf in %1? Every parameter then has the value of firebird.conf.default, and changes not applied are lost.")).arg(shown),
           QMessageBox::No) != QMessageBox::Yes)
     return;
+  std::string late;
   try {
-    conf::ResetToDefaults(ToDoc(shown));
+    late = conf::ResetToDefaults(ToDoc(shown));
   } catch (const FileError& error) {
     DocumentSaver::RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
   }
   LoadFolder(shown);
   LoadControls();
+  saver_->ReportLate(late);
 }
