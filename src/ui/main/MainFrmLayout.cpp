@@ -148,6 +148,17 @@ void TMainFrm::SetUpLayout() {
   // Show the prompt from its start, not from where setText left the caret.
   ui->edSearchInc->home(false);
 
+  WrapClientArea();
+
+  // Fixed border, minimise but no maximise, where the designed size fits.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  FitClientArea();
+  PlaceOnScreen();
+}
+
+void TMainFrm::WrapClientArea() {
   // The designed client area keeps its size; where the screen has less
   // room (a high scale factor, a small screen), the window shows what fits
   // and scrolls to the rest, so that every control stays within reach.
@@ -157,13 +168,6 @@ void TMainFrm::SetUpLayout() {
   scroll->setFocusPolicy(Qt::NoFocus);
   scroll->setWidget(takeCentralWidget());
   setCentralWidget(scroll);
-
-  // Fixed border, minimise but no maximise, where the designed size fits.
-  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  FitClientArea();
-  PlaceOnScreen();
 }
 
 namespace {
