@@ -202,7 +202,6 @@ void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
 
 
 bool AlreadyExists(ErrorCode error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
-bool IsMissing(ErrorCode error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 bool IsLink(ErrorCode error) { return error == ERROR_CANT_RESOLVE_FILENAME; }
 
 // Windows has no signal for a write past a size limit.

@@ -24,7 +24,7 @@ namespace conf {
 std::string ResetToDefaults(const std::string& folder, const SaveTarget::Options& options) {
   const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
   SaveTarget target(folder + kFileName, options);
-  return target.Replace(JoinLines(SplitLines(defaults)));
+  return target.Replace(WithWrittenEnds(defaults));
 }
 
 }  // namespace conf
@@ -96,6 +96,7 @@ void TVantrel::LoadText(conf::FileBuffer file, const std::string& path, std::opt
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
   textSize_ = file.size;
   lines_ = std::move(index.lines);
+  ends_ = std::move(index.ends);
   rewritten_.clear();
   values_ = std::move(values);
   otherValues_.clear();
@@ -131,10 +132,12 @@ std::string TVantrel::Save(conf::SaveTarget& file) {
   // a failed save leaves the document as it was.
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
   conf::MergePending(pending_, generation_, lines_, rewritten_, replaced);
+  std::vector<conf::LineEnd> ends(ends_.size());
+  for (std::size_t i = 0; i < ends.size(); ++i) ends[i] = conf::WrittenEnd(ends_[i]);
   conf::FileBuffer written;
   std::string late;
   try {
-    written = conf::JoinToBuffer(lines_);
+    written = conf::JoinToBuffer(lines_, ends);
     late = file.Replace(written.view());
   } catch (...) {
     // Newest first: a line rewritten twice gets its first rewrite back and
@@ -148,10 +151,11 @@ std::string TVantrel::Save(conf::SaveTarget& file) {
   }
   // From now on the document's text is the file's: the lines point into what
   // was written, and the buffer read before and the rewritten lines go.
+  ends_ = std::move(ends);
   std::size_t at = 0;
-  for (std::string_view& line : lines_) {
-    line = std::string_view(written.data.get() + at, line.size());
-    at += line.size() + 2;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    lines_[i] = std::string_view(written.data.get() + at, lines_[i].size());
+    at += lines_[i].size() + conf::SizeOf(ends_[i]);
   }
   text_ = std::move(written.data);
   textSize_ = written.size;
@@ -183,6 +187,7 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
   fresh->folder_ = folder_;
   fresh->values_[static_cast<std::size_t>(ParamKey::RootDirectory)] = RootDirectory();
   fresh->modified_ = modified_;
+  fresh->marked_ = marked_;
   conflicts.clear();
   for (const std::string& entry : pending_) {
     const std::size_t eq = entry.find('=');
@@ -222,6 +227,11 @@ void TVantrel::DiscardChange(SettingId id) {
   }
 }
 
+void TVantrel::WithdrawChange(SettingId id) {
+  DiscardChange(id);
+  if (pending_.empty() && modified_ && !marked_) SetModified(false);
+}
+
 std::array<long, kSettingCount> TVantrel::SettingLines() const { return conf::SettingLines(lines_, generation_); }
 
 std::vector<std::string> TVantrel::LinesAfterSave() const {
@@ -238,6 +248,7 @@ std::vector<std::string> TVantrel::Lines() const {
 
 void TVantrel::SetModified(bool value) {
   modified_ = value;
+  marked_ = value;
   if (!value) pending_.clear();
   if (OnModified) OnModified(*this, value);
 }
@@ -270,7 +281,12 @@ void TVantrel::RecordChange(const std::string& entry) {
   PendingChanged();
 }
 
-void TVantrel::PendingChanged() { SetModified(true); }
+void TVantrel::PendingChanged() {
+  // SetModified(true), without marking the document modified beyond its
+  // pending changes.
+  modified_ = true;
+  if (OnModified) OnModified(*this, true);
+}
 
 std::string TVantrel::ValueOf(SettingId id) const {
   if (const auto key = ParamKeyOf(id)) return Value(*key);

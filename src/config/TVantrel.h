@@ -81,6 +81,10 @@ class TVantrel {
   std::unique_ptr<TVantrel> Reread(std::vector<Conflict>& conflicts) const;
   // Drops the pending change of the name; it takes the file's value again.
   void DiscardChange(SettingId id);
+  // The same for a change the user took back: once no change is pending
+  // and nothing else marked the document modified (SetModified(true)), the
+  // document is unmodified again.
+  void WithdrawChange(SettingId id);
   // The value form the key has in the lines as last read or written.
   std::string LoadedValue(ParamKey key) const;
   // The names of the pending changes a save leaves out because the file has
@@ -152,8 +156,11 @@ class TVantrel {
   std::size_t textSize_ = 0;
   std::deque<std::string> rewritten_;
   std::vector<std::string_view> lines_;
+  std::vector<conf::LineEnd> ends_;  // how each line ends in the file
   std::vector<std::string> pending_;
   bool modified_ = false;
+  // Modified by SetModified(true) rather than by a recorded change.
+  bool marked_ = false;
   std::array<std::string, kParameterCount> values_;
   // Values set for the names beyond the 46.
   std::map<SettingId, std::string> otherValues_;
@@ -171,7 +178,7 @@ class TVantrel {
 
 namespace conf {
 // Copies <folder>firebird.conf.default over <folder>firebird.conf as a save
-// writes it (SaveTarget), with the line ends a save writes. Throws
+// writes it (SaveTarget), with the line ends a save writes (WrittenEnd). Throws
 // FileError; returns what went wrong after the copy was complete.
 std::string ResetToDefaults(const std::string& folder, const SaveTarget::Options& options = {});
 }  // namespace conf

@@ -271,6 +271,23 @@ TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
   EXPECT_EQ(r.out, "8191\nlocalhost\nNone\nRequired\nSrp\n");
 }
 
+TEST_F(CliTest, SetOnAnLfFileChangesTheBytesOfItsLineOnly) {
+  const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
+  if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
+  const std::string original = ReadFileBytes(sample);
+  Write(original);
+  Result r = In({"set", "DefaultDbCachePages=4096"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::string expected = original;
+  expected.replace(expected.find("\n#DefaultDbCachePages = 2048\n") + 1, 27, "DefaultDbCachePages = 4096");
+#ifdef _WIN32
+  // Windows writes CR LF after every line.
+  for (std::size_t at = expected.find('\n'); at != std::string::npos; at = expected.find('\n', at + 2))
+    expected.insert(at, 1, '\r');
+#endif
+  EXPECT_EQ(ReadFileBytes(Conf()), expected);
+}
+
 TEST_F(CliTest, SetRewritesOnlyItsLinesAndPrintsTheDiff) {
   Write(kFile);
 #ifndef _WIN32
@@ -365,7 +382,12 @@ TEST_F(CliTest, ResetAndCheck) {
   WriteFileBytes(dir.file("firebird.conf.default"), "#TempCacheLimit = 67108864\n#GCPolicy = combined");
   r = In({"reset"});
   EXPECT_EQ(r.code, 0) << r.err;
+#ifdef _WIN32
   EXPECT_EQ(ReadFileBytes(Conf()), "#TempCacheLimit = 67108864\r\n#GCPolicy = combined\r\n");
+#else
+  // A copy of the defaults' bytes, their line ends included.
+  EXPECT_EQ(ReadFileBytes(Conf()), "#TempCacheLimit = 67108864\n#GCPolicy = combined");
+#endif
 
   r = In({"check", "--json"});
   EXPECT_EQ(r.code, 0);

@@ -100,7 +100,7 @@ class SaveAttack : public WriterTest {
 
   TVantrel doc;
   TempDir elsewhere;  // holds what an attacker aims at
-  const std::string kSaved = "TempBlockSize = 2\r\n# the rest\r\n";
+  const std::string kSaved = SavedFromLf("TempBlockSize = 2\r\n# the rest\r\n");
 };
 
 TEST_F(SaveAttack, ALinkPutInThePlaceOfTheCheckedFileIsNeitherFollowedNorReplaced) {
@@ -190,7 +190,7 @@ TEST_F(SaveAttack, RootRefusesAFileReachedThroughAFolderOthersMayChange) {
     trusted.trustFolders = true;
     conf::SaveTarget target(ConfIn(folder), trusted);
     changed.Save(target);
-    EXPECT_EQ(ReadFileBytes(ConfIn(folder)), "TempBlockSize = 2\r\n") << c.what;
+    EXPECT_EQ(ReadFileBytes(ConfIn(folder)), SavedFromLf("TempBlockSize = 2\r\n")) << c.what;
   }
 
   // A link of nobody's, in nobody's folder, to a file of root's.
@@ -384,7 +384,7 @@ TEST_F(SaveAttack, MetadataAUserCannotGiveANewFileIsKeptByWritingInPlace) {
   EXPECT_EQ(after.st_ino, inode) << "expected a write in place";
   EXPECT_EQ(after.st_gid, 0u);
   EXPECT_EQ(after.st_mode & 07777, 0640u);
-  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\n");
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), SavedFromLf("TempBlockSize = 2\r\n"));
 }
 
 TEST_F(SaveAttack, AFileWithAnotherNameKeepsBothNamesOnTheNewText) {

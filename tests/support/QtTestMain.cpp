@@ -4,12 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/PellistoApplication.h"
 #include "support/TempDir.h"
 
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // A screen of 1600 x 1000, where the window fits at the designed size;
+  // QT_SCALE_FACTOR shrinks the room it leaves.
+  const TempDir screen;
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (!platform || std::string(platform) == "offscreen") {
+    WriteFileBytes(screen.file("screen.json"),
+                   R"({"screens": [{"name": "Screen", "x": 0, "y": 0, "width": 1600, "height": 1000,)"
+                   R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen.file("screen.json")).c_str(), 1);
+  }
   // Copies kept by in-place writes, and those a start reports, stay out of
   // the real user's state folder.
   const TempDir state;

@@ -1,3 +1,4 @@
+#include "i18n/Gettext.h"
 #include "ui/main/DocumentSaver.h"
 
 #include <QFileInfo>
@@ -21,11 +22,11 @@ std::string HowToGetTheRightsFor(const std::string& path) {
       const QFileInfo file(FromDoc(path));
       const QString owner = file.exists() ? file.owner() : QFileInfo(file.path()).owner();
       if (owner.isEmpty() || owner == QLatin1String("root"))
-        return "Run Pellisto as root to save it";
-      return ToDoc(QStringLiteral("Run Pellisto as %1 (its owner) or as root to save it").arg(owner));
+        return ToDoc(i18n::Translate(N_("Run Pellisto as root to save it")));
+      return ToDoc(i18n::Translate(N_("Run Pellisto as %1 (its owner) or as root to save it")).arg(owner));
     }
     case conf::WriteAccess::NoWritePermission:
-      return "Give the file a write permission to save it";
+      return ToDoc(i18n::Translate(N_("Give the file a write permission to save it")));
     default:
       return {};
   }
@@ -35,7 +36,7 @@ std::string HowToGetTheRightsFor(const std::string& path) {
 QString Shown(const std::string& value) {
   const DecodedValue decoded = Decode(value);
   const QString text = QLatin1Char('"') + FromDoc(std::string(decoded.text)) + QLatin1Char('"');
-  return decoded.state == ValueState::Commented ? text + QStringLiteral(" (commented out)") : text;
+  return decoded.state == ValueState::Commented ? text + i18n::Translate(N_(" (commented out)")) : text;
 }
 
 }  // namespace
@@ -58,12 +59,14 @@ void DocumentSaver::CheckBeforeSaving(const TVantrel& document) {
                                           : ControlCharacterProblem(value);
     // A number the server would not keep as typed, on every page.
     if (!problem && id) problem = NumberWidthProblem(*id, value, document.Version());
-    if (problem) throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". Nothing was saved");
+    if (problem)
+      throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". " +
+                               ToDoc(i18n::Translate(N_("Nothing was saved"))));
   }
   std::string problems;
   for (const std::string& problem : UntouchedParametersReadDifferently(document))
     problems += problem + "\n";
-  if (!problems.empty()) throw std::runtime_error(problems + "Nothing was saved");
+  if (!problems.empty()) throw std::runtime_error(problems + ToDoc(i18n::Translate(N_("Nothing was saved"))));
 }
 
 // Taken from the document that is saved, before the save.
@@ -116,18 +119,17 @@ DocumentSaver::Outcome DocumentSaver::SaveMerged(const TVantrel& document) {
 
 bool DocumentSaver::KeepOwnValue(const TVantrel::Conflict& conflict) const {
   const QString text =
-      QStringLiteral("Another program changed %1 in firebird.conf to %2 while you changed it to "
-                     "%3.\nKeep your value %3? No keeps %2.")
+i18n::Translate(N_("Another program changed %1 in firebird.conf to %2 while you changed it to %3.\nKeep your value %3? No keeps %2."))
           .arg(FromDoc(std::string(SettingOf(conflict.id).name)), Shown(conflict.fileValue),
                Shown(conflict.ownValue));
   return ShowMessageBox(window_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
                         QMessageBox::No) == QMessageBox::Yes;
 }
 
-void DocumentSaver::ReportMerged() const {
+void DocumentSaver::ReportMerged(bool written) const {
   ShowMessageBox(window_, QMessageBox::Information,
-                 QStringLiteral("firebird.conf had been changed by another program; your changes "
-                                "were applied on top of it."),
+                 written ? i18n::Translate(N_("firebird.conf had been changed by another program; your changes were applied on top of it."))
+                         : i18n::Translate(N_("firebird.conf had been changed by another program; nothing was written, and the window shows the file as it is now.")),
                  QMessageBox::Ok, QMessageBox::Ok);
 }
 
@@ -135,8 +137,7 @@ void DocumentSaver::ReportLeftOut(const std::vector<SettingId>& leftOut) const {
   QStringList names;
   for (SettingId id : leftOut) names << FromDoc(std::string(SettingOf(id).name));
   ShowMessageBox(window_, QMessageBox::Warning,
-                 QStringLiteral("Not saved, because firebird.conf has no line for them (its "
-                                "version of Firebird does not know them): %1")
+i18n::Translate(N_("Not saved, because firebird.conf has no line for them (its version of Firebird does not know them): %1"))
                      .arg(names.join(QStringLiteral(", "))),
                  QMessageBox::Ok, QMessageBox::Ok);
 }

@@ -32,8 +32,9 @@ class DocumentSaver {
   // std::runtime_error for a refused save (nothing written) and FileError.
   Outcome Save(TVantrel& document);
 
-  // Says that the save went on top of another program's changes.
-  void ReportMerged() const;
+  // Says that the save went on top of another program's changes, or, when
+  // the user kept none of them (written false), that nothing was written.
+  void ReportMerged(bool written) const;
   // Says which changes were not saved because the file has no line for them.
   void ReportLeftOut(const std::vector<SettingId>& leftOut) const;
   // Says what went wrong after the file was saved (nothing when empty).

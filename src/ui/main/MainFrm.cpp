@@ -61,6 +61,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   access_ = new AccessLists(this, [this] { return document_.get(); });
   navigator_ = new OptionsNavigator(this);
   otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
+  connect(otherParameters_, &OtherParametersPage::ServerModeChanged, binding_, &ControlBinding::FollowServerMode);
   ConnectCommands();
   UseDialogKeys(this);
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
@@ -120,22 +121,22 @@ void TMainFrm::ShowFileState() {
   const QString folder = ui->edRootDirectory->text();
   QString state;
   if (!loaded_) {
-    state = QStringLiteral("No file is open: there is no readable firebird.conf in %1").arg(folder);
+    state = i18n::Translate(N_("No file is open: there is no readable firebird.conf in %1")).arg(folder);
   } else {
     switch (conf::CheckWriteAccess(ToDoc(ShownFolder() + QStringLiteral("firebird.conf")))) {
       case conf::WriteAccess::Allowed:
         break;
       case conf::WriteAccess::NoWritePermission:
-        state = QStringLiteral("Read-only: firebird.conf in %1 has no write permission").arg(folder);
+        state = i18n::Translate(N_("Read-only: firebird.conf in %1 has no write permission")).arg(folder);
         break;
       case conf::WriteAccess::NotPermitted:
-        state = QStringLiteral("Read-only: you may not write firebird.conf in %1").arg(folder);
+        state = i18n::Translate(N_("Read-only: you may not write firebird.conf in %1")).arg(folder);
         break;
       case conf::WriteAccess::ReadOnlyFileSystem:
-        state = QStringLiteral("Read-only: %1 is on a read-only file system").arg(folder);
+        state = i18n::Translate(N_("Read-only: %1 is on a read-only file system")).arg(folder);
         break;
       case conf::WriteAccess::Impossible:
-        state = QStringLiteral("Read-only: firebird.conf in %1 cannot be written").arg(folder);
+        state = i18n::Translate(N_("Read-only: firebird.conf in %1 cannot be written")).arg(folder);
         break;
     }
   }
@@ -175,7 +176,7 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
     size = read.value_or(0);
   }
   if (!isNumber)
-    throw std::runtime_error(ToDoc(QStringLiteral("'%1' is not a valid integer value").arg(text)));
+    throw std::runtime_error(ToDoc(i18n::Translate(N_("'%1' is not a valid integer value")).arg(text)));
   const ValueRange range = *RuleOf(ParamKey::TcpRemoteBufferSize).range;
   if (range.Contains(size)) return true;
   ShowMessageBox(this, QMessageBox::Critical,
@@ -187,7 +188,7 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
 
 void TMainFrm::ShowRestartNotice() {
   ShowMessageBox(this, QMessageBox::Information,
-                 QStringLiteral("The changes will take effect when reset the Firebird service"),
+                 i18n::Translate(N_("The changes will take effect when reset the Firebird service")),
                  QMessageBox::Ok, QMessageBox::Ok);
 }
 
@@ -222,7 +223,7 @@ DocumentSaver::Outcome TMainFrm::SaveDocument() {
     const int page = ui->PCMain->currentIndex();
     LoadControls();
     ui->PCMain->setCurrentIndex(page);
-    saver_->ReportMerged();
+    saver_->ReportMerged(saved.changed);
   } else {
     // The values the server uses now (after a merge, LoadControls listed them).
     otherParameters_->ShowServerValues();
@@ -254,7 +255,7 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 void TMainFrm::closeEvent(QCloseEvent* event) {
   // FormCloseQuery: unsaved changes are only dropped when the user agrees.
   if (loaded_ && document_ && document_->Modified() &&
-      Ask(this, QMessageBox::Question, QStringLiteral("Abandon changes"), QMessageBox::No) !=
+      Ask(this, QMessageBox::Question, i18n::Translate(N_("Abandon changes")), QMessageBox::No) !=
           QMessageBox::Yes) {
     event->ignore();
     return;
@@ -275,12 +276,14 @@ void TMainFrm::RestoreActivePage() {
 }
 
 void TMainFrm::AInitAllExecute() {
-  if (Ask(this, QMessageBox::Warning, QStringLiteral("You Sure"), QMessageBox::No) !=
-      QMessageBox::Yes)
-    return;
   // The folder the window shows: after a change of folder, that is the
   // server being edited, not the one the program started with.
   const QString shown = ShownFolder();
+  // Said whole: the answer overwrites the file.
+  if (Ask(this, QMessageBox::Warning,
+          i18n::Translate(N_("Copy firebird.conf.default over firebird.conf in %1? Every parameter then has the value of firebird.conf.default, and changes not applied are lost.")).arg(shown),
+          QMessageBox::No) != QMessageBox::Yes)
+    return;
   std::string late;
   try {
     late = conf::ResetToDefaults(ToDoc(shown));

@@ -76,6 +76,11 @@ class TMainFrm : public QMainWindow {
   // The fixed client size: the designed one, taller by any tab rows beyond
   // the designed two.
   void FitClientArea();
+  // Puts the designed client area into a scroll area, the window's central
+  // widget.
+  void WrapClientArea();
+  // Centres the window inside the screen's available area.
+  void PlaceOnScreen();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
 
