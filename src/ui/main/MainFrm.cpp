@@ -19,6 +19,7 @@
 #include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
 #include "ui/main/AccessLists.h"
+#include "ui/main/AdminSave.h"
 #include "ui/main/ControlBinding.h"
 #include "ui/main/DialogKeys.h"
 #include "ui/main/DocumentSaver.h"
@@ -117,7 +118,8 @@ void TMainFrm::ShowFileState() {
   if (!loaded_) {
     state = QStringLiteral("No file is open: there is no readable firebird.conf in %1").arg(folder);
   } else {
-    switch (conf::CheckWriteAccess(ToDoc(ShownFolder() + QStringLiteral("firebird.conf")))) {
+    const std::string path = ToDoc(ShownFolder() + QStringLiteral("firebird.conf"));
+    switch (conf::CheckWriteAccess(path)) {
       case conf::WriteAccess::Allowed:
         break;
       case conf::WriteAccess::NoWritePermission:
@@ -125,6 +127,12 @@ void TMainFrm::ShowFileState() {
         break;
       case conf::WriteAccess::NotPermitted:
         state = QStringLiteral("Read-only: you may not write firebird.conf in %1").arg(folder);
+        if (AdminSave::Offered(path))
+          state = QStringLiteral("Read-only for you: firebird.conf in %1 is saved as administrator, "
+                                 "after the system asks for the password")
+                      .arg(folder);
+        else if (AdminSave::WantsPkexec(path))
+          state += QStringLiteral("; install the pkexec package to save it as administrator");
         break;
       case conf::WriteAccess::ReadOnlyFileSystem:
         state = QStringLiteral("Read-only: %1 is on a read-only file system").arg(folder);
@@ -199,6 +207,8 @@ bool TMainFrm::BtApplyClick() {
   StoreExternalFileAccess();
   StoreDatabaseAccess();
   const DocumentSaver::Outcome saved = SaveDocument();
+  // Not saved, as the user chose: the changes wait for another Apply.
+  if (saved.stopped) return false;
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
   saver_->ReportLate(saved.late);
@@ -210,14 +220,14 @@ bool TMainFrm::BtApplyClick() {
 DocumentSaver::Outcome TMainFrm::SaveDocument() {
   DocumentSaver::Outcome saved = saver_->Save(*document_);
   if (saved.merged) {
-    // What was written is the file now: the window shows it, on the page
-    // it showed.
+    // What was written is the file now (after a merge, or as the helper
+    // wrote it): the window shows it, on the page it showed.
     saved.merged->OnModified = document_->OnModified;
     document_ = std::move(saved.merged);
     const int page = ui->PCMain->currentIndex();
     LoadControls();
     ui->PCMain->setCurrentIndex(page);
-    saver_->ReportMerged();
+    if (saved.mergedOthers) saver_->ReportMerged();
   } else {
     // The values the server uses now (after a merge, LoadControls listed them).
     otherParameters_->ShowServerValues();
@@ -247,6 +257,11 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainFrm::closeEvent(QCloseEvent* event) {
+  // Not while a save as administrator is waiting for its answer.
+  if (AdminSave::Running()) {
+    event->ignore();
+    return;
+  }
   // FormCloseQuery: unsaved changes are only dropped when the user agrees.
   if (loaded_ && document_ && document_->Modified() &&
       Ask(this, QMessageBox::Question, QStringLiteral("Abandon changes"), QMessageBox::No) !=
@@ -277,11 +292,7 @@ void TMainFrm::AInitAllExecute() {
   // server being edited, not the one the program started with.
   const QString shown = ShownFolder();
   std::string late;
-  try {
-    late = conf::ResetToDefaults(ToDoc(shown));
-  } catch (const FileError& error) {
-    DocumentSaver::RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
-  }
+  if (!saver_->ResetToDefaults(ToDoc(shown), late)) return;
   LoadFolder(shown);
   LoadControls();
   saver_->ReportLate(late);

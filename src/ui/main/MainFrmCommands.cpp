@@ -14,6 +14,7 @@
 #include "i18n/SelectLanguage.h"
 #include "ui/about/About.h"
 #include "update/CheckForCurrentVersion.h"
+#include "ui/main/AdminSave.h"
 #include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
 #include "ui_MainFrm.h"
@@ -117,10 +118,13 @@ void TMainFrm::SBFirebirdInstallClick() {
       Inform(this, QStringLiteral("This created the file firebird.conf in %1").arg(folder));
   } else if (loaded_ && !SameFolder(folder, ShownFolder())) {
     // The next save writes the lines shown here over that server's own file.
-    if (!Confirm(this, QStringLiteral("The firebird.conf in %1 will be replaced by the parameters "
-                                      "shown here when you apply. Continue?")
-                           .arg(folder)))
-      return;
+    const QString replaced =
+        AdminSave::Offered(ToDoc(folder + QStringLiteral("firebird.conf")))
+            ? QStringLiteral("The firebird.conf in %1 will be replaced by the parameters shown here when "
+                             "you apply, as administrator (you may not write it yourself). Continue?")
+            : QStringLiteral("The firebird.conf in %1 will be replaced by the parameters shown here when "
+                             "you apply. Continue?");
+    if (!Confirm(this, replaced.arg(folder))) return;
   }
 
   if (Confirm(this, QStringLiteral(
