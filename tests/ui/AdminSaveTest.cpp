@@ -18,13 +18,15 @@ const char* const kRestartNotice = "The changes will take effect when reset the 
 
 // The stand-in: bash, started by a process whose effective user (nobody) is
 // not its real one (root), takes back root, as pkexec gives it. A file
-// "dismiss" beside it answers as a dismissed password dialog does. PATH
+// "dismiss" beside it answers as a dismissed password dialog does, one
+// "refuse" as a wrong password (or an agent that words a dismissal so). PATH
 // holds its folder alone, so it uses nothing but bash's own commands.
 const char kStandIn[] =
     "#!/bin/bash\n"
     "here=${0%/*}\n"
     "printf '%s\\n' \"$@\" > \"$here/args\"\n"
     "[ -e \"$here/dismiss\" ] && exit 126\n"
+    "[ -e \"$here/refuse\" ] && { echo 'Error executing command as another user: Not authorized' >&2; exit 127; }\n"
     "[ \"$1\" = --disable-internal-agent ] && shift\n"
     "PKEXEC_UID=65534 exec \"$@\"\n";
 
@@ -79,9 +81,10 @@ class AdminSaveTest : public MainFrmTest {
 TEST_F(AdminSaveTest, ApplyAndDoneSaveAsAdministratorAndTheWindowNeverWrites) {
   const std::string text = "TempBlockSize = 1024\nRemoteServicePort = 3050\n";
   OpenAsUser(text);
-  EXPECT_EQ(W<QLabel>("lblFileState")->text(),
-            "Read-only for you: firebird.conf in " + InstallPath +
-                " is saved as administrator, after the system asks for the password");
+  EXPECT_EQ(W<QLabel>("lblFileState")->text(), "Read-only for you: firebird.conf is saved as administrator");
+  EXPECT_EQ(W<QLabel>("lblFileState")->toolTip(),
+            "Read-only: you may not write firebird.conf in " + InstallPath +
+                ": Apply saves it as administrator, after the system asks for an administrator's password");
 
   // No to the offer: nothing runs, nothing is written, the change waits.
   Type("edTempBlockSize", "2048");
@@ -113,22 +116,31 @@ TEST_F(AdminSaveTest, ApplyAndDoneSaveAsAdministratorAndTheWindowNeverWrites) {
   EXPECT_EQ(window->Document(), nullptr) << "Done closes the window once saved";
 }
 
-TEST_F(AdminSaveTest, ADismissedPasswordDialogKeepsTheFileAndTheChanges) {
+TEST_F(AdminSaveTest, NoPasswordKeepsTheFileAndTheChanges) {
   const std::string text = "TempBlockSize = 1024\n";
-  OpenAsUser(text);
-  WriteFileBytes(bin.file("dismiss"), "");
-  Type("edTempBlockSize", "2048");
-  platform.answers = {QMessageBox::Yes};
-  Click("BtDone");
-  ASSERT_EQ(MessageTexts().size(), 2u);
-  EXPECT_EQ(platform.messages[1].icon, QMessageBox::Information);
-  EXPECT_EQ(platform.messages[1].text,
-            "The password was not given, so firebird.conf was not saved: the file is as it was, and your "
-            "changes are still here.");
-  EXPECT_EQ(ReadFileBytes(conf()), text);
-  ASSERT_NE(window->Document(), nullptr) << "the window stays open";
-  EXPECT_TRUE(ApplyEnabled());
-  EXPECT_EQ(Pending(), "TempBlockSize=2048|");
+  const QString notSaved =
+      "firebird.conf was not saved: the administrator's password was not given, or not accepted. The file is "
+      "as it was, and your changes are still here.";
+  for (const auto& [answer, said] : std::vector<std::pair<std::string, QString>>{
+           {"dismiss", notSaved},
+           {"refuse", notSaved + " (pkexec: Error executing command as another user: Not authorized)"}}) {
+    SCOPED_TRACE(answer);
+    OpenAsUser(text);
+    WriteFileBytes(bin.file(answer), "");
+    platform.messages.clear();
+    Type("edTempBlockSize", "2048");
+    platform.answers = {QMessageBox::Yes};
+    Click("BtDone");
+    ASSERT_EQ(MessageTexts().size(), 2u);
+    EXPECT_EQ(platform.messages[1].icon, QMessageBox::Information);
+    EXPECT_EQ(platform.messages[1].text, said);
+    EXPECT_EQ(ReadFileBytes(conf()), text);
+    ASSERT_NE(window->Document(), nullptr) << "the window stays open";
+    EXPECT_TRUE(ApplyEnabled());
+    EXPECT_EQ(Pending(), "TempBlockSize=2048|");
+    AsRoot([&] { std::filesystem::remove(bin.file(answer)); });
+    ASSERT_EQ(seteuid(0), 0);
+  }
 }
 
 TEST_F(AdminSaveTest, AnotherProgramsChangeIsMergedAndTheSaveTriedAgain) {
@@ -182,6 +194,8 @@ TEST_F(AdminSaveTest, WithoutPkexecTheNoticeSaysToInstallItAndApplySaysWhatItAlw
   std::filesystem::remove(bin.file("pkexec"));
   OpenAsUser("TempBlockSize = 1024\n");
   EXPECT_EQ(W<QLabel>("lblFileState")->text(),
+            "Read-only for you: install the pkexec package to save it as administrator");
+  EXPECT_EQ(W<QLabel>("lblFileState")->toolTip(),
             "Read-only: you may not write firebird.conf in " + InstallPath +
                 "; install the pkexec package to save it as administrator");
   Type("edTempBlockSize", "2048");

@@ -17,8 +17,8 @@
 namespace {
 
 const char kHelperName[] = "pellisto-save-helper";
-// pkexec's own exit statuses: the dialog dismissed; not authorised, or
-// pkexec itself failed.
+// pkexec's own exit statuses: the dialog dismissed; not authorised (a
+// wrong password, no agent), or pkexec itself failed.
 constexpr int kDismissed = 126;
 constexpr int kNotAuthorised = 127;
 
@@ -87,11 +87,11 @@ AdminSave::Reply AdminSave::Run(const QStringList& args) {
   if (word == QLatin1String("changed")) return {Outcome::Changed, message};
   if (word == QLatin1String("refused")) return {Outcome::Refused, message};
   if (word == QLatin1String("failed")) return {Outcome::Failed, message};
-  // No answer from the helper: pkexec's own.
-  if (process.exitCode() == kDismissed) return {Outcome::Cancelled, {}};
-  if (process.exitCode() == kNotAuthorised)
-    return {Outcome::Failed, QStringLiteral("The administrator's authorisation was not given (%1)")
-                                 .arg(pkexecSaid.isEmpty() ? QStringLiteral("pkexec") : pkexecSaid)};
+  // No answer from the helper: pkexec's own. Agents differ in how they
+  // tell a dismissed dialog from a wrong password, so both mean the same:
+  // no authorisation, nothing written.
+  if (process.exitCode() == kDismissed || process.exitCode() == kNotAuthorised)
+    return {Outcome::Cancelled, pkexecSaid.simplified()};
   return {Outcome::Failed, QStringLiteral("The helper that saves as administrator ended without an answer "
                                           "(exit status %1)%2")
                                .arg(process.exitCode())

@@ -22,7 +22,7 @@ class AdminSave {
     Changed,    // the file is not the one read any more; nothing written
     Refused,    // the helper refused the request; message says why
     Failed,     // the save, or running the helper, failed; message says why
-    Cancelled,  // the password dialog was dismissed; nothing written
+    Cancelled,  // no authorisation (dialog dismissed, password refused); message: pkexec's words
   };
   struct Reply {
     Outcome outcome = Outcome::Failed;

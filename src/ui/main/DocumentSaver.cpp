@@ -33,7 +33,7 @@ std::string HowToGetTheRightsFor(const std::string& path) {
   }
 }
 
-// The password dialog was dismissed: nothing was written.
+// No administrator's authorisation: nothing was written.
 struct AdminCancelled {};
 
 QString Sha256Of(std::string_view bytes) { return QString::fromLatin1(conf::Sha256Hex(bytes)); }
@@ -253,9 +253,9 @@ std::string DocumentSaver::Answered(const AdminSave::Reply& reply) const {
     case AdminSave::Outcome::Cancelled:
       break;
   }
-  ShowMessageBox(window_, QMessageBox::Information,
-                 QStringLiteral("The password was not given, so firebird.conf was not saved: the file is "
-                                "as it was, and your changes are still here."),
-                 QMessageBox::Ok, QMessageBox::Ok);
+  QString text = QStringLiteral("firebird.conf was not saved: the administrator's password was not given, "
+                                "or not accepted. The file is as it was, and your changes are still here.");
+  if (!reply.message.isEmpty()) text += QStringLiteral(" (pkexec: %1)").arg(reply.message);
+  ShowMessageBox(window_, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
   throw AdminCancelled{};
 }

@@ -114,7 +114,7 @@ void TMainFrm::ShowServerVersion() {
 
 void TMainFrm::ShowFileState() {
   const QString folder = ui->edRootDirectory->text();
-  QString state;
+  QString state, hint;
   if (!loaded_) {
     state = QStringLiteral("No file is open: there is no readable firebird.conf in %1").arg(folder);
   } else {
@@ -127,12 +127,15 @@ void TMainFrm::ShowFileState() {
         break;
       case conf::WriteAccess::NotPermitted:
         state = QStringLiteral("Read-only: you may not write firebird.conf in %1").arg(folder);
-        if (AdminSave::Offered(path))
-          state = QStringLiteral("Read-only for you: firebird.conf in %1 is saved as administrator, "
-                                 "after the system asks for the password")
-                      .arg(folder);
-        else if (AdminSave::WantsPkexec(path))
-          state += QStringLiteral("; install the pkexec package to save it as administrator");
+        // Short enough for the strip; the hint says the rest.
+        if (AdminSave::Offered(path)) {
+          hint = state + QStringLiteral(": Apply saves it as administrator, after the system asks for an "
+                                        "administrator's password");
+          state = QStringLiteral("Read-only for you: firebird.conf is saved as administrator");
+        } else if (AdminSave::WantsPkexec(path)) {
+          hint = state + QStringLiteral("; install the pkexec package to save it as administrator");
+          state = QStringLiteral("Read-only for you: install the pkexec package to save it as administrator");
+        }
         break;
       case conf::WriteAccess::ReadOnlyFileSystem:
         state = QStringLiteral("Read-only: %1 is on a read-only file system").arg(folder);
@@ -144,7 +147,7 @@ void TMainFrm::ShowFileState() {
   }
   ui->lblFileState->setText(state);
   // A long folder may not show whole in the strip; the hint holds it all.
-  ui->lblFileState->setToolTip(state);
+  ui->lblFileState->setToolTip(hint.isEmpty() ? state : hint);
 }
 
 void TMainFrm::LoadFolder(const QString& folder) {
