@@ -3,6 +3,10 @@
 #include <new>
 #include <ostream>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "cli/CommandLine.h"
 #include "cli/Json.h"
 #include "cli/Session.h"
@@ -14,6 +18,53 @@
 #endif
 
 namespace cli {
+namespace {
+
+// Whether the command writes firebird.conf.
+bool ChangesTheFile(const Options& o) {
+  const std::string& command = o.operands.front();
+  return (command == "set" && !o.dryRun) || command == "reset" ||
+         (command == "recover" && (o.restore || o.discard));
+}
+
+// Whether this user may not write the file, and root may.
+bool OnlyRootMayWrite(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  return false;
+#else
+  return ::geteuid() != 0 && conf::CheckWriteAccess(path) == conf::WriteAccess::NotPermitted;
+#endif
+}
+
+// The arguments as a shell reads them back: quoted where they need it.
+std::string ShellWords(const std::vector<std::string>& args) {
+  std::string words;
+  for (const std::string& arg : args) {
+    if (!words.empty()) words += ' ';
+    const bool plain = !arg.empty() && arg.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                             "0123456789_-./=:,+@%") == std::string::npos;
+    if (plain) {
+      words += arg;
+      continue;
+    }
+    words += '\'';
+    for (const char c : arg) words += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    words += '\'';
+  }
+  return words;
+}
+
+// The same command for root, who finds the same folder: sudo keeps no
+// FIREBIRD, so a folder that came from there is given.
+std::vector<std::string> AsRootWould(const Options& o, const std::string& folder, const std::vector<std::string>& args) {
+  if (o.folderGiven) return args;
+  std::vector<std::string> given{"--folder", folder};
+  given.insert(given.end(), args.begin(), args.end());
+  return given;
+}
+
+}  // namespace
 
 int Run(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
         std::ostream& err, bool outIsTerminal) {
@@ -53,6 +104,10 @@ int Run(const std::vector<std::string>& args, const char* firebirdVariable, std:
     return session.Dispatch();
   } catch (const FileError& e) {
     err << kProgram << ": " << TerminalText(e.what()) << "\n";
+    // Scripts stay non-interactive: the way is said, never a password asked.
+    if (ChangesTheFile(o) && OnlyRootMayWrite(folder + "firebird.conf"))
+      err << kProgram << ": only root may write it; run the command as root: sudo " << kProgram << " "
+          << TerminalText(ShellWords(AsRootWould(o, folder, args))) << "\n";
     return kFileError;
   }
 }

@@ -89,14 +89,10 @@ bool Session::Refused(const Reading& r) {
 }
 
 std::optional<SettingId> Session::ReadName(const std::string& name, ServerVersion v, bool& refused) {
-  const auto id = FindSetting(name);
-  if (!id)
-    Refuse(UnknownNameMessage(name, v), refused);
-  else if (!ReadBy(*id, v))
-    Refuse(NotReadMessage(SettingOf(*id).name, *id, v), refused);
-  else
-    return id;
-  return std::nullopt;
+  std::string problem;
+  const auto id = conf::NameReadBy(name, v, problem);
+  if (!id) Refuse(problem, refused);
+  return id;
 }
 
 }  // namespace cli

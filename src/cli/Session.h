@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "config/CheckedChanges.h"
 #include "config/ConfReading.h"
 #include "config/SafetyCopy.h"
 #include "config/SaveTarget.h"
@@ -34,7 +35,6 @@ class Session {
     DetectedVersion detected{kAssumedVersion, VersionCue::None};
     ConfReading conf;
   };
-  using Changes = std::vector<std::pair<SettingId, std::string>>;
 
   // The options a command takes besides --folder and --server-version.
   struct Takes {
@@ -68,30 +68,7 @@ class Session {
   int Check();
 
   int Set(const std::vector<std::string>& pairs);
-  // The pairs given as values written in a form the version reads; every
-  // one that cannot be written is refused.
-  Changes CheckedChanges(const std::vector<std::pair<std::string, std::string>>& given, ServerVersion v,
-                         bool& refused);
-  // Refuses the changes of a file the server refuses as it is, and of names
-  // it has no line for.
-  // (current: the file as it is, read by the document's version).
-  void RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
-                                 bool& refused);
-  // Refuses what, once written, would not be read as meant (changed: the
-  // file as the save would write it).
-  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const ConfReading& changed,
-                                    const Changes& changes, bool& refused);
-  // What set --json reports: the file's lines and readings before and after,
-  // the changes, and the index of the line each name has.
-  struct SetResult {
-    const std::vector<std::string>& before;
-    const std::vector<std::string>& after;
-    const ConfReading& current;
-    const ConfReading& changed;
-    const Changes& changes;
-    const std::array<long, kSettingCount>& lineOf;
-  };
-  void SetJson(ServerVersion v, const SetResult& r, bool written);
+  void SetJson(ServerVersion v, const conf::CheckedChanges& r, bool written);
   int Reset();
   int Recover();
   int ShowCopies(conf::SaveTarget& target, const std::vector<conf::LeftOverCopy>& copies);

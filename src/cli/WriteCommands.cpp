@@ -1,16 +1,14 @@
 // The commands that change firebird.conf: set and reset.
 
 #include <ostream>
-#include <set>
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "cli/Session.h"
+#include "config/CheckedChanges.h"
 #include "config/ConfLines.h"
 #include "config/LineScan.h"
-#include "config/SaveGuard.h"
-#include "config/SettingValues.h"
 #include "config/TVantrel.h"
 
 namespace cli {
@@ -38,19 +36,12 @@ int Session::Set(const std::vector<std::string>& pairs) {
 
   // Every pair is checked before anything is written; one refusal writes
   // nothing at all.
-  bool refused = false;
-  const Changes changes = CheckedChanges(given, doc.Version(), refused);
-  const std::vector<std::string> before = doc.Lines();
-  const ConfReading current = ReadConf(conf::JoinLines(before), ConfPath(), doc.Version());
-  RefuseWhatCannotBeWritten(doc, current, changes, refused);
-  if (refused) return Fail("nothing was written", kFindings);
-
-  const std::array<long, kSettingCount> lineOf = doc.SettingLines();
-  for (const auto& [id, value] : changes) doc.SetValueOf(id, value);
-  const std::vector<std::string> after = doc.LinesAfterSave();
-  const ConfReading changed = ReadConf(conf::JoinLines(after), ConfPath(), doc.Version());
-  RefuseWhatWouldNotTakeEffect(doc, current, changed, changes, refused);
-  if (refused) return Fail("nothing was written", kFindings);
+  const conf::CheckedChanges checked = conf::CheckAndApply(doc, given, ConfPath());
+  for (const std::string& notice : checked.notices) err_ << kProgram << ": " << notice << "\n";
+  for (const std::string& refusal : checked.refusals) Fail(refusal, kFindings);
+  if (!checked.refusals.empty()) return Fail("nothing was written", kFindings);
+  const std::vector<std::string>& before = checked.before;
+  const std::vector<std::string>& after = checked.after;
 
   // Values the file already holds leave it as it is, its time included, so
   // that running the same set again is a change of nothing.
@@ -59,14 +50,14 @@ int Session::Set(const std::vector<std::string>& pairs) {
   // replaced.
   const std::string late = writes ? doc.Save(*target) : std::string();
   if (o_.json)
-    SetJson(doc.Version(), {before, after, current, changed, changes, lineOf}, writes);
+    SetJson(doc.Version(), checked, writes);
   else
     out_ << TerminalText(UnifiedDiff(ConfPath(), before, after));
   if (!late.empty()) Warn("\"" + ConfPath() + "\" was saved, but " + late);
   return kDone;
 }
 
-void Session::SetJson(ServerVersion v, const SetResult& r, bool written) {
+void Session::SetJson(ServerVersion v, const conf::CheckedChanges& r, bool written) {
   out_ << "{\"path\": " << JsonString(ConfPath()) << ", \"version\": " << JsonString(VersionName(v))
        << ", \"changed\": " << (r.before != r.after ? "true" : "false")
        << ", \"written\": " << (written ? "true" : "false") << ", \"settings\": [";
@@ -82,55 +73,6 @@ void Session::SetJson(ServerVersion v, const SetResult& r, bool written) {
          << ", \"server\": " << JsonString(r.changed.settings[id].value) << "}";
   }
   out_ << (r.changes.empty() ? "]}\n" : "\n]}\n");
-}
-
-Session::Changes Session::CheckedChanges(const std::vector<std::pair<std::string, std::string>>& given,
-                                         ServerVersion v, bool& refused) {
-  Changes changes;
-  std::set<SettingId> seen;
-  for (const auto& [name, written] : given) {
-    const auto id = ReadName(name, v, refused);
-    if (!id) continue;
-    const std::string known(SettingOf(*id).name);
-    // Every server takes a value without the blanks around it: they are
-    // left out, and the user told so.
-    const std::size_t first = written.find_first_not_of(" \t");
-    const std::string value =
-        first == std::string::npos ? std::string() : written.substr(first, written.find_last_not_of(" \t") - first + 1);
-    if (value.size() != written.size())
-      err_ << kProgram << ": " << known << ": the blanks around the value are left out, as the server reads it\n";
-    if (!seen.insert(*id).second) {
-      Refuse(known + " is given more than once", refused);
-    } else if (const auto problem = WriteProblem(*id, value, v)) {
-      Refuse(known + ": " + *problem, refused);
-    } else {
-      changes.emplace_back(*id, WrittenForm(*id, value, v));
-    }
-  }
-  return changes;
-}
-
-void Session::RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
-                                        bool& refused) {
-  const ServerVersion version = current.version;
-  if (current.refusedAt) {
-    const ConfEntry& e = current.entries[*current.refusedAt];
-    Refuse("Firebird " + std::string(VersionName(version)) + " refuses this file as it is (" +
-               current.files[e.file] + ":" + std::to_string(e.line) + ": " + e.problem + ")",
-           refused);
-  }
-  for (const auto& [id, value] : changes)
-    if (Decode(doc.ValueOf(id)).state == ValueState::Absent) Refuse(LineNotRewritten(id, current), refused);
-}
-
-void Session::RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current,
-                                           const ConfReading& changed, const Changes& changes, bool& refused) {
-  // The change must land on the line the server reads, and no other
-  // parameter may read differently.
-  for (const auto& [id, value] : changes)
-    if (const auto problem = ChangeWithoutEffect(id, value, changed)) Refuse(*problem, refused);
-  for (const std::string& problem : UntouchedParametersReadDifferently(doc, current, changed))
-    Refuse(problem, refused);
 }
 
 int Session::Reset() {

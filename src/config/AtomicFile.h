@@ -27,6 +27,14 @@ class FileChangedError : public FileError {
   using FileError::FileError;
 };
 
+// Raised, run as root, for a file on whose way a user other than root and
+// the file's owner may change a folder (they could put a link in its
+// place): nothing was written.
+class UnsafeFolderError : public FileError {
+ public:
+  using FileError::FileError;
+};
+
 namespace conf {
 
 namespace native {

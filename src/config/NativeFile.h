@@ -66,6 +66,8 @@ struct FileFacts {
   FileId id;
   std::uint64_t size = 0;
   std::uint64_t links = 1;
+  // The user who owns it (POSIX; 0 elsewhere).
+  std::uint32_t owner = 0;
   // Why nobody may write it, where nobody may: no write permission for
   // anyone, a flag (immutable, append-only) or the read-only attribute.
   std::string readOnlyBecause;

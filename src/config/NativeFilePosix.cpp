@@ -124,6 +124,7 @@ FileFacts File::Facts() const {
   facts.id = IdOfStat(st);
   facts.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
   facts.links = static_cast<std::uint64_t>(st.st_nlink);
+  facts.owner = static_cast<std::uint32_t>(st.st_uid);
   if ((st.st_mode & 0222) == 0)
     facts.readOnlyBecause = "no one has write permission";
   else if (S_ISREG(st.st_mode) && (FlagsOf(Fd(handle_)) & kUnwritableFlags))

@@ -18,7 +18,8 @@ std::string Message(const char* action, const std::string& path, const std::stri
 }
 
 [[noreturn]] void Throw(const char* action, const std::string& path, const Failure& failure) {
-  if (!failure.message.empty()) throw FileError(failure.message);
+  // Only the guard of the folders on the way words its whole message.
+  if (!failure.message.empty()) throw UnsafeFolderError(failure.message);
   throw FileError(Message(action, path, failure.reason) + failure.note);
 }
 
@@ -104,6 +105,7 @@ FileBuffer SaveTarget::Read() {
   try {
     FileBuffer buffer = native::ReadAll(file);
     checked_ = facts.id;
+    checkedOwner_ = facts.owner;
     return buffer;
   } catch (const Failure& failure) {
     Throw("Cannot open", path_, failure);
@@ -130,6 +132,7 @@ bool SaveTarget::Holds(std::string_view bytes) {
     Throw("Cannot open", path_, failure);
   }
   checked_ = facts.id;
+  checkedOwner_ = facts.owner;
   native::Step("checked");
   return true;
 }

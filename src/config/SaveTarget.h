@@ -22,6 +22,7 @@
 // in-place write that did not finish is still there.
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,6 +67,8 @@ class SaveTarget {
   // Whether the file holds exactly these bytes; the replacement must find
   // this very file. Throws FileError when there is none or it cannot be read.
   bool Holds(std::string_view bytes);
+  // The user who owns the file last read or compared (POSIX).
+  std::uint32_t OwnerOfChecked() const { return checkedOwner_; }
 
   // Replaces the file's content (or makes the file). Returns what went wrong
   // after the new text was complete and durable (empty: nothing): the save
@@ -84,6 +87,7 @@ class SaveTarget {
   std::optional<FileLock> lock_;
   // The file read or compared, which the replacement must find.
   std::optional<FileId> checked_;
+  std::uint32_t checkedOwner_ = 0;
   bool restoring_ = false;
   std::string Written(std::string_view content, Current& current);
   std::string WrittenInPlace(std::string_view content, Current& current);

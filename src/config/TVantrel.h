@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/AtomicFile.h"
@@ -101,6 +102,8 @@ class TVantrel {
   // The file the text comes from: the one read, or the one last written
   // (empty: none).
   const std::string& DiskPath() const { return diskPath_; }
+  // The bytes of the file as read, or as last written.
+  std::string_view Text() const { return {text_.get(), textSize_}; }
   // The lines of the file as loaded, with the lines of saved changes replaced.
   std::vector<std::string> Lines() const;
   // The lines a Save would write now; the document does not change.

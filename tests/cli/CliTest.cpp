@@ -596,6 +596,43 @@ TEST_F(CliTest, RootRefusesAFolderOthersMayChangeUnlessTrusted) {
 #endif
 
 #ifndef _WIN32
+TEST_F(CliTest, AUserWhoMayNotWriteTheFileIsToldToUseSudoAndNoPasswordIsAskedFor) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run pellisto-conf as another user";
+  // Root's server folder, with a blank in its name.
+  ASSERT_EQ(chmod(Folder().c_str(), 0755), 0);
+  const std::string folder = Folder() + "my fb/";
+  std::filesystem::create_directory(folder);
+  WriteFileBytes(folder + "firebird.conf", kFile);
+  // A pkexec first on PATH that would leave a trace if it were run.
+  TempDir bin;
+  ASSERT_EQ(chmod(bin.path().c_str(), 0777), 0);
+  WriteFileBytes(bin.file("pkexec"), "#!/bin/sh\ntouch \"$(dirname \"$0\")/ran\"\nexit 126\n");
+  ASSERT_EQ(chmod(bin.file("pkexec").c_str(), 0755), 0);
+  ProcessOptions options;
+  options.asNobody = true;
+  options.environment = {{"FIREBIRD", folder}, {"PATH", bin.path() + ":/usr/bin:/bin"}, {kStateVariable, bin.path()}};
+  for (const auto& [args, hint] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           // The folder came from FIREBIRD, which sudo does not keep: it is given.
+           {{"set", "GCPolicy=cooperative"},
+            "sudo pellisto-conf --folder '" + folder + "' set GCPolicy=cooperative"},
+           {{"--folder", folder, "reset"}, "sudo pellisto-conf --folder '" + folder + "' reset"}}) {
+    Process run(PELLISTO_CONF, args, options);
+    const int code = run.Wait();
+    if (code == 125) GTEST_SKIP() << "cannot switch to user nobody";
+    EXPECT_EQ(code, 3) << run.Err();
+    EXPECT_TRUE(Contains(run.Err(), "pellisto-conf: only root may write it; run the command as root: " + hint + "\n"))
+        << run.Err();
+  }
+  EXPECT_EQ(ReadFileBytes(folder + "firebird.conf"), kFile);
+  EXPECT_FALSE(FileExists(bin.file("ran")));
+  // A change that writes nothing needs no root.
+  Process dry(PELLISTO_CONF, {"set", "GCPolicy=cooperative", "--dry-run"}, options);
+  EXPECT_EQ(dry.Wait(), 0) << dry.Err();
+  EXPECT_FALSE(Contains(dry.Err(), "sudo")) << dry.Err();
+}
+#endif
+
+#ifndef _WIN32
 TEST_F(CliTest, ALinkRepointedDuringSetOrAFaultOfItsOwnEndsWithStatus3NotACrash) {
   // The folder's firebird.conf is a link, switched to another server's file
   // while set runs, as an admin switching versions would.

@@ -2,6 +2,7 @@
 #include "ui/main/DocumentSaver.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <QStringList>
 #include <stdexcept>
 
@@ -11,6 +12,7 @@
 #include "config/ParameterRules.h"
 #include "config/SaveGuard.h"
 #include "config/SettingValues.h"
+#include "config/Sha256.h"
 
 namespace {
 
@@ -30,6 +32,37 @@ std::string HowToGetTheRightsFor(const std::string& path) {
     default:
       return {};
   }
+}
+
+// No administrator's authorisation: nothing was written.
+struct AdminCancelled {};
+
+QString Sha256Of(std::string_view bytes) { return QString::fromLatin1(conf::Sha256Hex(bytes)); }
+
+// The helper's arguments for a save of the document into path: the file,
+// the SHA-256 of the bytes read (of the file read, and of the one replaced
+// when that is another), and every pending change that the file has a
+// line for, as KEY=VALUE.
+QStringList HelperArguments(const TVantrel& document, const std::string& path) {
+  QStringList args{FromDoc(path)};
+  if (document.DiskPath() == path) {
+    args << Sha256Of(document.Text());
+  } else {
+    // The change of Firebird folder: the file read goes over this one.
+    args << Sha256Of(conf::ReadWholeFileBuffer(path).view()) << QStringLiteral("--from")
+         << FromDoc(document.DiskPath()) << Sha256Of(document.Text());
+  }
+  const std::vector<SettingId> leftOut = document.PendingWithoutLine();
+  for (const std::string& entry : document.PendingChanges()) {
+    const auto id = FindSetting(std::string_view(entry).substr(0, entry.find('=')));
+    if (!id || std::find(leftOut.begin(), leftOut.end(), *id) != leftOut.end()) continue;
+    // A folder moved to carries its RootDirectory only where the file has that line.
+    if (ParamKeyOf(*id) == ParamKey::RootDirectory &&
+        Decode(document.LoadedValue(ParamKey::RootDirectory)).state == ValueState::Absent)
+      continue;
+    args << FromDoc(entry);
+  }
+  return args;
 }
 
 // A value form as the user reads it.
@@ -78,21 +111,27 @@ DocumentSaver::Outcome DocumentSaver::OutcomeOf(const TVantrel& document) {
 }
 
 DocumentSaver::Outcome DocumentSaver::Save(TVantrel& document) {
+  const std::string path = document.Folder() + "firebird.conf";
+  if (AdminSave::Offered(path)) return SaveAsAdministrator(document, path);
   try {
-    CheckBeforeSaving(document);
-    try {
-      Outcome outcome = OutcomeOf(document);
-      outcome.late = document.Save("");
-      return outcome;
-    } catch (const FileChangedError&) {
-    }
-    return SaveMerged(document);
+    return Saved(document, [](TVantrel& d) { return d.Save(""); });
   } catch (const FileError& error) {
-    RethrowWithTheRights(error, document.Folder() + "firebird.conf");
+    RethrowWithTheRights(error, path);
   }
 }
 
-DocumentSaver::Outcome DocumentSaver::SaveMerged(const TVantrel& document) {
+DocumentSaver::Outcome DocumentSaver::Saved(TVantrel& document, const Writer& write) {
+  CheckBeforeSaving(document);
+  try {
+    Outcome outcome = OutcomeOf(document);
+    outcome.late = write(document);
+    return outcome;
+  } catch (const FileChangedError&) {
+  }
+  return SaveMerged(document, write);
+}
+
+DocumentSaver::Outcome DocumentSaver::SaveMerged(const TVantrel& document, const Writer& write) {
   // Another program changed the file since it was read: the user's changes
   // go on top of the file as it is now. The document shown stays as it was
   // until that has been saved, so that a failure changes nothing.
@@ -108,8 +147,9 @@ DocumentSaver::Outcome DocumentSaver::SaveMerged(const TVantrel& document) {
     CheckBeforeSaving(*merged);
     try {
       Outcome outcome = OutcomeOf(*merged);
-      outcome.late = merged->Save("");
+      outcome.late = write(*merged);
       outcome.merged = std::move(merged);
+      outcome.mergedOthers = true;
       return outcome;
     } catch (const FileChangedError&) {
       if (attempt == kAttempts) throw;
@@ -147,4 +187,78 @@ void DocumentSaver::ReportLate(const std::string& late) const {
   ShowMessageBox(window_, QMessageBox::Warning,
                  QStringLiteral("firebird.conf was saved, but %1.").arg(FromDoc(late)), QMessageBox::Ok,
                  QMessageBox::Ok);
+}
+
+bool DocumentSaver::ResetToDefaults(const std::string& folder, std::string& late) {
+  const std::string path = folder + "firebird.conf";
+  if (!AdminSave::Offered(path)) {
+    try {
+      late = conf::ResetToDefaults(folder);
+    } catch (const FileError& error) {
+      RethrowWithTheRights(error, path);
+    }
+    return true;
+  }
+  if (!AskAdministrator(path)) return false;
+  try {
+    // Over the file as it is now: the reset replaces whatever it holds.
+    const QStringList args{FromDoc(path), Sha256Of(conf::ReadWholeFileBuffer(path).view()),
+                           QStringLiteral("--defaults")};
+    late = Answered(AdminSave::Run(args));
+  } catch (const AdminCancelled&) {
+    return false;
+  }
+  return true;
+}
+
+// --- as administrator ---
+
+bool DocumentSaver::AskAdministrator(const std::string& path) const {
+  return ShowMessageBox(window_, QMessageBox::Question,
+                        QStringLiteral("You may not write %1.\nSave it as administrator? The system will ask "
+                                       "for an administrator's password.")
+                            .arg(FromDoc(path)),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+DocumentSaver::Outcome DocumentSaver::SaveAsAdministrator(TVantrel& document, const std::string& path) {
+  CheckBeforeSaving(document);
+  Outcome stopped;
+  stopped.stopped = true;
+  if (!AskAdministrator(path)) return stopped;
+  Outcome outcome;
+  try {
+    outcome = Saved(document, [&](TVantrel& d) { return Answered(AdminSave::Run(HelperArguments(d, path))); });
+  } catch (const AdminCancelled&) {
+    return stopped;
+  }
+  // The helper wrote the file: the window goes on with the file as it is
+  // now, read back (it may write a value in its version's own form).
+  auto saved = std::make_unique<TVantrel>();
+  saved->Load(document.Folder());
+  saved->SetRootDirectory(document.Folder());
+  saved->SetModified(false);
+  outcome.merged = std::move(saved);
+  return outcome;
+}
+
+std::string DocumentSaver::Answered(const AdminSave::Reply& reply) const {
+  const std::string message = ToDoc(reply.message);
+  switch (reply.outcome) {
+    case AdminSave::Outcome::Saved:
+      return message;
+    case AdminSave::Outcome::Changed:
+      throw FileChangedError(message);
+    case AdminSave::Outcome::Refused:
+      throw std::runtime_error(message);
+    case AdminSave::Outcome::Failed:
+      throw FileError(message);
+    case AdminSave::Outcome::Cancelled:
+      break;
+  }
+  QString text = QStringLiteral("firebird.conf was not saved: the administrator's password was not given, "
+                                "or not accepted. The file is as it was, and your changes are still here.");
+  if (!reply.message.isEmpty()) text += QStringLiteral(" (pkexec: %1)").arg(reply.message);
+  ShowMessageBox(window_, QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+  throw AdminCancelled{};
 }

@@ -19,6 +19,7 @@
 #include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
 #include "ui/main/AccessLists.h"
+#include "ui/main/AdminSave.h"
 #include "ui/main/ControlBinding.h"
 #include "ui/main/DialogKeys.h"
 #include "ui/main/DocumentSaver.h"
@@ -119,11 +120,12 @@ void TMainFrm::ShowServerVersion() {
 
 void TMainFrm::ShowFileState() {
   const QString folder = ui->edRootDirectory->text();
-  QString state;
+  QString state, hint;
   if (!loaded_) {
     state = i18n::Translate(N_("No file is open: there is no readable firebird.conf in %1")).arg(folder);
   } else {
-    switch (conf::CheckWriteAccess(ToDoc(ShownFolder() + QStringLiteral("firebird.conf")))) {
+    const std::string path = ToDoc(ShownFolder() + QStringLiteral("firebird.conf"));
+    switch (conf::CheckWriteAccess(path)) {
       case conf::WriteAccess::Allowed:
         break;
       case conf::WriteAccess::NoWritePermission:
@@ -131,6 +133,14 @@ void TMainFrm::ShowFileState() {
         break;
       case conf::WriteAccess::NotPermitted:
         state = i18n::Translate(N_("Read-only: you may not write firebird.conf in %1")).arg(folder);
+        // Short enough for the strip; the hint says the rest.
+        if (AdminSave::Offered(path)) {
+          hint = state + i18n::Translate(N_(": Apply saves it as administrator, after the system asks for an administrator's password"));
+          state = i18n::Translate(N_("Read-only for you: firebird.conf is saved as administrator"));
+        } else if (AdminSave::WantsPkexec(path)) {
+          hint = state + i18n::Translate(N_("; install the pkexec package to save it as administrator"));
+          state = i18n::Translate(N_("Read-only for you: install the pkexec package to save it as administrator"));
+        }
         break;
       case conf::WriteAccess::ReadOnlyFileSystem:
         state = i18n::Translate(N_("Read-only: %1 is on a read-only file system")).arg(folder);
@@ -142,7 +152,7 @@ void TMainFrm::ShowFileState() {
   }
   ui->lblFileState->setText(state);
   // A long folder may not show whole in the strip; the hint holds it all.
-  ui->lblFileState->setToolTip(state);
+  ui->lblFileState->setToolTip(hint.isEmpty() ? state : hint);
 }
 
 void TMainFrm::LoadFolder(const QString& folder) {
@@ -205,6 +215,8 @@ bool TMainFrm::BtApplyClick() {
   StoreExternalFileAccess();
   StoreDatabaseAccess();
   const DocumentSaver::Outcome saved = SaveDocument();
+  // Not saved, as the user chose: the changes wait for another Apply.
+  if (saved.stopped) return false;
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
   saver_->ReportLate(saved.late);
@@ -216,14 +228,14 @@ bool TMainFrm::BtApplyClick() {
 DocumentSaver::Outcome TMainFrm::SaveDocument() {
   DocumentSaver::Outcome saved = saver_->Save(*document_);
   if (saved.merged) {
-    // What was written is the file now: the window shows it, on the page
-    // it showed.
+    // What was written is the file now (after a merge, or as the helper
+    // wrote it): the window shows it, on the page it showed.
     saved.merged->OnModified = document_->OnModified;
     document_ = std::move(saved.merged);
     const int page = ui->PCMain->currentIndex();
     LoadControls();
     ui->PCMain->setCurrentIndex(page);
-    saver_->ReportMerged(saved.changed);
+    if (saved.mergedOthers) saver_->ReportMerged(saved.changed);
   } else {
     // The values the server uses now (after a merge, LoadControls listed them).
     otherParameters_->ShowServerValues();
@@ -253,6 +265,11 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainFrm::closeEvent(QCloseEvent* event) {
+  // Not while a save as administrator is waiting for its answer.
+  if (AdminSave::Running()) {
+    event->ignore();
+    return;
+  }
   // FormCloseQuery: unsaved changes are only dropped when the user agrees.
   if (loaded_ && document_ && document_->Modified() &&
       Ask(this, QMessageBox::Question, i18n::Translate(N_("Abandon changes")), QMessageBox::No) !=
@@ -285,11 +302,7 @@ void TMainFrm::AInitAllExecute() {
           QMessageBox::No) != QMessageBox::Yes)
     return;
   std::string late;
-  try {
-    late = conf::ResetToDefaults(ToDoc(shown));
-  } catch (const FileError& error) {
-    DocumentSaver::RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
-  }
+  if (!saver_->ResetToDefaults(ToDoc(shown), late)) return;
   LoadFolder(shown);
   LoadControls();
   saver_->ReportLate(late);

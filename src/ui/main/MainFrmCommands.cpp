@@ -14,6 +14,7 @@
 #include "i18n/SelectLanguage.h"
 #include "ui/about/About.h"
 #include "update/CheckForCurrentVersion.h"
+#include "ui/main/AdminSave.h"
 #include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
 #include "i18n/Gettext.h"
@@ -119,9 +120,11 @@ void TMainFrm::SBFirebirdInstallClick() {
       Inform(this, i18n::Translate(N_("This created the file firebird.conf in %1")).arg(folder));
   } else if (loaded_ && !SameFolder(folder, ShownFolder())) {
     // The next save writes the lines shown here over that server's own file.
-    if (!Confirm(this, i18n::Translate(N_("The firebird.conf in %1 will be replaced by the parameters shown here when you apply. Continue?"))
-                           .arg(folder)))
-      return;
+    const QString replaced =
+        AdminSave::Offered(ToDoc(folder + QStringLiteral("firebird.conf")))
+            ? i18n::Translate(N_("The firebird.conf in %1 will be replaced by the parameters shown here when you apply, as administrator (you may not write it yourself). Continue?"))
+            : i18n::Translate(N_("The firebird.conf in %1 will be replaced by the parameters shown here when you apply. Continue?"));
+    if (!Confirm(this, replaced.arg(folder))) return;
   }
 
   if (Confirm(this, i18n::Translate(N_("Want that this is the default route the next time you load Pellisto?"))))
