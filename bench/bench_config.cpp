@@ -34,7 +34,10 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kSample[] = PELLISTO_SAMPLES_DIR "/firebird-2.1.7.conf";
-const char kSample30[] = PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf";
+// Where the samples are missing, Debian's file where Debian installs it.
+const char* const kSample30 = fs::exists(PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf")
+                                  ? PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf"
+                                  : "/etc/firebird/3.0/firebird.conf";
 
 std::string ReadFloor(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -165,6 +168,12 @@ void BM_DetectThenRead30(benchmark::State& state, std::size_t megabytes) {
   ReadThen(state, megabytes, DetectThenRead, kSample30);
 }
 
+// check on Debian's 3.0 file: read as its version reads it, then checked.
+void BM_DetectThenCheck30(benchmark::State& state, std::size_t megabytes) {
+  ReadThen(
+      state, megabytes, [](std::string_view text) { return CheckConf(DetectThenRead(text)).size(); }, kSample30);
+}
+
 // Runs a program to its end with its output thrown away.
 void Spawn(const std::vector<std::string>& args) {
   std::vector<char*> argv;
@@ -188,6 +197,14 @@ void BM_ConfGetProcess(benchmark::State& state) {
   std::string folder;
   if (!Prepare(state, 0, folder)) return;
   for (auto _ : state) Spawn({PELLISTO_CONF, "--folder", folder, "get", "TempBlockSize"});
+}
+
+// pellisto-conf check on Debian's 3.0 file where Debian keeps it (else a
+// copy of the sample), start to end.
+void BM_ConfCheckProcess30(benchmark::State& state) {
+  std::string folder = "/etc/firebird/3.0/";
+  if (!fs::exists(folder + "firebird.conf") && !Prepare(state, 0, folder, kSample30)) return;
+  for (auto _ : state) Spawn({PELLISTO_CONF, "--folder", folder, "check"});
 }
 
 // The floor of starting any process.
@@ -249,10 +266,13 @@ PELLISTO_SIZES(BM_Check);
 PELLISTO_SIZES(BM_DetectThenRead);
 PELLISTO_SIZES(BM_DetectThenCheck);
 PELLISTO_SIZE(BM_DetectThenRead30, generated_10MB, 10);
+PELLISTO_SIZE(BM_DetectThenCheck30, sample_3_0_11_debian, 0);
+PELLISTO_SIZE(BM_DetectThenCheck30, generated_10MB, 10);
 PELLISTO_SIZES(BM_ReadFloor);
 PELLISTO_SIZES(BM_Save);
 PELLISTO_SIZES(BM_WriteFloor);
 BENCHMARK(BM_ConfGetProcess)->UseRealTime()->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Least);
+BENCHMARK(BM_ConfCheckProcess30)->UseRealTime()->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Least);
 BENCHMARK(BM_TrueProcess)->UseRealTime()->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Least);
 
 }  // namespace

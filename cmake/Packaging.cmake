@@ -36,10 +36,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Libraries come from dpkg-shlibdeps; the rest is what the program loads
 # or starts by name: the Tahoma-compatible face of the pages, https for the
 # update check, the desktop's opener for links and the alias file, the
-# toolkit's own translations for its dialogs.
+# toolkit's own translations for its dialogs, and pkexec, through which the
+# window saves as administrator a file its user may not write.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates, qt6-gtk-platformtheme, qt6-translations-l10n, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates, pkexec, qt6-gtk-platformtheme, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -23,6 +23,9 @@ packages=(
   # own configuration reader takes from firebird.conf with pellisto-conf get.
   # No server comes with them, and nothing is started.
   libfbclient2 firebird-dev
+  # The Ansible collection's tests: ansible-playbook, and the checkers of
+  # ansible-test sanity that it would otherwise fetch from the package index.
+  ansible-core python3-voluptuous yamllint pycodestyle pylint
 )
 if [ "${1:-}" = "--gui" ]; then
   # ca-certificates: the update check reads the product's site over https.

@@ -18,7 +18,10 @@
 #
 # A first build takes about half an hour on 2 cores; it runs under nice with
 # at most PELLISTO_QT_JOBS jobs (default 2). Only one build runs at a time:
-# a second caller waits for the first and then uses its result.
+# a second caller waits for the first and then uses its result. A build that
+# was stopped (or failed on a network error) leaves its work folder behind,
+# marked with the key; the next run picks it up at the step it reached, and a
+# finished build removes every work folder left in the cache.
 set -euo pipefail
 
 mingw=x86_64-w64-mingw32
@@ -105,6 +108,19 @@ if complete; then
   exit 0
 fi
 
+# The archive may be briefly out of reach: apt is tried a few times before
+# the build gives up.
+retry() {
+  local attempt
+  for attempt in 1 2 3 4; do
+    "$@" && return 0
+    [ "$attempt" = 4 ] && break
+    log "'$*' failed, trying again in $((attempt * 15)) s"
+    sleep $((attempt * 15))
+  done
+  return 1
+}
+
 # apt fetches sources only from deb-src entries; add Debian's own archive
 # (the release this machine runs) when there is none.
 have_sources() { apt-get source --print-uris "qt6-base=$qt_version" >/dev/null 2>&1; }
@@ -125,13 +141,32 @@ Suites: $codename-security
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
-  $SUDO apt-get update -qq
+  retry $SUDO apt-get update -qq || { log "apt-get update failed"; exit 1; }
   have_sources || { log "apt has no source for qt6-base $qt_version"; exit 1; }
 fi
 
-work="$(mktemp -d "$cache/build.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-rm -rf "$prefix"
+# Resume a work folder of this very key, or start a new one (mktemp: a
+# private folder of our own, never one somebody else made).
+work=""
+for dir in "$cache"/build.*; do
+  if [ -d "$dir" ] && [ ! -L "$dir" ] && [ -O "$dir" ] && [ -f "$dir/key" ] &&
+     [ "$(cat "$dir/key")" = "$key_text" ]; then
+    work="$dir"
+    log "resuming the build in $work"
+    break
+  fi
+done
+if [ -z "$work" ]; then
+  work="$(mktemp -d "$cache/build.XXXXXX")"
+  printf '%s\n' "$key_text" >"$work/key"
+fi
+# Each step leaves a mark in the work folder once it has finished.
+reached() { [ -f "$work/.step-$1" ]; }
+mark() { touch "$work/.step-$1"; }
+trap 'log "stopped; the next run resumes from $work"' ERR
+if ! reached libraries; then
+  rm -rf "$prefix"
+fi
 mkdir -p "$prefix"
 start=$SECONDS
 
@@ -139,10 +174,16 @@ start=$SECONDS
 # unpacks them and applies debian/patches in the order of its series.
 fetch() {
   local package="$1" version="$2"
-  (cd "$work" && apt-get source -qq "$package=$version" >/dev/null 2>&1) ||
-    { log "apt-get source $package=$version failed"; exit 1; }
   local dir
   dir="$(find "$work" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n1)"
+  if ! reached "fetch-$package"; then
+    # What a stopped fetch left is unpacked afresh.
+    [ -z "$dir" ] || rm -rf "$dir"
+    retry sh -c 'cd "$1" && apt-get source -qq "$2" >/dev/null 2>&1' sh "$work" "$package=$version" ||
+      { log "apt-get source $package=$version failed"; exit 1; }
+    dir="$(find "$work" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n1)"
+    mark "fetch-$package"
+  fi
   if [ -f "$dir/debian/patches/series" ]; then
     local wanted applied
     wanted="$(grep -cv '^\s*\(#\|$\)' "$dir/debian/patches/series" || true)"
@@ -159,6 +200,7 @@ qt_src="$(fetch qt6-base "$qt_version")"
 gettext_src="$(fetch gettext "$gettext_version")"
 
 # GNU libintl: Debian ships none for mingw-w64; gettext-runtime's intl/ is it.
+if ! reached libraries; then
 log "building libintl"
 (
   cd "$gettext_src/gettext-runtime"
@@ -190,15 +232,21 @@ printf '#include "SimpleIni.h"\ntemplate class CSimpleIniTempl<char, SI_NoCase<c
 $mingw-g++-posix -std=c++20 -O2 -I"$prefix/include" -c "$work/simpleini/SimpleIni.cpp" \
   -o "$work/simpleini/SimpleIni.o"
 $mingw-ar rcs "$prefix/lib/libsimpleini.a" "$work/simpleini/SimpleIni.o"
+mark libraries
+fi
 
+if ! reached configure; then
 log "configuring Qt"
 printf '%s\n' "$toolchain" >"$work/toolchain.cmake"
+rm -rf "$work/qt-build"
 mkdir -p "$work/qt-build"
 (
   cd "$work/qt-build"
   nice -n 10 "$qt_src/configure" -prefix "$prefix" "${qt_configure[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" >"$work/qt-configure.log" 2>&1
 ) || { tail -n 40 "$work/qt-configure.log" >&2; log "Qt's configure failed"; exit 1; }
+mark configure
+fi
 log "building Qt with $jobs jobs (about half an hour on 2 cores)"
 nice -n 10 cmake --build "$work/qt-build" --parallel "$jobs" >"$work/qt-build.log" 2>&1 ||
   { grep -m5 -B2 -A8 'error' "$work/qt-build.log" >&2 || tail -n 40 "$work/qt-build.log" >&2
@@ -206,5 +254,11 @@ nice -n 10 cmake --build "$work/qt-build" --parallel "$jobs" >"$work/qt-build.lo
 cmake --install "$work/qt-build" >/dev/null
 
 printf '%s\n' "$key_text" >"$prefix/.complete"
+trap - ERR
+# The lock is held: no other build is running, so every work folder left in
+# the cache (this one, and those of stopped builds) is stale.
+for dir in "$cache"/build.*; do
+  if [ -d "$dir" ] && [ ! -L "$dir" ] && [ -O "$dir" ]; then rm -rf "$dir"; fi
+done
 log "done in $(( (SECONDS - start) / 60 )) min: $prefix"
 echo "$prefix"

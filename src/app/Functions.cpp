@@ -4,6 +4,7 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -233,8 +234,11 @@ QString ContactAddress() {
 
 void OpenLink(const QString& address) { Platform().OpenUrl(address); }
 
-QString ChooseFolder(QWidget* owner) {
-  return Platform().ChooseFolder(owner, QStringLiteral("Select Directory"));
+QString ChooseFolder(QWidget* owner, const QString& start) {
+  // Asked of the toolkit's translator, which answers from the catalog (the
+  // catalog glue lists the text among the toolkit's own).
+  return Platform().ChooseFolder(owner, QCoreApplication::translate("QFileDialog", "Select Directory"),
+                                 start);
 }
 
 // ---------------------------------------------------------------- version

@@ -92,6 +92,6 @@ void OpenLink(const QString& address);
 // on ELF systems.
 QString ReadFileVersion(const QString& path);
 
-// The shared folder chooser (title "Select Directory", folders only); empty
-// text when cancelled.
-QString ChooseFolder(QWidget* owner);
+// The shared folder chooser (title "Select Directory", folders only), opened
+// at start (else at the home folder); empty text when cancelled.
+QString ChooseFolder(QWidget* owner, const QString& start = QString());

@@ -33,10 +33,11 @@ PlatformServices& Platform() {
 
 void SetPlatform(PlatformServices* services) { g_substitute = services; }
 
-QString DesktopServices::ChooseFolder(QWidget* owner, const QString& title) {
-  // Opens at the user's home folder with nothing selected: the folder the
-  // program was started from means nothing to the user.
-  QFileDialog dialog(owner, title, QDir::homePath());
+QString DesktopServices::ChooseFolder(QWidget* owner, const QString& title, const QString& start) {
+  // Opens at the folder given, else at the user's home folder, with nothing
+  // selected: the folder the program was started from means nothing to the
+  // user.
+  QFileDialog dialog(owner, title, !start.isEmpty() && QDir(start).exists() ? start : QDir::homePath());
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   if (ExecDialog(dialog) != QDialog::Accepted) return {};

@@ -12,8 +12,9 @@ class PlatformServices {
  public:
   virtual ~PlatformServices() = default;
 
-  // The folder chooser: the chosen folder's path, or an empty text on cancel.
-  virtual QString ChooseFolder(QWidget* owner, const QString& title) = 0;
+  // The folder chooser, opened at start (the home folder when it is empty
+  // or missing): the chosen folder's path, or an empty text on cancel.
+  virtual QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) = 0;
 
   // Shows a dialog modally and returns its result (QDialog::Accepted or
   // QDialog::Rejected). Tests drive the dialog here instead of a modal loop.
@@ -62,7 +63,7 @@ void SetPlatform(PlatformServices* services);
 // The real implementation, for tests that want to extend it.
 class DesktopServices : public PlatformServices {
  public:
-  QString ChooseFolder(QWidget* owner, const QString& title) override;
+  QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
   int ExecDialog(QDialog& dialog) override;
   QMessageBox::StandardButton ShowMessage(
       QWidget* parent, QMessageBox::Icon icon, const QString& title,

@@ -21,16 +21,27 @@ const char kHelpStart[] =
     "                                the file (active, commented, absent), the value\n"
     "                                the server uses and the file's text\n"
     "  get KEY...                    the value the server uses, one per line\n"
-    "  set KEY=VALUE... [--dry-run]  checks every pair first; then rewrites only their\n"
-    "                                lines in one atomic save and prints a diff once\n"
-    "                                the file is replaced\n"
-    "                                (--dry-run: prints the diff, writes nothing)\n"
+    "  set KEY=VALUE... [--dry-run] [--json]\n"
+    "                                checks every pair first; then rewrites only\n"
+    "                                their lines in one atomic save and prints a diff\n"
+    "                                once the file is replaced\n"
+    "                                (--dry-run: prints the diff, writes nothing;\n"
+    "                                --json: instead of the diff, per key its line\n"
+    "                                before and after and the value the server uses)\n"
     "  reset                         copies firebird.conf.default over firebird.conf\n"
     "  check [--json]                lines the server reads differently from what\n"
     "                                they seem to say\n"
+    "  recover [--restore|--discard] a rewrite in place that did not finish keeps a\n"
+    "                                copy of the file as it was, and no save touches\n"
+    "                                the file until it is dealt with: shows how the\n"
+    "                                file differs from it; --restore puts the copy\n"
+    "                                back, --discard removes it\n"
     "\n"
     "Options:\n";
 const char kHelpOptions[] =
+    "  --trust-folders       as root, save even where a user other than root and the\n"
+    "                        file's owner may change a folder on the way to the file\n"
+    "                        (refused otherwise: that user could put a link there)\n"
     "  --server-version X.Y  read the file as this version (2.0, 2.1, 2.5, 3.0, 4.0,\n"
     "                        5.0) does; else the version the file shows\n"
     "  --help                this text\n"
@@ -39,7 +50,9 @@ const char kHelpOptions[] =
 const char kHelpEnd[] =
     "\n"
     "Exit status: 0 done, 1 findings or a refused value, 2 usage error, 3 file error\n"
-    "(also: locked by another Pellisto for 5 seconds, or changed meanwhile).\n";
+    "(also: locked by another Pellisto for 5 seconds, or changed meanwhile), 4 done\n"
+    "but the output could not be written (for set, reset and recover the file was\n"
+    "changed).\n";
 
 // Whether the argument is the option that takes a value, as "--name VALUE"
 // or "--name=VALUE".
@@ -79,6 +92,12 @@ Options Parse(const std::vector<std::string>& args) {
       o.json = true;
     } else if (a == "--dry-run") {
       o.dryRun = true;
+    } else if (a == "--trust-folders") {
+      o.trustFolders = true;
+    } else if (a == "--restore") {
+      o.restore = true;
+    } else if (a == "--discard") {
+      o.discard = true;
     } else if (IsOptionWithValue(a, "--server-version")) {
       const std::string text = OptionValue(args, i, "--server-version", "--server-version needs a version");
       o.serverVersion = ParseServerVersion(text);

@@ -18,7 +18,12 @@ struct Options {
   bool folderGiven = false;
   bool json = false;
   bool dryRun = false;
+  bool trustFolders = false;
+  bool restore = false;  // recover's choices
+  bool discard = false;
   bool help = false;
+  // Standard output is a terminal: values are shown escaped there.
+  bool terminal = false;
   bool version = false;
   std::optional<ServerVersion> serverVersion;
   std::vector<std::string> operands;

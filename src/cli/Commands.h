@@ -13,17 +13,18 @@ enum ExitCode {
   kFindings = 1,  // check found something, or a value or key was refused
   kUsage = 2,
   kFileError = 3,
+  kOutputLost = 4,  // carried out, but what it prints could not be written
 };
 
 // Runs one command line (without the program's name). firebirdVariable is
 // the FIREBIRD environment variable, or null. Results go to out, messages to
 // err.
 int Run(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-        std::ostream& err);
+        std::ostream& err, bool outIsTerminal = false);
 
 // Run as the program's main routine: also flushes out, and fails when the
-// output could not be written.
+// output could not be written. outIsTerminal: out is shown in a terminal.
 int Main(const std::vector<std::string>& args, const char* firebirdVariable, std::ostream& out,
-         std::ostream& err);
+         std::ostream& err, bool outIsTerminal = false);
 
 }  // namespace cli

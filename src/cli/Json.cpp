@@ -1,5 +1,7 @@
 #include "cli/Json.h"
 
+#include <algorithm>
+
 namespace {
 
 // The length of the valid UTF-8 sequence starting at i, or 0.
@@ -61,5 +63,32 @@ std::string JsonString(std::string_view bytes) {
     ++i;
   }
   out += '"';
+  return out;
+}
+
+std::string TerminalText(std::string_view bytes) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(bytes.size());
+  const auto escape = [&](unsigned c) {
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  };
+  for (std::size_t i = 0; i < bytes.size();) {
+    const unsigned c = static_cast<unsigned char>(bytes[i]);
+    const std::size_t n = c < 0x80 ? 1 : Utf8Length(bytes, i);
+    if (c == '\n' || c == '\t' || (c >= 0x20 && c < 0x7F)) {
+      out += static_cast<char>(c);
+    } else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) {
+      escape(c);  // U+0080 to U+009F, the C1 controls
+      escape(static_cast<unsigned char>(bytes[i + 1]));
+    } else if (n > 1) {
+      out.append(bytes.substr(i, n));
+    } else {
+      escape(c);
+    }
+    i += std::max<std::size_t>(n, 1);
+  }
   return out;
 }

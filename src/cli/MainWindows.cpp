@@ -106,5 +106,5 @@ int wmain(int argc, wchar_t** argv) {
   if (variable) firebird = conf::Narrow(variable);
 
   const Output out(STD_OUTPUT_HANDLE, stdout, std::cout), err(STD_ERROR_HANDLE, stderr, std::cerr);
-  return cli::Main(args, variable ? firebird.c_str() : nullptr, std::cout, std::cerr);
+  return cli::Main(args, variable ? firebird.c_str() : nullptr, std::cout, std::cerr, _isatty(_fileno(stdout)) != 0);
 }

@@ -14,6 +14,10 @@ namespace {
 // An empty value, shown so that it can be seen.
 std::string Shown(std::string_view text) { return text.empty() ? std::string("\"\"") : std::string(text); }
 
+// A value the server's build decides is not shown as if it were its value.
+bool DependsOnBuild(const ConfSetting& s) { return s.macros == FolderSource::Unknown; }
+std::string ServerShown(const ConfSetting& s) { return DependsOnBuild(s) ? "(the server's build)" : Shown(s.value); }
+
 std::string Column(std::string text, std::size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
   return text;
@@ -22,8 +26,9 @@ std::string Column(std::string text, std::size_t width) {
 }  // namespace
 
 int Session::List() {
-  const Reading r = Read();
+  Reading r = Read();
   if (Refused(r)) return kFindings;
+  ApplyBuildFolders(r.conf);
   if (o_.json)
     ListJson(r);
   else
@@ -47,8 +52,10 @@ void Session::ListJson(const Reading& r) {
          << ", \"path\": " << (inFile ? JsonString(c.files[s.file]) : "null")
          << ", \"line\": " << (inFile ? std::to_string(s.line) : "null")
          << ", \"file\": " << (inFile ? JsonString(s.fileText) : "null")
-         << ", \"server\": " << JsonString(s.value)
-         << ", \"default\": " << (s.usesDefault ? "true" : "false") << "}"
+         << ", \"server\": " << (DependsOnBuild(s) ? "null" : JsonString(s.value))
+         << ", \"default\": " << (s.usesDefault ? "true" : "false")
+         << ", \"expansion\": " << (s.macros == FolderSource::None ? "null" : JsonString(FolderSourceName(s.macros)))
+         << "}"
          << (i + 1 == ids.size() ? "\n" : ",\n");
   }
   out_ << "]}\n";
@@ -61,7 +68,7 @@ void Session::ListTable(const Reading& r) {
   const std::vector<SettingId> ids = SettingsReadBy(c.version);
   std::size_t serverWidth = 11;
   for (SettingId id : ids)
-    serverWidth = std::max(serverWidth, std::min<std::size_t>(Shown(c.settings[id].value).size(), 24));
+    serverWidth = std::max(serverWidth, std::min<std::size_t>(ServerShown(c.settings[id]).size(), 24));
   out_ << "# " << VersionOf(r) << " (" << ReleaseName(c.version) << "), "
        << kCues[static_cast<int>(r.detected.cue)] << "\n";
   out_ << Column("KEY", 32) << Column("STATE", 11) << Column("SERVER USES", serverWidth) << "  FILE\n";
@@ -73,20 +80,29 @@ void Session::ListTable(const Reading& r) {
     if (s.state != ValueState::Absent && s.file != 0)
       file += "  (" + c.files[s.file] + ":" + std::to_string(s.line) + ")";
     std::string line = Column(std::string(SettingOf(id).name), 32) + Column(std::string(StateName(s.state)), 11) +
-                       Column(Shown(s.value), serverWidth) + "  " + file;
+                       Column(ServerShown(s), serverWidth) + "  " + file;
     while (!line.empty() && line.back() == ' ') line.pop_back();
-    out_ << line << "\n";
+    out_ << TerminalText(line) << "\n";
   }
 }
 
 int Session::Get(const std::vector<std::string>& names) {
-  const Reading r = Read();
+  Reading r = Read();
   std::vector<SettingId> ids;
   bool refused = false;
   for (const std::string& name : names)
     if (const auto id = ReadName(name, r.conf.version, refused)) ids.push_back(*id);
   if (refused || Refused(r)) return kFindings;
-  for (SettingId id : ids) out_ << r.conf.settings[id].value << "\n";
+  ApplyBuildFolders(r.conf, ids);
+  for (SettingId id : ids)
+    if (const ConfSetting& s = r.conf.settings[id]; DependsOnBuild(s))
+      Refuse(std::string(SettingOf(id).name) + ": the value depends on the server's build (" + s.value +
+                 "): Pellisto cannot tell the build's folders for " + ConfPath(),
+             refused);
+  if (refused) return kFindings;
+  // Scripts get the bytes; a terminal cannot be steered by them.
+  for (SettingId id : ids)
+    out_ << (o_.terminal ? TerminalText(r.conf.settings[id].value) : r.conf.settings[id].value) << "\n";
   return kDone;
 }
 
@@ -103,7 +119,8 @@ int Session::Check() {
            << ", \"refusesFile\": " << (findings[i].refusesFile ? "true" : "false") << "}";
     out_ << (findings.empty() ? "]\n" : "\n]\n");
   } else {
-    for (const ConfFinding& f : findings) out_ << files[f.file] << ":" << f.line << ": " << f.message << "\n";
+    for (const ConfFinding& f : findings)
+      out_ << TerminalText(files[f.file] + ":" + std::to_string(f.line) + ": " + f.message) << "\n";
   }
   return findings.empty() ? kDone : kFindings;
 }

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "cli/Json.h"
 #include "config/AtomicFile.h"
 #include "config/LineScan.h"
 
@@ -13,26 +14,35 @@ using conf::Quoted;
 int Session::Dispatch() {
   const std::string& command = o_.operands.front();
   const std::vector<std::string> rest(o_.operands.begin() + 1, o_.operands.end());
-  if (command == "list") return Expect(rest.empty(), true, false) ? List() : kUsage;
-  if (command == "get") return Expect(!rest.empty(), false, false) ? Get(rest) : kUsage;
-  if (command == "set") return Expect(!rest.empty(), false, true) ? Set(rest) : kUsage;
-  if (command == "reset") return Expect(rest.empty(), false, false) ? Reset() : kUsage;
-  if (command == "check") return Expect(rest.empty(), true, false) ? Check() : kUsage;
-  return Usage("unknown command " + Quoted(command));
+  if (command == "list") return Expect(rest.empty(), {.json = true}) ? List() : kUsage;
+  if (command == "get") return Expect(!rest.empty(), {}) ? Get(rest) : kUsage;
+  if (command == "set") return Expect(!rest.empty(), {.json = true, .dryRun = true, .trustFolders = true}) ? Set(rest) : kUsage;
+  if (command == "reset") return Expect(rest.empty(), {.trustFolders = true}) ? Reset() : kUsage;
+  if (command == "check") return Expect(rest.empty(), {.json = true}) ? Check() : kUsage;
+  if (command == "recover") return Expect(rest.empty(), {.trustFolders = true, .choice = true}) ? Recover() : kUsage;
+  return Usage("unknown command " + Quoted(TerminalText(command)));
 }
 
-bool Session::Expect(bool operandsFit, bool jsonFits, bool dryRunFits) {
+bool Session::Expect(bool operandsFit, Takes takes) {
   const std::string& command = o_.operands.front();
-  if (!operandsFit)
+  const auto misplaced = [&](bool given, bool fits, const char* option) {
+    if (given && !fits) Usage(std::string(option) + " does not apply to " + command);
+    return given && !fits;
+  };
+  if (!operandsFit) {
     Usage(o_.operands.size() == 1 ? command + " needs arguments"
-                                  : command + " takes no argument " + Quoted(o_.operands[1]));
-  else if (o_.json && !jsonFits)
-    Usage("--json does not apply to " + command);
-  else if (o_.dryRun && !dryRunFits)
-    Usage("--dry-run does not apply to " + command);
-  else
-    return true;
-  return false;
+                                  : command + " takes no argument " + Quoted(TerminalText(o_.operands[1])));
+    return false;
+  }
+  if (misplaced(o_.json, takes.json, "--json") || misplaced(o_.dryRun, takes.dryRun, "--dry-run") ||
+      misplaced(o_.trustFolders, takes.trustFolders, "--trust-folders") ||
+      misplaced(o_.restore, takes.choice, "--restore") || misplaced(o_.discard, takes.choice, "--discard"))
+    return false;
+  if (o_.restore && o_.discard) {
+    Usage("give either --restore or --discard");
+    return false;
+  }
+  return true;
 }
 
 int Session::Usage(const std::string& message) {
@@ -41,8 +51,16 @@ int Session::Usage(const std::string& message) {
 }
 
 int Session::Fail(const std::string& message, int code) {
-  err_ << kProgram << ": " << message << "\n";
+  err_ << kProgram << ": " << TerminalText(message) << "\n";
   return code;
+}
+
+void Session::Warn(const std::string& message) { err_ << kProgram << ": " << TerminalText(message) << "\n"; }
+
+conf::SaveTarget::Options Session::TargetOptions() const {
+  conf::SaveTarget::Options options;
+  options.trustFolders = o_.trustFolders;
+  return options;
 }
 
 void Session::Refuse(const std::string& message, bool& refused) {
@@ -71,14 +89,10 @@ bool Session::Refused(const Reading& r) {
 }
 
 std::optional<SettingId> Session::ReadName(const std::string& name, ServerVersion v, bool& refused) {
-  const auto id = FindSetting(name);
-  if (!id)
-    Refuse(UnknownNameMessage(name, v), refused);
-  else if (!ReadBy(*id, v))
-    Refuse(NotReadMessage(SettingOf(*id).name, *id, v), refused);
-  else
-    return id;
-  return std::nullopt;
+  std::string problem;
+  const auto id = conf::NameReadBy(name, v, problem);
+  if (!id) Refuse(problem, refused);
+  return id;
 }
 
 }  // namespace cli

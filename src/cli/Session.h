@@ -4,6 +4,7 @@
 // it (WriteCommands.cpp: set, reset), and what they share (Session.cpp):
 // how the file is read, the names checked, and the messages.
 
+#include <array>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -11,7 +12,10 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
+#include "config/CheckedChanges.h"
 #include "config/ConfReading.h"
+#include "config/SafetyCopy.h"
+#include "config/SaveTarget.h"
 
 class TVantrel;
 
@@ -31,11 +35,21 @@ class Session {
     DetectedVersion detected{kAssumedVersion, VersionCue::None};
     ConfReading conf;
   };
-  using Changes = std::vector<std::pair<SettingId, std::string>>;
 
-  bool Expect(bool operandsFit, bool jsonFits, bool dryRunFits);
+  // The options a command takes besides --folder and --server-version.
+  struct Takes {
+    bool json = false;
+    bool dryRun = false;
+    bool trustFolders = false;
+    bool choice = false;  // recover's --restore and --discard
+  };
+  bool Expect(bool operandsFit, Takes takes);
   int Usage(const std::string& message);
   int Fail(const std::string& message, int code);
+  // Says what went wrong after a change was complete: it stands.
+  void Warn(const std::string& message);
+  // How a save of this run finds the file (SaveTarget).
+  conf::SaveTarget::Options TargetOptions() const;
   // Reports one refused key or value; the command goes on to report the rest.
   void Refuse(const std::string& message, bool& refused);
 
@@ -54,19 +68,10 @@ class Session {
   int Check();
 
   int Set(const std::vector<std::string>& pairs);
-  // The pairs given as values written in a form the version reads; every
-  // one that cannot be written is refused.
-  Changes CheckedChanges(const std::vector<std::pair<std::string, std::string>>& given, ServerVersion v,
-                         bool& refused);
-  // Refuses the changes of a file the server refuses as it is, and of names
-  // it has no line for.
-  // (current: the file as it is, read by the document's version).
-  void RefuseWhatCannotBeWritten(const TVantrel& doc, const ConfReading& current, const Changes& changes,
-                                 bool& refused);
-  // Refuses what, once written, would not be read as meant.
-  void RefuseWhatWouldNotTakeEffect(const TVantrel& doc, const ConfReading& current, const Changes& changes,
-                                    const std::vector<std::string>& after, bool& refused);
+  void SetJson(ServerVersion v, const conf::CheckedChanges& r, bool written);
   int Reset();
+  int Recover();
+  int ShowCopies(conf::SaveTarget& target, const std::vector<conf::LeftOverCopy>& copies);
 
   const Options& o_;
   std::string folder_;

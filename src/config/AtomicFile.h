@@ -1,10 +1,12 @@
 #pragma once
 // Whole-file reads and writes that never leave a half-written file behind.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,11 +19,35 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Raised by a save when the file on disk is no longer the one read (or last
+// written): someone else changed it, replaced it or pointed its link
+// elsewhere, and nothing was written.
+class FileChangedError : public FileError {
+ public:
+  using FileError::FileError;
+};
+
+// Raised, run as root, for a file on whose way a user other than root and
+// the file's owner may change a folder (they could put a link in its
+// place): nothing was written.
+class UnsafeFolderError : public FileError {
+ public:
+  using FileError::FileError;
+};
+
 namespace conf {
 
 namespace native {
 class File;
 }
+
+// A file's identity: the same for a file rewritten in place, another for
+// one that replaced it.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
 
 // The bytes of a whole file, in a buffer that is not cleared before reading.
 struct FileBuffer {
@@ -30,20 +56,22 @@ struct FileBuffer {
   std::string_view view() const { return {data.get(), size}; }
 };
 
-// Reads the whole file. Throws FileError "Cannot open file "<path>". <reason>".
+// The most bytes Pellisto reads from one file: a larger one is refused before
+// any of it is read.
+constexpr std::uint64_t kLargestFileRead = 64ull << 20;
+
+// Reads the whole of a regular file. Throws FileError "Cannot open file
+// "<path>". <reason>", also for a named pipe, a device or a socket (without
+// waiting on it) and for a file larger than kLargestFileRead.
 FileBuffer ReadWholeFileBuffer(const std::string& path);
 std::string ReadWholeFile(const std::string& path);
+// The same for a file named by an include line: nothing when no file has
+// that name, and no bytes for a folder, which the server reads as empty.
+std::optional<FileBuffer> ReadIncludedFile(const std::string& path);
 
-// Replaces the content of path atomically: a temporary file in the same folder
-// is written, synced and renamed over the target. A symlink keeps its link and
-// its target gets the content; the file's permissions are kept (on Windows, its
-// attributes and security descriptor). A file without any write permission (on
-// Windows, one marked read-only) is refused. Where no temporary file can be
-// created in the folder, the file is written in place, after a whole copy of it
-// has been written and synced into the user's state folder (SafetyCopy.h); the
-// copy is removed once the write is through. On any failure the old file stays whole
-// (or, in place, its copy is kept and named) and FileError "Cannot create file
-// "<path>". <reason>" is thrown.
+// Replaces the content of path as one step, as a save does (SaveTarget.h)
+// but without the writers' lock: for files of the program's own. Throws
+// FileError.
 void WriteFileAtomically(const std::string& path, std::string_view content);
 
 // Whether WriteFileAtomically could replace the file now, judged as it
@@ -67,41 +95,27 @@ std::string LinkTarget(const std::string& path);
 // too, and a drive's root keeps its separator.
 std::string FolderOf(const std::string& path);
 
-// Compares a file with the bytes expected in it, fed piece by piece, reading
-// the file in parts instead of whole, so that a large file costs no second
-// buffer. Throws FileError "Cannot open file ..." when it cannot be read.
-class FileComparer {
- public:
-  explicit FileComparer(const std::string& path);
-  ~FileComparer();
-  FileComparer(const FileComparer&) = delete;
-  FileComparer& operator=(const FileComparer&) = delete;
-
-  std::uint64_t Size() const { return size_; }
-  // Whether the file's next bytes are exactly these.
-  bool Next(std::string_view expected);
-  // Whether every byte of the file has been matched.
-  bool AtEnd();
-
- private:
-  bool Fill();
-  std::string path_;
-  std::unique_ptr<native::File> file_;
-  std::uint64_t size_ = 0;
-  std::unique_ptr<char[]> buffer_;
-  std::size_t have_ = 0, at_ = 0;
-};
-
 // Seams for tests of the writer; nothing else touches them.
 struct WriteHooks {
   // Writes in place, as where the folder takes no new file.
   bool forceInPlace = false;
   // An in-place write goes in parts of this many bytes (0: all at once).
   std::size_t inPlacePart = 0;
-  // Told of each step as soon as it is done: "data synced" and "renamed" for
-  // a replacement; "copy kept", "part written", "data synced" and "copy
-  // removed" in place. A test may end the process there.
+  // Told of each step as soon as it is done: "synced" for every file made
+  // durable, "folder synced", "renamed", "checked" (the file compared with
+  // the bytes read, just before it is replaced), "copy kept", "part
+  // written", "copy removed". A test may end the process there, or act as
+  // another process would at that moment.
   std::function<void(std::string_view step)> step;
+  // Asked before an operation ("close", "sync", "rename", "folder sync",
+  // "copy remove"): an error code makes it fail so.
+  std::function<int(std::string_view operation)> fault;
+  // The clock of the writers' lock's wait, and its pause between tries.
+  std::function<std::chrono::steady_clock::time_point()> clock;
+  std::function<void(std::chrono::milliseconds)> pause;
+  // The home folder the password database gives root, in place of the
+  // real one, so that tests run as root keep their copies to themselves.
+  std::string rootHome;
 };
 WriteHooks& TestWriteHooks();
 

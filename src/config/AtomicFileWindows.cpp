@@ -7,7 +7,6 @@
 #include <chrono>
 #include <thread>
 
-#include "config/AtomicFile.h"
 #include "config/NativeFile.h"
 #include "config/Utf16.h"
 
@@ -29,30 +28,12 @@ bool HeldOpen(DWORD error) {
 constexpr int kHeldOpenTries = 10;
 constexpr std::chrono::milliseconds kHeldOpenPause{100};
 
-[[noreturn]] void FailLast() { Fail(static_cast<ErrorCode>(::GetLastError())); }
 
 [[noreturn]] void FailHeldOpen(DWORD error) {
   throw Failure{static_cast<ErrorCode>(error),
                 "Another program has it open and does not let it be replaced; it was left as it was",
+                {},
                 {}};
-}
-
-std::string Joined(const std::string& folder, const std::string& name) {
-  const bool separated = !folder.empty() && kSeparators.find(folder.back()) != std::string_view::npos;
-  return separated ? folder + name : folder + kSeparator + name;
-}
-
-// A new file in the folder, opened for writing; empty when the folder takes
-// no new file (the error is then in error).
-std::string CreateTemporary(const std::string& folder, const std::string& base, File& file, DWORD& error) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = Joined(folder, "." + base + "." + UniqueSuffix());
-    const ErrorCode opened = file.Open(name, File::Mode::CreateNew);
-    if (!opened) return name;
-    error = static_cast<DWORD>(opened);
-    if (!AlreadyExists(opened)) break;
-  }
-  return {};
 }
 
 // 0, or why the file cannot be opened to be deleted: asked first, because a
@@ -69,7 +50,7 @@ DWORD DeleteRefused(const std::wstring& target) {
 // ReplaceFileW, waiting a moment for a program that holds the file open.
 // When it took the old file away and could not put the new one in its
 // place, the new one is moved there by name.
-void ReplaceByName(const std::wstring& target, const std::wstring& temp, bool& tempKept) {
+void ReplaceByName(const std::wstring& target, const std::wstring& temp) {
   for (int attempt = 1;; ++attempt) {
     DWORD error = DeleteRefused(target);
     if (!HeldOpen(error)) {
@@ -78,9 +59,7 @@ void ReplaceByName(const std::wstring& target, const std::wstring& temp, bool& t
     }
     if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
       if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return;
-      tempKept = true;  // the only whole text left
-      throw Failure{static_cast<ErrorCode>(error), ErrorText(static_cast<ErrorCode>(error)),
-                    ". The new text is in \"" + Narrow(temp) + "\""};
+      Fail(static_cast<ErrorCode>(error));  // the new file is the only whole text now
     }
     if (!HeldOpen(error)) Fail(static_cast<ErrorCode>(error));
     if (attempt == kHeldOpenTries) FailHeldOpen(error);
@@ -112,69 +91,49 @@ std::string ResolveLinks(const std::string& path) {
   return Narrow(final);
 }
 
-// An existing file that a folder, the read-only attribute or its rights
-// keep from being written is refused before anything is written.
-void RefuseUnwritable(const std::wstring& targetName, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(kIsAFolder);
-  if (attributes & FILE_ATTRIBUTE_READONLY)
-    throw Failure{ERROR_ACCESS_DENIED,
-                  "The file is read-only (its read-only attribute is set); it was left as it was",
-                  {}};
-  // A file the user may not write is not replaced either, even where
-  // the folder lets the user delete it. Opening it for writing, and
-  // letting everyone else on, asks just that.
-  const HANDLE probe = ::CreateFileW(targetName.c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) {
-    const DWORD error = ::GetLastError();
-    if (HeldOpen(error)) FailHeldOpen(error);
-    Fail(static_cast<ErrorCode>(error));
+ErrorCode CreateBeside(const HeldFolder& folder, const std::string& name, File& file, std::string& created) {
+  if (TestWriteHooks().forceInPlace) return ERROR_ACCESS_DENIED;
+  ErrorCode error = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < 100 && AlreadyExists(error); ++attempt) {
+    created = "." + name + "." + UniqueSuffix();
+    error = folder.Open(created, file, File::Mode::CreateNew);
   }
-  ::CloseHandle(probe);
+  return error;
 }
 
-void Replace(const std::string& path, std::string_view content) {
-  const std::string target = ResolveLinks(path);
-  const std::wstring targetName = Widen(target);
+bool CopyMetadata(const File& from, File& to) {
+  // ReplaceFileW gives the new file the old one's security descriptor and
+  // attributes; setting them first keeps them where it does not (some
+  // network file systems, Wine).
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(reinterpret_cast<HANDLE>(from.Handle()), &info)) return false;
+  FILE_BASIC_INFO basic{};
+  if (!::GetFileInformationByHandleEx(reinterpret_cast<HANDLE>(to.Handle()), FileBasicInfo, &basic, sizeof basic))
+    return false;
+  basic.FileAttributes = (basic.FileAttributes & ~kKeptAttributes) | (info.dwFileAttributes & kKeptAttributes);
+  if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  return ::SetFileInformationByHandle(reinterpret_cast<HANDLE>(to.Handle()), FileBasicInfo, &basic, sizeof basic);
+}
 
-  const DWORD attributes = ::GetFileAttributesW(targetName.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (!exists && ::GetLastError() != ERROR_FILE_NOT_FOUND) FailLast();
-  if (exists) RefuseUnwritable(targetName, attributes);
+void SetNewFilePermissions(File&) {}
 
-  File file;
-  DWORD error = ERROR_ACCESS_DENIED;
-  const std::string temp = TestWriteHooks().forceInPlace
-                               ? std::string()
-                               : CreateTemporary(FolderOf(target), BaseName(target), file, error);
-  if (temp.empty()) {
-    if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) return WriteInPlace(target, content);
-    Fail(static_cast<ErrorCode>(error));
+bool RenameImpossible(ErrorCode error) { return error == ERROR_NOT_SAME_DEVICE; }
+
+bool CreateRefused(ErrorCode error) { return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT; }
+
+ErrorCode HeldFolder::Rename(const std::string& from, const std::string& to) const {
+  if (const ErrorCode error = InjectedFault("rename")) return error;
+  const std::wstring source = Widen(path_ + from), target = Widen(path_ + to);
+  if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
+    return static_cast<ErrorCode>(::GetLastError());
   }
-  const std::wstring tempName = Widen(temp);
-  bool tempKept = false;
   try {
-    file.WriteAt(content, 0);
-    // The data reaches the disk before the name does: a crash right after
-    // the replacement must not leave an empty or partial file under that name.
-    file.Sync();
-    Step("data synced");
-    file.Close();
-    if (exists) {
-      if ((attributes & kKeptAttributes) &&
-          !::SetFileAttributesW(tempName.c_str(), attributes & kKeptAttributes))
-        FailLast();
-      ReplaceByName(targetName, tempName, tempKept);
-    } else if (!::MoveFileExW(tempName.c_str(), targetName.c_str(), MOVEFILE_WRITE_THROUGH)) {
-      FailLast();
-    }
-    Step("renamed");
-  } catch (...) {
-    if (!tempKept) {
-      if (file.IsOpen()) file.Adopt(-1);
-      ::DeleteFileW(tempName.c_str());
-    }
+    ReplaceByName(target, source);
+    return 0;
+  } catch (const Failure& failure) {
+    // A file another program holds open keeps its own words.
+    if (failure.error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) return failure.error;
     throw;
   }
 }

@@ -5,6 +5,7 @@
 
 #include "config/ConfReading.h"
 #include "config/LineScan.h"
+#include "config/NativeFile.h"
 
 namespace {
 
@@ -15,7 +16,11 @@ bool IsWholeNumber(std::string_view text) {
 
 class Checker {
  public:
-  explicit Checker(const ConfReading& r) : r_(r), version_("Firebird " + std::string(VersionName(r.version))) {}
+  explicit Checker(const ConfReading& r) : r_(r), version_("Firebird " + std::string(VersionName(r.version))) {
+    context_.superMode = r.superMode;
+    if (const SettingId most = *FindSetting("MaxParallelWorkers"); ReadBy(most, r.version))
+      context_.maxParallelWorkers = std::stoll(r.settings[most].value);
+  }
 
   std::vector<ConfFinding> Run() {
     if (r_.refusedAt) Refused(r_.entries[*r_.refusedAt]);
@@ -23,9 +28,12 @@ class Checker {
     std::array<const ConfEntry*, kSettingCount> first{}, last{};
     for (const ConfEntry& e : r_.entries) {
       if (e.kind == ConfEntry::Kind::Refused) continue;
-      if (e.kind == ConfEntry::Kind::Setting)
-        if (const auto found = ControlCharacterIn(e.value))
-          Add(e, e.key + ": the value holds the control character " + *found + ", which the server reads as part of it");
+      if (e.kind == ConfEntry::Kind::UnreadInclude) {
+        Add(e, "include " + e.value + ": where it leads depends on the server's build, which Pellisto cannot tell "
+                                      "for this file: what it includes is not read");
+        continue;
+      }
+      if (e.kind == ConfEntry::Kind::Setting) ControlCharacters(e);
       if (!e.id) {
         Unknown(e);
       } else if (!ReadBy(*e.id, r_.version)) {
@@ -40,7 +48,9 @@ class Checker {
       }
     }
     for (const ConfEntry& e : r_.entries) {
-      if (!e.id || e.kind == ConfEntry::Kind::Refused || !ReadBy(*e.id, r_.version)) continue;
+      if (!e.id || e.kind == ConfEntry::Kind::Refused || e.kind == ConfEntry::Kind::UnreadInclude ||
+          !ReadBy(*e.id, r_.version))
+        continue;
       const ConfEntry* wins = v2 ? last[*e.id] : first[*e.id];
       if (!wins || wins == &e || (v2 && e.kind == ConfEntry::Kind::BareName)) continue;
       if (v2)
@@ -71,6 +81,14 @@ class Checker {
     std::string where = "line " + std::to_string(at.line);
     if (at.file != from.file) where += " of " + r_.files[at.file];
     return where;
+  }
+
+  void ControlCharacters(const ConfEntry& e) {
+    const std::string_view value = UpToNul(e.value);
+    if (value.size() < e.value.size())
+      Add(e, e.key + ": a NUL byte ends the value for the server, which reads " + conf::Quoted(value));
+    else if (const auto found = ControlCharacterIn(e.value))
+      Add(e, e.key + ": the value holds the control character " + *found + ", which the server reads as part of it");
   }
 
   void Refused(const ConfEntry& e) {
@@ -109,12 +127,15 @@ class Checker {
     const SettingId id = *e.id;
     const SettingInfo& s = SettingOf(id);
     const bool v2 = V2();
-    const std::string read = ServerValueOf(id, e.value, r_.version, r_.superMode);
+    const std::string read = ServerValueOf(id, e.value, r_.version, context_);
     const std::string fallback = DefaultValueOf(id, r_.version, r_.superMode);
     if (e.value.empty()) {
       // 2.x takes the built-in value; 3.0+ reads 0, false or nothing.
-      if (!v2 && (s.kind == SettingKind::Integer || s.kind == SettingKind::Boolean) && read != fallback)
-        Add(e, e.key + " has an empty value: " + version_ + " reads " + read + ", not its default " + fallback);
+      if (!v2 && (s.kind == SettingKind::Integer || s.kind == SettingKind::Boolean) && read != fallback) {
+        const std::string empty = s.kind == SettingKind::Integer ? "0" : "false";
+        Add(e, e.key + " has an empty value: " + version_ + " reads " + empty + ", not its default " + fallback +
+                   (read != empty ? ", and uses " + read : ""));
+      }
       return;
     }
     if (v2 && e.value.size() > 1 && e.value.front() == '"' && e.value.back() == '"')
@@ -126,12 +147,22 @@ class Checker {
         return BooleanValue(e, read);
       case SettingKind::Keyword:
         return KeywordValue(e, s, fallback);
+      case SettingKind::AccessPolicy:
+        if (!TakesAccessPolicy(UpToNul(e.value), r_.version))
+          Add(e, Written(e) + ": " + version_ + " takes None, Full, or Restrict followed by folders" +
+                     (conf::native::kWindows || v2 ? "" : ", with these capitals") + "; the server uses None");
+        return;
       case SettingKind::Text:
       case SettingKind::PluginList:
-      case SettingKind::AccessPolicy:
       case SettingKind::PathList:
         break;
     }
+  }
+
+  // Whether the server takes the name's value from this line.
+  bool Wins(const ConfEntry& e) const {
+    const ConfSetting& s = r_.settings[*e.id];
+    return s.state == ValueState::Active && s.file == e.file && s.line == e.line;
   }
 
   bool V2() const { return GenerationOf(r_.version) == Generation::V2; }
@@ -139,21 +170,38 @@ class Checker {
 
   void IntegerValue(const ConfEntry& e, const SettingInfo& s, const std::string& read) {
     const bool v2 = V2();
-    if (v2 ? !IsWholeNumber(e.value) : !StrictInteger(e.value)) return Add(e, Written(e) + ": the server reads " + read);
-    const long long n = v2 ? LeadingInteger(e.value) : *StrictInteger(e.value);
-    if (s.range && !s.range->Contains(n))
-      Add(e, RangeMessage(e.key + " = " + std::to_string(n), *s.range, RangeWording::Finding) +
-                 (read != std::to_string(n) ? "; the server uses " + read : ""));
+    const std::string_view text = UpToNul(e.value);
+    if (v2 ? !IsWholeNumber(text) : !StrictInteger(text)) return Add(e, Written(e) + ": the server reads " + read);
+    const ReadNumber n = ReadInteger(text, r_.version);
+    const std::string stored = std::to_string(n.stored);
+    const std::string uses = read != stored ? ", and uses " + read : "";
+    if (!n.exact)
+      return Add(e, Written(e) + ": too large for " + (v2 ? "the int" : "the 64 bits") +
+                        " the server reads it into: it reads " + stored + uses);
+    if (s.range && !s.range->Contains(n.stored))
+      return Add(e, RangeMessage(e.key + " = " + stored, *s.range, RangeWording::Finding) +
+                        (read != stored ? "; the server uses " + read : ""));
+    const UsedNumber used = UsedInteger(*e.id, n.stored, r_.version, context_);
+    if (used.narrowed != n.stored)
+      return Add(e, Written(e) + ": the server keeps it in " + std::string(ExactRangeName(*e.id, r_.version)) +
+                        ", which makes it " + std::to_string(used.narrowed) +
+                        (used.value != used.narrowed ? ", and uses " + read : ""));
+    // What the server does with the value it uses.
+    if (used.value != n.stored && Wins(e))
+      Add(e, Written(e) + ": the server uses " + read + " (" + std::string(used.why) + ")");
   }
 
   void BooleanValue(const ConfEntry& e, const std::string& read) {
     const bool v2 = V2();
-    bool plain = conf::AllDigits(e.value);
+    const std::string_view text = UpToNul(e.value);
+    // Digits, unless the server's int cannot hold them (4294967296 is 0).
+    bool plain = conf::AllDigits(text) && (Atoi(text) != 0) == (text.find_first_not_of('0') != std::string_view::npos);
     if (!v2)
       for (std::string_view word : {"true", "yes", "y", "false", "no", "n"})
-        plain |= conf::EqualsIgnoringCase(e.value, word);
+        plain |= conf::EqualsIgnoringCase(text, word);
     if (!plain)
-      Add(e, Written(e) + ": the server reads " + (v2 ? (read == "1" ? "1 (on)" : "0 (off)") : read));
+      Add(e, Written(e) + ": the server reads " + (v2 ? (read == "1" ? "1 (on)" : "0 (off)") : read) +
+                 (conf::AllDigits(text) ? ", keeping the number in 32 bits" : ""));
   }
 
   void KeywordValue(const ConfEntry& e, const SettingInfo& s, const std::string& fallback) {
@@ -183,6 +231,7 @@ class Checker {
 
   const ConfReading& r_;
   const std::string version_;
+  NumberContext context_;
   std::vector<ConfFinding> findings_;
 };
 

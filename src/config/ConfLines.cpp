@@ -37,6 +37,12 @@ LineParts Parse(std::string_view line, std::string_view key) {
 
 namespace conf {
 
+// How the line that ForEachLine ended at `end` ends in the text.
+static LineEnd EndAt(std::string_view text, std::size_t end) {
+  if (end >= text.size()) return LineEnd::None;
+  return text[end] == '\r' ? LineEnd::CrLf : LineEnd::Lf;
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   ForEachLine(text, [&](std::size_t start, std::size_t end) {
@@ -60,18 +66,39 @@ std::string JoinAll(const std::vector<Line>& lines) {
 
 std::string JoinLines(const std::vector<std::string>& lines) { return JoinAll(lines); }
 
-FileBuffer JoinToBuffer(const std::vector<std::string_view>& lines) {
+LineEnd WrittenEnd(LineEnd had) {
+#ifdef _WIN32
+  (void)had;
+  return LineEnd::CrLf;
+#else
+  return had;
+#endif
+}
+
+FileBuffer JoinToBuffer(const std::vector<std::string_view>& lines, const std::vector<LineEnd>& ends) {
   FileBuffer joined;
-  for (const auto& l : lines) joined.size += l.size() + 2;
+  for (std::size_t i = 0; i < lines.size(); ++i) joined.size += lines[i].size() + SizeOf(ends[i]);
   joined.data.reset(new char[joined.size]);
   char* at = joined.data.get();
-  for (const auto& l : lines) {
-    std::memcpy(at, l.data(), l.size());
-    at += l.size();
-    *at++ = '\r';
-    *at++ = '\n';
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::memcpy(at, lines[i].data(), lines[i].size());
+    at += lines[i].size();
+    if (ends[i] == LineEnd::CrLf) *at++ = '\r';
+    if (ends[i] != LineEnd::None) *at++ = '\n';
   }
   return joined;
+}
+
+std::string WithWrittenEnds(std::string_view text) {
+  std::string written;
+  written.reserve(text.size());
+  ForEachLine(text, [&](std::size_t start, std::size_t end) {
+    written.append(text.substr(start, end - start));
+    const LineEnd ending = WrittenEnd(EndAt(text, end));
+    if (ending == LineEnd::CrLf) written += '\r';
+    if (ending != LineEnd::None) written += '\n';
+  });
+  return written;
 }
 
 long FindParameterLine(const std::vector<std::string>& lines, std::string_view key) {
@@ -135,12 +162,14 @@ LineIndex IndexLines(std::string_view text, Generation generation) {
   // line is still in the cache. A 3.0+ key's line is its catalogue name's.
   LineIndex index;
   index.lines.reserve(text.size() / 32 + 16);  // typical conf lines; grows past it if needed
+  index.ends.reserve(index.lines.capacity());
   index.lineOf.fill(-1);
   NextOf equals(text, '=');
   ForEachLine(text, [&](std::size_t start, std::size_t end) {
     std::string_view line(text.data() + start, end - start);
     const long at = static_cast<long>(index.lines.size());
     index.lines.emplace_back(line);
+    index.ends.push_back(EndAt(text, end));
     if (generation == Generation::V2)
       for (std::size_t eq = equals.From(start); eq < end; eq = equals.From(eq + 1))
         ForEachKeyBefore(line, eq - start, [&](ParamKey key) { index.lineOf[static_cast<std::size_t>(key)] = at; });

@@ -22,10 +22,25 @@ namespace conf {
 // Splits at LF (a CR right before it belongs to the line end; a lone CR
 // stays in its line); a final line end adds no empty line.
 std::vector<std::string> SplitLines(const std::string& text);
-// Joins with CR LF after every line, the last one included.
+// Joins with CR LF after every line, the last one included: a text to read,
+// which reads as the file does whatever its line ends.
 std::string JoinLines(const std::vector<std::string>& lines);
-// The same text in a buffer that is not cleared first, as a file read is.
-FileBuffer JoinToBuffer(const std::vector<std::string_view>& lines);
+
+// How a line of the file ends: the last one may have no end.
+enum class LineEnd : unsigned char { None, Lf, CrLf };
+// The end a save writes after a line that ended so in the file. On Windows
+// every line ends with CR LF, as Firebird's own files there do. Elsewhere a
+// line keeps its own end, and a rewritten line the end of the line it
+// replaces, so that a save changes no byte of the lines it leaves alone (a
+// Linux file has LF ends, and etckeeper, git or dpkg would otherwise show
+// every line as changed).
+LineEnd WrittenEnd(LineEnd had);
+// The lines joined, each followed by its end, in a buffer that is not
+// cleared first, as a file read is.
+FileBuffer JoinToBuffer(const std::vector<std::string_view>& lines, const std::vector<LineEnd>& ends);
+// The text as a save writes it: every line with its WrittenEnd.
+std::string WithWrittenEnds(std::string_view text);
+inline std::size_t SizeOf(LineEnd end) { return static_cast<std::size_t>(end); }
 
 // Index of the last line containing "<key> =", or -1.
 template <class Line>
@@ -51,6 +66,7 @@ std::string ValueForm(std::string_view line, std::string_view name, Generation g
 // none), found in one pass.
 struct LineIndex {
   std::vector<std::string_view> lines;  // views into the text
+  std::vector<LineEnd> ends;            // how each line ends
   std::array<long, kParameterCount> lineOf;
 };
 LineIndex IndexLines(std::string_view text, Generation generation);

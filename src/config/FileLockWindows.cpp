@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "config/AtomicFile.h"
+#include "config/NativeFile.h"
 #include "config/Utf16.h"
 
 namespace conf {
@@ -78,20 +79,28 @@ HANDLE OpenLockFile(const std::string& lockFile) {
 }
 }  // namespace
 
-FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) : locked_(LockFile(path)) {
-  const HANDLE handle = OpenLockFile(locked_);
-  if (handle == INVALID_HANDLE_VALUE) return;
+void FileLock::Take(const native::HeldFolder&, const std::string& file, std::chrono::milliseconds wait) {
+  const std::string lockFile = LockFile(file);
+  const HANDLE handle = OpenLockFile(lockFile);
+  if (handle == INVALID_HANDLE_VALUE)
+    throw FileError("Cannot save \"" + file + "\": the lock that keeps two writers apart cannot be taken (" +
+                    lockFile + ": " + native::ErrorText(static_cast<native::ErrorCode>(::GetLastError())) +
+                    "); nothing was written");
   static constexpr LockCalls kCalls{
-      [](std::intptr_t lockFile) {
+      [](std::intptr_t lockFile, int& error) {
         OVERLAPPED first{};
-        if (::LockFileEx(AsHandle(lockFile), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                         &first))
+        error = native::InjectedFault("lock");
+        if (!error && ::LockFileEx(AsHandle(lockFile), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+                                   0, &first))
           return LockTry::Taken;
-        // Else no locks on this file system.
-        return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockTry::Held : LockTry::NoLocks;
+        if (!error) error = static_cast<int>(::GetLastError());
+        if (error == ERROR_LOCK_VIOLATION) return LockTry::Held;
+        // Some network file systems keep no locks.
+        if (error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION) return LockTry::NoLocks;
+        return LockTry::Failed;
       },
       [](std::intptr_t lockFile) { ::CloseHandle(AsHandle(lockFile)); }};
-  if (TakeLock(path, wait, kCalls, reinterpret_cast<std::intptr_t>(handle)))
+  if (TakeLock(file, wait, kCalls, reinterpret_cast<std::intptr_t>(handle)))
     handle_ = reinterpret_cast<std::intptr_t>(handle);
 }
 
@@ -100,6 +109,5 @@ FileLock::~FileLock() {
   if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
 }
 
-bool FileLock::Covers(const std::string& path) const { return LockFile(path) == locked_; }
 
 }  // namespace conf

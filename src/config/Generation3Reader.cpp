@@ -2,11 +2,14 @@
 // are trimmed of blanks, TABs and CRs; a line starting with "#" is a comment,
 // elsewhere a "#" outside double quotes starts one; the first "=" splits key
 // and value; the value loses its quotes; "{{" and "}}" stand for "{" and "}";
-// $(name) macros are replaced; "include <path>" reads other files at its
-// place, relative to the including file, with * and ? in any part and at
-// most 64 deep. A line the server cannot take (a quote before "=", a third or
-// unclosed quote, text after the closing quote, an empty key, an unknown
-// macro, a missing include) makes it refuse the whole file.
+// $(name) macros are replaced by the folders of the server's build
+// (BuildFolders.h); "include <path>" reads other files at its place, relative
+// to the including file, with * in any part (and ? on Windows), at most 64
+// deep; an included folder reads as empty. A line the server cannot take (a
+// quote before "=", a third or unclosed quote, text after the closing quote,
+// an empty key, an unknown macro, a missing include) makes it refuse the
+// whole file. Pellisto itself reads regular files only, none larger than
+// kLargestFileRead, and at most kMostFilesRead of them for one firebird.conf.
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +17,7 @@
 #include <system_error>
 
 #include "config/AtomicFile.h"
+#include "config/BuildFolders.h"
 #include "config/GenerationReaders.h"
 #include "config/LineScan.h"
 #include "config/Utf8Path.h"
@@ -25,47 +29,13 @@ namespace fs = std::filesystem;
 
 constexpr int kMaxIncludeDepth = 64;
 
-// The server's macros. Only the dir_ names ignore case.
-std::optional<std::string> ExpandMacros(std::string_view text, const std::string& thisFolder,
-                                        const std::string& confFolder, std::string& problem) {
-  std::string out;
-  std::size_t at = 0;
-  while (true) {
-    const std::size_t open = text.find("$(", at);
-    if (open == std::string_view::npos) break;
-    const std::size_t close = text.find(')', open + 2);
-    if (close == std::string_view::npos) {
-      problem = "a macro without its closing \")\"";
-      return std::nullopt;
-    }
-    out.append(text.substr(at, open - at));
-    const std::string_view name = text.substr(open + 2, close - open - 2);
-    if (name == "this") {
-      out += thisFolder;
-    } else if (name == "root" || name == "install" || EqualsIgnoringCase(name, "dir_conf")) {
-      // The folder of firebird.conf stands for the server's own folders.
-      out += confFolder;
-    } else if (name.starts_with("dir_") || name.starts_with("DIR_") || name.starts_with("Dir_")) {
-      bool known = false;
-      for (std::string_view d : {"dir_secDb", "dir_plugins", "dir_udf", "dir_sample", "dir_sampleDb",
-                                 "dir_intl", "dir_msg"})
-        known |= EqualsIgnoringCase(name, d);
-      if (!known) {
-        problem = "unknown macro $(" + std::string(name) + ")";
-        return std::nullopt;
-      }
-      // A folder of the server's build this program cannot know: kept as written.
-      out.append(text.substr(open, close - open + 1));
-    } else {
-      problem = "unknown macro $(" + std::string(name) + ")";
-      return std::nullopt;
-    }
-    at = close + 1;
-  }
-  if (at == 0) return std::string(text);
-  out.append(text.substr(at));
-  return out;
-}
+#ifdef _WIN32
+constexpr bool kQuestionMarkMatches = true;
+#else
+// The server's own matcher on POSIX knows "*" only; "?" still makes the path
+// a pattern, but matches nothing but itself.
+constexpr bool kQuestionMarkMatches = false;
+#endif
 
 std::string Unbrace(std::string_view text) {
   std::string out;
@@ -78,10 +48,10 @@ std::string Unbrace(std::string_view text) {
 }
 
 bool Matches(std::string_view pattern, std::string_view name) {
-  // * and ? as a shell matches them, on one part of a path.
+  // "*" (and on Windows "?") as a shell matches them, on one part of a path.
   std::size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+    if (p < pattern.size() && ((kQuestionMarkMatches && pattern[p] == '?') || pattern[p] == name[n])) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -100,9 +70,9 @@ bool Matches(std::string_view pattern, std::string_view name) {
 
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
-// The files a wildcard path names, in the order the folder lists them (the
-// server reads them in that order too, not sorted by name).
-std::vector<fs::path> Expand(const fs::path& pattern, bool skipDotNames) {
+// The names a wildcard path stands for, in the order the folders list them
+// (the server reads them in that order too, not sorted by name).
+std::vector<fs::path> ExpandPattern(const fs::path& pattern, bool skipDotNames) {
   std::vector<fs::path> found{pattern.root_path()};
   for (const fs::path& part : pattern.relative_path()) {
     const std::string p = Utf8Of(part);
@@ -113,43 +83,91 @@ std::vector<fs::path> Expand(const fs::path& pattern, bool skipDotNames) {
         continue;
       }
       std::error_code ec;
-      std::vector<fs::path> hits;
       for (fs::directory_iterator it(base.empty() ? fs::path(".") : base, ec), end; !ec && it != end;
            it.increment(ec)) {
         const std::string name = Utf8Of(it->path().filename());
         if (skipDotNames && name.starts_with('.') && !p.starts_with('.')) continue;
-        if (Matches(p, name)) hits.push_back(base / it->path().filename());
+        if (Matches(p, name)) next.push_back(base / it->path().filename());
       }
-      next.insert(next.end(), hits.begin(), hits.end());
     }
     found = std::move(next);
   }
-  std::erase_if(found, [](const fs::path& f) {
-    std::error_code ec;
-    return !fs::is_regular_file(f, ec);
-  });
   return found;
 }
 
+// The macros of one value or include path, replaced.
+struct Expanded {
+  std::string text;
+  FolderSource source = FolderSource::None;
+  const char* problem = nullptr;
+  std::string unknown;  // a macro that cannot be replaced: the value depends on the server's build
+};
+
 class Reader {
  public:
-  Reader(ConfReading& reading, const std::string& path) : reading_(reading) {
-    confFolder_ = FolderOf(path);
-  }
+  Reader(ConfReading& reading, const std::string& path) : reading_(reading), path_(path) {}
 
-  void Read(std::string_view text, std::size_t file, int depth) {
-    const std::string thisFolder = FolderOf(reading_.files[file]);
+  // One file, known by the name the server opens it by.
+  struct File {
+    std::size_t index;
+    std::string name;
+    int depth;
+  };
+
+  void Read(std::string_view text, const File& f) {
     std::size_t number = 0;
     ForEachServerLine(text, [&](std::size_t start, std::size_t end) {
       ++number;
-      if (!reading_.refusedAt) ReadLine(text.substr(start, end - start), file, number, thisFolder, depth);
+      if (!reading_.refusedAt) ReadLine(text.substr(start, end - start), f, number);
     });
   }
 
  private:
-  static std::string FolderOf(const std::string& path) {
-    const std::string folder = Utf8Of(PathFromUtf8(path).parent_path());
-    return folder.empty() ? std::string(".") : folder;
+  // Found once, when a line first needs them.
+  const BuildFolders& Folders() {
+    if (!folders_) folders_ = BuildFoldersFor(path_, reading_.version);
+    return *folders_;
+  }
+  // Only Debian's server opens firebird.conf by another name than its own.
+  bool Renamed(const File& f) const { return f.index == 0 && IsDebianPlace(path_, reading_.version); }
+  std::string Base(const File& f) { return Renamed(f) ? Folders().includeBase : FolderOf(f.name); }
+  std::string This(const File& f) { return Renamed(f) ? Folders().thisFolder : ThisFolderOf(f.name); }
+
+  Expanded Expand(std::string_view text, const File& f) {
+    Expanded e;
+    std::size_t at = 0;
+    while (true) {
+      const std::size_t open = text.find("$(", at);
+      if (open == std::string_view::npos) break;
+      const std::size_t close = text.find(')', open + 2);
+      if (close == std::string_view::npos) {
+        e.problem = "a macro without its closing \")\"";
+        return e;
+      }
+      e.text.append(text.substr(at, open - at));
+      const std::string_view name = text.substr(open + 2, close - open - 2);
+      const std::string_view rest = text.substr(close + 1);
+      if (name == "this") {
+        AppendFolder(e.text, This(f), rest);
+        e.source = Combined(e.source, FolderSource::ThisFile);
+      } else if (const auto macro = BuildMacroNamed(name)) {
+        const BuildFolder& folder = Folders()[*macro];
+        if (folder.source == FolderSource::Unknown) {
+          if (e.unknown.empty()) e.unknown = "$(" + std::string(name) + ")";
+          e.text.append(text.substr(open, close - open + 1));
+        } else {
+          AppendFolder(e.text, folder.text, rest);
+        }
+        e.source = Combined(e.source, folder.source);
+      } else {
+        problem_ = "unknown macro $(" + std::string(name) + ")";
+        e.problem = problem_.c_str();
+        return e;
+      }
+      at = close + 1;
+    }
+    e.text.append(text.substr(at));
+    return e;
   }
 
   ConfEntry& Add(ConfEntry::Kind kind, std::size_t file, std::size_t line, std::string_view key) {
@@ -167,65 +185,84 @@ class Reader {
     Add(ConfEntry::Kind::Refused, file, line, key).problem = std::move(problem);
   }
 
-  void ReadLine(std::string_view raw, std::size_t file, std::size_t number,
-                const std::string& thisFolder, int depth) {
+  void ReadLine(std::string_view raw, const File& f, std::size_t number) {
     const Line3 line = SplitLine3(raw);
     switch (line.kind) {
       case Line3::Kind::Blank:
         return;
       case Line3::Kind::Comment:
-        return NoteMentions(line.value, file, number, reading_);
+        return NoteMentions(line.value, f.index, number, reading_);
       case Line3::Kind::Include:
-        return Include(line.value, file, number, thisFolder, depth);
+        return Include(line.value, f, number);
       case Line3::Kind::BareName:
-        Add(ConfEntry::Kind::BareName, file, number, line.key);
+        Add(ConfEntry::Kind::BareName, f.index, number, line.key);
         return;
       case Line3::Kind::Refused:
-        return Refuse(file, number, line.key, std::string(line.problem));
+        return Refuse(f.index, number, line.key, std::string(line.problem));
       case Line3::Kind::Setting:
         break;
     }
-    std::string problem;
-    std::optional<std::string> expanded = ExpandMacros(Unbrace(line.value), thisFolder, confFolder_, problem);
-    if (!expanded) return Refuse(file, number, line.key, problem);
-    Add(ConfEntry::Kind::Setting, file, number, Unbrace(line.key)).value = std::move(*expanded);
+    Expanded value = Expand(Unbrace(line.value), f);
+    if (value.problem) return Refuse(f.index, number, line.key, value.problem);
+    ConfEntry& e = Add(ConfEntry::Kind::Setting, f.index, number, Unbrace(line.key));
+    e.value = std::move(value.text);
+    e.macros = value.unknown.empty() ? value.source : FolderSource::Unknown;
   }
 
-  void Include(std::string_view target, std::size_t file, std::size_t number,
-               const std::string& thisFolder, int depth) {
-    std::string problem;
-    const std::optional<std::string> expanded = ExpandMacros(target, thisFolder, confFolder_, problem);
-    if (!expanded) return Refuse(file, number, "include", problem);
-    if (depth + 1 > kMaxIncludeDepth) return Refuse(file, number, "include", "includes nested too deep");
-    fs::path path = PathFromUtf8(*expanded);
-    if (path.is_relative()) path = PathFromUtf8(thisFolder) / path;
-
-    std::vector<fs::path> files;
-    if (HasWildcard(Utf8Of(path))) {
-      // 3.0 passes over hidden files unless the pattern names them; later
-      // versions only over "." and "..".
-      files = Expand(path, reading_.version == ServerVersion::V3_0);
-    } else {
-      std::error_code ec;
-      if (!fs::is_regular_file(path, ec))
-        return Refuse(file, number, "include", "file to include not found: " + Utf8Of(path));
-      files.push_back(path);
+  void Include(std::string_view target, const File& f, std::size_t number) {
+    const Expanded expanded = Expand(target, f);
+    if (expanded.problem) return Refuse(f.index, number, "include", expanded.problem);
+    if (!expanded.unknown.empty()) {
+      // Where it leads depends on the server's build: nothing is read.
+      ConfEntry& e = Add(ConfEntry::Kind::UnreadInclude, f.index, number, "include");
+      e.value = expanded.text;
+      e.macros = FolderSource::Unknown;
+      return;
     }
-    for (const fs::path& f : files) {
-      std::string content;
-      try {
-        content = ReadWholeFile(Utf8Of(f));
-      } catch (const FileError& e) {
-        return Refuse(file, number, "include", e.what());
+    if (f.depth + 1 > kMaxIncludeDepth) return Refuse(f.index, number, "include", "includes nested too deep");
+    fs::path path = PathFromUtf8(expanded.text);
+    if (path.is_relative()) path = PathFromUtf8(Base(f)) / path;
+
+    const bool pattern = HasWildcard(Utf8Of(path));
+    // 3.0 passes over hidden files unless the pattern names them; later
+    // versions only over "." and "..".
+    const std::vector<fs::path> names =
+        pattern ? ExpandPattern(path, reading_.version == ServerVersion::V3_0) : std::vector<fs::path>{path};
+    for (const fs::path& name : names) {
+      const std::optional<FileBuffer> content = Open(Utf8Of(name), f, number);
+      if (!content) {
+        // A name a pattern found may be gone already; a plain one must be there.
+        if (pattern) continue;
+        return Refuse(f.index, number, "include", "file to include not found: " + Utf8Of(name));
       }
-      reading_.files.push_back(Utf8Of(f.lexically_normal()));
-      Read(content, reading_.files.size() - 1, depth + 1);
+      reading_.files.push_back(Utf8Of(name.lexically_normal()));
+      Read(content->view(), {reading_.files.size() - 1, Utf8Of(name), f.depth + 1});
       if (reading_.refusedAt) return;
     }
   }
 
+  // An included file's bytes, within the bounds of one reading; a folder
+  // reads as empty, as the server reads it.
+  std::optional<FileBuffer> Open(const std::string& name, const File& from, std::size_t line) {
+    const std::string where = "line " + std::to_string(line) + " of " + reading_.files[from.index];
+    if (from.depth == 0) topLine_ = line;
+    if (++opened_ > kMostFilesRead)
+      throw FileError("Cannot read \"" + path_ + "\": the include on line " + std::to_string(topLine_) +
+                      " takes more than " + std::to_string(kMostFilesRead) + " files in all (the last one by " +
+                      where + "), the most Pellisto reads for one firebird.conf");
+    try {
+      return ReadIncludedFile(name);
+    } catch (const FileError& e) {
+      throw FileError(std::string(e.what()) + " (included by " + where + ")");
+    }
+  }
+
   ConfReading& reading_;
-  std::string confFolder_;
+  std::string path_;
+  std::optional<BuildFolders> folders_;
+  std::string problem_;
+  std::size_t opened_ = 1;  // firebird.conf itself
+  std::size_t topLine_ = 0;  // the include line of firebird.conf being read
 };
 
 // Where a 3.0+ value ends (before its comment), or what makes the line
@@ -346,7 +383,7 @@ std::string RewriteLine3(std::string_view line, std::string_view name, std::stri
 
 void ReadGeneration3(std::string_view text, const std::string& path, ConfReading& reading) {
   reading.files = {path};
-  Reader(reading, path).Read(text, 0, 0);
+  Reader(reading, path).Read(text, {0, path, 0});
 }
 
 }  // namespace conf

@@ -11,16 +11,19 @@
 #include <limits>
 
 #include "config/NativeFile.h"
+#include "config/WindowsFileSupport.h"
 #include "config/Utf16.h"
 
 namespace conf::native {
 
 // ERROR_DIRECTORY_NOT_SUPPORTED, which not every SDK names.
 const ErrorCode kIsAFolder = 336;
+// Codes with bit 29 set, which Windows leaves to applications.
+const ErrorCode kIsANamedPipe = 0x20000001;
+const ErrorCode kIsADevice = 0x20000002;
+const ErrorCode kIsASocket = 0x20000003;
 
 namespace {
-
-HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 std::string SystemText(DWORD error, DWORD language) {
   wchar_t* text = nullptr;
@@ -33,19 +36,16 @@ std::string SystemText(DWORD error, DWORD language) {
   return Narrow(words);
 }
 
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
-bool EndsWithSeparator(std::string_view path) {
-  return !path.empty() && kSeparators.find(path.back()) != std::string_view::npos;
-}
+
 
 }  // namespace
 
 std::string ErrorText(ErrorCode error) {
   if (error == kIsAFolder) return "It is a folder, not a file";
+  if (error == kIsANamedPipe) return "It is a named pipe, not a regular file";
+  if (error == kIsADevice) return "It is a device, not a regular file";
+  if (error == kIsASocket) return "It is a socket, not a regular file";
   // In English, as every other message of the program; else in the
   // system's language.
   std::string text = SystemText(static_cast<DWORD>(error), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
@@ -92,6 +92,11 @@ ErrorCode File::Open(const std::string& path, Mode mode, bool) {
     return static_cast<ErrorCode>(error == ERROR_ACCESS_DENIED && IsFolder(name) ? kIsAFolder : error);
   }
   Adopt(reinterpret_cast<std::intptr_t>(handle));
+  if (const DWORD type = mode == Mode::Read ? ::GetFileType(handle) : FILE_TYPE_DISK; type != FILE_TYPE_DISK) {
+    const ErrorCode error = type == FILE_TYPE_PIPE ? kIsANamedPipe : kIsADevice;
+    Adopt(-1);
+    return error;
+  }
   if (mode == Mode::Create && !::SetEndOfFile(handle)) {
     const DWORD error = ::GetLastError();
     Adopt(-1);
@@ -100,12 +105,33 @@ ErrorCode File::Open(const std::string& path, Mode mode, bool) {
   return 0;
 }
 
-std::uint64_t File::Size() const {
-  if (::GetFileType(AsHandle(handle_)) != FILE_TYPE_DISK) return 0;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(AsHandle(handle_), &size)) Fail(static_cast<ErrorCode>(::GetLastError()));
-  return static_cast<std::uint64_t>(size.QuadPart);
+FileFacts File::Facts() const {
+  FileFacts facts;
+  switch (::GetFileType(AsHandle(handle_))) {
+    case FILE_TYPE_PIPE:
+      facts.kind = FileFacts::Kind::Pipe;
+      return facts;
+    case FILE_TYPE_CHAR:
+      facts.kind = FileFacts::Kind::Device;
+      return facts;
+    case FILE_TYPE_DISK:
+      break;
+    default:
+      return facts;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(AsHandle(handle_), &info)) Fail(static_cast<ErrorCode>(::GetLastError()));
+  facts.kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileFacts::Kind::Folder : FileFacts::Kind::Regular;
+  facts.id = IdOfInfo(info);
+  facts.size = facts.kind == FileFacts::Kind::Regular
+                   ? (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow
+                   : 0;
+  facts.links = info.nNumberOfLinks;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) facts.readOnlyBecause = "its read-only attribute is set";
+  return facts;
 }
+
+std::uint64_t File::Size() const { return Facts().size; }
 
 std::size_t File::Read(char* data, std::size_t size) {
   DWORD n = 0;
@@ -133,6 +159,20 @@ void File::WriteAt(std::string_view data, std::uint64_t offset) {
   }
 }
 
+std::size_t File::ReadAt(char* data, std::size_t size, std::uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD n = 0;
+  const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+  if (!::ReadFile(AsHandle(handle_), data, part, &n, &at)) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) return 0;
+    Fail(static_cast<ErrorCode>(error));
+  }
+  return n;
+}
+
 void File::Truncate(std::uint64_t size) {
   LARGE_INTEGER at{};
   at.QuadPart = static_cast<LONGLONG>(size);
@@ -141,13 +181,17 @@ void File::Truncate(std::uint64_t size) {
 }
 
 void File::Sync() {
+  if (const ErrorCode error = InjectedFault("sync")) Fail(error);
   if (!::FlushFileBuffers(AsHandle(handle_))) Fail(static_cast<ErrorCode>(::GetLastError()));
+  Step("synced");
 }
 
 void File::Close() {
   const HANDLE handle = AsHandle(handle_);
   handle_ = -1;
+  const ErrorCode injected = InjectedFault("close");
   if (!::CloseHandle(handle)) Fail(static_cast<ErrorCode>(::GetLastError()));
+  if (injected) Fail(injected);
 }
 
 bool Exists(const std::string& path) {
@@ -156,46 +200,16 @@ bool Exists(const std::string& path) {
 
 void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
 
-ErrorCode Rename(const std::string& from, const std::string& to) {
-  if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return 0;
-  return static_cast<ErrorCode>(::GetLastError());
-}
-
-ErrorCode MakeFolders(const std::string& folder) {
-  // Each part in turn; a drive or a share that cannot be "created" is fine
-  // as long as the whole folder is there in the end.
-  DWORD error = ERROR_PATH_NOT_FOUND;
-  for (std::size_t at = 0; at != std::string::npos;) {
-    at = folder.find_first_of(kSeparators, at + 1);
-    const std::string part = folder.substr(0, at);
-    if (part.empty() || EndsWithSeparator(part) || part.back() == ':') continue;
-    if (!::CreateDirectoryW(Widen(part).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-      error = ::GetLastError();
-  }
-  return IsFolder(Widen(folder)) ? 0 : static_cast<ErrorCode>(error);
-}
-
-std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  const std::string pattern = (EndsWithSeparator(folder) ? folder : folder + kSeparator) + "*";
-  WIN32_FIND_DATAW found;
-  const HANDLE search = ::FindFirstFileW(Widen(pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring_view name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(Narrow(name));
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-  return names;
-}
-
-// NTFS journals its folders: a rename is durable once MoveFileEx or
-// ReplaceFile returned with write-through.
-void SyncFolder(const std::string&) {}
 
 bool AlreadyExists(ErrorCode error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+bool IsLink(ErrorCode error) { return error == ERROR_CANT_RESOLVE_FILENAME; }
+
+// Windows has no signal for a write past a size limit.
+std::shared_ptr<void> QuietFileSizeLimit() { return nullptr; }
+
+bool IsMissing(ErrorCode error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
 
 std::string StateFolder() {
   // The variable first, so that a test (or a user) can move it.

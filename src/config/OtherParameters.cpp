@@ -36,14 +36,24 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
+// What the server makes of the file as it is now, its included files too
+// (found from the file read, as the guard before saving finds them), with
+// the build's folders in the built-in values.
+ConfReading ServerReading(const TVantrel& document, const std::vector<std::string>& lines) {
+  const std::string& read = document.DiskPath();
+  ConfReading reading = ReadConf(conf::JoinLines(lines), read.empty() ? document.Folder() + "firebird.conf" : read,
+                                 document.Version());
+  ApplyBuildFolders(reading);
+  return reading;
+}
+
 }  // namespace
 
 std::vector<OtherParameter> OtherParametersOf(const TVantrel& document) {
   const std::vector<std::string> lines = document.Lines();
   const ServerVersion version = document.Version();
   const bool v2 = GenerationOf(version) == Generation::V2;
-  // What the server makes of the file as it is now (its included files too).
-  const ConfReading reading = ReadConf(conf::JoinLines(lines), document.Folder() + "firebird.conf", version);
+  const ConfReading reading = ServerReading(document, lines);
   const auto lineOf = document.SettingLines();
 
   std::vector<OtherParameter> found;

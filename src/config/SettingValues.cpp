@@ -1,8 +1,11 @@
 #include "config/SettingValues.h"
 
+#include <algorithm>
+
 #include "config/ConfReading.h"
 #include "config/LineScan.h"
 #include "config/ParameterRules.h"
+#include "config/ServerNumbers.h"
 
 namespace {
 
@@ -42,7 +45,10 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
   const bool v3 = GenerationOf(v) == Generation::V3;
   if (!ReadBy(id, v)) return NotReadMessage(s.name, id, v);
   // The editor's parameters keep their rules on the files they were made for.
-  if (key && (!v3 || !ParameterOf(*key).hasSetter)) return ValueProblem(*key, value);
+  if (key && (!v3 || !ParameterOf(*key).hasSetter)) {
+    if (auto problem = ValueProblem(*key, value)) return problem;
+    return NumberWidthProblem(id, value, v);
+  }
   if (auto problem = LineTextProblem(value)) return problem;
   if (v3) {
     if (value.find('"') != std::string_view::npos)
@@ -58,8 +64,9 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
       if (!n)
         return Quoted(value) + (v3 ? " is not a number (digits, with k, m or g after them)"
                                    : " is not a number (digits only)");
-      if (s.range && !s.range->Contains(*n)) return RangeMessage(value, *s.range, RangeWording::Refusal);
-      return std::nullopt;
+      if (s.range && ReadInteger(value, v).exact && !s.range->Contains(*n))
+        return RangeMessage(value, *s.range, RangeWording::Refusal);
+      return NumberWidthProblem(id, value, v);
     }
     case SettingKind::Boolean:
       if (v3 ? !FlagWord(value) : value != "0" && value != "1")
@@ -77,6 +84,22 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
       return std::nullopt;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> NumberWidthProblem(SettingId id, std::string_view value, ServerVersion v) {
+  if (SettingOf(id).kind != SettingKind::Integer) return std::nullopt;
+  std::string_view digits = value;
+  if (digits.starts_with('-')) digits.remove_prefix(1);
+  if (GenerationOf(v) == Generation::V2 && !conf::AllDigits(digits)) return std::nullopt;
+  const ReadNumber n = ReadInteger(value, v);
+  ValueRange exact = ExactRange(id, v);
+  if (!n.valid || (n.exact && exact.Contains(n.stored))) return std::nullopt;
+  // The bound named is the nearer one, the name's own range or the type's.
+  if (const auto& range = SettingOf(id).range) exact = {std::max(exact.min, range->min), std::min(exact.max, range->max)};
+  const bool below = n.exact ? n.stored < exact.min : value.starts_with('-');
+  return Quoted(value) + " is not kept as written by Firebird " + std::string(VersionName(v)) + ", which holds it in " +
+         std::string(ExactRangeName(id, v)) + ": the " + (below ? "smallest" : "largest") + " value accepted is " +
+         std::to_string(below ? exact.min : exact.max);
 }
 
 std::string WrittenForm(SettingId id, std::string_view value, ServerVersion v) {

@@ -15,6 +15,12 @@
 // quote, a macro or a doubled brace, which its server would read otherwise.
 std::optional<std::string> WriteProblem(SettingId id, std::string_view value, ServerVersion v);
 
+// Why a number is not read as written by the version for the name: past the
+// 64 bits its reader holds (a k, m or g multiplied in), or past the type the
+// server keeps it in (an int for most). Nothing for a number read as written
+// and for a text that is no number at all (other rules answer for it).
+std::optional<std::string> NumberWidthProblem(SettingId id, std::string_view value, ServerVersion v);
+
 // The text written for an accepted value: a keyword in its listed spelling,
 // a 3.0+ flag as true or false, anything else as given.
 std::string WrittenForm(SettingId id, std::string_view value, ServerVersion v);

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "config/AtomicFile.h"
-#include "config/FileLock.h"
+#include "config/SaveTarget.h"
 #include "config/GenerationReaders.h"
 #include "config/ParameterRules.h"
 
@@ -21,11 +21,10 @@ bool IsEntryOf(std::string_view entry, std::string_view name) {
 
 namespace conf {
 
-void ResetToDefaults(const std::string& folder) {
+std::string ResetToDefaults(const std::string& folder, const SaveTarget::Options& options) {
   const std::string defaults = ReadWholeFile(folder + kFileName + ".default");
-  const std::string path = folder + kFileName;
-  FileLock lock(path);
-  WriteFileAtomically(path, JoinLines(SplitLines(defaults)));
+  SaveTarget target(folder + kFileName, options);
+  return target.Replace(WithWrittenEnds(defaults));
 }
 
 }  // namespace conf
@@ -59,7 +58,15 @@ VersionCue TVantrel::VersionFoundBy() const {
 }
 
 void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> version) {
-  conf::FileBuffer file = conf::ReadWholeFileBuffer(path);
+  LoadText(conf::ReadWholeFileBuffer(path), path, version);
+}
+
+void TVantrel::Load(conf::SaveTarget& file, std::optional<ServerVersion> version) {
+  LoadText(file.Read(), file.Path(), version);
+  versionGiven_ = version.has_value();
+}
+
+void TVantrel::LoadText(conf::FileBuffer file, const std::string& path, std::optional<ServerVersion> version) {
   const std::string_view text = file.view();
 
   // The rules: the version given, else the one the header names; a 2.x
@@ -89,6 +96,7 @@ void TVantrel::LoadFile(const std::string& path, std::optional<ServerVersion> ve
   text_ = std::move(file.data);  // the views keep pointing into the same buffer
   textSize_ = file.size;
   lines_ = std::move(index.lines);
+  ends_ = std::move(index.ends);
   rewritten_.clear();
   values_ = std::move(values);
   otherValues_.clear();
@@ -105,29 +113,18 @@ std::string TVantrel::LoadedValueOf(std::string_view name) const {
   return at < 0 ? std::string("*") : conf::ValueForm(lines_[static_cast<std::size_t>(at)], name, generation_);
 }
 
-void TVantrel::Save(const std::string& folder) {
-  if (pending_.empty()) return;
-  const std::string path = PathOf(folder);
-  conf::FileLock lock(path);
-  SaveLocked(path);
+std::string TVantrel::Save(const std::string& folder) {
+  if (pending_.empty()) return {};
+  conf::SaveTarget target(PathOf(folder));
+  return Save(target);
 }
 
-void TVantrel::Save(const std::string& folder, const conf::FileLock& held) {
-  if (pending_.empty()) return;
-  const std::string path = PathOf(folder);
-  if (!held.Covers(path)) throw std::logic_error("the lock held is not the one of " + path);
-  SaveLocked(path);
-}
-
-bool TVantrel::DiskStillAsKnown() const {
-  conf::FileComparer disk(diskPath_);
-  return disk.Size() == textSize_ && disk.Next({text_.get(), textSize_}) && disk.AtEnd();
-}
-
-void TVantrel::SaveLocked(const std::string& path) {
+std::string TVantrel::Save(conf::SaveTarget& file) {
+  if (pending_.empty()) return {};
+  const std::string& path = file.Path();
   // Another folder is a file this document never read: replacing it is what
   // the caller asked for.
-  if (path == diskPath_ && !DiskStillAsKnown())
+  if (path == diskPath_ && !file.Holds({text_.get(), textSize_}))
     throw FileChangedError("The file \"" + path +
                            "\" was changed by another program after it was read; nothing was written");
 
@@ -135,10 +132,13 @@ void TVantrel::SaveLocked(const std::string& path) {
   // a failed save leaves the document as it was.
   std::vector<std::pair<std::size_t, std::string_view>> replaced;
   conf::MergePending(pending_, generation_, lines_, rewritten_, replaced);
+  std::vector<conf::LineEnd> ends(ends_.size());
+  for (std::size_t i = 0; i < ends.size(); ++i) ends[i] = conf::WrittenEnd(ends_[i]);
   conf::FileBuffer written;
+  std::string late;
   try {
-    written = conf::JoinToBuffer(lines_);
-    conf::WriteFileAtomically(path, written.view());
+    written = conf::JoinToBuffer(lines_, ends);
+    late = file.Replace(written.view());
   } catch (...) {
     // Newest first: a line rewritten twice gets its first rewrite back and
     // then its original, and each rewrite is dropped only once no line
@@ -151,15 +151,17 @@ void TVantrel::SaveLocked(const std::string& path) {
   }
   // From now on the document's text is the file's: the lines point into what
   // was written, and the buffer read before and the rewritten lines go.
+  ends_ = std::move(ends);
   std::size_t at = 0;
-  for (std::string_view& line : lines_) {
-    line = std::string_view(written.data.get() + at, line.size());
-    at += line.size() + 2;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    lines_[i] = std::string_view(written.data.get() + at, lines_[i].size());
+    at += lines_[i].size() + conf::SizeOf(ends_[i]);
   }
   text_ = std::move(written.data);
   textSize_ = written.size;
   rewritten_.clear();
   diskPath_ = path;
+  return late;
 }
 
 std::string TVantrel::LoadedValue(ParamKey key) const { return LoadedValueOf(KeyName(key)); }
@@ -185,6 +187,7 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
   fresh->folder_ = folder_;
   fresh->values_[static_cast<std::size_t>(ParamKey::RootDirectory)] = RootDirectory();
   fresh->modified_ = modified_;
+  fresh->marked_ = marked_;
   conflicts.clear();
   for (const std::string& entry : pending_) {
     const std::size_t eq = entry.find('=');
@@ -224,6 +227,11 @@ void TVantrel::DiscardChange(SettingId id) {
   }
 }
 
+void TVantrel::WithdrawChange(SettingId id) {
+  DiscardChange(id);
+  if (pending_.empty() && modified_ && !marked_) SetModified(false);
+}
+
 std::array<long, kSettingCount> TVantrel::SettingLines() const { return conf::SettingLines(lines_, generation_); }
 
 std::vector<std::string> TVantrel::LinesAfterSave() const {
@@ -240,6 +248,7 @@ std::vector<std::string> TVantrel::Lines() const {
 
 void TVantrel::SetModified(bool value) {
   modified_ = value;
+  marked_ = value;
   if (!value) pending_.clear();
   if (OnModified) OnModified(*this, value);
 }
@@ -272,7 +281,12 @@ void TVantrel::RecordChange(const std::string& entry) {
   PendingChanged();
 }
 
-void TVantrel::PendingChanged() { SetModified(true); }
+void TVantrel::PendingChanged() {
+  // SetModified(true), without marking the document modified beyond its
+  // pending changes.
+  modified_ = true;
+  if (OnModified) OnModified(*this, true);
+}
 
 std::string TVantrel::ValueOf(SettingId id) const {
   if (const auto key = ParamKeyOf(id)) return Value(*key);

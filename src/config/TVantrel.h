@@ -11,24 +11,16 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/AtomicFile.h"
 #include "config/ConfLines.h"
 #include "config/ParameterCatalogue.h"
+#include "config/SaveTarget.h"
 #include "config/ServerVersion.h"
 #include "config/VersionCatalogue.h"
 
-// Raised by Save when the file on disk is no longer the one the document read
-// (or last wrote): someone else changed it, and nothing was written.
-class FileChangedError : public FileError {
- public:
-  using FileError::FileError;
-};
-
-namespace conf {
-class FileLock;
-}
 
 class TVantrel {
  public:
@@ -46,6 +38,9 @@ class TVantrel {
   // The same, read as the given version reads it rather than the one the
   // file shows.
   void Load(const std::string& folder, ServerVersion version);
+  // Reads the file of a save target, which a later Save into it finds
+  // again (as pellisto-conf does from reading the file to replacing it).
+  void Load(conf::SaveTarget& file, std::optional<ServerVersion> version = std::nullopt);
 
   // The server version the file was taken for (or given). A 2.x file keeps
   // the editor's rule: a parameter's line is the last one holding
@@ -57,18 +52,18 @@ class TVantrel {
   VersionCue VersionFoundBy() const;
   Generation FileGeneration() const { return generation_; }
 
-  // Writes the pending changes into their lines and the file atomically
-  // (empty folder: the document's Folder). No pending change: nothing written.
-  // It holds the writers' lock (FileLock.h) while it writes and, when the file
+  // Writes the pending changes into their lines and the file as one step
+  // (empty folder: the document's Folder). No pending change: nothing
+  // written. It works on the file as a SaveTarget does (found once, the
+  // writers' lock held, replaced by a rename or in place) and, when the file
   // is the one the document read or last wrote, first checks that the file
   // still holds exactly those bytes; if not, it throws FileChangedError.
-  // Other failures throw FileError "Cannot create file "<path>". <reason>" (or
-  // LockTimeout). Whatever fails, the lines, the pending changes and Modified
-  // stay as they were.
-  void Save(const std::string& folder);
-  // The same, for a caller that already holds the lock for the file, as
-  // pellisto-conf does from reading the file to replacing it.
-  void Save(const std::string& folder, const conf::FileLock& held);
+  // Other failures throw FileError (or LockTimeout). Whatever fails, the
+  // lines, the pending changes and Modified stay as they were. Returns what
+  // went wrong after the new text was complete (SaveTarget::Replace).
+  std::string Save(const std::string& folder);
+  // The same into a target the caller holds.
+  std::string Save(conf::SaveTarget& file);
 
   // A pending change that meets another program's change of the same
   // parameter: the value now in the file and the document's own.
@@ -87,6 +82,10 @@ class TVantrel {
   std::unique_ptr<TVantrel> Reread(std::vector<Conflict>& conflicts) const;
   // Drops the pending change of the name; it takes the file's value again.
   void DiscardChange(SettingId id);
+  // The same for a change the user took back: once no change is pending
+  // and nothing else marked the document modified (SetModified(true)), the
+  // document is unmodified again.
+  void WithdrawChange(SettingId id);
   // The value form the key has in the lines as last read or written.
   std::string LoadedValue(ParamKey key) const;
   // The names of the pending changes a save leaves out because the file has
@@ -103,6 +102,8 @@ class TVantrel {
   // The file the text comes from: the one read, or the one last written
   // (empty: none).
   const std::string& DiskPath() const { return diskPath_; }
+  // The bytes of the file as read, or as last written.
+  std::string_view Text() const { return {text_.get(), textSize_}; }
   // The lines of the file as loaded, with the lines of saved changes replaced.
   std::vector<std::string> Lines() const;
   // The lines a Save would write now; the document does not change.
@@ -149,8 +150,7 @@ class TVantrel {
   // The value form of a name from the lines, by the file's rule.
   std::string LoadedValueOf(std::string_view name) const;
   std::string PathOf(const std::string& folder) const;
-  void SaveLocked(const std::string& path);
-  bool DiskStillAsKnown() const;
+  void LoadText(conf::FileBuffer file, const std::string& path, std::optional<ServerVersion> version);
 
   // The file is kept whole and its lines are views into it (or into the
   // rewritten lines), so a large file costs one buffer, not one per line.
@@ -159,8 +159,11 @@ class TVantrel {
   std::size_t textSize_ = 0;
   std::deque<std::string> rewritten_;
   std::vector<std::string_view> lines_;
+  std::vector<conf::LineEnd> ends_;  // how each line ends in the file
   std::vector<std::string> pending_;
   bool modified_ = false;
+  // Modified by SetModified(true) rather than by a recorded change.
+  bool marked_ = false;
   std::array<std::string, kParameterCount> values_;
   // Values set for the names beyond the 46.
   std::map<SettingId, std::string> otherValues_;
@@ -177,8 +180,8 @@ class TVantrel {
 };
 
 namespace conf {
-// Copies <folder>firebird.conf.default over <folder>firebird.conf through the
-// atomic writer, with the line ends a save writes, holding the writers' lock.
-// Throws FileError.
-void ResetToDefaults(const std::string& folder);
+// Copies <folder>firebird.conf.default over <folder>firebird.conf as a save
+// writes it (SaveTarget), with the line ends a save writes (WrittenEnd). Throws
+// FileError; returns what went wrong after the copy was complete.
+std::string ResetToDefaults(const std::string& folder, const SaveTarget::Options& options = {});
 }  // namespace conf

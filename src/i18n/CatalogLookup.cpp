@@ -18,6 +18,9 @@ namespace {
 [[maybe_unused]] constexpr const char* kToolkitTexts[] = {
     N_("OK"),  N_("Yes"),   N_("No"),     N_("Cancel"), N_("Undo"),      N_("Redo"),
     N_("Cut"), N_("Copy"),  N_("Paste"),  N_("Delete"), N_("Select All"),
+    // The folder chooser's title, which the program asks for in the
+    // toolkit's context (ChooseFolder).
+    N_("Select Directory"),
 };
 
 // Answers the toolkit's own texts (message-box buttons, dialog texts) from

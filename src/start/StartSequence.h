@@ -7,6 +7,7 @@
 
 #include <memory>
 
+class QString;
 class QWidget;
 class TMainFrm;
 class TModMainDM;
@@ -26,9 +27,15 @@ struct StartedProgram {
 // when none is saved. False when that dialog ended other than with Done.
 bool CheckFirstRun();
 
-// Tells, in one message box, of every copy that an in-place write of a file
-// left behind because it did not finish (a crash, a killed process).
-void ReportLeftOverCopies(QWidget* parent);
+// Offers, for each copy that an in-place write of the Firebird folder's own
+// firebird.conf left behind because it did not finish (a crash, a killed
+// process), to put it back or remove it: until one of them is done, no save
+// touches that file. Before the window opens, so that it shows the file as
+// it then is.
+void OfferToRecover(const QString& file);
+// Tells, in one message box, of every such copy of another file than the
+// one offered.
+void ReportLeftOverCopies(QWidget* parent, const QString& offered);
 
 // Runs the start on the application object that exists.
 StartedProgram StartProgram();

@@ -286,10 +286,10 @@ TEST(SharedServices, FolderChooserOpensAtHomeWithNothingSelected) {
       return QDialog::Accepted;
     }
   } user;
-  EXPECT_EQ(user.ChooseFolder(nullptr, "Select Directory"), "");
+  EXPECT_EQ(user.ChooseFolder(nullptr, "Select Directory", QString()), "");
   TempDir dir;
   user.pick = QString::fromStdString(dir.path()).chopped(1);
-  EXPECT_EQ(user.ChooseFolder(nullptr, "Select Directory"), user.pick);
+  EXPECT_EQ(user.ChooseFolder(nullptr, "Select Directory", "/no/such/folder/"), user.pick);
 }
 
 }  // namespace

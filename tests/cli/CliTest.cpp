@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 
+#include "cli/Commands.h"
 #include "cli/Json.h"
+#include "config/AtomicFile.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
@@ -109,11 +115,11 @@ TEST_F(CliTest, ListAndGetShowWhatTheServerUses) {
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"TempCacheLimit\", \"kind\": \"integer\", \"state\": \"active\", "
                               "\"path\": " + JsonString(Conf()) + ", \"line\": 3, \"file\": \"64M\", \"server\": \"64\", "
-                              "\"default\": false}"))
+                              "\"default\": false, \"expansion\": null}"))
       << r.out;
   EXPECT_TRUE(Contains(r.out, "{\"key\": \"LockSignal\", \"kind\": \"integer\", \"state\": "
                               "\"absent\", \"path\": null, \"line\": null, \"file\": null, \"server\": \"16\", "
-                              "\"default\": true}"));
+                              "\"default\": true, \"expansion\": null}"));
 
   // The folder also comes from FIREBIRD; keys ignore case, as the server's do.
   r = RunConf({"get", "TempCacheLimit", "defaultdbcachepages", "GCPolicy"}, {Folder().c_str()});
@@ -207,6 +213,54 @@ TEST_F(CliTest, SetWritesWhatTheVersionReadsOnTheLineItReads) {
   EXPECT_EQ(r.out, "65536\ntrue\nEnabled\nClassic\n8388608\n");
 }
 
+TEST_F(CliTest, SetJsonReportsEachKeyAndTheSameValuesAgainLeaveTheFileAlone) {
+  const std::string text =
+      "# Firebird version 3.0 configuration file\r\n"
+      "#DefaultDbCachePages = 2048\r\n"
+      "TcpNoNagle = true\r\n";
+  Write(text);
+  const auto report = [&](bool changed, bool written, const char* cacheLine) {
+    return "{\"path\": " + JsonString(Conf()) + ", \"version\": \"3.0\", \"changed\": " +
+           (changed ? "true" : "false") + ", \"written\": " + (written ? "true" : "false") +
+           ", \"settings\": [\n"
+           "  {\"key\": \"DefaultDbCachePages\", \"line\": 2, \"before\": \"" + cacheLine +
+           "\", \"after\": \"DefaultDbCachePages = 64K\", \"changed\": " + (changed ? "true" : "false") +
+           ", \"serverBefore\": \"" + (changed ? "2048" : "65536") + "\", \"server\": \"65536\"},\n"
+           "  {\"key\": \"TcpNoNagle\", \"line\": 3, \"before\": \"TcpNoNagle = true\", \"after\": "
+           "\"TcpNoNagle = true\", \"changed\": false, \"serverBefore\": \"true\", \"server\": \"true\"}\n"
+           "]}\n";
+  };
+  const std::vector<std::string> args = {"set", "--json", "defaultdbcachepages=64K", "TcpNoNagle=yes"};
+  std::vector<std::string> dry = args;
+  dry.push_back("--dry-run");
+  Result r = In(dry);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(true, false, "#DefaultDbCachePages = 2048"));
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  r = In(args);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(true, true, "#DefaultDbCachePages = 2048"));
+  const std::string written = ReadFileBytes(Conf());
+  EXPECT_NE(written, text);
+
+  // A second run finds nothing to do: the file keeps its bytes and its time.
+  namespace fs = std::filesystem;
+  const fs::file_time_type past = fs::last_write_time(Conf()) - std::chrono::hours(24);
+  fs::last_write_time(Conf(), past);
+  r = In(args);
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, report(false, false, "DefaultDbCachePages = 64K"));
+  EXPECT_EQ(ReadFileBytes(Conf()), written);
+  EXPECT_EQ(fs::last_write_time(Conf()), past);
+
+  // A refused value prints no report, only the reason.
+  r = In({"set", "--json", "DefaultDbCachePages=12x"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "DefaultDbCachePages: \"12x\"")) << r.err;
+}
+
 TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
   const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
   if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
@@ -215,6 +269,23 @@ TEST_F(CliTest, TheDebianThreeZeroFileIsClean) {
   EXPECT_EQ(r.code, 0) << r.out;
   r = In({"get", "LockHashSlots", "RemoteBindAddress", "UdfAccess", "WireCrypt", "AuthServer"});
   EXPECT_EQ(r.out, "8191\nlocalhost\nNone\nRequired\nSrp\n");
+}
+
+TEST_F(CliTest, SetOnAnLfFileChangesTheBytesOfItsLineOnly) {
+  const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
+  if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
+  const std::string original = ReadFileBytes(sample);
+  Write(original);
+  Result r = In({"set", "DefaultDbCachePages=4096"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  std::string expected = original;
+  expected.replace(expected.find("\n#DefaultDbCachePages = 2048\n") + 1, 27, "DefaultDbCachePages = 4096");
+#ifdef _WIN32
+  // Windows writes CR LF after every line.
+  for (std::size_t at = expected.find('\n'); at != std::string::npos; at = expected.find('\n', at + 2))
+    expected.insert(at, 1, '\r');
+#endif
+  EXPECT_EQ(ReadFileBytes(Conf()), expected);
 }
 
 TEST_F(CliTest, SetRewritesOnlyItsLinesAndPrintsTheDiff) {
@@ -311,7 +382,12 @@ TEST_F(CliTest, ResetAndCheck) {
   WriteFileBytes(dir.file("firebird.conf.default"), "#TempCacheLimit = 67108864\n#GCPolicy = combined");
   r = In({"reset"});
   EXPECT_EQ(r.code, 0) << r.err;
+#ifdef _WIN32
   EXPECT_EQ(ReadFileBytes(Conf()), "#TempCacheLimit = 67108864\r\n#GCPolicy = combined\r\n");
+#else
+  // A copy of the defaults' bytes, their line ends included.
+  EXPECT_EQ(ReadFileBytes(Conf()), "#TempCacheLimit = 67108864\n#GCPolicy = combined");
+#endif
 
   r = In({"check", "--json"});
   EXPECT_EQ(r.code, 0);
@@ -330,6 +406,8 @@ TEST_F(CliTest, BadInputs) {
        "Cannot open file \"" + missing + "firebird.conf\". " + ErrorText(SystemError::NoSuchFolder)},
       {{"--folder", Folder(), "reset"}, 3, "Cannot open file \"" + Folder() + "firebird.conf.default\""},
       {{"--folder", Folder(), "list", "--verbose"}, 2, "unknown option --verbose"},
+      {{"--folderX", Folder(), "list"}, 2, "unknown option --folderX"},
+      {{"--folder", Folder(), "--server-versionX=3.0", "list"}, 2, "unknown option --server-versionX=3.0"},
       {{"--folder", Folder(), "get", "--dry-run", "GCPolicy"}, 2, "--dry-run does not apply to get"},
       {{"--folder", Folder(), "set", "GCPolicy"}, 2, "\"GCPolicy\" is not KEY=VALUE"},
       {{"--folder", Folder(), "frobnicate"}, 2, "unknown command \"frobnicate\""},
@@ -350,7 +428,7 @@ TEST_F(CliTest, BadInputs) {
   SetReadOnly(Conf(), true);
   Result r = In({"set", "GCPolicy=background"});
   EXPECT_EQ(r.code, 3);
-  EXPECT_TRUE(Contains(r.err, "Cannot create file \"" + Conf() + "\". " + ReadOnlyReason())) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Cannot write file \"" + Conf() + "\". " + ReadOnlyReason())) << r.err;
   EXPECT_EQ(r.out, "");  // no diff for a change that was not made
   EXPECT_EQ(ReadFileBytes(Conf()), kFile);
 
@@ -431,5 +509,233 @@ TEST_F(CliTest, NextRunNamesTheCopyAnInterruptedWriteLeft) {
   EXPECT_EQ(r.code, 0);
   EXPECT_TRUE(Contains(r.err, "pellisto-conf: \"" + SafetyCopiesUnder(state.path()) + "firebird.conf.")) << r.err;
   EXPECT_TRUE(Contains(r.err, "\" holds \"" + Conf() + "\" as it was before a rewrite that did not finish"))
+      << r.err;
+}
+
+TEST_F(CliTest, RecoverShowsRestoresOrRemovesTheCopyATornWriteLeft) {
+  const std::string original = "TempBlockSize = 1\r\n# Firebird settings, long enough to be written in parts\r\n";
+  Write(original);
+  TempDir state;
+  ASSERT_TRUE(InterruptInPlaceSave(Folder(), state.path()));
+  const std::string torn = ReadFileBytes(Conf());
+  RunOptions options;
+  options.stateHome = state.path().c_str();
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--folder", Folder()});
+    return RunConf(args, options);
+  };
+
+  // Until it is dealt with, nothing is written into the file.
+  Result r = run({"set", "TempBlockSize=3"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "may be damaged")) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+
+  r = run({"recover"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(Contains(r.out, "\n-TempBlockSize = 1\n+TempBlockSize = 2\n")) << r.out;
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+
+  r = run({"recover", "--restore"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), original);
+  EXPECT_TRUE(std::filesystem::is_empty(SafetyCopiesUnder(state.path())));
+  r = run({"recover"});
+  EXPECT_TRUE(Contains(r.out, "No copy of")) << r.out;
+
+  // Removed instead: the file stays as it is, and saves go on.
+  ASSERT_TRUE(InterruptInPlaceSave(Folder(), state.path()));
+  EXPECT_EQ(run({"recover", "--discard"}).code, 0);
+  EXPECT_EQ(ReadFileBytes(Conf()), torn);
+  EXPECT_TRUE(std::filesystem::is_empty(SafetyCopiesUnder(state.path())));
+  EXPECT_EQ(run({"set", "TempBlockSize=3"}).code, 0);
+  EXPECT_EQ(run({"recover", "--restore", "--discard"}).code, 2);
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, OutputLostAfterASaveIsNotCalledAFileError) {
+  Write(kFile);
+  for (const char* redirect : {">/dev/full", ">&-"}) {
+    Process shell("/bin/sh", {"-c", std::string("exec \"$0\" \"$@\" ") + redirect, PELLISTO_CONF, "--folder",
+                              Folder(), "set", "GCPolicy=cooperative"});
+    EXPECT_EQ(shell.Wait(), 4) << redirect << ": " << shell.Err();
+    EXPECT_TRUE(Contains(shell.Err(), "cannot write the output (the command itself was carried out)"))
+        << shell.Err();
+    EXPECT_TRUE(Contains(ReadFileBytes(Conf()), "GCPolicy = cooperative")) << redirect;
+    Write(kFile);
+  }
+}
+
+TEST_F(CliTest, TheFilesBytesReachTheTerminalEscaped) {
+  using namespace std::string_literals;
+  Write("RemoteBindAddress = a\x1b]0;owned\x07z\xff\r\nDeadlockTimeout = 5\x00x\r\n"s);
+  Result r = In({"list"});
+  EXPECT_TRUE(Contains(r.out, "a\\x1b]0;owned\\x07z\\xff")) << r.out;
+  EXPECT_FALSE(Contains(r.out, "\x1b")) << r.out;
+  r = In({"check"});
+  EXPECT_EQ(r.out.find('\0'), std::string::npos) << r.out;
+  EXPECT_FALSE(Contains(r.out, "\xff")) << r.out;
+  r = In({"list", "--json"});
+  EXPECT_TRUE(Contains(r.out, "a\\u001b]0;owned\\u0007z\\u00ff")) << r.out;
+}
+
+TEST_F(CliTest, RootRefusesAFolderOthersMayChangeUnlessTrusted) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root";
+  Write(kFile);
+  ASSERT_EQ(chmod(Folder().c_str(), 0777), 0);
+  Result r = In({"set", "GCPolicy=cooperative"});
+  EXPECT_EQ(r.code, 3);
+  EXPECT_TRUE(Contains(r.err, "the folder \"" + Folder() + "\" on the way to it may be changed by every user"))
+      << r.err;
+  EXPECT_EQ(ReadFileBytes(Conf()), kFile);
+  r = In({"set", "GCPolicy=cooperative", "--trust-folders"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(In({"get", "GCPolicy", "--trust-folders"}).code, 2);
+}
+#endif
+
+#ifndef _WIN32
+TEST_F(CliTest, AUserWhoMayNotWriteTheFileIsToldToUseSudoAndNoPasswordIsAskedFor) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run pellisto-conf as another user";
+  // Root's server folder, with a blank in its name.
+  ASSERT_EQ(chmod(Folder().c_str(), 0755), 0);
+  const std::string folder = Folder() + "my fb/";
+  std::filesystem::create_directory(folder);
+  WriteFileBytes(folder + "firebird.conf", kFile);
+  // A pkexec first on PATH that would leave a trace if it were run.
+  TempDir bin;
+  ASSERT_EQ(chmod(bin.path().c_str(), 0777), 0);
+  WriteFileBytes(bin.file("pkexec"), "#!/bin/sh\ntouch \"$(dirname \"$0\")/ran\"\nexit 126\n");
+  ASSERT_EQ(chmod(bin.file("pkexec").c_str(), 0755), 0);
+  ProcessOptions options;
+  options.asNobody = true;
+  options.environment = {{"FIREBIRD", folder}, {"PATH", bin.path() + ":/usr/bin:/bin"}, {kStateVariable, bin.path()}};
+  for (const auto& [args, hint] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           // The folder came from FIREBIRD, which sudo does not keep: it is given.
+           {{"set", "GCPolicy=cooperative"},
+            "sudo pellisto-conf --folder '" + folder + "' set GCPolicy=cooperative"},
+           {{"--folder", folder, "reset"}, "sudo pellisto-conf --folder '" + folder + "' reset"}}) {
+    Process run(PELLISTO_CONF, args, options);
+    const int code = run.Wait();
+    if (code == 125) GTEST_SKIP() << "cannot switch to user nobody";
+    EXPECT_EQ(code, 3) << run.Err();
+    EXPECT_TRUE(Contains(run.Err(), "pellisto-conf: only root may write it; run the command as root: " + hint + "\n"))
+        << run.Err();
+  }
+  EXPECT_EQ(ReadFileBytes(folder + "firebird.conf"), kFile);
+  EXPECT_FALSE(FileExists(bin.file("ran")));
+  // A change that writes nothing needs no root.
+  Process dry(PELLISTO_CONF, {"set", "GCPolicy=cooperative", "--dry-run"}, options);
+  EXPECT_EQ(dry.Wait(), 0) << dry.Err();
+  EXPECT_FALSE(Contains(dry.Err(), "sudo")) << dry.Err();
+}
+#endif
+
+#ifndef _WIN32
+TEST_F(CliTest, ALinkRepointedDuringSetOrAFaultOfItsOwnEndsWithStatus3NotACrash) {
+  // The folder's firebird.conf is a link, switched to another server's file
+  // while set runs, as an admin switching versions would.
+  TempDir first, second;
+  WriteFileBytes(first.file("firebird.conf"), kFile);
+  WriteFileBytes(second.file("firebird.conf"), kFile);
+  std::filesystem::create_symlink(first.file("firebird.conf"), Conf());
+  conf::TestWriteHooks().step = [&](std::string_view step) {
+    if (step != "checked") return;
+    std::filesystem::remove(Conf());
+    std::filesystem::create_symlink(second.file("firebird.conf"), Conf());
+  };
+  std::ostringstream out, err;
+  int code = cli::Main({"--folder", Folder(), "set", "GCPolicy=cooperative"}, nullptr, out, err);
+  EXPECT_EQ(code, 3);
+  EXPECT_TRUE(Contains(err.str(), "now leads to another file than the one read")) << err.str();
+  EXPECT_EQ(ReadFileBytes(first.file("firebird.conf")), kFile);
+  EXPECT_EQ(ReadFileBytes(second.file("firebird.conf")), kFile);
+
+  conf::TestWriteHooks().step = [](std::string_view step) {
+    if (step == "checked") throw std::logic_error("a fault of the program's own");
+  };
+  err.str("");
+  code = cli::Main({"--folder", Folder(), "set", "GCPolicy=cooperative"}, nullptr, out, err);
+  conf::TestWriteHooks() = {};
+  EXPECT_EQ(code, 3);
+  EXPECT_EQ(err.str(), "pellisto-conf: a fault of the program's own\n");
+  EXPECT_EQ(ReadFileBytes(second.file("firebird.conf")), kFile);
+}
+#endif
+TEST_F(CliTest, ListSaysWhereEachValueComesFromAndHowItWasFound) {
+  WriteFileBytes(dir.file("a.conf"), "DeadlockTimeout = 7\n");
+  Write("# Firebird version 3.0 configuration file\r\n"
+        "#TcpNoNagle = true\r\n"
+        "include a.conf\r\n"
+        "IpcName = $(dir_conf)fb\r\n"
+        "RemotePipeName = $(dir_plugins)\r\n");
+  Result r = In({"list", "--json"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  for (const std::string& row : {
+           "{\"key\": \"TcpNoNagle\", \"kind\": \"boolean\", \"state\": \"commented\", \"path\": " +
+               JsonString(Conf()) + ", \"line\": 2, \"file\": \"true\", \"server\": \"true\", \"default\": true, "
+               "\"expansion\": null}",
+           "{\"key\": \"DeadlockTimeout\", \"kind\": \"integer\", \"state\": \"active\", \"path\": " +
+               JsonString(dir.file("a.conf")) + ", \"line\": 1, \"file\": \"7\", \"server\": \"7\", "
+               "\"default\": false, \"expansion\": null}",
+           "{\"key\": \"IpcName\", \"kind\": \"text\", \"state\": \"active\", \"path\": " + JsonString(Conf()) +
+               ", \"line\": 4, \"file\": " + JsonString(Folder() + "fb") + ", \"server\": " +
+               JsonString(Folder() + "fb") + ", \"default\": false, \"expansion\": \"folder of firebird.conf\"}",
+           // A folder of the server's build nobody can tell here is not a value.
+           "{\"key\": \"RemotePipeName\", \"kind\": \"text\", \"state\": \"active\", \"path\": " +
+               JsonString(Conf()) + ", \"line\": 5, \"file\": \"$(dir_plugins)\", \"server\": null, "
+               "\"default\": false, \"expansion\": \"server's build\"}",
+       })
+    EXPECT_TRUE(Contains(r.out, row)) << row << "\n" << r.out;
+  r = In({"get", "RemotePipeName"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "RemotePipeName: the value depends on the server's build ($(dir_plugins))")) << r.err;
+
+  // A file the server refuses lists nothing.
+  Write("# Firebird version 3.0 configuration file\nIpcName = \"a\" b\n");
+  r = In({"list"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliTest, SetKeepsNothingTheServerWouldReadOtherwise) {
+  WriteFileBytes(dir.file("a.conf"), "DeadlockTimeout = 7\n");
+  const std::string text =
+      "# Firebird version 3.0 configuration file\r\n"
+      "include a.conf\r\n"
+      "DeadlockTimeout = 5\r\n"
+      "ConnectionTimeout = 180\r\n"
+      "RemoteBindAddress = x\r\n";
+  Write(text);
+  for (const auto& [pair, message] : std::vector<std::pair<std::string, std::string>>{
+           // The value equals what the included file sets, which is what
+           // the server reads: the line written would not count.
+           {"DeadlockTimeout=7", "DeadlockTimeout: the server reads it from line 1 of " + dir.file("a.conf")},
+           {"ConnectionTimeout=99999999999999999999",
+            "ConnectionTimeout: \"99999999999999999999\" is not kept as written by Firebird 3.0, which holds it "
+            "in 32 bits: the largest value accepted is 2147483647"},
+           {"ConnectionTimeout=8589934592G", "the largest value accepted is 2147483647"},
+       }) {
+    const Result r = In({"set", pair});
+    EXPECT_EQ(r.code, 1) << pair;
+    EXPECT_TRUE(Contains(r.err, message)) << pair << "\n" << r.err;
+  }
+  EXPECT_EQ(ReadFileBytes(Conf()), text);
+
+  // Blanks around a value are not kept, and the user is told; a TAB inside
+  // it is part of the value.
+  Result r = In({"set", "RemoteBindAddress=  le\tad\t"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.err, "pellisto-conf: RemoteBindAddress: the blanks around the value are left out, as the server reads it\n");
+  EXPECT_TRUE(Contains(ReadFileBytes(Conf()), "\r\nRemoteBindAddress = le\tad\r\n"));
+  EXPECT_EQ(In({"get", "RemoteBindAddress"}).out, "le\tad\n");
+
+  // A file the server refuses as it is takes no change.
+  Write("# Firebird version 3.0 configuration file\r\nDeadlockTimeout = 5\r\nIpcName = \"a\" b\r\n");
+  r = In({"set", "DeadlockTimeout=6"});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(Contains(r.err, "Firebird 3.0 refuses this file as it is (" + Conf() + ":3: text after the closing quote)"))
       << r.err;
 }

@@ -162,7 +162,7 @@ TEST(Document, WholeCycle) {
 
   doc.Save(dir.path());
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)),
-            "# Firebird configuration\r\nTempBlockSize = 2048\r\nTempCacheLimit = 67108864\r\n");
+            SavedFromLf("# Firebird configuration\r\nTempBlockSize = 2048\r\nTempCacheLimit = 67108864\r\n"));
   EXPECT_EQ(doc.PendingChanges().size(), 1u);
   EXPECT_TRUE(doc.Modified());
 

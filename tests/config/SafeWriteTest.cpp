@@ -57,7 +57,7 @@ TEST_F(SafeWrite, SaveRefusesAFileChangedSinceItWasRead) {
   const fs::path file = conf::PathFromUtf8(ConfIn(dir));
   fs::last_write_time(file, fs::last_write_time(file) - std::chrono::hours(24 * 365));
   doc.Save(dir.path());
-  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\nLockSignal = 16\r\n");
+  EXPECT_EQ(ReadFileBytes(ConfIn(dir)), SavedFromLf("TempBlockSize = 2\r\nLockSignal = 16\r\n"));
 
   // After its own save the document knows the bytes it wrote.
   doc.SetLockSignal("8");
@@ -100,7 +100,7 @@ TEST_F(SafeWrite, LoneCrStaysInItsLineAndNoSaveChangesAnUntouchedReading) {
   EXPECT_TRUE(UntouchedParametersReadDifferently(doc).empty());
   doc.Save(dir.path());
   const std::string saved = ReadFileBytes(ConfIn(dir));
-  EXPECT_EQ(saved, "RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 1\r\n");
+  EXPECT_EQ(saved, SavedFromLf("RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 1\r\n"));
   EXPECT_EQ(ReadConf(saved, ConfIn(dir), ServerVersion::V2_1).settings[SettingOf(ParamKey::DefaultDbCachePages)].state,
             ValueState::Absent);
 
@@ -120,7 +120,7 @@ TEST_F(SafeWrite, ReplacementSyncsTheDataBeforeTheRename) {
   doc.SetTempBlockSize("2");
   RecordSteps();
   doc.Save(dir.path());
-  EXPECT_EQ(steps, (std::vector<std::string>{"data synced", "renamed"}));
+  EXPECT_EQ(steps, (std::vector<std::string>{"checked", "synced", "renamed", "folder synced"}));
 }
 
 TEST_F(SafeWrite, InPlaceWriteKeepsACopyUntilItIsThroughAndLeavesNoOldTail) {
@@ -138,7 +138,10 @@ TEST_F(SafeWrite, InPlaceWriteKeepsACopyUntilItIsThroughAndLeavesNoOldTail) {
 
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\n# the rest stays\r\n");
   EXPECT_EQ(FileIdentity(ConfIn(dir)), before) << "expected the file to be written in place";
-  EXPECT_EQ(steps, (std::vector<std::string>{"copy kept", "part written", "data synced", "copy removed"}));
+  // The copy's note, the copy and their folder are durable before the file
+  // is touched; then the file's new text.
+  EXPECT_EQ(steps, (std::vector<std::string>{"checked", "synced", "synced", "folder synced", "copy kept",
+                                             "part written", "synced", "copy removed"}));
   EXPECT_TRUE(StateFiles().empty());
 }
 
@@ -148,7 +151,8 @@ TEST_F(SafeWrite, InterruptedInPlaceWriteLeavesACopyThatIsFoundLater) {
   WriteFileBytes(ConfIn(dir), original);
   ASSERT_TRUE(InterruptInPlaceSave(dir.path(), state.path()));
   const std::string torn = ReadFileBytes(ConfIn(dir));  // a new start, an old tail
-  EXPECT_EQ(torn.substr(0, 19), "TempBlockSize = 2\r\n");
+  const std::string start = SavedFromLf("TempBlockSize = 2\r\n");
+  EXPECT_EQ(torn.substr(0, start.size()), start);
   EXPECT_EQ(torn.substr(32), original.substr(32));
 
   const std::vector<conf::LeftOverCopy> copies = conf::FindLeftOverCopies();

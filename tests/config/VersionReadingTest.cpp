@@ -27,11 +27,14 @@ struct Case {
 
 constexpr char kRefused[] = "refused";
 
-// The server's built-in IpcName differs between its POSIX and Windows builds.
+// The server's built-in IpcName differs between its POSIX and Windows builds,
+// and so does the separator that ends $(dir_conf).
 #ifdef _WIN32
 constexpr char kIpcNameDefault[] = "FIREBIRD";
+constexpr char kConfFolder[] = "/srv/fb\\";
 #else
 constexpr char kIpcNameDefault[] = "FirebirdIPI";
+constexpr char kConfFolder[] = "/srv/fb/";
 #endif
 
 std::string Reads(const ConfReading& r, std::string_view name) {
@@ -91,7 +94,7 @@ TEST(ReadingRules, KeysIgnoreCaseAndTheWinnerDiffers) {
 
 TEST(ReadingRules, EmptyValues) {
   ExpectEachGeneration({
-      {"TempBlockSize =\n", "TempBlockSize", "1048576", "0"},
+      {"ConnectionTimeout =\n", "ConnectionTimeout", "180", "0"},
       {"TcpNoNagle =   # off?\n", "TcpNoNagle", "1", "false"},
       {"RemoteServiceName =\n", "RemoteServiceName", "gds_db", ""},
   });
@@ -99,19 +102,20 @@ TEST(ReadingRules, EmptyValues) {
 
 TEST(ReadingRules, Integers) {
   ExpectEachGeneration({
-      {"TempBlockSize = 64K\n", "TempBlockSize", "64", "65536"},
-      {"TempBlockSize = 2m\n", "TempBlockSize", "2", "2097152"},
-      {"TempBlockSize = 1G\n", "TempBlockSize", "1", "1073741824"},
-      {"TempBlockSize = 3000x\n", "TempBlockSize", "3000", "0"},
-      {"TempBlockSize = 1k5\n", "TempBlockSize", "1", "0"},
-      {"TempBlockSize = 2 K\n", "TempBlockSize", "2", "0"},
-      {"TempBlockSize = 1009 1\n", "TempBlockSize", "1009", "0"},
-      {"TempBlockSize = 0x10\n", "TempBlockSize", "0", "0"},
-      {"TempBlockSize = abc\n", "TempBlockSize", "0", "0"},
+      {"ConnectionTimeout = 64K\n", "ConnectionTimeout", "64", "65536"},
+      {"ConnectionTimeout = 2m\n", "ConnectionTimeout", "2", "2097152"},
+      {"ConnectionTimeout = 1G\n", "ConnectionTimeout", "1", "1073741824"},
+      {"ConnectionTimeout = 3000x\n", "ConnectionTimeout", "3000", "0"},
+      {"ConnectionTimeout = 1k5\n", "ConnectionTimeout", "1", "0"},
+      {"ConnectionTimeout = 2 K\n", "ConnectionTimeout", "2", "0"},
+      {"ConnectionTimeout = 1009 1\n", "ConnectionTimeout", "1009", "0"},
+      {"ConnectionTimeout = 0x10\n", "ConnectionTimeout", "0", "0"},
+      {"ConnectionTimeout = abc\n", "ConnectionTimeout", "0", "0"},
       {"ProcessPriorityLevel = -5\n", "ProcessPriorityLevel", "-5", "-5"},
       {"ProcessPriorityLevel = +5\n", "ProcessPriorityLevel", "5", "0"},
       {"ProcessPriorityLevel = --5\n", "ProcessPriorityLevel", "0", "5"},
-      {"TcpRemoteBufferSize = 64K\n", "TcpRemoteBufferSize", "64", "32767"},
+      // Both keep the packet size within what they can use.
+      {"TcpRemoteBufferSize = 64K\n", "TcpRemoteBufferSize", "1448", "32767"},
   });
 }
 
@@ -149,7 +153,7 @@ TEST(ReadingRules, BracesAndMacros) {
   ExpectEachGeneration({
       {"IpcName = a{{b}}c\n", "IpcName", "a{{b}}c", "a{b}c"},
       {"IpcName = $(this)/x\n", "IpcName", "$(this)/x", "/srv/fb/x"},
-      {"IpcName = $(DIR_CONF)\n", "IpcName", "$(DIR_CONF)", "/srv/fb"},
+      {"IpcName = $(DIR_CONF)\n", "IpcName", "$(DIR_CONF)", kConfFolder},
       {"IpcName = $(dir_secDb)\n", "IpcName", "$(dir_secDb)", "$(dir_secDb)"},
       {"IpcName = $(ROOT)\n", "IpcName", "$(ROOT)", kRefused},
       {"IpcName = $(nosuch)\n", "IpcName", "$(nosuch)", kRefused},
@@ -171,19 +175,19 @@ TEST(ReadingRules, LinesWithoutEquals) {
 TEST(ReadingRules, Include) {
   TempDir dir;
   std::filesystem::create_directories(conf::PathFromUtf8(dir.file("sub")));
-  WriteFileBytes(dir.file("sub/a.conf"), "TempBlockSize = 44\n");
+  WriteFileBytes(dir.file("sub/a.conf"), "ConnectionTimeout = 44\n");
   WriteFileBytes(dir.file("sub/.hidden.conf"), "DeadlockTimeout = 9\n");
   const std::string folder = dir.path();
   ExpectEachGeneration({
       // Lines of an included file count at the place of the include.
-      {"include sub/a.conf\nTempBlockSize = 55\n", "TempBlockSize", "55", "44"},
-      {"INCLUDE\tsub/*.conf\nTempBlockSize = 55\n", "TempBlockSize", "55", "44"},
-      {"include $(this)/sub/a.conf\n", "TempBlockSize", "1048576", "44"},
-      {"include nomatch/*.conf\nTempBlockSize = 55\n", "TempBlockSize", "55", "55"},
-      {"include sub/a.conf # c\n", "TempBlockSize", "1048576", kRefused},
-      {"include \"sub/a.conf\"\n", "TempBlockSize", "1048576", kRefused},
-      {"include missing.conf\n", "TempBlockSize", "1048576", kRefused},
-      {"include firebird.conf\n", "TempBlockSize", "1048576", kRefused},
+      {"include sub/a.conf\nConnectionTimeout = 55\n", "ConnectionTimeout", "55", "44"},
+      {"INCLUDE\tsub/*.conf\nConnectionTimeout = 55\n", "ConnectionTimeout", "55", "44"},
+      {"include $(this)/sub/a.conf\n", "ConnectionTimeout", "180", "44"},
+      {"include nomatch/*.conf\nConnectionTimeout = 55\n", "ConnectionTimeout", "55", "55"},
+      {"include sub/a.conf # c\n", "ConnectionTimeout", "180", kRefused},
+      {"include \"sub/a.conf\"\n", "ConnectionTimeout", "180", kRefused},
+      {"include missing.conf\n", "ConnectionTimeout", "180", kRefused},
+      {"include firebird.conf\n", "ConnectionTimeout", "180", kRefused},
       // 3.0 passes over hidden files the pattern does not name.
       {"include sub/*.conf\n", "DeadlockTimeout", "10", "10"},
       {"include sub/.*.conf\n", "DeadlockTimeout", "10", "9"},
@@ -196,7 +200,7 @@ TEST(ReadingRules, Include) {
 
   // A value from an included file is reported with that file and line.
   const ConfReading r = ReadConf("# settings\ninclude sub/a.conf\n", dir.file("firebird.conf"), ServerVersion::V3_0);
-  const ConfSetting& s = r.settings[*FindSetting("TempBlockSize")];
+  const ConfSetting& s = r.settings[*FindSetting("ConnectionTimeout")];
   EXPECT_EQ(r.files.at(s.file), NativePath(dir.file("sub/a.conf")));
   EXPECT_EQ(s.line, 1u);
 }
@@ -343,9 +347,10 @@ TEST(VersionCheck, ReportsWhatEachVersionReadsDifferently) {
                 "11: no \"=\" on this line: a Firebird 2.1 server refuses to start on it",
                 "1: TempCacheLimit = 64M: the server reads 64",
                 "2: TcpNoNagle = on: the server reads 0 (off)",
-                "3: TcpRemoteBufferSize = 65536: outside the range 1448 to 32767",
+                "3: TcpRemoteBufferSize = 65536: outside the range 1448 to 32767; the server uses 32767",
                 "4: TempBlockSize is set again on line 6, which the server uses",
                 "5: TempBlockSize is set again on line 6, which the server uses",
+                "6: tempblocksize = 4: the server uses 65536 (at least 65536 and rounded up to a multiple of 65536)",
                 "7: unknown parameter \"TempBlokSize\"; did you mean TempBlockSize?",
                 "9: ParallelWorkers is not read by Firebird 2.1 (added in 5.0)",
                 "10: GCPolicy = Sometimes: not one of cooperative, background, combined; the server uses combined",
@@ -373,6 +378,7 @@ TEST(VersionCheck, ThreeZeroFindingsAndTheRefusedFileFirst) {
             (std::vector<std::string>{
                 "2: TcpNoNagle = on: the server reads false",
                 "3: TcpRemoteBufferSize = 65536: outside the range 1448 to 32767; the server uses 32767",
+                "4: TempBlockSize = 1: the server uses 65536 (at least 65536 and rounded up to a multiple of 65536)",
                 "5: TempBlockSize is already set on line 4: the server uses that one",
                 "6: RootDirectory is not read by Firebird 3.0 (removed in 3.0)",
                 "7: ParallelWorkers is not read by Firebird 3.0 (added in 5.0)",
@@ -383,7 +389,7 @@ TEST(VersionCheck, ThreeZeroFindingsAndTheRefusedFileFirst) {
                 "read it as an empty value (0, false or nothing)",
                 "10: GuardianOption is named without \"=\" on line 9, which hides this line: the server keeps "
                 "its default",
-                "11: LockHashSlots has an empty value: Firebird 3.0 reads 0, not its default 8191",
+                "11: LockHashSlots has an empty value: Firebird 3.0 reads 0, not its default 8191, and uses 101",
                 "12: DeadlockTimeout = 10s: the server reads 0",
             }));
   EXPECT_EQ(Findings(text + "IpcName = \"a\" b\n", ServerVersion::V3_0).front(),

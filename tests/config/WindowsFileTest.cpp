@@ -81,8 +81,7 @@ TEST_F(WindowsFile, AttributesAndSecurityAreKeptAndAReadOnlyFileIsRefused) {
   ASSERT_TRUE(SetFileAttributesW(conf::Widen(ConfIn(dir)).c_str(), attributes | FILE_ATTRIBUTE_READONLY));
   doc.SetLockSignal("8");
   EXPECT_EQ(SaveError(doc, dir.path()),
-            "Cannot create file \"" + ConfIn(dir) +
-                "\". The file is read-only (its read-only attribute is set); it was left as it was");
+            "Cannot write file \"" + ConfIn(dir) + "\". " + ReadOnlyReason());
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\nLockSignal = 16\r\n");
   EXPECT_EQ(Attributes(ConfIn(dir)), attributes | FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"firebird.conf"});
@@ -104,7 +103,7 @@ TEST_F(WindowsFile, AFileHeldOpenByAnotherProgramIsNotReplacedAndNothingIsLost) 
   ASSERT_EQ(reader.Wait(), 0);
 
   EXPECT_EQ(error,
-            "Cannot create file \"" + ConfIn(dir) +
+            "Cannot write file \"" + ConfIn(dir) +
                 "\". Another program has it open and does not let it be replaced; it was left as it was");
   EXPECT_EQ(ReadFileBytes(ConfIn(dir)), text);
   EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"firebird.conf"})
@@ -137,7 +136,7 @@ TEST_F(WindowsFile, AFolderNamedOutsideAsciiWorks) {
   // name is not ASCII either.
   {
     conf::FileLock lock(folder + "firebird.conf");
-    EXPECT_TRUE(lock.Covers(folder + "firebird.conf"));
+    EXPECT_TRUE(lock.Held());
     EXPECT_THROW(conf::FileLock(folder + "firebird.conf", std::chrono::milliseconds(0)), conf::LockTimeout);
   }
   const std::string stateHome = state.file(

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "cli/Commands.h"
+#include "config/BuildFolders.h"
 #include "config/ConfReading.h"
 #include "config/TVantrel.h"
 #include "config/Utf8Path.h"
@@ -40,10 +41,17 @@ std::string BuildOf(const std::string& line) {
   return line;
 }
 
+// The folder without its last separator: FIREBIRD is then the root that
+// $(root) names, as the folder of firebird.conf is.
+std::string WithoutLastSeparator(std::string folder) {
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 EngineReading ReadWithEngine(const std::string& folder, const std::vector<SettingId>& ids) {
   std::vector<std::string> args;
   for (SettingId id : ids) args.push_back(KindLetter(SettingOf(id).kind) + ":" + std::string(SettingOf(id).name));
-  Process probe(kProbe, args, {{{"FIREBIRD", folder}}});
+  Process probe(kProbe, args, {{{"FIREBIRD", WithoutLastSeparator(folder)}}});
   EXPECT_EQ(probe.Wait(), 0) << "the probe failed on " << folder;
   EngineReading reading;
   std::istringstream lines(probe.Out());
@@ -60,9 +68,9 @@ EngineReading ReadWithEngine(const std::string& folder, const std::vector<Settin
   return reading;
 }
 
-// What get reports for every name, in order.
+// What get reports for the names, in order.
 std::vector<std::string> Get(const std::string& folder, const std::vector<SettingId>& ids) {
-  std::vector<std::string> args{"--folder", folder, "--server-version", "3.0", "get"};
+  std::vector<std::string> args{"--folder", WithoutLastSeparator(folder), "--server-version", "3.0", "get"};
   for (SettingId id : ids) args.emplace_back(SettingOf(id).name);
   std::ostringstream out, err;
   EXPECT_EQ(cli::Run(args, nullptr, out, err), 0) << err.str();
@@ -93,38 +101,51 @@ class EngineTest : public ::testing::Test {
   EngineReading CompareFolder(const TempDir& dir, const std::set<std::string>& knownToDiffer = {}) {
     const std::vector<SettingId> ids = SettingsReadBy(ServerVersion::V3_0);
     const EngineReading engine = ReadWithEngine(dir.path(), ids);
-    const std::vector<std::string> ours = Get(dir.path(), ids);
-    EXPECT_EQ(ours.size(), ids.size());
-    const ConfReading reading =
-        ReadConf(ReadFileBytes(dir.file("firebird.conf")), dir.file("firebird.conf"), ServerVersion::V3_0);
-    for (std::size_t i = 0; i < ids.size() && i < ours.size(); ++i) {
-      const std::string name(SettingOf(ids[i]).name);
+    const std::string file = WithoutLastSeparator(dir.path()) + "/firebird.conf";
+    ConfReading reading = ReadConf(ReadFileBytes(file), file, ServerVersion::V3_0);
+    ApplyBuildFolders(reading);
+    // get, end to end, for every value that does not depend on the build.
+    std::vector<SettingId> asked;
+    for (SettingId id : ids)
+      if (reading.settings[id].macros != FolderSource::Unknown) asked.push_back(id);
+    const std::vector<std::string> got = Get(dir.path(), asked);
+    EXPECT_EQ(got.size(), asked.size());
+    for (std::size_t i = 0; i < asked.size() && i < got.size(); ++i)
+      EXPECT_EQ(got[i], reading.settings[asked[i]].value) << SettingOf(asked[i]).name;
+
+    for (SettingId id : ids) {
+      const std::string name(SettingOf(id).name);
+      const ConfSetting& s = reading.settings[id];
       const auto found = engine.values.find(name);
       if (found == engine.values.end()) {
         ADD_FAILURE() << name << " not read by the engine";
         continue;
       }
+      // get reports the value the server uses; the library hands out what
+      // its reader took, before the server's code adjusts it. A keyword
+      // comes out of the library as written; the server then matches it
+      // with its list, as get does.
+      const bool keyword = SettingOf(id).kind == SettingKind::Keyword;
+      const std::string ours = keyword ? s.value : s.read;
+      const std::string theirs =
+          keyword ? ServerValueOf(id, found->second, ServerVersion::V3_0, reading.superMode) : found->second;
       if (knownToDiffer.contains(name)) {
-        EXPECT_NE(found->second, ours[i]) << name << " was expected to differ on build " << engine.build;
+        EXPECT_NE(theirs, ours) << name << " was expected to differ on build " << engine.build;
         continue;
       }
       // The library hands out some built-in values unresolved: a marker the
       // server replaces by the value of its mode (these come from ServerMode),
-      // and the security database with the build's own folder.
-      const bool setInFile = reading.settings[ids[i]].state == ValueState::Active;
+      // and the security database with the build's own folder, which a file
+      // in a folder of its own cannot tell.
+      const bool setInFile = s.state == ValueState::Active;
       if (!setInFile && (name == "DefaultDbCachePages" || name == "TempCacheLimit" || name == "GCPolicy" ||
                          name == "WireCrypt" || name == "ServerMode"))
         continue;
-      if (!setInFile && name == "SecurityDatabase") {
-        EXPECT_TRUE(found->second.ends_with("/security3.fdb")) << found->second;
+      if (s.macros == FolderSource::Unknown) {
+        EXPECT_TRUE(theirs.ends_with("/security3.fdb") || setInFile) << name << ": " << theirs;
         continue;
       }
-      // A keyword comes out of the library as written; the server then
-      // matches it with its list, as get does.
-      const std::string engineValue = SettingOf(ids[i]).kind == SettingKind::Keyword
-                                          ? ServerValueOf(ids[i], found->second, ServerVersion::V3_0, reading.superMode)
-                                          : found->second;
-      EXPECT_EQ(engineValue, ours[i]) << name << " on build " << engine.build;
+      EXPECT_EQ(theirs, ours) << name << " on build " << engine.build;
     }
     return engine;
   }
@@ -223,3 +244,96 @@ TEST_F(EngineTest, ALineWithoutEqualsOnThisBuild) {
 }
 
 }  // namespace
+
+namespace {
+
+// The folders of the library's build, as the probe prints them with FIREBIRD
+// unset (as the server's service runs).
+std::map<std::string, std::string> LibraryFolders() {
+  Process probe(kProbe, {"--folders"}, {{{"FIREBIRD", std::nullopt}}});
+  EXPECT_EQ(probe.Wait(), 0);
+  std::map<std::string, std::string> folders;
+  std::istringstream lines(probe.Out());
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t tab = line.find('\t');
+    folders[line.substr(0, tab)] = line.substr(tab + 2, line.size() - tab - 3);
+  }
+  return folders;
+}
+
+const char* const kMacros[] = {"root",    "install",    "dir_conf",     "dir_secDb", "dir_plugins",
+                               "dir_udf", "dir_sample", "dir_sampleDb", "dir_intl",  "dir_msg"};
+
+}  // namespace
+
+TEST_F(EngineTest, WhatTheSecondPassFound) {
+  const std::string nul(1, '\0');
+  Compare({{"firebird.conf",
+            "# Firebird version 3.0 configuration file\n"
+            // Numbers past 64 bits wrap, a k, m or g multiplied in too.
+            "DeadlockTimeout = 99999999999999999999\n"
+            "ConnectionTimeout = 18446744073709551615\n"
+            "LockMemSize = 9223372036854775808\n"
+            "EventMemSize = 18446744073709551616\n"
+            "TempBlockSize = 8589934592G\n"
+            "GuardianOption = 18446744073709551616\n"
+            // Blanks around the signs, and signs or suffixes without digits.
+            "DummyPacketInterval = - 5\n"
+            "LockAcquireSpins = - -5\n"
+            "LockHashSlots = \t-\t 7\n"
+            "ProcessPriorityLevel = -\n"
+            "DefaultDbCachePages = -k\n"
+            "CpuAffinityMask = k\n"
+            // The int inside a flag.
+            "TcpNoNagle = 4294967296\n"
+            "Redirection = 4294967297\n"
+            // A NUL byte ends a value; blanks before it still count.
+            "TempCacheLimit = 7" + nul + "more\n"
+            "RemoteFileOpenAbility = yes" + nul + "junk\n"
+            "IpcName = ab" + nul + "cd\n"
+            "FileSystemCacheThreshold = 5 " + nul + "\n"
+            // An included folder is empty; "?" is a pattern that matches
+            // itself only.
+            "include folder\n"
+            "include w/a?.conf\n"
+            "include w/x?.conf\n"},
+           {"folder/firebird.conf", "MaxUserTraceLogSize = 1\n"},
+           {"w/ab.conf", "RemoteAuxPort = 9\n"},
+           {"w/a?.conf", "RemoteServiceName = literal\n"}});
+}
+
+TEST_F(EngineTest, MacrosOfTheFilesFolderAndOfTheBuild) {
+  // Where the server's root is the folder of firebird.conf (FIREBIRD names
+  // it here): $(dir_conf) ends with a separator, one of two is kept.
+  Compare({{"firebird.conf",
+            "IpcName = $(dir_conf)|$(dir_conf)/x|$(dir_conf)x|$(dir_conf)//x\n"
+            "RemotePipeName = $(root)|$(root)/y|$(this)|$(this)/z\n"
+            "include sub/a.conf\n"},
+           {"sub/a.conf", "RemoteServiceName = $(this)|$(root)|$(DIR_CONF)\n"}});
+
+  // The build's own folders: what Pellisto takes for Debian's file is what
+  // the library says of its build, and what it reads from a value.
+  const std::map<std::string, std::string> library = LibraryFolders();
+  const BuildFolders debian = BuildFoldersFor("/etc/firebird/3.0/firebird.conf", ServerVersion::V3_0);
+  const std::optional<BuildFolders> table = DebianFolders(ServerVersion::V3_0);
+  for (std::size_t i = 0; i < std::size(kMacros); ++i) {
+    SCOPED_TRACE(kMacros[i]);
+    EXPECT_EQ(debian.folders[i].text, library.at(kMacros[i]));
+    EXPECT_EQ(debian.folders[i].source, FolderSource::ClientLibrary);
+    if (table) {
+      EXPECT_EQ(table->folders[i].text, library.at(kMacros[i]));
+    }
+  }
+  // Those the root does not move, read from a file by the library and by
+  // Pellisto as Debian's file.
+  std::string text = "IpcName = ";
+  for (const char* macro : {"install", "dir_secDb", "dir_plugins", "dir_udf", "dir_sample", "dir_sampleDb",
+                            "dir_intl", "dir_msg"})
+    text += std::string("$(") + macro + ")/f|";
+  TempDir dir;
+  WriteFileBytes(dir.file("firebird.conf"), text + "\n");
+  const EngineReading engine = ReadWithEngine(dir.path(), {*FindSetting("IpcName")});
+  const ConfReading ours = ReadConf(text, "/etc/firebird/3.0/firebird.conf", ServerVersion::V3_0);
+  EXPECT_EQ(ours.settings[*FindSetting("IpcName")].value, engine.values.at("IpcName"));
+  EXPECT_EQ(ours.settings[*FindSetting("IpcName")].macros, FolderSource::ClientLibrary);
+}

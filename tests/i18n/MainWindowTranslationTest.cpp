@@ -86,7 +86,8 @@ TEST_F(MainWindowTranslationTest, CaptionsHintsItemsAndMemoLinesAreSpanish) {
   EXPECT_EQ(W<QLabel>("lblDefaultDbCachePagesDes")->text(),
             QString::fromUtf8("Fija cuántas páginas de una base de datos se guardan"));
   EXPECT_EQ(W<QLabel>("Label4")->toolTip(), "Ir a la web de Pellisto");
-  EXPECT_EQ(Edit("edSearchInc")->text(), QString::fromUtf8("Buscar el nombre del parámetro"));
+  EXPECT_EQ(Edit("edSearchInc")->placeholderText(), QString::fromUtf8("Buscar el nombre del parámetro"));
+  EXPECT_EQ(Edit("edSearchInc")->text(), "");  // a prompt, not a text to search for
   EXPECT_EQ(Button("BtDone")->text(), "Hecho");
   EXPECT_EQ(W<QAction>("SExit")->text(), "Salir");
   EXPECT_EQ(Combo("CBAuthentication")->itemText(2), "De confianza");
@@ -100,10 +101,14 @@ TEST_F(MainWindowTranslationTest, CaptionsHintsItemsAndMemoLinesAreSpanish) {
   EXPECT_EQ(memo[3], "");  // empty lines stay empty
   EXPECT_TRUE(memo[1].startsWith("corruption."));  // untranslated lines stay as they are
 
-  // Never translated: the tree, component names, texts set by the program.
+  // The tree in the chosen language; its nodes still find their controls.
   auto* tree = W<QTreeWidget>("TVWOptions");
-  EXPECT_EQ(tree->topLevelItem(1)->text(0), "Access");
-  EXPECT_EQ(tree->topLevelItem(9)->text(0), "Others");
+  EXPECT_EQ(tree->topLevelItem(1)->text(0), "Acceso");
+  tree->setCurrentItem(tree->topLevelItem(3)->child(2));
+  QTest::keyClick(tree, Qt::Key_Return);
+  EXPECT_EQ(window->findChild<QTabWidget*>("PCMain")->currentIndex(), 3);
+  EXPECT_TRUE(Edit("edRemoteServicePort")->font().bold());
+  // Never translated: component names and the unsupported hint.
   EXPECT_EQ(Edit("edLockSignal")->toolTip(), ControlBinding::kUnsupportedHint);
   EXPECT_NE(window->findChild<QTabWidget*>("PCMain"), nullptr);
 
@@ -114,12 +119,12 @@ TEST_F(MainWindowTranslationTest, CaptionsHintsItemsAndMemoLinesAreSpanish) {
   EXPECT_EQ(auth->currentText(), "Nativa");
   EXPECT_EQ(window->Document()->Authentication(), "native");
 
-  // Messages raised by the program stay English.
+  // So are the messages the program raises.
   window->show();
   platform.answers = {QMessageBox::No};
   Click("BtCancel");
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, "Abandon changes");
+  EXPECT_EQ(platform.messages[0].text, QString::fromUtf8("¿Abandonar los cambios?"));
 }
 
 }  // namespace

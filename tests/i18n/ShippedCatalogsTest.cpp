@@ -62,9 +62,10 @@ TEST_F(ShippedCatalogsTest, SpanishChosenInTheDialogShowsAtTheNextStart) {
   EXPECT_EQ(Button("BtApply")->text(), "Aplicar");
   EXPECT_EQ(W<QTabWidget>("PCMain")->tabText(1), "Acceso");
   EXPECT_EQ(W<QAction>("APreferences")->text(), "Seleccionar idioma");
-  EXPECT_EQ(Edit("edSearchInc")->text(), QString::fromUtf8("Buscar parámetros por nombre"));
-  EXPECT_EQ(Edit("edSearchInc")->cursorPosition(), 0);  // shown from its start
-  EXPECT_EQ(W<QTreeWidget>("TVWOptions")->topLevelItem(1)->text(0), "Access");
+  EXPECT_EQ(Edit("edSearchInc")->placeholderText(), QString::fromUtf8("Buscar parámetros por nombre"));
+  EXPECT_EQ(W<QTreeWidget>("TVWOptions")->topLevelItem(1)->text(0), "Acceso");
+  EXPECT_EQ(W<QTreeWidget>("TVWOptions")->topLevelItem(0)->child(0)->text(0),
+            QString::fromUtf8("Páginas de caché de BD predeterminadas"));
 
   // So do the toolkit's own dialogs: the folder chooser and the buttons of
   // message boxes.

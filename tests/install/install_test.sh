@@ -34,13 +34,42 @@ expected=(
   share/man/man1/pellisto.1.gz
   share/man/man1/pellisto-conf.1.gz
   share/doc/pellisto/copyright
+  lib/pellisto/pellisto-save-helper
+  share/polkit-1/actions/org.pellisto.pellisto.policy
 )
 for file in "${expected[@]}"; do
   [ -s "$installed/$file" ] || fail "missing $file"
 done
-for program in pellisto pellisto-conf; do
-  [ -x "$installed/bin/$program" ] || fail "bin/$program is not executable"
+for program in bin/pellisto bin/pellisto-conf lib/pellisto/pellisto-save-helper; do
+  [ -x "$installed/$program" ] || fail "$program is not executable"
 done
+
+# The polkit action: well-formed, with what polkitd needs of an action, and
+# naming the helper where it was installed (pkexec compares the path).
+python3 - "$installed/share/polkit-1/actions/org.pellisto.pellisto.policy" \
+    "$prefix/lib/pellisto/pellisto-save-helper" <<'CHECK' || fail "the polkit action file is not as polkitd needs it"
+import sys
+import xml.etree.ElementTree as ET
+
+root = ET.parse(sys.argv[1]).getroot()
+assert root.tag == "policyconfig", root.tag
+actions = root.findall("action")
+assert [a.get("id") for a in actions] == ["org.pellisto.pellisto.save"], actions
+action = actions[0]
+for field in ("description", "message"):
+    assert (action.findtext(field) or "").strip(), "no " + field
+# The command pkexec runs begins with the file it saves.
+assert "$(command_line)" in action.findtext("message"), "the message names no file"
+results = {"no", "yes", "auth_self", "auth_admin", "auth_self_keep", "auth_admin_keep"}
+defaults = action.find("defaults")
+for field in ("allow_any", "allow_inactive", "allow_active"):
+    assert defaults.findtext(field) in results, field
+assert defaults.findtext("allow_active") == "auth_admin_keep"
+assert all(defaults.findtext(f) not in ("yes", "auth_self", "auth_self_keep")
+           for f in ("allow_any", "allow_inactive")), "someone other than an administrator may save"
+paths = [a.text for a in action.findall("annotate") if a.get("key") == "org.freedesktop.policykit.exec.path"]
+assert paths == [sys.argv[2]], paths
+CHECK
 # Only the programs: no test or benchmark binaries.
 extra=$(cd "$installed/bin" && ls | grep -vxE 'pellisto|pellisto-conf' || true)
 [ -z "$extra" ] || fail "unexpected programs in bin/: $extra"

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/Functions.h"
+#include "config/SafetyCopy.h"
 #include "i18n/Gettext.h"
 #include "start/StartSequence.h"
 #include "support/Catalog.h"
@@ -107,23 +108,33 @@ TEST_F(StartSequenceTest, SavedFolderOpensTheEditorEvenWhenItIsGone) {
   EXPECT_FALSE(program.mainWindow->DocumentLoaded());
 }
 
-TEST_F(StartSequenceTest, CopyLeftByAnInterruptedWriteIsNamedOnceTheEditorExists) {
+TEST_F(StartSequenceTest, CopyATornWriteLeftIsOfferedBackBeforeTheEditorOpens) {
   SaveFolder();
   TempDir state;
   const std::string saved = getenv(kStateVariable);
-  ASSERT_TRUE(InterruptInPlaceSave(firebird.path(), state.path()));
   SetVariable(kStateVariable, state.path());
-  StartedProgram program = StartProgram();
+  const std::string original = ReadFileBytes(firebird.file("firebird.conf"));
+  // Later, then removed, then put back: the file the editor opens with.
+  for (const auto answer : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Yes}) {
+    ASSERT_TRUE(InterruptInPlaceSave(firebird.path(), state.path()));
+    const std::string torn = ReadFileBytes(firebird.file("firebird.conf"));
+    platform.messages.clear();
+    platform.answers = {answer};
+    StartedProgram program = StartProgram();
+    ASSERT_NE(program.mainWindow, nullptr);
+    ASSERT_EQ(platform.messages.size(), 1u) << answer;
+    EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
+    const QString text = platform.messages[0].text;
+    EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + state.path() + "pellisto/firebird.conf.")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromStdString("\" holds \"" + firebird.file("firebird.conf") + "\"")))
+        << text.toStdString();
+    EXPECT_EQ(conf::FindLeftOverCopies().size(), answer == QMessageBox::Cancel ? 1u : 0u) << answer;
+    EXPECT_EQ(ReadFileBytes(firebird.file("firebird.conf")), answer == QMessageBox::Yes ? original : torn);
+    if (answer == QMessageBox::Cancel) conf::DiscardCopy(conf::FindLeftOverCopies().front());
+    WriteFileBytes(firebird.file("firebird.conf"), original);
+  }
   SetVariable(kStateVariable, saved);
-
-  ASSERT_NE(program.mainWindow, nullptr);
-  ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
-  const QString text = platform.messages[0].text;
-  EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + state.path() + "pellisto/firebird.conf.")))
-      << text.toStdString();
-  EXPECT_TRUE(text.contains(QString::fromStdString("\" holds \"" + firebird.file("firebird.conf") + "\"")))
-      << text.toStdString();
 }
 
 TEST_F(StartSequenceTest, UpdateCheckAtStartShowsOnlyANewerVersion) {

@@ -9,8 +9,9 @@ FakePlatform::FakePlatform(const QString& folder) : applicationFolder(folder) {
 
 FakePlatform::~FakePlatform() { SetPlatform(nullptr); }
 
-QString FakePlatform::ChooseFolder(QWidget*, const QString& title) {
+QString FakePlatform::ChooseFolder(QWidget*, const QString& title, const QString& start) {
   chooserTitles << title;
+  chooserStarts << start;
   if (folderChoices.empty()) return {};
   QString choice = folderChoices.front();
   folderChoices.pop_front();
@@ -21,6 +22,7 @@ QMessageBox::StandardButton FakePlatform::ShowMessage(
     QWidget*, QMessageBox::Icon icon, const QString& title, const QString& text,
     QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
   messages.push_back({icon, title, text, buttons, defaultButton});
+  if (onMessage) onMessage(messages.back());
   if (answers.empty()) return defaultButton;
   auto answer = answers.front();
   answers.pop_front();

@@ -26,7 +26,7 @@ class FakePlatform : public PlatformServices {
   explicit FakePlatform(const QString& applicationFolder);
   ~FakePlatform() override;
 
-  QString ChooseFolder(QWidget* owner, const QString& title) override;
+  QString ChooseFolder(QWidget* owner, const QString& title, const QString& start) override;
   // Shows the dialog without a modal loop and hands it to the next handler,
   // which drives it as a user would; a dialog still open afterwards is
   // closed as by Esc. Without a handler the dialog is closed at once.
@@ -52,11 +52,15 @@ class FakePlatform : public PlatformServices {
   std::deque<QMessageBox::StandardButton> answers;
   // Results of the next folder choices; empty queue means "cancelled".
   std::deque<QString> folderChoices;
+  // Told of each message box as it is shown, before it is answered: what
+  // happens meanwhile elsewhere (another program writing the file).
+  std::function<void(const RecordedMessage&)> onMessage;
   // Drivers for the next dialogs, in order.
   std::deque<std::function<void(QDialog&)>> dialogHandlers;
 
   std::vector<RecordedMessage> messages;
   QStringList chooserTitles;
+  QStringList chooserStarts;  // the folder each chooser opened at
   QStringList shownDialogs;  // object names, in order
   QStringList openedUrls;
   QStringList editedFiles;

@@ -3,14 +3,24 @@
 
 #include <gtest/gtest.h>
 
-#include <QtGlobal>
+#include <cstdlib>
+#include <string>
 
 #include "app/PellistoApplication.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 
 int main(int argc, char** argv) {
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // A screen of 1600 x 1000, where the window fits at the designed size;
+  // QT_SCALE_FACTOR shrinks the room it leaves.
+  const TempDir screen;
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (!platform || std::string(platform) == "offscreen") {
+    WriteFileBytes(screen.file("screen.json"),
+                   R"({"screens": [{"name": "Screen", "x": 0, "y": 0, "width": 1600, "height": 1000,)"
+                   R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    SetVariable("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.file("screen.json"));
+  }
   // Copies kept by in-place writes, and those a start reports, stay out of
   // the real user's state folder.
   const TempDir state;

@@ -22,5 +22,17 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
 
-// Path of a real sample file, or empty when the samples are not there.
+// Path of a real sample file, or empty when the samples are not there
+// (Debian's 3.0 file is also found where Debian installs it).
 std::string SamplePath(const std::string& name);
+
+// What a save writes for a file whose lines end with LF, given as the same
+// text with CR LF ends: on Windows every written line ends with CR LF, and
+// elsewhere a line keeps its own end, so there the text comes back with LF.
+inline std::string SavedFromLf(std::string crlf) {
+#ifndef _WIN32
+  for (std::size_t at = crlf.find("\r\n"); at != std::string::npos; at = crlf.find("\r\n", at))
+    crlf.erase(at, 1);
+#endif
+  return crlf;
+}

@@ -30,7 +30,7 @@ std::string ErrorText(SystemError error) {
   return {};
 }
 
-std::string ReadOnlyReason() { return std::strerror(EACCES); }
+std::string ReadOnlyReason() { return "It is read-only (no one has write permission)"; }
 
 std::string NativePath(std::string path) { return path; }
 

@@ -33,7 +33,7 @@ std::string ErrorText(SystemError error) {
 }
 
 std::string ReadOnlyReason() {
-  return "The file is read-only (its read-only attribute is set); it was left as it was";
+  return "It is read-only (its read-only attribute is set)";
 }
 
 std::string NativePath(std::string path) {

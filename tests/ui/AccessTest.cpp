@@ -24,7 +24,7 @@ TEST_F(AccessTest, RestrictFillsTheListAndEnablesIt) {
   Type("edTempBlockSize", "2");
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(conf()),
-            "DatabaseAccess = Restrict C:\\db\\;D:\\data\\\r\nTempBlockSize = 2\r\n");
+            "DatabaseAccess = Restrict C:\\db\\;D:\\data\\\nTempBlockSize = 2\n");
 }
 
 TEST_F(AccessTest, EachPolicyReadsItsKeywordsAndDefault) {
@@ -79,10 +79,10 @@ TEST_F(AccessTest, ApplyComposesEveryPolicyAndTheTempList) {
   Click("Button1");
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(conf()),
-            "DatabaseAccess = Restrict \r\n"  // Restrict with an empty list keeps its blank
-            "ExternalFileAccess = Full\r\n"
-            "UdfAccess = Restrict UDF\r\n"
-            "TempDirectories = /tmp;/srv/tmp/\r\n");
+            "DatabaseAccess = Restrict \n"  // Restrict with an empty list keeps its blank
+            "ExternalFileAccess = Full\n"
+            "UdfAccess = Restrict UDF\n"
+            "TempDirectories = /tmp;/srv/tmp/\n");
   EXPECT_FALSE(ApplyEnabled());
 }
 
@@ -92,7 +92,7 @@ TEST_F(AccessTest, CommentedPoliciesBecomeActiveAtTheFirstApply) {
   Type("edTempBlockSize", "2");
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(conf()),
-            "DatabaseAccess = Full\r\nTempDirectories = \r\nTempBlockSize = 2\r\n");
+            "DatabaseAccess = Full\nTempDirectories = \nTempBlockSize = 2\n");
 }
 
 TEST_F(AccessTest, AbsentPoliciesAreMarkedAndNeverWritten) {
@@ -104,7 +104,7 @@ TEST_F(AccessTest, AbsentPoliciesAreMarkedAndNeverWritten) {
   EXPECT_FALSE(Radio("RBNoneExtFileAccess")->isChecked());
   Radio("RBFull")->click();  // set, but the file has no line
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 1\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 1\n");
 }
 
 TEST_F(AccessTest, AddingFolders) {
@@ -118,7 +118,7 @@ TEST_F(AccessTest, AddingFolders) {
   EXPECT_EQ(platform.chooserTitles[0], "Select Directory");
   EXPECT_TRUE(ApplyEnabled());
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = Restrict /a/;/srv/db/;/srv/db/\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = Restrict /a/;/srv/db/;/srv/db/\n");
 
   platform.folderChoices = {"/"};  // the root already ends with the separator
   Click("Button1");
@@ -160,7 +160,7 @@ TEST_F(AccessTest, ResetToDefaultsEmptiesTheListsFirst) {
   EXPECT_TRUE(Radio("RBFull")->isChecked());
   Radio("RBNone")->click();
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = None\r\nTempDirectories = \r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = None\nTempDirectories = \n");
 }
 
 TEST_F(AccessTest, TabIntoARadioGroupLandsOnTheCheckedButton) {

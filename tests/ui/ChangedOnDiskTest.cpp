@@ -29,8 +29,8 @@ TEST_F(ChangedOnDiskTest, OtherProgramsChangesStayAndTheUsersGoOnTop) {
   EXPECT_EQ(MessageTexts(), (std::vector<QString>{kMerged, kRestartNotice}));
   // The policy Apply composed from the controls was no change of the user's.
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# added elsewhere\r\nDatabaseAccess = Restrict /srv/db\r\nRemoteServicePort = 3051\r\n"
-            "TempBlockSize = 2048\r\n");
+            "# added elsewhere\nDatabaseAccess = Restrict /srv/db\nRemoteServicePort = 3051\n"
+            "TempBlockSize = 2048\n");
   EXPECT_EQ(Edit("edRemoteServicePort")->text(), "3051");
   EXPECT_TRUE(Radio("RBRestrict")->isChecked());
   EXPECT_EQ(Entries("LBRestrict"), QStringList{"/srv/db"});
@@ -61,12 +61,64 @@ TEST_F(ChangedOnDiskTest, ValueChangedByBothIsAskedAbout) {
               "changed it to \"3052\".\nKeep your value \"3052\"? No keeps \"3051\".");
     EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(question.defaultButton, QMessageBox::No);
-    EXPECT_EQ(platform.messages[1].text, kMerged);
+    // No: nothing was written, and the window says so.
+    EXPECT_EQ(platform.messages[1].text,
+              keepOwn ? kMerged
+                      : "firebird.conf had been changed by another program; nothing was written, and the window "
+                        "shows the file as it is now.");
     // No: nothing of the user's is left to write, and the file stays theirs.
-    EXPECT_EQ(ReadFileBytes(conf()), keepOwn ? "RemoteServicePort = 3052\r\nTempBlockSize = 1024\r\n"
+    EXPECT_EQ(ReadFileBytes(conf()), keepOwn ? "RemoteServicePort = 3052\nTempBlockSize = 1024\n"
                                              : "RemoteServicePort = 3051\nTempBlockSize = 1024\n");
     EXPECT_EQ(Edit("edRemoteServicePort")->text(), keepOwn ? "3052" : "3051");
   }
+}
+
+TEST_F(ChangedOnDiskTest, AFileChangedAgainDuringTheMergeIsMergedAgainUpToFiveTimes) {
+  for (const int changes : {1, 5}) {
+    Open("RemoteServicePort = 3050\nTempBlockSize = 1024\n");
+    platform.messages.clear();
+    Type("edRemoteServicePort", "3052");
+    WriteFileBytes(conf(), "RemoteServicePort = 3051\nTempBlockSize = 1024\n");
+    // While the user is asked, the other program writes yet another port.
+    int written = 0;
+    platform.onMessage = [&](const RecordedMessage& m) {
+      if (m.icon == QMessageBox::Question && written < changes)
+        WriteFileBytes(conf(), "RemoteServicePort = " + std::to_string(4000 + ++written) + "\nTempBlockSize = 1024\n");
+    };
+    platform.answers = {QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes};
+    Click("BtApply");
+    platform.onMessage = nullptr;
+    std::size_t questions = 0;
+    for (const auto& m : platform.messages) questions += m.icon == QMessageBox::Question;
+    if (changes == 1) {
+      // Read again once more, asked again, and written.
+      EXPECT_EQ(questions, 2u);
+      EXPECT_EQ(ReadFileBytes(conf()), "RemoteServicePort = 3052\nTempBlockSize = 1024\n");
+      EXPECT_FALSE(ApplyEnabled());
+    } else {
+      // Five rounds, then it gives up: the file stays the other program's.
+      EXPECT_EQ(questions, 5u);
+      EXPECT_EQ(platform.messages.back().icon, QMessageBox::Critical);
+      EXPECT_EQ(ReadFileBytes(conf()), "RemoteServicePort = 4005\nTempBlockSize = 1024\n");
+      EXPECT_TRUE(ApplyEnabled());
+      EXPECT_EQ(Edit("edRemoteServicePort")->text(), "3052");
+    }
+  }
+}
+
+TEST_F(ChangedOnDiskTest, AMergeThatFailsTheChecksWritesNothing) {
+  Open("TcpNoNagle = 0\nTempBlockSize = 1024\n");
+  Check("CBTcpNoNagle")->click();
+  // The other program's line holds a second setting behind a lone CR:
+  // rewriting it would lose the port the server reads.
+  const std::string theirs = "RemoteServicePort = 3086\rTcpNoNagle = 0\nTempBlockSize = 1024\n";
+  WriteFileBytes(conf(), theirs);
+  Click("BtApply");
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().icon, QMessageBox::Critical);
+  EXPECT_TRUE(platform.messages.back().text.contains("RemoteServicePort")) << platform.messages.back().text.toStdString();
+  EXPECT_EQ(ReadFileBytes(conf()), theirs);
+  EXPECT_TRUE(ApplyEnabled());
 }
 
 TEST_F(ChangedOnDiskTest, FileRemovedMeanwhileIsNotWrittenAndTheChangesStay) {

@@ -123,6 +123,8 @@ TEST_F(CommandsTest, ChoosingTheSameFolderChangesNothing) {
   EXPECT_FALSE(ApplyEnabled());
   EXPECT_EQ(Pending(), "");
   EXPECT_EQ(SavedPath(), "<none>");
+  // The chooser opens at the folder shown.
+  EXPECT_EQ(platform.chooserStarts, QStringList(3, QString::fromStdString(dir.path())));
 }
 
 TEST_F(CommandsTest, FolderWithoutFirebirdConfAsksThenSavesThere) {
@@ -153,7 +155,7 @@ TEST_F(CommandsTest, FolderWithoutFirebirdConfAsksThenSavesThere) {
   Type("edTempBlockSize", "6");
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "RootDirectory = " + other.path() + "\r\nTempBlockSize = 6\r\n");
+            "RootDirectory = " + other.path() + "\nTempBlockSize = 6\n");
   EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
 }
 
@@ -194,7 +196,7 @@ TEST_F(CommandsTest, FolderWithItsOwnFirebirdConfIsReplacedOnlyWhenTheUserAgrees
   EXPECT_EQ(Edit("edRootDirectory")->text(), folder);
   EXPECT_TRUE(ApplyEnabled());
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 5\r\n");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 5\n");
 }
 
 TEST_F(CommandsTest, ResetWorksOnTheFolderShown) {
@@ -208,7 +210,7 @@ TEST_F(CommandsTest, ResetWorksOnTheFolderShown) {
   Trigger("AInitAll");
 
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "#TempBlockSize = 1048576\r\n#LockSemCount = 32\r\n");
+            "#TempBlockSize = 1048576\n#LockSemCount = 32\n");
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\nLockSemCount = 16\n");
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "1048576");
   EXPECT_EQ(Edit("edRootDirectory")->text().toStdString(), other.path());
@@ -217,7 +219,7 @@ TEST_F(CommandsTest, ResetWorksOnTheFolderShown) {
   Type("edLockSemCount", "64");
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "#TempBlockSize = 1048576\r\nLockSemCount = 64\r\n");
+            "#TempBlockSize = 1048576\nLockSemCount = 64\n");
 }
 
 TEST_F(CommandsTest, RefusedSettingsWriteStopsTheChange) {
@@ -248,7 +250,7 @@ TEST_F(CommandsTest, WindowWithoutAFileLoadsTheFolderChosen) {
   Type("edTempBlockSize", "10");
   platform.messages.clear();
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 10\r\n");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 10\n");
   EXPECT_EQ(MessageTexts(), std::vector<QString>(
                                 {"The changes will take effect when reset the Firebird service"}));
 }

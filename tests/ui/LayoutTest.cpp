@@ -11,7 +11,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleOptionTab>
 #include <QStyleOptionButton>
 #include <QStyleFactory>
 #include <QScrollBar>
@@ -314,7 +316,11 @@ TEST_F(LayoutTest, EveryComponentHasItsNameAndKind) {
   // Memos show text only; drop-down lists offer only their items.
   for (auto* memo : window.findChildren<QPlainTextEdit*>()) {
     EXPECT_TRUE(memo->isReadOnly()) << Where(memo);
-    EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::NoWrap) << Where(memo);
+    // The warnings wrap, so that none of their lines needs scrolling
+    // sideways; the file's own comment keeps its lines as they stand.
+    EXPECT_EQ(memo->lineWrapMode(), memo->objectName().startsWith("MWarning") ? QPlainTextEdit::WidgetWidth
+                                                                                : QPlainTextEdit::NoWrap)
+        << Where(memo);
   }
   for (auto* box : window.findChildren<QComboBox*>()) EXPECT_FALSE(box->isEditable()) << Where(box);
   // Several folders can be selected at once, and they stay in the order added.
@@ -322,9 +328,12 @@ TEST_F(LayoutTest, EveryComponentHasItsNameAndKind) {
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection) << Where(list);
     EXPECT_FALSE(list->isSortingEnabled()) << Where(list);
   }
-  EXPECT_EQ(W<QLineEdit>("edSearchInc")->text(), "Search for name of parameters");
+  // A prompt, not a text to search for or to delete first.
+  EXPECT_EQ(W<QLineEdit>("edSearchInc")->text(), "");
+  EXPECT_EQ(W<QLineEdit>("edSearchInc")->placeholderText(), "Search for name of parameters");
   EXPECT_TRUE(W<QLineEdit>("edRootDirectory")->isReadOnly());
-  EXPECT_EQ(W<QToolButton>("SBFirebirdInstall")->focusPolicy(), Qt::NoFocus);
+  // Reached with Tab, as every button is.
+  EXPECT_EQ(W<QToolButton>("SBFirebirdInstall")->focusPolicy(), Qt::StrongFocus);
 }
 
 TEST_F(LayoutTest, AccessGroupsTagTheirControlsAndKeepTheirRadiosApart) {
@@ -401,6 +410,37 @@ TEST_F(LayoutTest, TreeNodesNameThePagesAndTheirControls) {
     }
   }
   EXPECT_EQ(children, 44);
+}
+
+// QTabBar hands the option a tab is drawn with to its subclasses only.
+struct TabOptions : QTabBar {
+  using QTabBar::initStyleOption;
+};
+
+TEST_F(LayoutTest, CaptionsAreWholeUnderEveryStyle) {
+  const QString before = QApplication::style()->name();
+  const auto expectWhole = [&](QStyle* style, const char* name) {
+    QApplication::setStyle(style);
+    TMainFrm& window = Open(kConf);
+    window.show();
+    QApplication::processEvents();
+    for (const auto& [text, where] : ShownTabs(window)) {
+      QStyleOptionTab option;
+      static_cast<TabOptions*>(where.bar)->initStyleOption(&option, where.tab);
+      // The room the style draws the caption in, not the tab's.
+      const QRect label = where.bar->style()->subElementRect(QStyle::SE_TabBarTabText, &option, where.bar);
+      EXPECT_GE(label.width(), where.bar->fontMetrics().horizontalAdvance(text)) << name << ": " << text.toStdString();
+    }
+    window.close();
+  };
+  expectWhole(QStyleFactory::create("Fusion"), "Fusion");
+  expectWhole(QStyleFactory::create("Windows"), "Windows");
+  // A proxy over the style that draws, as qt6ct sets one up.
+  expectWhole(new QProxyStyle(QStyleFactory::create("Fusion")), "a proxy over Fusion");
+  const bool qt6ct = QStyleFactory::keys().contains("qt6ct-style", Qt::CaseInsensitive);
+  if (qt6ct) expectWhole(QStyleFactory::create("qt6ct-style"), "qt6ct");
+  QApplication::setStyle(before);
+  if (!qt6ct) GTEST_SKIP() << "qt6ct is not installed (Debian package qt6ct): checked under Fusion, Windows and a proxy";
 }
 
 TEST_F(LayoutTest, WindowHasAFixedClientAreaAndNoMaximise) {
@@ -681,7 +721,7 @@ void ExpectTreeCaptionsWhole(QTreeWidget* tree) {
       int lines = 0;
       layout.beginLayout();
       for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(tree->viewport()->width() - start + 1);
+        line.setLineWidth(tree->viewport()->width() - start);
         const QString text = caption.mid(line.textStart(), line.textLength()).trimmed();
         EXPECT_LE(start + QFontMetricsF(tree->font()).tightBoundingRect(text).right(),
                   tree->viewport()->width())
@@ -692,6 +732,25 @@ void ExpectTreeCaptionsWhole(QTreeWidget* tree) {
       EXPECT_GE(cell.height(), lines * metrics.lineSpacing()) << caption.toStdString() << " is cut";
     }
   }
+}
+
+TEST_F(LayoutTest, TheTreeWalkedByKeyboardKeepsTheCurrentNodeInView) {
+  TMainFrm& window = Open(kConf);
+  window.show();
+  auto* tree = W<QTreeWidget>("TVWOptions");
+  tree->setFocus();
+  tree->setCurrentItem(tree->topLevelItem(0));
+  for (int step = 0; step < 80; ++step) {
+    QTest::keyClick(tree, Qt::Key_Right);  // opens a page's node, or goes into it
+    QTest::keyClick(tree, Qt::Key_Down);
+    QApplication::processEvents();
+    const QRect shown = tree->visualItemRect(tree->currentItem());
+    // Whole in view; the view may keep a node's last pixel row under its
+    // edge.
+    EXPECT_GE(shown.top(), 0) << tree->currentItem()->text(0).toStdString();
+    EXPECT_LE(shown.top() + shown.height(), tree->viewport()->height() + 1) << tree->currentItem()->text(0).toStdString();
+  }
+  EXPECT_EQ(tree->currentItem(), tree->topLevelItem(9)->child(3));
 }
 
 TEST_F(LayoutTest, TreeShowsEveryCaptionWholeExpandedOrNot) {

@@ -50,7 +50,7 @@ TEST_F(LifecycleTest, AllCommentedPassesTheRangeTestWithItsDefault) {
   Type("edTempBlockSize", "4096");
   Click("BtApply");
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
-  EXPECT_EQ(ReadFileBytes(conf()), "#TcpRemoteBufferSize = 100\r\nTempBlockSize = 4096\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "#TcpRemoteBufferSize = 100\nTempBlockSize = 4096\n");
 }
 
 TEST_F(LifecycleTest, AbsentTcpRemoteBufferSizeIsNotTested) {
@@ -88,7 +88,7 @@ TEST_F(LifecycleTest, DoneWithABadValueStaysOpenThenSavesAndCloses) {
   Click("BtDone");
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});  // no close question
-  EXPECT_EQ(ReadFileBytes(conf()), "TcpRemoteBufferSize = 1448\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "TcpRemoteBufferSize = 1448\n");
 }
 
 TEST_F(LifecycleTest, CancelAsksBeforeDroppingChanges) {
@@ -153,7 +153,11 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   platform.answers = {QMessageBox::No};
   Trigger("AInitAll");
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, "You Sure");
+  // It says what it does, and to which file.
+  EXPECT_EQ(platform.messages[0].text,
+            QString::fromStdString("Copy firebird.conf.default over firebird.conf in " + dir.path() +
+                                   "? Every parameter then has the value of firebird.conf.default, and changes "
+                                   "not applied are lost."));
   EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
   EXPECT_EQ(platform.messages[0].defaultButton, QMessageBox::No);
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "5");
@@ -161,7 +165,7 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   platform.answers = {QMessageBox::Yes};
   Trigger("AInitAll");
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# shipped\r\n#TempBlockSize = 1048576\r\n#TcpNoNagle = 0\r\n#Authentication = native\r\n");
+            "# shipped\n#TempBlockSize = 1048576\n#TcpNoNagle = 0\n#Authentication = native\n");
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "1048576");
   EXPECT_TRUE(Check("CBTcpNoNagle")->isChecked());
   EXPECT_EQ(Combo("CBAuthentication")->currentText(), "Mixed");
@@ -202,7 +206,7 @@ TEST_F(LifecycleTest, EnterPressesTheFocusedButtonAndNothingElse) {
   Button("BtApply")->setFocus();
   QTest::keyClick(Button("BtApply"), Qt::Key_Return);
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\r\nTcpNoNagle = 1\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\nTcpNoNagle = 1\n");
 
   Type("edTempBlockSize", "7");
   platform.messages.clear();
@@ -217,7 +221,7 @@ TEST_F(LifecycleTest, EnterPressesTheFocusedButtonAndNothingElse) {
   QTest::keyClick(Button("BtDone"), Qt::Key_Return);
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 7\r\nTcpNoNagle = 1\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 7\nTcpNoNagle = 1\n");
 }
 
 TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {
@@ -245,7 +249,7 @@ TEST_F(LifecycleTest, SaveFailureShowsTheErrorAndKeepsEverything) {
   ASSERT_EQ(platform.messages.size(), 1u);
   // With what it takes to be allowed to save it.
   EXPECT_EQ(platform.messages[0].text,
-            QString::fromStdString("Cannot create file \"" + conf() + "\". " + ReadOnlyReason() +
+            QString::fromStdString("Cannot write file \"" + conf() + "\". " + ReadOnlyReason() +
                                    ". Give the file a write permission to save it."));
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
@@ -281,7 +285,7 @@ TEST_F(LifecycleTest, RestartNoticeWheneverTheFileIsWritten) {
   Click("BtApply");
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "RootDirectory = " + other.path() + "\r\nTempBlockSize = 6\r\n");
+            "RootDirectory = " + other.path() + "\nTempBlockSize = 6\n");
   EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
 
   // Not when nothing was written: a radio clicked back to the value read.
@@ -310,7 +314,7 @@ TEST_F(LifecycleTest, ChangesTheFileHasNoLineForAreReportedNotClaimed) {
   // The notice for what was written, then what was not.
   EXPECT_EQ(MessageTexts(), std::vector<QString>({kRestartNotice, notSaved}));
   EXPECT_EQ(platform.messages[1].icon, QMessageBox::Warning);
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\n");
 
   // Nothing written: no notice at all.
   platform.messages.clear();
@@ -320,7 +324,7 @@ TEST_F(LifecycleTest, ChangesTheFileHasNoLineForAreReportedNotClaimed) {
                                 "Not saved, because firebird.conf has no line for them (its "
                                 "version of Firebird does not know them): LegacyHash"}));
   EXPECT_FALSE(ApplyEnabled());
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\n");
 }
 
 TEST_F(LifecycleTest, AFileThatMayNotBeWrittenIsSaidAtOnce) {
@@ -356,7 +360,7 @@ TEST_F(LifecycleTest, AFileThatMayNotBeWrittenIsSaidAtOnce) {
   ASSERT_EQ(seteuid(0), 0);
   ASSERT_EQ(platform.messages.size(), 1u);
   const QString error = platform.messages[0].text;
-  EXPECT_TRUE(error.startsWith(QString::fromStdString("Cannot create file \"" + conf() + "\".")))
+  EXPECT_TRUE(error.startsWith(QString::fromStdString("Cannot write file \"" + conf() + "\".")))
       << error;
   EXPECT_TRUE(error.endsWith(". Run Pellisto as root to save it.")) << error;
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");

@@ -4,12 +4,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "ui/MainFrmFixture.h"
 #include "ui/main/OptionsNavigator.h"
@@ -158,14 +163,14 @@ TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_TRUE(Apply());
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# Firebird version 3.0 configuration file\r\n"
-            "ServerMode = Classic\r\n"
-            "WireCompression = true\r\n"
-            "FileSystemCacheThreshold = 128K\r\n"
-            "AuthServer = Srp256, Srp # the plugins\r\n"
-            "#AuthClient = Srp\r\n"
-            "MyOwnKey = 5\r\n"
-            "ClientBatchBuffer = 64K\r\n");
+            "# Firebird version 3.0 configuration file\n"
+            "ServerMode = Classic\n"
+            "WireCompression = true\n"
+            "FileSystemCacheThreshold = 128K\n"
+            "AuthServer = Srp256, Srp # the plugins\n"
+            "#AuthClient = Srp\n"
+            "MyOwnKey = 5\n"
+            "ClientBatchBuffer = 64K\n");
   EXPECT_EQ(ServerUses("FileSystemCacheThreshold"), "131072");
   EXPECT_EQ(ServerUses("ServerMode"), "Classic");
   EXPECT_FALSE(ApplyEnabled());
@@ -174,7 +179,142 @@ TEST_F(OtherParametersTest, EachKindIsEditedAndApplyWritesOnlyItsLines) {
   Open("#RelaxedAliasChecking = 0\nTempBlockSize = 5\n");
   Check("CBRelaxedAliasChecking")->click();
   EXPECT_TRUE(Apply());
-  EXPECT_EQ(ReadFileBytes(conf()), "RelaxedAliasChecking = 1\r\nTempBlockSize = 5\r\n");
+  EXPECT_EQ(ReadFileBytes(conf()), "RelaxedAliasChecking = 1\nTempBlockSize = 5\n");
+}
+
+TEST_F(OtherParametersTest, AValueThatReadsAsTheFileDoesIsNoChange) {
+  Open("# Firebird version 3.0 configuration file\n"
+       "#TracePlugin = fbtrace\n"
+       "#WireCompression = false\n"
+       "FileSystemCacheThreshold = 64K\n"
+       "#DatabaseAccess = Full\n");
+  // Retyped, ticked and unticked, or written otherwise with the same reading.
+  Type("edTracePlugin", "fbtrace");
+  Check("CBWireCompression")->click();
+  Check("CBWireCompression")->click();
+  Type("edFileSystemCacheThreshold", "65536");
+  EXPECT_EQ(Pending(), "");
+  EXPECT_FALSE(ApplyEnabled());
+
+  // A real change, taken back: nothing is left to apply.
+  Type("edTracePlugin", "mytrace");
+  EXPECT_EQ(Pending(), "TracePlugin=mytrace|");
+  EXPECT_TRUE(ApplyEnabled());
+  Type("edTracePlugin", "fbtrace");
+  EXPECT_EQ(Pending(), "");
+  EXPECT_FALSE(ApplyEnabled());
+
+  // Taking it back leaves another page's change to apply.
+  Radio("RBNone")->click();
+  Type("edTracePlugin", "mytrace");
+  Type("edTracePlugin", "fbtrace");
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# Firebird version 3.0 configuration file\n"
+            "#TracePlugin = fbtrace\n"
+            "#WireCompression = false\n"
+            "FileSystemCacheThreshold = 64K\n"
+            "DatabaseAccess = None\n");
+}
+
+TEST_F(OtherParametersTest, OnlyAKeywordWithoutADefaultCanBeLeftUnsetAndOnlyTheUserChooses) {
+  Open("# Firebird version 4.0 configuration file\n"
+       "#ServerMode = Super\n"
+       "#WireCrypt = Required\n"
+       "#DataTypeCompatibility = 3.0\n");
+  EXPECT_EQ(Combo("CBDataTypeCompatibility")->itemText(0), "(not set)");
+  EXPECT_EQ(Combo("CBServerMode")->findText("(not set)"), -1);
+  EXPECT_EQ(Combo("CBWireCrypt")->findText("(not set)"), -1);
+
+  // A list changed by the program writes nothing; the user's choice does.
+  Combo("CBServerMode")->setCurrentIndex(4);
+  Combo("CBAuthentication")->setCurrentIndex(1);
+  EXPECT_EQ(Pending(), "");
+  Combo("CBServerMode")->setFocus();
+  QTest::keyClick(Combo("CBServerMode"), Qt::Key_Home);
+  QTest::keyClick(Combo("CBServerMode"), Qt::Key_Down);
+  EXPECT_EQ(Pending(), "ServerMode=ThreadedDedicated|");
+}
+
+TEST_F(OtherParametersTest, TheListKeepsItsRowInViewItsHeaderAndTheFilesCommentAsWritten) {
+  if (!OpenSample("firebird-3.0.11-debian.conf")) GTEST_SKIP() << "sample files not found";
+  window->show();
+  Pages()->setCurrentWidget(Page());
+  QApplication::processEvents();
+  auto* scroll = W<QScrollArea>("ScrollOtherParameters");
+  QLabel* heading = W<QWidget>("OtherParametersHeader")->findChildren<QLabel*>().front();
+  const QPoint headingAt = heading->mapTo(window.get(), QPoint());
+  // Down goes from row to row, each kept in view; the titles stay put.
+  std::vector<QWidget*> editors = Editors();
+  QWidget* first = *std::find_if(editors.begin(), editors.end(),
+                                 [](QWidget* e) { return qobject_cast<QLineEdit*>(e) && !static_cast<QLineEdit*>(e)->isReadOnly(); });
+  first->setFocus();
+  for (int step = 0; step < 12; ++step) {
+    QWidget* before = QApplication::focusWidget();
+    QTest::keyClick(before, Qt::Key_Down);
+    QApplication::processEvents();
+    QWidget* now = QApplication::focusWidget();
+    if (qobject_cast<QComboBox*>(before)) break;  // a list keeps Down for its items
+    EXPECT_NE(now, before);
+    const QRect shown(now->mapTo(scroll->viewport(), QPoint()), now->size());
+    // In view (the page may still move it by a line's last pixels).
+    EXPECT_TRUE(scroll->viewport()->rect().contains(shown.center())) << now->objectName().toStdString();
+  }
+  EXPECT_GT(scroll->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(heading->mapTo(window.get(), QPoint()).y(), headingAt.y());
+  // The file's comment keeps its lines, in a fixed face.
+  auto* comment = W<QPlainTextEdit>("MOtherParameterComment");
+  EXPECT_EQ(comment->lineWrapMode(), QPlainTextEdit::NoWrap);
+  EXPECT_TRUE(QFontInfo(comment->font()).fixedPitch());
+
+  // One row: its editor stays beside its value, not at the far edge.
+  Open("#RelaxedAliasChecking = 0\nTempBlockSize = 5\n");
+  window->show();
+  Pages()->setCurrentWidget(Page());
+  QApplication::processEvents();
+  QWidget* box = Editors().front();
+  QWidget* view = W<QScrollArea>("ScrollOtherParameters")->viewport();
+  EXPECT_LT(box->mapTo(view, QPoint()).x() + box->width(), view->width() * 3 / 4);
+}
+
+TEST_F(OtherParametersTest, DefaultsFollowTheServerModePendingAndWritten) {
+  Open("# Firebird version 3.0 configuration file\n"
+       "#ServerMode = Super\n"
+       "#DefaultDbCachePages = 2048\n"
+       "#TempCacheLimit = 64M\n"
+       "#GCPolicy = combined\n");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "2048");
+  Type("edTempCacheLimit", "100000");  // the user's own value stays
+  Combo("CBServerMode")->setFocus();
+  QTest::keyClicks(Combo("CBServerMode"), "Cl");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "256");
+  EXPECT_EQ(Edit("edTempCacheLimit")->text(), "100000");
+  EXPECT_EQ(Combo("CBGCPolicy")->currentText(), "Cooperative");
+  EXPECT_EQ(Pending(), "TempCacheLimit=100000|ServerMode=Classic|");
+
+  // Back to Super while pending, then Classic again and written.
+  QTest::keyClick(Combo("CBServerMode"), Qt::Key_Home);
+  EXPECT_EQ(Pending(), "TempCacheLimit=100000|");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "2048");
+  for (int i = 0; i < 4; ++i) QTest::keyClick(Combo("CBServerMode"), Qt::Key_Down);
+  ASSERT_EQ(Combo("CBServerMode")->currentText(), "Classic");
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(ReadFileBytes(conf()),
+            "# Firebird version 3.0 configuration file\n"
+            "ServerMode = Classic\n"
+            "#DefaultDbCachePages = 2048\n"
+            "TempCacheLimit = 100000\n"
+            "#GCPolicy = combined\n");
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "256");
+  EXPECT_EQ(Combo("CBGCPolicy")->currentText(), "Cooperative");
+
+  // A value put over the default shown is a change, even the old default.
+  Edit("edDefaultDbCachePages")->selectAll();
+  Edit("edDefaultDbCachePages")->insert("2048");
+  EXPECT_EQ(Pending(), "DefaultDbCachePages=2048|");
+  Reopen();
+  EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "256");
 }
 
 TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnythingIsWritten) {
@@ -196,6 +336,13 @@ TEST_F(OtherParametersTest, ValuesTheVersionWouldMisreadAreRefusedBeforeAnything
        "AuthServer: a value cannot hold a quote: the server takes quotes away or refuses the file"},
       {"#MaxUserTraceLogSize = 10\nTempBlockSize = 5\n", "edMaxUserTraceLogSize", "64K",
        "MaxUserTraceLogSize: \"64K\" is not a number (digits only)"},
+      // A number the server would not keep as written, here and on the pages.
+      {kFourZero, "edFileSystemCacheThreshold", "8589934592G",
+       "FileSystemCacheThreshold: \"8589934592G\" is not kept as written by Firebird 4.0, which holds it in 32 "
+       "bits: the largest value accepted is 2147483647"},
+      {"DeadlockTimeout = 10\nTempBlockSize = 5\n", "edDeadlockTimeout", "3000000000",
+       "DeadlockTimeout: \"3000000000\" is not kept as written by Firebird 2.1, which holds it in an int of 32 "
+       "bits: the largest value accepted is 2147483647"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -332,3 +479,23 @@ TEST_F(OtherParametersTest, AValueAnotherProgramChangedTooIsAskedAbout) {
 }
 
 }  // namespace
+
+#ifndef _WIN32
+TEST_F(OtherParametersTest, AnIncludeThatCannotBeReadIsToldAndTheWindowOpens) {
+  ASSERT_EQ(mkfifo(dir.file("pipe.conf").c_str(), 0644), 0);
+  const std::string text =
+      "# Firebird version 3.0 configuration file\nWireCrypt = Enabled\ninclude pipe.conf\nDeadlockTimeout = 5\n";
+  Open(text);
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().text.toStdString(),
+            "Cannot open file \"" + dir.file("pipe.conf") + "\". It is a named pipe, not a regular file (included by "
+            "line 3 of " + conf() + ")");
+  EXPECT_TRUE(window->DocumentLoaded());
+  EXPECT_FALSE(ApplyEnabled());
+  // Nothing is saved on a file whose reading by the server cannot be told.
+  Type("edDeadlockTimeout", "7");
+  EXPECT_TRUE(ApplyEnabled());
+  EXPECT_FALSE(Apply());
+  EXPECT_EQ(ReadFileBytes(conf()), text);
+}
+#endif

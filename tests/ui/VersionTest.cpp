@@ -43,7 +43,8 @@ TEST_F(VersionTest, FlagsAndModeFollowTheThreeZeroRules) {
        "#DefaultDbCachePages = 2048\n"
        "#TempCacheLimit = 64M\n"
        "#GCPolicy = combined\n"
-       "LockHashSlots =\n");
+       "LockHashSlots =\n"
+       "#RemoteServicePort = 3050\n");
   EXPECT_FALSE(Check("CBTcpNoNagle")->isChecked());
   EXPECT_TRUE(Check("CBRemoteFileOpenAbility")->isChecked());
   EXPECT_FALSE(Check("CBBugcheckAbort")->isChecked());
@@ -53,6 +54,8 @@ TEST_F(VersionTest, FlagsAndModeFollowTheThreeZeroRules) {
   EXPECT_EQ(Edit("edTempCacheLimit")->text(), "8388608");
   EXPECT_EQ(Combo("CBGCPolicy")->currentText(), "Cooperative");
   // An empty value is no default to a 3.0+ server.
+  EXPECT_EQ(Edit("edRemoteServicePort")->text(), "0");
+  EXPECT_TRUE(Edit("edRemoteServicePort")->toolTip().contains("3050"));
   EXPECT_EQ(Edit("edLockHashSlots")->text(), "");
   EXPECT_EQ(W<QLabel>("lblServerVersion")->text(), "Read as Firebird 4.0");
   EXPECT_FALSE(window->Document()->Modified());
@@ -76,10 +79,10 @@ TEST_F(VersionTest, ApplyWritesTheLineTheThreeZeroServerReads) {
   Type("edDefaultDbCachePages", "128K");
   EXPECT_TRUE(Apply());
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# Firebird version 3.0 configuration file\r\n"
-            "DefaultDbCachePages = 128K # the server reads this one\r\n"
-            "defaultdbcachepages = 4096\r\n"
-            "TcpRemoteBufferSize = 16K\r\n");
+            "# Firebird version 3.0 configuration file\n"
+            "DefaultDbCachePages = 128K # the server reads this one\n"
+            "defaultdbcachepages = 4096\n"
+            "TcpRemoteBufferSize = 16K\n");
 }
 
 TEST_F(VersionTest, ATwoXFileKeepsTheDesignedReading) {

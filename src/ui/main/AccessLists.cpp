@@ -1,6 +1,7 @@
 // The three access policies and the temporary folder list: radio buttons and
 // folder lists read from the value at loading and composed again at Apply.
 
+#include "i18n/Gettext.h"
 #include "ui/main/AccessLists.h"
 
 #include <QGroupBox>
@@ -183,7 +184,7 @@ void AccessLists::AddPath(QListWidget* list) {
 void AccessLists::RemovePaths(QListWidget* list) {
   if (list->selectedItems().isEmpty()) return;
   const auto answer = ShowMessageBox(
-      window_, QMessageBox::Question, QStringLiteral("You are sure to remove the path's selected"),
+      window_, QMessageBox::Question, i18n::Translate(N_("You are sure to remove the path's selected")),
       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
   if (answer != QMessageBox::Yes) return;
   qDeleteAll(list->selectedItems());

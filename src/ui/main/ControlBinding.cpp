@@ -7,12 +7,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
 #include "config/ParameterRules.h"
 #include "config/ShownValues.h"
 #include "config/TVantrel.h"
+#include "i18n/Gettext.h"
 
 namespace {
 
@@ -110,6 +112,17 @@ void ControlBinding::Connect(const Binding& b, QWidget* control) {
     case Kind::Edit:
       connect(static_cast<QLineEdit*>(control), &QLineEdit::textChanged, this,
               [this, key](const QString& text) { SetDocumentValue(key, ToDoc(text)); });
+      if (key == ParamKey::RemoteServicePort) {
+        // 3.0+ ships 0, which a reader takes for port 0: it means the port
+        // of the service named beside it.
+        auto* edit = static_cast<QLineEdit*>(control);
+        connect(edit, &QLineEdit::textChanged, this, [edit](const QString& text) {
+          if (edit->isReadOnly()) return;
+          edit->setToolTip(text.trimmed() == QLatin1String("0")
+                               ? i18n::Translate(N_("0: the port of the service named in Remote Service Name (3050 for gds_db)"))
+                               : QString());
+        });
+      }
       break;
     case Kind::Flag:
       connect(static_cast<QCheckBox*>(control), &QCheckBox::toggled, this,
@@ -137,13 +150,57 @@ QString ControlBinding::DefaultShown(ParamKey key) const {
   return FromDoc(::DefaultShown(key, version_, superMode_));
 }
 
+namespace {
+
+bool SuperModeOf(const TVantrel& document) {
+  const std::string value = document.ValueOf(*FindSetting("ServerMode"));  // the decoded text points into it
+  const DecodedValue mode = Decode(value);
+  return mode.state != ValueState::Active || IsSuperMode(mode.text);
+}
+
+bool IsPending(const TVantrel& document, ParamKey key) {
+  const std::string_view name = KeyName(key);
+  for (const std::string& entry : document.PendingChanges())
+    if (entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name)) return true;
+  return false;
+}
+
+}  // namespace
+
+void ControlBinding::FollowServerMode() {
+  TVantrel* document = document_();
+  if (!document || GenerationOf(version_) != Generation::V3) return;
+  const bool wasSuper = superMode_;
+  superMode_ = SuperModeOf(*document);
+  if (superMode_ == wasSuper) return;
+  for (std::size_t row = 0; row < std::size(kBindings); ++row) {
+    const Binding& b = kBindings[row];
+    if (b.kind != Kind::Edit && b.kind != Kind::KeywordList) continue;
+    if (::DefaultShown(b.key, version_, wasSuper) == ::DefaultShown(b.key, version_, superMode_)) continue;
+    if (IsPending(*document, b.key) || !ShowsDefault(Decode(document->LoadedValue(b.key)), version_)) continue;
+    ShowDefault(b, controls_[row]);
+    // The document held the default shown before; it holds the file's
+    // value form again, so that any value typed is a change.
+    document->SetValue(b.key, ToDoc(DefaultShown(b.key)));
+    document->WithdrawChange(SettingOf(b.key));
+  }
+}
+
+void ControlBinding::ShowDefault(const Binding& b, QWidget* control) {
+  const QSignalBlocker quiet(control);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    edit->setText(DefaultShown(b.key));
+  } else if (const auto index = KeywordIndex(b.key, ToDoc(DefaultShown(b.key)))) {
+    static_cast<QComboBox*>(control)->setCurrentIndex(static_cast<int>(*index));
+  }
+}
+
 void ControlBinding::Load() {
   const TVantrel* document = document_();
   if (!document) return;
   // The version decides the defaults shown and how flags read.
   version_ = document->Version();
-  const DecodedValue mode = Decode(document->ValueOf(*FindSetting("ServerMode")));
-  superMode_ = mode.state != ValueState::Active || IsSuperMode(mode.text);
+  superMode_ = SuperModeOf(*document);
   for (std::size_t row = 0; row < std::size(kBindings); ++row)
     LoadRow(kBindings[row], controls_[row], *document);
 }

@@ -57,6 +57,10 @@ class ControlBinding : public QObject {
   // buttons and lists aside), as the version the file was taken for reads
   // it: a commented value shows its default, an absent one is marked.
   void Load();
+  // Shows the defaults that follow ServerMode (3.0+) for the ServerMode the
+  // document holds now, pending or written, in the controls that show
+  // their default; a value the user gave stays. Nothing becomes pending.
+  void FollowServerMode();
   // The server version the controls were last filled for.
   ServerVersion FileVersion() const { return version_; }
 
@@ -64,6 +68,7 @@ class ControlBinding : public QObject {
   void Connect(const Binding& b, QWidget* control);
   void LoadRow(const Binding& b, QWidget* control, const TVantrel& document);
   QString DefaultShown(ParamKey key) const;
+  void ShowDefault(const Binding& b, QWidget* control);
   void SetDocumentValue(ParamKey key, const std::string& value);
 
   std::function<TVantrel*()> document_;

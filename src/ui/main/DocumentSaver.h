@@ -4,14 +4,17 @@
 // misread, a change of a value nobody touched), the save itself and, when
 // another program changed the file since it was read, the user's changes put
 // on top of the file as it is now, asking which value to keep where both
-// changed the same parameter. A write this user may not make is reported
+// changed the same parameter. A file this user may not write is saved as
+// administrator (AdminSave) where that can be done, and otherwise reported
 // with what would allow it.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "config/TVantrel.h"
+#include "ui/main/AdminSave.h"
 
 class QWidget;
 
@@ -23,28 +26,51 @@ class DocumentSaver {
   struct Outcome {
     bool changed = false;              // a parameter changed in the file
     std::vector<SettingId> leftOut;    // changes the file has no line for
-    std::unique_ptr<TVantrel> merged;  // the document written instead, after a merge
+    // The document of the file as saved, where it is not the one given:
+    // after a merge, or after a save as administrator (read back).
+    std::unique_ptr<TVantrel> merged;
+    bool mergedOthers = false;         // the save went on top of another program's changes
+    std::string late;                  // what went wrong after the file was saved
+    bool stopped = false;              // nothing saved, on the user's word: the changes stay
   };
   // Saves the document into its folder's firebird.conf. After a merge the
   // document given stays as it was and the one written comes back in
   // merged; whatever fails, nothing of the document changes. Throws
   // std::runtime_error for a refused save (nothing written) and FileError.
   Outcome Save(TVantrel& document);
+  // Copies firebird.conf.default over the folder's firebird.conf; false
+  // when the user stopped it. late: what went wrong after the copy.
+  bool ResetToDefaults(const std::string& folder, std::string& late);
 
-  // Says that the save went on top of another program's changes.
-  void ReportMerged() const;
+  // Says that the save went on top of another program's changes, or, when
+  // the user kept none of them (written false), that nothing was written.
+  void ReportMerged(bool written) const;
   // Says which changes were not saved because the file has no line for them.
   void ReportLeftOut(const std::vector<SettingId>& leftOut) const;
+  // Says what went wrong after the file was saved (nothing when empty).
+  void ReportLate(const std::string& late) const;
 
   // Rethrows the error of a refused write to path, being handled, with what
   // would let this user write it, where rights are what failed.
   [[noreturn]] static void RethrowWithTheRights(const FileError& error, const std::string& path);
 
  private:
+  // One write of a document: what went wrong after it was saved. Throws
+  // FileChangedError when the file is not the one the document read.
+  using Writer = std::function<std::string(TVantrel&)>;
   static void CheckBeforeSaving(const TVantrel& document);
   static Outcome OutcomeOf(const TVantrel& document);
-  Outcome SaveMerged(const TVantrel& document);
+  Outcome Saved(TVantrel& document, const Writer& write);
+  Outcome SaveMerged(const TVantrel& document, const Writer& write);
   bool KeepOwnValue(const TVantrel::Conflict& conflict) const;
+
+  // --- as administrator (AdminSave) ---
+  // Whether the user wants the file saved as administrator.
+  bool AskAdministrator(const std::string& path) const;
+  Outcome SaveAsAdministrator(TVantrel& document, const std::string& path);
+  // The helper's reply as the save's result: what went wrong after, or an
+  // exception; AdminCancelled when the password dialog was dismissed.
+  std::string Answered(const AdminSave::Reply& reply) const;
 
   QWidget* window_;
 };

@@ -19,6 +19,7 @@
 #include "config/ParameterRules.h"
 #include "i18n/Gettext.h"
 #include "ui/main/AccessLists.h"
+#include "ui/main/AdminSave.h"
 #include "ui/main/ControlBinding.h"
 #include "ui/main/DialogKeys.h"
 #include "ui/main/DocumentSaver.h"
@@ -61,6 +62,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   access_ = new AccessLists(this, [this] { return document_.get(); });
   navigator_ = new OptionsNavigator(this);
   otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
+  connect(otherParameters_, &OtherParametersPage::ServerModeChanged, binding_, &ControlBinding::FollowServerMode);
   ConnectCommands();
   UseDialogKeys(this);
   connect(ui->BtApply, &QPushButton::clicked, this, [this] { RunGuarded([this] { BtApplyClick(); }, this); });
@@ -86,7 +88,12 @@ void TMainFrm::FormCreate() {
   // A file that cannot be read leaves the window unfilled, and with nothing
   // loaded nothing can be saved; the folder box still shows where it looked.
   if (RunGuarded([this] { LoadFolder(InstallPath); }, this)) {
-    LoadControls();
+    // What the file includes may be unreadable (a named pipe, too many
+    // files): the window opens on the file, and says why.
+    if (!RunGuarded([this] { LoadControls(); }, this)) {
+      document_->SetModified(false);
+      ShowFileState();
+    }
   } else {
     const QSignalBlocker quiet(ui->edRootDirectory);
     ui->edRootDirectory->setText(InstallPath);
@@ -113,30 +120,39 @@ void TMainFrm::ShowServerVersion() {
 
 void TMainFrm::ShowFileState() {
   const QString folder = ui->edRootDirectory->text();
-  QString state;
+  QString state, hint;
   if (!loaded_) {
-    state = QStringLiteral("No file is open: there is no readable firebird.conf in %1").arg(folder);
+    state = i18n::Translate(N_("No file is open: there is no readable firebird.conf in %1")).arg(folder);
   } else {
-    switch (conf::CheckWriteAccess(ToDocPath(ShownFolder() + QStringLiteral("firebird.conf")))) {
+    const std::string path = ToDocPath(ShownFolder() + QStringLiteral("firebird.conf"));
+    switch (conf::CheckWriteAccess(path)) {
       case conf::WriteAccess::Allowed:
         break;
       case conf::WriteAccess::NoWritePermission:
-        state = QStringLiteral("Read-only: firebird.conf in %1 has no write permission").arg(folder);
+        state = i18n::Translate(N_("Read-only: firebird.conf in %1 has no write permission")).arg(folder);
         break;
       case conf::WriteAccess::NotPermitted:
-        state = QStringLiteral("Read-only: you may not write firebird.conf in %1").arg(folder);
+        state = i18n::Translate(N_("Read-only: you may not write firebird.conf in %1")).arg(folder);
+        // Short enough for the strip; the hint says the rest.
+        if (AdminSave::Offered(path)) {
+          hint = state + i18n::Translate(N_(": Apply saves it as administrator, after the system asks for an administrator's password"));
+          state = i18n::Translate(N_("Read-only for you: firebird.conf is saved as administrator"));
+        } else if (AdminSave::WantsPkexec(path)) {
+          hint = state + i18n::Translate(N_("; install the pkexec package to save it as administrator"));
+          state = i18n::Translate(N_("Read-only for you: install the pkexec package to save it as administrator"));
+        }
         break;
       case conf::WriteAccess::ReadOnlyFileSystem:
-        state = QStringLiteral("Read-only: %1 is on a read-only file system").arg(folder);
+        state = i18n::Translate(N_("Read-only: %1 is on a read-only file system")).arg(folder);
         break;
       case conf::WriteAccess::Impossible:
-        state = QStringLiteral("Read-only: firebird.conf in %1 cannot be written").arg(folder);
+        state = i18n::Translate(N_("Read-only: firebird.conf in %1 cannot be written")).arg(folder);
         break;
     }
   }
   ui->lblFileState->setText(state);
   // A long folder may not show whole in the strip; the hint holds it all.
-  ui->lblFileState->setToolTip(state);
+  ui->lblFileState->setToolTip(hint.isEmpty() ? state : hint);
 }
 
 void TMainFrm::LoadFolder(const QString& folder) {
@@ -170,7 +186,7 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
     size = read.value_or(0);
   }
   if (!isNumber)
-    throw std::runtime_error(ToDoc(QStringLiteral("'%1' is not a valid integer value").arg(text)));
+    throw std::runtime_error(ToDoc(i18n::Translate(N_("'%1' is not a valid integer value")).arg(text)));
   const ValueRange range = *RuleOf(ParamKey::TcpRemoteBufferSize).range;
   if (range.Contains(size)) return true;
   ShowMessageBox(this, QMessageBox::Critical,
@@ -182,7 +198,7 @@ bool TMainFrm::CheckTcpRemoteBufferSize() {
 
 void TMainFrm::ShowRestartNotice() {
   ShowMessageBox(this, QMessageBox::Information,
-                 QStringLiteral("The changes will take effect when reset the Firebird service"),
+                 i18n::Translate(N_("The changes will take effect when reset the Firebird service")),
                  QMessageBox::Ok, QMessageBox::Ok);
 }
 
@@ -199,8 +215,11 @@ bool TMainFrm::BtApplyClick() {
   StoreExternalFileAccess();
   StoreDatabaseAccess();
   const DocumentSaver::Outcome saved = SaveDocument();
+  // Not saved, as the user chose: the changes wait for another Apply.
+  if (saved.stopped) return false;
   // The notice for what was written, then what was not.
   if (saved.changed) ShowRestartNotice();
+  saver_->ReportLate(saved.late);
   if (!saved.leftOut.empty()) saver_->ReportLeftOut(saved.leftOut);
   document_->SetModified(false);
   return true;
@@ -209,14 +228,14 @@ bool TMainFrm::BtApplyClick() {
 DocumentSaver::Outcome TMainFrm::SaveDocument() {
   DocumentSaver::Outcome saved = saver_->Save(*document_);
   if (saved.merged) {
-    // What was written is the file now: the window shows it, on the page
-    // it showed.
+    // What was written is the file now (after a merge, or as the helper
+    // wrote it): the window shows it, on the page it showed.
     saved.merged->OnModified = document_->OnModified;
     document_ = std::move(saved.merged);
     const int page = ui->PCMain->currentIndex();
     LoadControls();
     ui->PCMain->setCurrentIndex(page);
-    saver_->ReportMerged();
+    if (saved.mergedOthers) saver_->ReportMerged(saved.changed);
   } else {
     // The values the server uses now (after a merge, LoadControls listed them).
     otherParameters_->ShowServerValues();
@@ -246,9 +265,14 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainFrm::closeEvent(QCloseEvent* event) {
+  // Not while a save as administrator is waiting for its answer.
+  if (AdminSave::Running()) {
+    event->ignore();
+    return;
+  }
   // FormCloseQuery: unsaved changes are only dropped when the user agrees.
   if (loaded_ && document_ && document_->Modified() &&
-      Ask(this, QMessageBox::Question, QStringLiteral("Abandon changes"), QMessageBox::No) !=
+      Ask(this, QMessageBox::Question, i18n::Translate(N_("Abandon changes")), QMessageBox::No) !=
           QMessageBox::Yes) {
     event->ignore();
     return;
@@ -269,17 +293,17 @@ void TMainFrm::RestoreActivePage() {
 }
 
 void TMainFrm::AInitAllExecute() {
-  if (Ask(this, QMessageBox::Warning, QStringLiteral("You Sure"), QMessageBox::No) !=
-      QMessageBox::Yes)
-    return;
   // The folder the window shows: after a change of folder, that is the
   // server being edited, not the one the program started with.
   const QString shown = ShownFolder();
-  try {
-    conf::ResetToDefaults(ToDoc(shown));
-  } catch (const FileError& error) {
-    DocumentSaver::RethrowWithTheRights(error, ToDoc(shown) + "firebird.conf");
-  }
+  // Said whole: the answer overwrites the file.
+  if (Ask(this, QMessageBox::Warning,
+          i18n::Translate(N_("Copy firebird.conf.default over firebird.conf in %1? Every parameter then has the value of firebird.conf.default, and changes not applied are lost.")).arg(shown),
+          QMessageBox::No) != QMessageBox::Yes)
+    return;
+  std::string late;
+  if (!saver_->ResetToDefaults(ToDoc(shown), late)) return;
   LoadFolder(shown);
   LoadControls();
+  saver_->ReportLate(late);
 }

@@ -7,7 +7,7 @@
 // install-folder change). Helpers it owns, each with its own state, do the
 // rest: ControlBinding (every control bound to its parameter), AccessLists
 // (access policies and folder lists), DocumentSaver (Apply's save, with a
-// file another program changed), OptionsNavigator (the options tree and the
+// file another program changed, or as administrator through AdminSave), OptionsNavigator (the options tree and the
 // search) and OtherParametersPage (the page of the file's other parameters).
 
 #include <QMainWindow>
@@ -76,6 +76,11 @@ class TMainFrm : public QMainWindow {
   // The fixed client size: the designed one, taller by any tab rows beyond
   // the designed two.
   void FitClientArea();
+  // Puts the designed client area into a scroll area, the window's central
+  // widget.
+  void WrapClientArea();
+  // Centres the window inside the screen's available area.
+  void PlaceOnScreen();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
   void KeepPathsWhole();
 
@@ -98,8 +103,8 @@ class TMainFrm : public QMainWindow {
   void StoreExternalFileAccess();
   void StoreDatabaseAccess();
   // Saves the document (Apply's save) and shows the values the server uses
-  // now; after a merge with a file another program changed, the window
-  // shows what was written.
+  // now; after a merge with a file another program changed, or a save as
+  // administrator, the window shows what was written.
   DocumentSaver::Outcome SaveDocument();
   void ShowRestartNotice();
 

@@ -14,8 +14,10 @@
 #include "i18n/SelectLanguage.h"
 #include "ui/about/About.h"
 #include "update/CheckForCurrentVersion.h"
+#include "ui/main/AdminSave.h"
 #include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
+#include "i18n/Gettext.h"
 #include "ui_MainFrm.h"
 
 namespace {
@@ -63,7 +65,7 @@ void TMainFrm::APreferencesExecute() {
   // The language is chosen for the next start; this run keeps its own.
   TSelectLanguageFrm dialog(this);
   if (Platform().ExecDialog(dialog) == QDialog::Accepted)
-    Inform(this, QStringLiteral("The changes will take effect when reopen Pellisto"));
+    Inform(this, i18n::Translate(N_("The changes will take effect when reopen Pellisto")));
 }
 
 void TMainFrm::AWebProductExecute() { OpenLink(ProductPage()); }
@@ -93,7 +95,7 @@ void TMainFrm::BtAliasesConfClick() {
   // Said here: the editor would report it where nobody looks, or not at all.
   if (!QFileInfo(file).isFile()) {
     ShowMessageBox(this, QMessageBox::Warning,
-                   QStringLiteral("File not found %1 in %2").arg(QFileInfo(file).fileName(), folder),
+                   i18n::Translate(N_("File not found %1 in %2")).arg(QFileInfo(file).fileName(), folder),
                    QMessageBox::Ok, QMessageBox::Ok);
     return;
   }
@@ -102,29 +104,30 @@ void TMainFrm::BtAliasesConfClick() {
 
 void TMainFrm::SBFirebirdInstallClick() {
   // A relative folder would mean another one after a start from elsewhere.
-  const QString folder = AbsoluteFolder(ChooseFolder(this));
+  // Opened at the folder shown: the usual choice is one beside it.
+  const QString folder = AbsoluteFolder(ChooseFolder(this, ShownFolder()));
   if (folder.isEmpty()) return;
 
   const bool hasConf = QFileInfo::exists(folder + QStringLiteral("firebird.conf"));
   if (!hasConf) {
-    if (!Confirm(this, QStringLiteral("File not found firebird.conf in %1, still want to continue?")
+    if (!Confirm(this, i18n::Translate(N_("File not found firebird.conf in %1, still want to continue?"))
                            .arg(folder)))
       return;
     // The file comes into being at the next save, which goes to the new
     // folder; with no file open there is nothing to save, and nothing is
     // claimed.
     if (loaded_)
-      Inform(this, QStringLiteral("This created the file firebird.conf in %1").arg(folder));
+      Inform(this, i18n::Translate(N_("This created the file firebird.conf in %1")).arg(folder));
   } else if (loaded_ && !SameFolder(folder, ShownFolder())) {
     // The next save writes the lines shown here over that server's own file.
-    if (!Confirm(this, QStringLiteral("The firebird.conf in %1 will be replaced by the parameters "
-                                      "shown here when you apply. Continue?")
-                           .arg(folder)))
-      return;
+    const QString replaced =
+        AdminSave::Offered(ToDoc(folder + QStringLiteral("firebird.conf")))
+            ? i18n::Translate(N_("The firebird.conf in %1 will be replaced by the parameters shown here when you apply, as administrator (you may not write it yourself). Continue?"))
+            : i18n::Translate(N_("The firebird.conf in %1 will be replaced by the parameters shown here when you apply. Continue?"));
+    if (!Confirm(this, replaced.arg(folder))) return;
   }
 
-  if (Confirm(this, QStringLiteral(
-                        "Want that this is the default route the next time you load Pellisto?")))
+  if (Confirm(this, i18n::Translate(N_("Want that this is the default route the next time you load Pellisto?"))))
     WriteInstallPath(folder);
 
   if (!loaded_ && hasConf) {

@@ -12,8 +12,10 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/DesignedColours.h"
 #include "ui/main/MainFrm.h"
@@ -57,8 +59,9 @@ class FitContentHeight : public QObject {
 // long for the room its level leaves wraps onto a second line, and the tree
 // never scrolls sideways. The style keeps a blank margin of a few pixels on
 // each side of a caption; here a caption starts one pixel into its cell and
-// may run to one pixel before the tree's edge, so that the longest page name
-// still takes one line. The rows are laid out again when
+// may run to two pixels before the tree's edge (the ink of a last letter may
+// reach past its advance), so that the longest page name still takes one
+// line. The rows are laid out again when
 // the tree's width changes (its vertical scroll bar comes or goes as nodes
 // open and close).
 class WholeCaptions : public QStyledItemDelegate {
@@ -101,7 +104,7 @@ class WholeCaptions : public QStyledItemDelegate {
   static QRect Room(const QRect& cell, const QStyleOptionViewItem& option) {
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, option.widget) + 1;
-    return cell.adjusted(1 - margin, 0, margin - 1, 0);
+    return cell.adjusted(1 - margin, 0, margin - 2, 0);
   }
 
   QTreeView* tree_;
@@ -130,29 +133,83 @@ void TMainFrm::SetUpLayout() {
   tree->setWordWrap(true);
   tree->setUniformRowHeights(false);
   tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Scrolled by pixels, the range follows the rows' real heights: by items,
+  // it takes the wrapped captions for one line, and the last nodes reached
+  // by keyboard stay below the view.
+  tree->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  // Rows laid out anew (a caption wrapped once the scroll bar narrowed the
+  // tree) may push the current node out of view: it is brought back.
+  connect(tree->verticalScrollBar(), &QScrollBar::rangeChanged, tree, [tree] {
+    if (tree->currentIndex().isValid()) tree->scrollTo(tree->currentIndex());
+  });
   tree->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   tree->setItemDelegate(new WholeCaptions(tree));
 
   // Show the prompt from its start, not from where setText left the caret.
   ui->edSearchInc->home(false);
 
-  // Fixed border, minimise but no maximise.
+  WrapClientArea();
+
+  // Fixed border, minimise but no maximise, where the designed size fits.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FitClientArea();
-
-  if (QScreen* screen = this->screen()) {
-    const QRect available = screen->availableGeometry();
-    move(available.center() - rect().center());
-  }
+  PlaceOnScreen();
 }
+
+void TMainFrm::WrapClientArea() {
+  // The designed client area keeps its size; where the screen has less
+  // room (a high scale factor, a small screen), the window shows what fits
+  // and scrolls to the rest, so that every control stays within reach.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("ScrollClientArea"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setWidget(takeCentralWidget());
+  setCentralWidget(scroll);
+}
+
+namespace {
+
+// Room a window manager's frame takes around a window before the window is
+// shown and its frame known: a border and a title bar.
+constexpr QSize kFrameAllowance(16, 40);
+
+QSize FrameOf(const QWidget* window) {
+  return window->isVisible() ? window->frameGeometry().size() - window->size() : kFrameAllowance;
+}
+
+}  // namespace
 
 void TMainFrm::FitClientArea() {
   const int height = kClientHeight + ui->PCMainRows->HeightBeyond(kDesignedTabRows);
-  centralWidget()->setFixedSize(kClientWidth, height);
+  ui->ClientArea->setFixedSize(kClientWidth, height);
   // The menu bar's height depends on the window's font.
-  setFixedSize(kClientWidth, height + menuBar()->sizeHint().height());
+  const QSize designed(kClientWidth, height + menuBar()->sizeHint().height());
+  const QScreen* screen = this->screen();
+  const QSize room = screen ? screen->availableGeometry().size() - FrameOf(this) : designed;
+  if (designed.width() <= room.width() && designed.height() <= room.height()) {
+    setFixedSize(designed);
+    return;
+  }
+  // Resizable from a small size up to the designed one; it opens as large
+  // as the screen lets it.
+  setMinimumSize(designed.boundedTo(QSize(320, 240)));
+  setMaximumSize(designed);
+  resize(designed.boundedTo(room));
+}
+
+void TMainFrm::PlaceOnScreen() {
+  const QScreen* screen = this->screen();
+  if (!screen) return;
+  // Centred, and never above or left of the available area: the title bar,
+  // the menu and the folder row stay on the screen.
+  const QRect available = screen->availableGeometry();
+  QRect frame(QPoint(), size() + FrameOf(this));
+  frame.moveCenter(available.center());
+  frame.moveTopLeft(QPoint(std::max(frame.left(), available.left()), std::max(frame.top(), available.top())));
+  move(frame.topLeft());
 }
 
 void TMainFrm::KeepPathsWhole() {

@@ -1,5 +1,7 @@
 #include "ui/main/OptionsNavigator.h"
 
+#include "i18n/Gettext.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -7,6 +9,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -97,6 +100,9 @@ bool IsEnter(QEvent* event) {
   return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// Where a fixed node keeps the English text it searches for.
+constexpr int kSearchRole = Qt::UserRole + 1;
+
 }  // namespace
 
 std::span<const char* const> OptionsNavigator::SearchCandidates() { return kSearchCandidates; }
@@ -119,6 +125,13 @@ OptionsNavigator::OptionsNavigator(QWidget* window)
           this, &OptionsNavigator::btFocusedClick);
   connect(tree_, &QTreeWidget::itemClicked, this, &OptionsNavigator::TVWOptionsClick);
   tree_->installEventFilter(this);
+
+  // The nodes show in the chosen language; a child finds its control by its
+  // English text, the spelled-out name of the parameter.
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+    (*it)->setData(0, kSearchRole, (*it)->text(0));
+    (*it)->setText(0, i18n::Translate((*it)->text(0)));
+  }
 }
 
 void OptionsNavigator::FindParameter(const QString& text, bool focus) {
@@ -216,7 +229,7 @@ void OptionsNavigator::TVWOptionsClick() {
       Mark(candidate.control, true);
     }
   } else if (node->parent())
-    FindParameter(node->text(0), true);
+    FindParameter(node->data(0, kSearchRole).toString(), true);
   else
     pages_->setCurrentIndex(tree_->indexOfTopLevelItem(node));
 }

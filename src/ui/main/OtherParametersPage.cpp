@@ -1,20 +1,25 @@
 #include "ui/main/OtherParametersPage.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCheckBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
 #include "config/ConfReading.h"
+#include "config/SettingValues.h"
 #include "config/ShownValues.h"
 #include "config/TVantrel.h"
 #include "i18n/Gettext.h"
@@ -27,8 +32,6 @@ namespace {
 
 using Status = OtherParameter::Status;
 
-// The tree's captions stay in English, as the other nodes do.
-const char kTreeCaption[] = "Other parameters";
 const char* const kPageCaption = N_("Other parameters");
 
 // Editors of texts and lists have one width, so that the values line up.
@@ -54,6 +57,16 @@ QLineEdit* NewEdit(const OtherParameter& p, const std::string& text, QWidget* pa
   edit->setFixedWidth(kEditorWidth);
   edit->home(false);
   return edit;
+}
+
+// A value wraps at its blanks, not after the "/" of a path (the window's
+// labels keep paths whole the same way).
+QString WholePaths(QString text) {
+  const QChar wordJoiner(0x2060);
+  for (qsizetype at = text.indexOf(QLatin1Char('/')); at >= 0 && at + 1 < text.size();
+       at = text.indexOf(QLatin1Char('/'), at + 1))
+    if (!text[at + 1].isSpace() && text[at + 1] != wordJoiner) text.insert(at + 1, wordJoiner);
+  return text;
 }
 
 void MarkCurrent(QLabel* label, bool current) {
@@ -95,6 +108,15 @@ void OtherParametersPage::BuildPage() {
   layout->setContentsMargins(3, 3, 3, 3);
   layout->setSpacing(3);
 
+  // The column titles stand above the rows and stay there while the rows
+  // scroll; each stands over its column (PlaceHeader).
+  header_ = new QWidget(page_);
+  header_->setObjectName(QStringLiteral("OtherParametersHeader"));
+  for (const char* heading : {N_("Parameter"), N_("Server uses"), N_("Value")})
+    headings_.push_back(new QLabel(i18n::Translate(heading), header_));
+  header_->setFixedHeight(headings_.front()->sizeHint().height());
+  layout->addWidget(header_);
+
   scroll_ = new TPageScrollArea(page_);
   scroll_->setObjectName(QStringLiteral("ScrollOtherParameters"));
   scroll_->setFocusPolicy(Qt::NoFocus);
@@ -106,12 +128,25 @@ void OtherParametersPage::BuildPage() {
   commentTitle_->setWordWrap(true);
   layout->addWidget(commentTitle_);
 
-  // The file's own lines, as they stand there.
+  // The file's own lines, as they stand there: unwrapped and in a fixed
+  // face, so that their columns and drawings keep their shape.
   comment_ = new QPlainTextEdit(page_);
   comment_->setObjectName(QStringLiteral("MOtherParameterComment"));
   comment_->setReadOnly(true);
   comment_->setTabChangesFocus(true);
+  comment_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  comment_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  // Where the system names no fixed face that is there (a bare X server),
+  // the first installed one.
+  if (!QFontInfo(fixed).fixedPitch()) {
+    for (const QString& family : QFontDatabase::families()) {
+      if (QFontDatabase::isFixedPitch(family)) {
+        fixed = QFont(family);
+        break;
+      }
+    }
+  }
   fixed.setPointSizeF(window_->font().pointSizeF());
   comment_->setFont(fixed);
   layout->addWidget(comment_, 2);
@@ -144,7 +179,7 @@ void OtherParametersPage::Load() {
 
   if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
   OrderFocus();
-  navigator_->SetAddedPage(QString::fromLatin1(kTreeCaption), controls);
+  navigator_->SetAddedPage(i18n::Translate(kPageCaption), controls);
   SetCurrentRow(0);
 }
 
@@ -156,17 +191,16 @@ QWidget* OtherParametersPage::NewContent() {
   grid_ = new QGridLayout;
   grid_->setHorizontalSpacing(8);
   grid_->setVerticalSpacing(2);
+  // Room beyond what the rows need goes half to the values and half after
+  // the editors, so that one short row keeps its editor beside its value
+  // rather than at the far edge.
   grid_->setColumnStretch(1, 1);
+  grid_->setColumnStretch(3, 1);
   outer->addLayout(grid_);
   outer->addStretch(1);
   // In place first: the rows are then born with the window's font and style.
   scroll_->setWidget(content);
-
-  int column = 0;
-  for (const char* heading : {N_("Parameter"), N_("Server uses"), N_("Value")}) {
-    // In the text's own colour: a disabled label's grey reads too faintly.
-    grid_->addWidget(new QLabel(i18n::Translate(heading), content), 0, column++);
-  }
+  content->installEventFilter(this);
   // Rows of check boxes as tall as those of edit boxes, so that all rows
   // are alike.
   QLineEdit probe;
@@ -181,11 +215,13 @@ QWidget* OtherParametersPage::AddRow(const OtherParameter& p, QWidget* content) 
   // Apart from the window's own labels, whatever name the file uses.
   name->setObjectName(QStringLiteral("lblOther") + Name(p));
   name->setMargin(1);
-  auto* value = new TWrapLabel(ServerValueText(p), content);
+  auto* value = new TWrapLabel(WholePaths(ServerValueText(p)), content);
   value->setObjectName(QStringLiteral("lblOther") + Name(p) + QStringLiteral("Value"));
   value->setWordWrap(true);
   QWidget* editor = MakeEditor(p, content);
   editor->setAccessibleName(Name(p));
+  // Up and Down go from row to row (a list keeps them for its items).
+  if (!qobject_cast<QComboBox*>(editor)) editor->installEventFilter(this);
   grid_->addWidget(name, at, 0);
   grid_->addWidget(value, at, 1);
   grid_->addWidget(editor, at, 2, Qt::AlignLeft);
@@ -293,13 +329,24 @@ void OtherParametersPage::ShowServerValues() {
   if (!same) return Load();
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     rows_[i].parameter = std::move(parameters[i]);
-    rows_[i].value->setText(ServerValueText(rows_[i].parameter));
+    rows_[i].value->setText(WholePaths(ServerValueText(rows_[i].parameter)));
   }
   SetCurrentRow(current_);
 }
 
 void OtherParametersPage::Write(SettingId id, const std::string& value) {
-  if (TVantrel* document = document_()) document->SetValueOf(id, value);
+  TVantrel* document = document_();
+  if (!document) return;
+  // A value the server reads as it reads the file's is no change: nothing
+  // is written for it, and taking a change back leaves nothing pending. A
+  // value the server would misread stays pending, so that Apply names it.
+  const auto row = std::find_if(rows_.begin(), rows_.end(), [id](const Row& r) { return r.parameter.id == id; });
+  if (row != rows_.end() && row->parameter.status == Status::Editable && !WriteProblem(id, value, version_) &&
+      !NumberWidthProblem(id, value, version_) && ServerValueOf(id, value, version_) == row->parameter.serverValue)
+    document->WithdrawChange(id);
+  else
+    document->SetValueOf(id, value);
+  if (SettingOf(id).name == "ServerMode") emit ServerModeChanged();
 }
 
 int OtherParametersPage::RowOf(const QWidget* widget) const {
@@ -324,17 +371,4 @@ void OtherParametersPage::SetCurrentRow(int row) {
           ? i18n::Translate(N_("No comment stands above %1 in firebird.conf (line %2).")).arg(Name(r.parameter), line)
           : i18n::Translate(N_("The comment above %1 in firebird.conf (line %2):")).arg(Name(r.parameter), line));
   comment_->setPlainText(text);
-}
-
-bool OtherParametersPage::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Wheel && qobject_cast<QComboBox*>(watched)) {
-    // Even a list that has the focus: the wheel scrolls the rows instead.
-    QCoreApplication::sendEvent(scroll_->verticalScrollBar(), event);
-    return true;
-  }
-  if (event->type() == QEvent::MouseButtonPress) {
-    for (const Row& row : rows_)
-      if (watched == row.name || watched == row.value) row.editor->setFocus(Qt::MouseFocusReason);
-  }
-  return QObject::eventFilter(watched, event);
 }

@@ -44,6 +44,11 @@ class OtherParametersPage : public QObject {
   // The rows' editors, in the order of the rows.
   std::vector<QWidget*> Editors() const;
 
+ signals:
+  // The user changed ServerMode's value (or took the change back): the
+  // defaults that follow it may show others.
+  void ServerModeChanged();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,6 +61,8 @@ class OtherParametersPage : public QObject {
   };
 
   void BuildPage();
+  // Puts each column title over its column.
+  void PlaceHeader();
   void ClearRows();
   QWidget* NewContent();
   QWidget* AddRow(const OtherParameter& p, QWidget* content);
@@ -78,6 +85,8 @@ class OtherParametersPage : public QObject {
   // Built the first time a file has a row.
   QWidget* page_ = nullptr;
   int rowHeight_ = 0;
+  QWidget* header_ = nullptr;
+  std::vector<QLabel*> headings_;
   QScrollArea* scroll_ = nullptr;
   QGridLayout* grid_ = nullptr;
   QLabel* commentTitle_ = nullptr;

@@ -40,10 +40,19 @@ class NarrowTabs : public QProxyStyle {
 // One style for every tab bar of the rows, living as long as the
 // application: a widget does not own the style it is given, and the bars
 // outlive the rows object while their window is torn down.
+//
+// It is built on the style that really draws. The application's style may
+// itself be a proxy (qt6ct's is), whose base style asks that proxy, not
+// ours, for the space beside a caption: tabs sized for our space would then
+// be drawn with the wider one, and every caption clipped at both ends.
 QStyle* TabStyle() {
   static QPointer<QStyle> style;
-  if (!style) {
-    style = new NarrowTabs(QApplication::style()->name());
+  static QString builtOn;
+  QStyle* drawing = QApplication::style();
+  while (auto* proxy = qobject_cast<QProxyStyle*>(drawing)) drawing = proxy->baseStyle();
+  if (!style || builtOn != drawing->name()) {
+    builtOn = drawing->name();
+    style = new NarrowTabs(builtOn);
     style->setParent(qApp);
   }
   return style;

@@ -1,0 +1,18 @@
+// The digest the window and the helper name a file's bytes by: the
+// standard's own examples, across the one- and two-block padding.
+
+#include <gtest/gtest.h>
+
+#include "config/Sha256.h"
+
+TEST(Sha256, KnownDigests) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      // 56 bytes: the length no longer fits the block, which takes a second one.
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const auto& [bytes, digest] : cases) EXPECT_EQ(conf::Sha256Hex(bytes), digest) << bytes.size();
+}
