@@ -91,11 +91,35 @@ $toolchain"
 key="$(printf '%s\n' "$key_text" | sha256sum | cut -c1-16)"
 prefix="$cache/qt6-windows-${qt_version%%+*}-$key"
 
-complete() { [ -f "$prefix/.complete" ] && [ "$(cat "$prefix/.complete")" = "$key_text" ]; }
+# SimpleIni takes seconds, so it has a mark of its own: a change to how it
+# is built makes it again without building Qt again.
+simpleini_text="simpleini 2 $simpleini_version"
+built() { [ -f "$prefix/$1" ] && [ "$(cat "$prefix/$1")" = "$2" ]; }
+complete() { built .complete "$key_text" && built .simpleini "$simpleini_text"; }
 if complete; then
   echo "$prefix"
   exit 0
 fi
+
+# SimpleIni: Debian's package holds the header and, for Linux, a library of
+# its member definitions (the header defines them under SI_IMPLEMENTATION);
+# the same header compiled with mingw gives the one for Windows, for the
+# variant the program uses (SI_NO_CONVERSION: the file's bytes as they are).
+build_simpleini() {
+  log "building SimpleIni"
+  local dir
+  dir="$(mktemp -d)"
+  mkdir -p "$prefix/include" "$prefix/lib"
+  cp /usr/include/SimpleIni.h "$prefix/include/"
+  printf '%s\n' '#define SI_NO_CONVERSION' '#define SI_IMPLEMENTATION' '#include "SimpleIni.h"' \
+    'template class CSimpleIniTempl<char, SI_NoCase<char>, SI_ConvertA<char>>;' >"$dir/SimpleIni.cpp"
+  $mingw-g++-posix -std=c++20 -O2 -I"$prefix/include" -c "$dir/SimpleIni.cpp" -o "$dir/SimpleIni.o" &&
+    rm -f "$prefix/lib/libsimpleini.a" &&
+    $mingw-ar rcs "$prefix/lib/libsimpleini.a" "$dir/SimpleIni.o" ||
+    { rm -rf "$dir"; log "SimpleIni failed"; exit 1; }
+  rm -rf "$dir"
+  printf '%s\n' "$simpleini_text" >"$prefix/.simpleini"
+}
 
 mkdir -p "$cache"
 exec 9>"$cache/.build.lock"
@@ -103,7 +127,8 @@ if ! flock -n 9; then
   log "waiting for another build of the Windows libraries to finish"
   flock 9
 fi
-if complete; then
+if built .complete "$key_text"; then
+  built .simpleini "$simpleini_text" || build_simpleini
   echo "$prefix"
   exit 0
 fi
@@ -221,17 +246,7 @@ log "building libintl"
   make -s -C intl install >/dev/null
 ) || { log "libintl failed"; exit 1; }
 
-# SimpleIni: Debian's package holds the header and, for Linux, a library of
-# its member definitions; the same header compiled with mingw gives the one
-# for Windows.
-log "building SimpleIni"
-mkdir -p "$prefix/include" "$prefix/lib" "$work/simpleini"
-cp /usr/include/SimpleIni.h "$prefix/include/"
-printf '#include "SimpleIni.h"\ntemplate class CSimpleIniTempl<char, SI_NoCase<char>, SI_ConvertA<char>>;\n' \
-  >"$work/simpleini/SimpleIni.cpp"
-$mingw-g++-posix -std=c++20 -O2 -I"$prefix/include" -c "$work/simpleini/SimpleIni.cpp" \
-  -o "$work/simpleini/SimpleIni.o"
-$mingw-ar rcs "$prefix/lib/libsimpleini.a" "$work/simpleini/SimpleIni.o"
+build_simpleini
 mark libraries
 fi
 

@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#ifdef _WIN32
+#include <process.h>
+#endif
 
 #include "app/PellistoApplication.h"
 #include "support/TempDir.h"
@@ -14,12 +19,19 @@ int main(int argc, char** argv) {
   // A screen of 1600 x 1000, where the window fits at the designed size;
   // QT_SCALE_FACTOR shrinks the room it leaves.
   const TempDir screen;
+#ifdef _WIN32
+  // Qt splits the platform's arguments at colons, and a full Windows path
+  // has one after its drive: the file is named from the current folder.
+  const std::string screenFile = "pellisto-screen-" + std::to_string(_getpid()) + ".json";
+#else
+  const std::string screenFile = screen.file("screen.json");
+#endif
   const char* platform = std::getenv("QT_QPA_PLATFORM");
   if (!platform || std::string(platform) == "offscreen") {
-    WriteFileBytes(screen.file("screen.json"),
+    WriteFileBytes(screenFile,
                    R"({"screens": [{"name": "Screen", "x": 0, "y": 0, "width": 1600, "height": 1000,)"
                    R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    SetVariable("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.file("screen.json"));
+    SetVariable("QT_QPA_PLATFORM", "offscreen:configfile=" + screenFile);
   }
   // Copies kept by in-place writes, and those a start reports, stay out of
   // the real user's state folder.
@@ -27,5 +39,9 @@ int main(int argc, char** argv) {
   SetVariable(kStateVariable, state.path());
   PellistoApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int status = RUN_ALL_TESTS();
+#ifdef _WIN32
+  std::remove(screenFile.c_str());
+#endif
+  return status;
 }

@@ -63,16 +63,20 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 ini="$app/Config.ini"
 saved_path() { tr -d '\r' <"$ini" 2>/dev/null | sed -n 's/^Path=//p'; }
 
-# How many windows shown are titled exactly so.
-windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
-# Waits for more than the given number of such windows (a first one, or a
-# message box titled as the program); pictures the screen and gives up after
-# a minute.
+# The windows shown that are titled exactly so.
+ids() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+windows() { ids "$1" | grep -c . || true; }
+# Waits for a window so titled that is not among the given ones (a first
+# one, or a message box titled as the program over the editor), and gives
+# it the keyboard; pictures the screen and gives up after three minutes (a
+# loaded machine starts Wine slowly).
 wait_window() {
-  local title=$1 before=${2:-0}
-  for _ in $(seq 600); do
-    if [ "$(windows "$title")" -gt "$before" ]; then
-      sleep 0.5  # drawn and ready for keys
+  local title=$1 before=${2:-} id
+  for _ in $(seq 1800); do
+    id=$(ids "$title" | grep -vxF -e "${before:-none}" | tail -n1 || true)
+    if [ -n "$id" ]; then
+      sleep 1  # drawn and ready for keys
+      xdotool windowfocus --sync "$id" 2>/dev/null || true
       return 0
     fi
     sleep 0.1
@@ -83,7 +87,7 @@ wait_window() {
 }
 wait_gone() {
   local title=$1
-  for _ in $(seq 300); do
+  for _ in $(seq 600); do
     [ "$(windows "$title")" -eq 0 ] && return 0
     sleep 0.1
   done
@@ -97,12 +101,14 @@ start() {
   pid=$!
 }
 ended() {
-  for _ in $(seq 300); do
+  for _ in $(seq 1200); do
     kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; pid=""; return 0; }
     sleep 0.1
   done
   fail "pellisto.exe did not end"
-  return 1
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" || true
+  pid=""
 }
 
 # TempBlockSize through the search box: found, focused, typed, and applied
@@ -116,7 +122,7 @@ change_temp_block_size() {
   typed 2048
   keys Tab Tab Tab Tab Tab
   local shown
-  shown=$(windows Pellisto)
+  shown=$(ids Pellisto)
   keys Return
   # The restart notice is titled as the program.
   wait_window Pellisto "$shown" && keys Return
