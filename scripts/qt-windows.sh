@@ -93,7 +93,7 @@ prefix="$cache/qt6-windows-${qt_version%%+*}-$key"
 
 # SimpleIni takes seconds, so it has a mark of its own: a change to how it
 # is built makes it again without building Qt again.
-simpleini_text="simpleini 2 $simpleini_version"
+simpleini_text="simpleini 2 $simpleini_version; licenses 1"
 built() { [ -f "$prefix/$1" ] && [ "$(cat "$prefix/$1")" = "$2" ]; }
 complete() { built .complete "$key_text" && built .simpleini "$simpleini_text"; }
 if complete; then
@@ -118,6 +118,18 @@ build_simpleini() {
     $mingw-ar rcs "$prefix/lib/libsimpleini.a" "$dir/SimpleIni.o" ||
     { rm -rf "$dir"; log "SimpleIni failed"; exit 1; }
   rm -rf "$dir"
+  # What the package shows of those built in: Debian's copyright files of
+  # the three sources, the licences they name, and which sources they are.
+  mkdir -p "$prefix/licenses"
+  cp /usr/share/doc/libqt6core6/copyright "$prefix/licenses/qt6-base.copyright.txt"
+  cp /usr/share/doc/gettext-base/copyright "$prefix/licenses/gettext.copyright.txt"
+  cp /usr/share/doc/libsimpleini-dev/copyright "$prefix/licenses/simpleini.copyright.txt"
+  for licence in LGPL-3 LGPL-2.1 GPL-3; do
+    cp "/usr/share/common-licenses/$licence" "$prefix/licenses/$licence.txt"
+  done
+  printf '%s\n' "Built from Debian's source packages (apt-get source, Debian's patches applied):" \
+    "  qt6-base $qt_version" "  gettext $gettext_version (libintl)" "  simpleini $simpleini_version" \
+    >"$prefix/licenses/SOURCES.txt"
   printf '%s\n' "$simpleini_text" >"$prefix/.simpleini"
 }
 
