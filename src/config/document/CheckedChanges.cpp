@@ -5,6 +5,7 @@
 #include "config/format/ConfLines.h"
 #include "config/firebird/ParameterRules.h"
 #include "config/document/SaveGuard.h"
+#include "config/document/SavePolicy.h"
 #include "config/document/SettingValues.h"
 #include "config/document/TVantrel.h"
 
@@ -33,7 +34,7 @@ SettingChanges Written(const GivenPairs& given, ServerVersion v, std::vector<std
     if (value.size() != written.size()) notices.push_back(known + ": the blanks around the value are left out, as the server reads it");
     if (!seen.insert(*id).second) {
       refusals.push_back(known + " is given more than once");
-    } else if (const auto problem = WriteProblem(*id, value, v)) {
+    } else if (const auto problem = SaveValueProblem(*id, value, v, PageValues::AsTheirVersionReads)) {
       refusals.push_back(known + ": " + *problem);
     } else {
       changes.emplace_back(*id, WrittenForm(*id, value, v));
