@@ -13,6 +13,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "config/fs/WriteHooks.h"
 #include "config/fs/AtomicFile.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"

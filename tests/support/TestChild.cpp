@@ -27,6 +27,7 @@
 
 #include "config/fs/AtomicFile.h"
 #include "config/fs/FileLock.h"
+#include "config/fs/WriteHooks.h"
 #include "config/document/TVantrel.h"
 #include "config/base/Utf8Path.h"
 #include "support/TempDir.h"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/fs/NativeFile.h"
+#include "config/fs/WriteHooks.h"
 
 namespace conf {
 namespace {
@@ -35,13 +36,17 @@ namespace native {
 
 void Fail(ErrorCode error) { throw Failure{error, ErrorText(error), {}, {}}; }
 
-void Step(std::string_view name) {
+void Step([[maybe_unused]] std::string_view name) {
+#ifdef PELLISTO_TEST_HOOKS
   if (const auto& step = TestWriteHooks().step) step(name);
+#endif
 }
 
-ErrorCode InjectedFault(std::string_view operation) {
-  const auto& fault = TestWriteHooks().fault;
-  return fault ? fault(operation) : 0;
+ErrorCode InjectedFault([[maybe_unused]] std::string_view operation) {
+#ifdef PELLISTO_TEST_HOOKS
+  if (const auto& fault = TestWriteHooks().fault) return fault(operation);
+#endif
+  return 0;
 }
 
 std::string KindName(FileFacts::Kind kind) {
@@ -181,11 +186,6 @@ std::string FolderOf(const std::string& path) {
   if (slash == 0) return path.substr(0, 1);
   if (native::kWindows && slash == 2 && path[1] == ':') return path.substr(0, 3);
   return path.substr(0, slash);
-}
-
-WriteHooks& TestWriteHooks() {
-  static WriteHooks hooks;
-  return hooks;
 }
 
 }  // namespace conf

@@ -39,28 +39,4 @@ std::string LinkTarget(const std::string& path);
 // too, and a drive's root keeps its separator.
 std::string FolderOf(const std::string& path);
 
-// Seams for tests of the writer; nothing else touches them.
-struct WriteHooks {
-  // Writes in place, as where the folder takes no new file.
-  bool forceInPlace = false;
-  // An in-place write goes in parts of this many bytes (0: all at once).
-  std::size_t inPlacePart = 0;
-  // Told of each step as soon as it is done: "synced" for every file made
-  // durable, "folder synced", "renamed", "checked" (the file compared with
-  // the bytes read, just before it is replaced), "copy kept", "part
-  // written", "copy removed". A test may end the process there, or act as
-  // another process would at that moment.
-  std::function<void(std::string_view step)> step;
-  // Asked before an operation ("close", "sync", "rename", "folder sync",
-  // "copy remove"): an error code makes it fail so.
-  std::function<int(std::string_view operation)> fault;
-  // The clock of the writers' lock's wait, and its pause between tries.
-  std::function<std::chrono::steady_clock::time_point()> clock;
-  std::function<void(std::chrono::milliseconds)> pause;
-  // The home folder the password database gives root, in place of the
-  // real one, so that tests run as root keep their copies to themselves.
-  std::string rootHome;
-};
-WriteHooks& TestWriteHooks();
-
 }  // namespace conf

@@ -17,6 +17,7 @@
 
 #include "config/fs/AtomicFile.h"
 #include "config/fs/NativeFile.h"
+#include "config/fs/WriteHooks.h"
 
 namespace conf::native {
 
@@ -42,7 +43,9 @@ void BestEffort(long) {}
 }  // namespace
 
 ErrorCode CreateBeside(const HeldFolder& folder, const std::string& name, File& file, std::string& created) {
+#ifdef PELLISTO_TEST_HOOKS
   if (TestWriteHooks().forceInPlace) return EACCES;
+#endif
   ErrorCode error = EEXIST;
   for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
     created = "." + name + "." + UniqueSuffix();

@@ -9,6 +9,7 @@
 
 #include "config/fs/AtomicFile.h"
 #include "config/fs/NativeFile.h"
+#include "config/fs/WriteHooks.h"
 #include "config/base/Utf16.h"
 
 namespace conf::native {
@@ -93,7 +94,9 @@ std::string ResolveLinks(const std::string& path) {
 }
 
 ErrorCode CreateBeside(const HeldFolder& folder, const std::string& name, File& file, std::string& created) {
+#ifdef PELLISTO_TEST_HOOKS
   if (TestWriteHooks().forceInPlace) return ERROR_ACCESS_DENIED;
+#endif
   ErrorCode error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < 100 && AlreadyExists(error); ++attempt) {
     created = "." + name + "." + UniqueSuffix();

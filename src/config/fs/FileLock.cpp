@@ -3,21 +3,24 @@
 #include <thread>
 
 #include "config/fs/NativeFile.h"
+#include "config/fs/WriteHooks.h"
 
 namespace conf {
 
 namespace {
 
 std::chrono::steady_clock::time_point Now() {
-  const auto& clock = TestWriteHooks().clock;
-  return clock ? clock() : std::chrono::steady_clock::now();
+#ifdef PELLISTO_TEST_HOOKS
+  if (const auto& clock = TestWriteHooks().clock) return clock();
+#endif
+  return std::chrono::steady_clock::now();
 }
 
 void Pause(std::chrono::milliseconds pause) {
-  if (const auto& hook = TestWriteHooks().pause)
-    hook(pause);
-  else
-    std::this_thread::sleep_for(pause);
+#ifdef PELLISTO_TEST_HOOKS
+  if (const auto& hook = TestWriteHooks().pause) return hook(pause);
+#endif
+  std::this_thread::sleep_for(pause);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "config/fs/NativeFile.h"
+#include "config/fs/WriteHooks.h"
 #include "config/fs/SafetyCopy.h"
 
 namespace conf {
@@ -51,7 +52,10 @@ FileFacts OpenChecked(const native::HeldFolder& folder, const std::string& name,
 }
 
 void WriteWhole(File& file, std::string_view content) {
-  const std::size_t part = TestWriteHooks().inPlacePart ? TestWriteHooks().inPlacePart : content.size();
+  std::size_t part = content.size();
+#ifdef PELLISTO_TEST_HOOKS
+  if (TestWriteHooks().inPlacePart) part = TestWriteHooks().inPlacePart;
+#endif
   for (std::size_t at = 0; at < content.size(); at += part) {
     file.WriteAt(content.substr(at, std::min(part, content.size() - at)), at);
     native::Step("part written");
