@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "config/LineScan.h"
+#include "config/base/Text.h"
+#include "format/KeyIndex.h"
 
 namespace {
 

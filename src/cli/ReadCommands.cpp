@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "cli/Commands.h"
+#include "cli/ExitCode.h"
 #include "cli/Json.h"
 #include "cli/Session.h"
 

@@ -2,14 +2,14 @@
 
 #include <ostream>
 
-#include "cli/Commands.h"
+#include "cli/ExitCode.h"
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "cli/Session.h"
-#include "config/CheckedChanges.h"
-#include "config/ConfLines.h"
-#include "config/LineScan.h"
-#include "config/TVantrel.h"
+#include "config/document/CheckedChanges.h"
+#include "config/format/ConfLines.h"
+#include "config/base/Text.h"
+#include "config/document/TVantrel.h"
 
 namespace cli {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "config/AtomicFile.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/fs/AtomicFile.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 

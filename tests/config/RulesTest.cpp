@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "config/AccessPolicy.h"
-#include "config/ParameterRules.h"
-#include "config/ShownValues.h"
+#include "config/firebird/AccessPolicy.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/ShownValues.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <chrono>
 #include <filesystem>
 
-#include "config/AtomicFile.h"
+#include "config/fs/AtomicFile.h"
 #include "config/ConfigTestSupport.h"
-#include "config/SafetyCopy.h"
-#include "config/SaveGuard.h"
-#include "config/ConfReading.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/fs/SafetyCopy.h"
+#include "config/document/SaveGuard.h"
+#include "config/format/ConfReading.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/InterruptedWrite.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"

@@ -7,12 +7,12 @@
 
 #include <filesystem>
 
-#include "config/ConfReading.h"
-#include "config/OtherParameters.h"
-#include "config/SaveGuard.h"
-#include "config/SettingValues.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/format/ConfReading.h"
+#include "config/document/OtherParameters.h"
+#include "config/document/SaveGuard.h"
+#include "config/document/SettingValues.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 

@@ -8,8 +8,8 @@
 #include <regex>
 #include <sstream>
 
-#include "config/ConfReading.h"
-#include "config/VersionCatalogue.h"
+#include "config/format/ConfReading.h"
+#include "config/firebird/VersionCatalogue.h"
 
 namespace {
 

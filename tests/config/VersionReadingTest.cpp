@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
-#include "config/ConfReading.h"
-#include "config/FirebirdFolder.h"
-#include "config/SettingValues.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/format/ConfReading.h"
+#include "config/firebird/FirebirdFolder.h"
+#include "config/document/SettingValues.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 

@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "cli/Commands.h"
-#include "config/BuildFolders.h"
-#include "config/ConfReading.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/firebird/BuildFolders.h"
+#include "config/format/ConfReading.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 

@@ -15,7 +15,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "config/Utf16.h"
+#include "config/base/Utf16.h"
 #endif
 
 #include <chrono>
@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
-#include "config/AtomicFile.h"
-#include "config/FileLock.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/fs/AtomicFile.h"
+#include "config/fs/FileLock.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "config/NativeFile.h"
-#include "config/Utf16.h"
+#include "config/fs/NativeFile.h"
+#include "config/base/Utf16.h"
 
 const char kStateVariable[] = "LOCALAPPDATA";
 

@@ -1,7 +1,7 @@
 // Every kind of control: what a value shows, the defaults, the unsupported
 // marking, and what a change writes into the document.
 
-#include "config/ParameterRules.h"
+#include "config/firebird/ParameterRules.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {

@@ -12,9 +12,9 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "config/AccessPolicy.h"
-#include "config/ParameterRules.h"
-#include "config/TVantrel.h"
+#include "config/firebird/AccessPolicy.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/TVantrel.h"
 #include "ui_MainFrm.h"
 
 namespace {

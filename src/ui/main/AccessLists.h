@@ -9,7 +9,7 @@
 #include <functional>
 #include <span>
 
-#include "config/ParameterCatalogue.h"
+#include "config/firebird/ParameterCatalogue.h"
 
 class QGroupBox;
 class QListWidget;

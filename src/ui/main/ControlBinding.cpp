@@ -11,9 +11,9 @@
 
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
-#include "config/ParameterRules.h"
-#include "config/ShownValues.h"
-#include "config/TVantrel.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/ShownValues.h"
+#include "config/document/TVantrel.h"
 #include "i18n/Gettext.h"
 #include "ui_MainFrm.h"
 

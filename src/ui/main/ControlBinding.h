@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "config/ParameterCatalogue.h"
-#include "config/ServerVersion.h"
+#include "config/firebird/ParameterCatalogue.h"
+#include "config/firebird/ServerVersion.h"
 
 class QWidget;
 class TVantrel;

@@ -8,11 +8,11 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "config/AtomicFile.h"
-#include "config/ParameterRules.h"
-#include "config/SaveGuard.h"
-#include "config/SettingValues.h"
-#include "config/Sha256.h"
+#include "config/fs/AtomicFile.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/SaveGuard.h"
+#include "config/document/SettingValues.h"
+#include "config/base/Sha256.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "config/TVantrel.h"
+#include "config/document/TVantrel.h"
 #include "ui/main/AdminSave.h"
 
 class QWidget;

@@ -13,7 +13,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "config/TVantrel.h"
+#include "config/document/TVantrel.h"
 #include "ui/main/DocumentSaver.h"
 
 class AccessLists;

@@ -15,7 +15,7 @@
 #include <functional>
 #include <vector>
 
-#include "config/OtherParameters.h"
+#include "config/document/OtherParameters.h"
 
 class OptionsNavigator;
 class QGridLayout;

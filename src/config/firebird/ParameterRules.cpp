@@ -1,0 +1,213 @@
+#include "config/firebird/ParameterRules.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "config/firebird/AccessPolicy.h"
+#include "config/base/Text.h"
+
+namespace {
+
+constexpr std::array<std::string_view, 3> kAuthenticationKeywords = {"mixed", "native", "trusted"};
+constexpr std::array<std::string_view, 3> kGCPolicyKeywords = {"cooperative", "background",
+                                                               "combined"};
+
+using K = ParamKey;
+using V = ValueKind;
+
+// In catalogue order.
+const ParameterRule kRules[] = {
+    {K::RootDirectory, V::Text, ""},
+    {K::DatabaseAccess, V::AccessPolicy, "Full"},
+    {K::ExternalFileAccess, V::AccessPolicy, "None"},
+    {K::UdfAccess, V::AccessPolicy, "Restrict UDF"},
+    {K::TempDirectories, V::FolderList, ""},
+    {K::LegacyHash, V::Flag, "1"},
+    {K::Authentication, V::Keyword, "mixed", kAuthenticationKeywords},
+    {K::DefaultDbCachePages, V::Number, "2048"},
+    {K::DatabaseGrowthIncrement, V::Number, "134217728"},
+    {K::MaxFileSystemCache, V::Number, "65536"},
+    {K::TempBlockSize, V::Number, "1048576"},
+    {K::TempCacheLimit, V::Number, "67108864"},
+    {K::OldParameterOrdering, V::Flag, "0"},
+    {K::CompleteBooleanEvaluation, V::Flag, "0"},
+    {K::DeadlockTimeout, V::Number, "10"},
+    {K::MaxUnflushedWrites, V::Number, "100"},
+    {K::MaxUnflushedWriteTime, V::Number, "5"},
+    {K::BugcheckAbort, V::Flag, "0"},
+    {K::OldColumnNaming, V::Flag, "0"},
+    {K::ConnectionTimeout, V::Number, "180"},
+    {K::DummyPacketInterval, V::Number, "0"},
+    {K::RemoteServiceName, V::Text, "gds_db"},
+    {K::RemoteServicePort, V::Number, "3050"},
+    {K::RemoteAuxPort, V::Number, "0"},
+    {K::TcpRemoteBufferSize, V::Number, "8192", {}, ValueRange{1448, 32767}},
+    {K::TcpNoNagle, V::Flag, "1"},
+    {K::RemoteBindAddress, V::Text, ""},
+    {K::LockMemSize, V::Number, "1048576"},
+    {K::LockSemCount, V::Number, "32"},
+    {K::LockGrantOrder, V::Flag, "1"},
+    {K::LockAcquireSpins, V::Number, "0"},
+    {K::LockHashSlots, V::Number, "1009"},
+    {K::EventMemSize, V::Number, "65536"},
+    {K::CpuAffinityMask, V::Number, "1"},
+    {K::UsePriorityScheduler, V::Flag, "1"},
+    {K::PrioritySwitchDelay, V::Number, "100"},
+    {K::PriorityBoost, V::Number, "5"},
+    {K::GCPolicy, V::Keyword, "combined", kGCPolicyKeywords},
+    {K::GuardianOption, V::Flag, "1"},
+    {K::ProcessPriorityLevel, V::Number, "0", {}, std::nullopt, true},
+    {K::IpcName, V::Text, "FIREBIRD"},
+    {K::RemotePipeName, V::Text, "interbas"},
+    {K::CreateInternalWindow, V::Flag, "1"},
+    {K::LockSignal, V::Number, "16"},
+    {K::RemoteFileOpenAbility, V::Flag, "0"},
+    {K::Redirection, V::Flag, "0"},
+};
+static_assert(std::size(kRules) == kParameterCount);
+
+using conf::Quoted;
+
+}  // namespace
+
+const ParameterRule& RuleOf(ParamKey key) {
+  const ParameterRule& rule = kRules[static_cast<std::size_t>(key)];
+  if (rule.key != key) throw std::logic_error("parameter rules out of catalogue order");
+  return rule;
+}
+
+std::string_view KindName(ValueKind kind) {
+  switch (kind) {
+    case ValueKind::Number:
+      return "number";
+    case ValueKind::Flag:
+      return "flag";
+    case ValueKind::Keyword:
+      return "keyword";
+    case ValueKind::Text:
+      return "text";
+    case ValueKind::AccessPolicy:
+      return "access policy";
+    case ValueKind::FolderList:
+      return "folder list";
+  }
+  return "";
+}
+
+bool IsPlainNumber(ParamKey key, std::string_view text) {
+  if (RuleOf(key).negativeAllowed && !text.empty() && text[0] == '-') text.remove_prefix(1);
+  return conf::AllDigits(text);
+}
+
+long long NumberValue(std::string_view number) {
+  const bool negative = !number.empty() && number[0] == '-';
+  if (negative) number.remove_prefix(1);
+  long long value = 0;
+  for (char c : number) {
+    value = value * 10 + (c - '0');
+    if (value > 1'000'000'000'000LL) break;
+  }
+  return negative ? -value : value;
+}
+
+std::optional<std::size_t> KeywordIndex(ParamKey key, std::string_view value) {
+  const auto keywords = RuleOf(key).keywords;
+  for (std::size_t i = 0; i < keywords.size(); ++i)
+    if (conf::EqualsIgnoringCase(value, keywords[i])) return i;
+  return std::nullopt;
+}
+
+std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
+  const ParameterRule& rule = RuleOf(key);
+  if (!ParameterOf(key).hasSetter) return std::string("cannot be changed");
+  if (auto problem = LineTextProblem(value)) return problem;
+
+  switch (rule.kind) {
+    case ValueKind::Number:
+      if (!IsPlainNumber(key, value))
+        return Quoted(value) + (rule.negativeAllowed ? " is not a whole number"
+                                                     : " is not a number (digits only)");
+      if (rule.range && !rule.range->Contains(NumberValue(value)))
+        return RangeMessage(value, *rule.range, RangeWording::Refusal);
+      return std::nullopt;
+    case ValueKind::Flag:
+      if (value != "0" && value != "1") return Quoted(value) + " is not 0 or 1";
+      return std::nullopt;
+    case ValueKind::Keyword:
+      if (!KeywordIndex(key, value))
+        return Quoted(value) + " is not one of " + conf::Join(rule.keywords, ", ");
+      return std::nullopt;
+    case ValueKind::AccessPolicy: {
+      // Written as the editor composes it: the keyword first.
+      const AccessPolicy policy = ReadAccessPolicy(key, value);
+      const bool readable = !value.empty() && policy.choice &&
+                            (*policy.choice != PolicyChoice::Restrict || value.starts_with("Restrict"));
+      if (!readable)
+        return Quoted(value) + " is not Full, None" +
+               (key == ParamKey::UdfAccess ? ", Restrict UDF" : "") +
+               " or Restrict followed by folders";
+      return std::nullopt;
+    }
+    case ValueKind::Text:
+    case ValueKind::FolderList:
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::string RangeMessage(std::string_view subject, const ValueRange& range, RangeWording wording) {
+  const std::string min = std::to_string(range.min), max = std::to_string(range.max);
+  switch (wording) {
+    case RangeWording::Finding:
+      return std::string(subject) + ": outside the range " + min + " to " + max;
+    case RangeWording::Refusal:
+      return std::string(subject) + " is outside the range " + min + " to " + max;
+    case RangeWording::Correction:
+      return std::string(subject) + " must be between " + min + " and " + max;
+  }
+  return {};
+}
+
+std::optional<std::string> ControlCharacterIn(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 32 || c == '\t') continue;
+    return "0x" + conf::HexDigits(byte);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ControlCharacterProblem(std::string_view value) {
+  if (value.find_first_of("\r\n") != std::string_view::npos)
+    return std::string("a value cannot hold a line break");
+  if (const auto found = ControlCharacterIn(value))
+    return "a value cannot hold the control character " + *found;
+  return std::nullopt;
+}
+
+std::optional<std::string> LineTextProblem(std::string_view value) {
+  if (auto problem = ControlCharacterProblem(value)) return problem;
+  if (value.find('#') != std::string_view::npos)
+    return std::string("a value cannot hold \"#\": the server reads the rest of the line as a comment");
+  return std::nullopt;
+}
+
+bool MeansTheSame(ParamKey key, std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  switch (KindOf(key)) {
+    case ValueKind::AccessPolicy: {
+      const AccessPolicy first = ReadAccessPolicy(key, a), second = ReadAccessPolicy(key, b);
+      return first.choice && first.choice == second.choice && first.folders == second.folders;
+    }
+    case ValueKind::FolderList:
+      return ReadFolderList(a) == ReadFolderList(b);
+    default:
+      return false;
+  }
+}
+
+AccessPolicy ReadAccessPolicy(ParamKey key, std::string_view value) {
+  const DecodedValue decoded = Decode(value);
+  if (decoded.state == ValueState::Absent) return {};
+  return ParseAccessPolicy(key, decoded.UsesDefault() ? DefaultText(key) : decoded.text);
+}
