@@ -23,10 +23,10 @@
 #include "config/document/ShownValues.h"
 #include "config/document/TVantrel.h"
 #include "i18n/Gettext.h"
-#include "ui/main/ElidingComboBox.h"
+#include "ui/widgets/ElidingComboBox.h"
 #include "ui/main/OptionsNavigator.h"
-#include "ui/main/PageScrollArea.h"
-#include "ui/main/WrapLabel.h"
+#include "ui/widgets/PageScrollArea.h"
+#include "ui/widgets/WrapLabel.h"
 
 namespace {
 
@@ -77,13 +77,9 @@ void MarkCurrent(QLabel* label, bool current) {
 
 }  // namespace
 
-OtherParametersPage::OtherParametersPage(QWidget* window, OptionsNavigator* navigator,
+OtherParametersPage::OtherParametersPage(QWidget* window, QTabWidget* pages, OptionsNavigator* navigator,
                                          std::function<TVantrel*()> document)
-    : QObject(window),
-      window_(window),
-      pages_(window->findChild<QTabWidget*>(QStringLiteral("PCMain"))),
-      navigator_(navigator),
-      document_(std::move(document)) {
+    : QObject(window), window_(window), pages_(pages), navigator_(navigator), document_(std::move(document)) {
   // The comment follows the row being edited (and the row found, once the
   // search hands it the focus: while the user types, the comment keeps still).
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {

@@ -1,4 +1,4 @@
-#include "ui/main/WrapLabel.h"
+#include "ui/widgets/WrapLabel.h"
 
 int TWrapLabel::heightForWidth(int width) const {
   if (text() != text_ || font() != font_) {

@@ -1,4 +1,4 @@
-#include "ui/main/ElidingComboBox.h"
+#include "ui/widgets/ElidingComboBox.h"
 
 #include <QAbstractItemView>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "ui/main/DialogKeys.h"
+#include "ui/widgets/DialogKeys.h"
 
 #include <QPushButton>
 #include <QRadioButton>

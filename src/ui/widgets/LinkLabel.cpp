@@ -1,4 +1,4 @@
-#include "app/LinkLabel.h"
+#include "ui/widgets/LinkLabel.h"
 
 #include "app/DesignedColours.h"
 
