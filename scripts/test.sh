@@ -1,17 +1,33 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test headless: the Linux
-# build, then the core and pellisto-conf for Windows under Wine.
+# build, the core and pellisto-conf once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the core and pellisto-conf for Windows
+# under Wine. Where CI is set, any compiler warning stops the build.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+strict=()
+if [ -n "${CI:-}" ] && [ "${CI}" != "false" ]; then
+  strict=(-DPELLISTO_WERROR=ON)
+fi
 bash "$root/scripts/bootstrap.sh"
-bash "$root/scripts/build.sh"
+bash "$root/scripts/build.sh" "${strict[@]}"
 cd "$root/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# The core's, the command line's and the save helper's tests under the
+# sanitizers: only their targets are built, without Qt (build-sanitize/).
+sanitized=(config_tests cli_tests engine_tests helper_tests)
+cmake -S "$root" -B "$root/build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DPELLISTO_BUILD_WINDOW=OFF -DPELLISTO_SANITIZE=ON "${strict[@]}" >/dev/null
+cmake --build "$root/build-sanitize" -j"$(nproc)" --target "${sanitized[@]}" pellisto-conf pellisto-save-helper test_child
+cd "$root/build-sanitize"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure -R "^($(IFS='|'; echo "${sanitized[*]}"))\$"
 
 # The core and pellisto-conf built for Windows, their tests run under Wine
 # (headless; the Wine prefix lives in build-windows/).
 cmake -S "$root" -B "$root/build-windows" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/windows-mingw64.cmake" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/windows-mingw64.cmake" "${strict[@]}" >/dev/null
 cmake --build "$root/build-windows" -j"$(nproc)"
 cd "$root/build-windows"
 ctest --output-on-failure
