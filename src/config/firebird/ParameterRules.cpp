@@ -8,22 +8,30 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kAuthenticationKeywords = {"mixed", "native", "trusted"};
-constexpr std::array<std::string_view, 3> kGCPolicyKeywords = {"cooperative", "background",
-                                                               "combined"};
-
 using K = ParamKey;
 using V = ValueKind;
 
+// Which of the version catalogue's facts on a name its page checks, beyond
+// the keywords of a keyword list: the catalogue knows ranges and negative
+// values of more names than the pages were designed to check.
+enum Checks : unsigned { kKeywords = 0, kRange = 1, kNegative = 2 };
+
+struct PageRow {
+  ParamKey key;
+  ValueKind kind;
+  std::string_view defaultText;
+  unsigned checks = kKeywords;
+};
+
 // In catalogue order.
-const ParameterRule kRules[] = {
+constexpr PageRow kPageRows[] = {
     {K::RootDirectory, V::Text, ""},
     {K::DatabaseAccess, V::AccessPolicy, "Full"},
     {K::ExternalFileAccess, V::AccessPolicy, "None"},
     {K::UdfAccess, V::AccessPolicy, "Restrict UDF"},
     {K::TempDirectories, V::FolderList, ""},
     {K::LegacyHash, V::Flag, "1"},
-    {K::Authentication, V::Keyword, "mixed", kAuthenticationKeywords},
+    {K::Authentication, V::Keyword, "mixed"},
     {K::DefaultDbCachePages, V::Number, "2048"},
     {K::DatabaseGrowthIncrement, V::Number, "134217728"},
     {K::MaxFileSystemCache, V::Number, "65536"},
@@ -41,7 +49,7 @@ const ParameterRule kRules[] = {
     {K::RemoteServiceName, V::Text, "gds_db"},
     {K::RemoteServicePort, V::Number, "3050"},
     {K::RemoteAuxPort, V::Number, "0"},
-    {K::TcpRemoteBufferSize, V::Number, "8192", {}, ValueRange{1448, 32767}},
+    {K::TcpRemoteBufferSize, V::Number, "8192", kRange},
     {K::TcpNoNagle, V::Flag, "1"},
     {K::RemoteBindAddress, V::Text, ""},
     {K::LockMemSize, V::Number, "1048576"},
@@ -54,9 +62,9 @@ const ParameterRule kRules[] = {
     {K::UsePriorityScheduler, V::Flag, "1"},
     {K::PrioritySwitchDelay, V::Number, "100"},
     {K::PriorityBoost, V::Number, "5"},
-    {K::GCPolicy, V::Keyword, "combined", kGCPolicyKeywords},
+    {K::GCPolicy, V::Keyword, "combined"},
     {K::GuardianOption, V::Flag, "1"},
-    {K::ProcessPriorityLevel, V::Number, "0", {}, std::nullopt, true},
+    {K::ProcessPriorityLevel, V::Number, "0", kNegative},
     {K::IpcName, V::Text, "FIREBIRD"},
     {K::RemotePipeName, V::Text, "interbas"},
     {K::CreateInternalWindow, V::Flag, "1"},
@@ -64,14 +72,28 @@ const ParameterRule kRules[] = {
     {K::RemoteFileOpenAbility, V::Flag, "0"},
     {K::Redirection, V::Flag, "0"},
 };
-static_assert(std::size(kRules) == kParameterCount);
+static_assert(std::size(kPageRows) == kParameterCount);
+
+const std::array<ParameterRule, kParameterCount>& Rules() {
+  static const auto rules = [] {
+    std::array<ParameterRule, kParameterCount> built{};
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+      const PageRow& row = kPageRows[i];
+      const SettingInfo& facts = SettingInfoOf(SettingIdOf(row.key));
+      built[i] = {row.key, row.kind, row.defaultText, facts.keywords,
+                  row.checks & kRange ? facts.range : std::nullopt, (row.checks & kNegative) && facts.negativeAllowed};
+    }
+    return built;
+  }();
+  return rules;
+}
 
 using conf::Quoted;
 
 }  // namespace
 
 const ParameterRule& RuleOf(ParamKey key) {
-  const ParameterRule& rule = kRules[static_cast<std::size_t>(key)];
+  const ParameterRule& rule = Rules()[static_cast<std::size_t>(key)];
   if (rule.key != key) throw std::logic_error("parameter rules out of catalogue order");
   return rule;
 }

@@ -11,6 +11,7 @@
 #include "config/firebird/AccessPolicy.h"
 #include "config/firebird/ParameterCatalogue.h"
 #include "config/firebird/ValueForm.h"
+#include "config/firebird/VersionCatalogue.h"
 
 enum class ValueKind {
   Number,        // digits
@@ -21,12 +22,6 @@ enum class ValueKind {
   FolderList,    // folders joined by ";"
 };
 
-struct ValueRange {
-  long long min;
-  long long max;
-  bool Contains(long long n) const { return n >= min && n <= max; }
-};
-
 // A number outside a range, in the words of every message that says so.
 enum class RangeWording {
   Finding,     // "<subject>: outside the range 1448 to 32767", a line the check reports
@@ -35,6 +30,9 @@ enum class RangeWording {
 };
 std::string RangeMessage(std::string_view subject, const ValueRange& range, RangeWording wording);
 
+// A page's rule: the page's kind and shown default, with the keywords, range
+// and sign the version catalogue holds for the name where the page checks
+// them.
 struct ParameterRule {
   ParamKey key;
   ValueKind kind;

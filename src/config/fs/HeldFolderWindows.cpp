@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "config/fs/AtomicFile.h"
 #include "config/fs/NativeFile.h"
 #include "fs/NativeFileWindows.h"
 #include "config/base/Utf16.h"
