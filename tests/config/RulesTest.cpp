@@ -22,7 +22,7 @@ TEST(Rules, EveryDefaultIsAValueTheKeyAccepts) {
     const ParameterRule& rule = RuleOf(p.key);  // throws when out of catalogue order
     if (!p.hasSetter) continue;
     EXPECT_EQ(ValueProblem(p.key, rule.defaultText), std::nullopt);
-    EXPECT_EQ(rule.keywords.empty(), rule.kind != ValueKind::Keyword);
+    EXPECT_EQ(rule.keywords.empty(), rule.kind != SettingKind::Keyword);
   }
   EXPECT_EQ(ValueProblem(K::DummyPacketInterval, "0"), "cannot be changed");
 }
@@ -35,8 +35,12 @@ TEST(Rules, ThePagesCheckTheCataloguesKeywordsRangesAndSigns) {
     const ParameterRule& rule = RuleOf(p.key);
     const SettingInfo& facts = SettingInfoOf(SettingIdOf(p.key));
     EXPECT_TRUE(std::ranges::equal(rule.keywords, facts.keywords));
-    if (rule.range) EXPECT_TRUE(facts.range && facts.range->min == rule.range->min && facts.range->max == rule.range->max);
-    if (rule.negativeAllowed) EXPECT_TRUE(facts.negativeAllowed);
+    if (rule.range) {
+      EXPECT_TRUE(facts.range && facts.range->min == rule.range->min && facts.range->max == rule.range->max);
+    }
+    if (rule.negativeAllowed) {
+      EXPECT_TRUE(facts.negativeAllowed);
+    }
   }
   EXPECT_EQ(RuleOf(ParamKey::GCPolicy).keywords.size(), 3u);
   EXPECT_TRUE(RuleOf(ParamKey::TcpRemoteBufferSize).range);

@@ -13,15 +13,6 @@
 #include "config/firebird/ValueForm.h"
 #include "config/firebird/VersionCatalogue.h"
 
-enum class ValueKind {
-  Number,        // digits
-  Flag,          // 0 or 1
-  Keyword,       // one word of a fixed list, any case
-  Text,          // free text
-  AccessPolicy,  // Full, None, Restrict <folders> (UdfAccess: also Restrict UDF)
-  FolderList,    // folders joined by ";"
-};
-
 // A number outside a range, in the words of every message that says so.
 enum class RangeWording {
   Finding,     // "<subject>: outside the range 1448 to 32767", a line the check reports
@@ -30,12 +21,12 @@ enum class RangeWording {
 };
 std::string RangeMessage(std::string_view subject, const ValueRange& range, RangeWording wording);
 
-// A page's rule: the page's kind and shown default, with the keywords, range
-// and sign the version catalogue holds for the name where the page checks
-// them.
+// A page's rule: the name's kind, keywords, range and sign as the version
+// catalogue holds them (the range and sign where the page checks them), and
+// the default the page shows.
 struct ParameterRule {
   ParamKey key;
-  ValueKind kind;
+  SettingKind kind;
   // The server's built-in value, as the editor shows it for a commented line.
   std::string_view defaultText;
   std::span<const std::string_view> keywords = {};  // keyword lists, in list order
@@ -45,9 +36,8 @@ struct ParameterRule {
 };
 
 const ParameterRule& RuleOf(ParamKey key);
-inline ValueKind KindOf(ParamKey key) { return RuleOf(key).kind; }
+inline SettingKind KindOf(ParamKey key) { return RuleOf(key).kind; }
 inline std::string_view DefaultText(ParamKey key) { return RuleOf(key).defaultText; }
-std::string_view KindName(ValueKind kind);  // "number", "flag", ...
 
 // A number written as the server wants it: digits, with a "-" first where
 // the key has negative values.
