@@ -220,6 +220,8 @@ TEST(SavePolicy, ChecksThePagesValuesAsTypedOrAsTheirVersionReadsThem) {
     const conf::SaveRefusal asRead = conf::CheckBeforeSave(doc, conf::PageValues::AsTheirVersionReads);
     EXPECT_EQ(asTyped.value.has_value(), c.refusedAsTyped);
     EXPECT_EQ(asRead.value.has_value(), c.refusedAsTheVersionReads);
-    if (asRead.value) EXPECT_EQ(asRead.value->rfind(std::string(c.name) + ": ", 0), 0u) << *asRead.value;
+    if (asRead.value) {
+      EXPECT_EQ(asRead.value->rfind(std::string(c.name) + ": ", 0), 0u) << *asRead.value;
+    }
   }
 }

@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <optional>
-#include <ranges>
 #include <span>
 #include <string>
 #include <string_view>
@@ -60,10 +59,21 @@ inline constexpr std::size_t kSettingCount = 100;
 enum class SettingId : std::size_t {};
 inline constexpr std::size_t Index(SettingId id) { return static_cast<std::size_t>(id); }
 // Every name of the catalogue, in order: for (SettingId id : AllSettings()).
-inline auto AllSettings() {
-  return std::views::iota(std::size_t{0}, kSettingCount) |
-         std::views::transform([](std::size_t i) { return SettingId{i}; });
-}
+// (A loop of its own: clang 14 cannot compile libstdc++ 12's views.)
+struct SettingIds {
+  struct Iterator {
+    std::size_t at;
+    SettingId operator*() const { return SettingId{at}; }
+    Iterator& operator++() {
+      ++at;
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return at != other.at; }
+  };
+  Iterator begin() const { return {0}; }
+  Iterator end() const { return {kSettingCount}; }
+};
+inline constexpr SettingIds AllSettings() { return {}; }
 
 // One T per catalogue name, indexed by SettingId.
 template <class T>
