@@ -101,7 +101,7 @@ TEST_F(SafeWrite, LoneCrStaysInItsLineAndNoSaveChangesAnUntouchedReading) {
   doc.Save(dir.path());
   const std::string saved = ReadFileBytes(ConfIn(dir));
   EXPECT_EQ(saved, SavedFromLf("RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 1\r\n"));
-  EXPECT_EQ(ReadConf(saved, ConfIn(dir), ServerVersion::V2_1).settings[SettingOf(ParamKey::DefaultDbCachePages)].state,
+  EXPECT_EQ(ReadConf(saved, ConfIn(dir), ServerVersion::V2_1).settings[SettingIdOf(ParamKey::DefaultDbCachePages)].state,
             ValueState::Absent);
 
   // Rewriting the page cache's line would drop the port the server reads.

@@ -16,7 +16,8 @@ namespace {
 
 using Changes = std::vector<std::pair<std::string, std::string>>;
 
-constexpr const char* kFile = "TempBlockSize = 1\nLockSignal = 16\nDatabaseAccess = Full\n";
+// Lines end with CR LF, which a save keeps on every platform.
+constexpr const char* kFile = "TempBlockSize = 1\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n";
 
 // A document of the file in dir with the changes pending.
 void LoadWithChanges(TVantrel& doc, const TempDir& dir, const std::string& file, const Changes& changes) {
@@ -41,15 +42,15 @@ TEST(Reread, CarriesThePendingChangesOverAndFindsTheConflicts) {
     Conflicts conflicts;
   };
   const Case cases[] = {
-      {"their change elsewhere stays", "TempBlockSize = 1\nLockSignal = 17\nDatabaseAccess = Full\n",
+      {"their change elsewhere stays", "TempBlockSize = 1\r\nLockSignal = 17\r\nDatabaseAccess = Full\r\n",
        {{"TempBlockSize", "2"}}, {"TempBlockSize=2"}, {}},
-      {"both changed it differently", "TempBlockSize = 5\nLockSignal = 16\nDatabaseAccess = Full\n",
+      {"both changed it differently", "TempBlockSize = 5\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n",
        {{"TempBlockSize", "2"}}, {"TempBlockSize=2"}, {{"TempBlockSize", "5", "2"}}},
-      {"both changed it alike", "TempBlockSize = 2\nLockSignal = 16\nDatabaseAccess = Full\n",
+      {"both changed it alike", "TempBlockSize = 2\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n",
        {{"TempBlockSize", "2"}}, {"TempBlockSize=2"}, {}},
-      {"they commented it out", "#TempBlockSize = 1\nLockSignal = 16\nDatabaseAccess = Full\n",
+      {"they commented it out", "#TempBlockSize = 1\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n",
        {{"TempBlockSize", "2"}}, {"TempBlockSize=2"}, {{"TempBlockSize", "#1", "2"}}},
-      {"they took its line away", "LockSignal = 16\nDatabaseAccess = Full\n",
+      {"they took its line away", "LockSignal = 16\r\nDatabaseAccess = Full\r\n",
        {{"TempBlockSize", "2"}}, {"TempBlockSize=2"}, {}},
       {"a policy written otherwise means no change", kFile,
        {{"DatabaseAccess", "full"}, {"LockSignal", "8"}}, {"LockSignal=8"}, {}},
@@ -78,7 +79,7 @@ TEST(Reread, CarriesThePendingChangesOverAndFindsTheConflicts) {
 // The 46 compare by meaning, the other names as written: the deliberate
 // difference the pages' composed values need.
 TEST(Reread, ComparesThePagesParametersByMeaningAndOthersAsWritten) {
-  const std::string file = "# Firebird version 3.0 configuration file\nDatabaseAccess = Full\nAuthServer = Srp\n";
+  const std::string file = "# Firebird version 3.0 configuration file\r\nDatabaseAccess = Full\r\nAuthServer = Srp\r\n";
   TempDir dir;
   TVantrel doc;
   LoadWithChanges(doc, dir, file, {{"DatabaseAccess", "FULL"}, {"AuthServer", "srp"}});
@@ -99,14 +100,14 @@ TEST(SavePolicy, MergesOntoAFileChangedOnDisk) {
     bool changed;
   };
   const Case cases[] = {
-      {"nobody else wrote", std::nullopt, true, "TempBlockSize = 2\nLockSignal = 16\nDatabaseAccess = Full\n", 0,
+      {"nobody else wrote", std::nullopt, true, "TempBlockSize = 2\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n", 0,
        false, true},
-      {"they changed another line", "TempBlockSize = 1\nLockSignal = 17\nDatabaseAccess = Full\n", true,
-       "TempBlockSize = 2\nLockSignal = 17\nDatabaseAccess = Full\n", 0, true, true},
-      {"both, the user keeps theirs", "TempBlockSize = 5\nLockSignal = 16\nDatabaseAccess = Full\n", false,
-       "TempBlockSize = 5\nLockSignal = 16\nDatabaseAccess = Full\n", 1, true, false},
-      {"both, the user keeps his own", "TempBlockSize = 5\nLockSignal = 16\nDatabaseAccess = Full\n", true,
-       "TempBlockSize = 2\nLockSignal = 16\nDatabaseAccess = Full\n", 1, true, true},
+      {"they changed another line", "TempBlockSize = 1\r\nLockSignal = 17\r\nDatabaseAccess = Full\r\n", true,
+       "TempBlockSize = 2\r\nLockSignal = 17\r\nDatabaseAccess = Full\r\n", 0, true, true},
+      {"both, the user keeps theirs", "TempBlockSize = 5\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n", false,
+       "TempBlockSize = 5\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n", 1, true, false},
+      {"both, the user keeps his own", "TempBlockSize = 5\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n", true,
+       "TempBlockSize = 2\r\nLockSignal = 16\r\nDatabaseAccess = Full\r\n", 1, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -154,7 +155,7 @@ TEST(SavePolicy, AFileChangedDuringTheMergeIsMergedAgainAtMostFiveTimes) {
     std::string theirs;
     const auto write = [&](TVantrel& d) {
       if (writes++ < changes) {
-        theirs = "TempBlockSize = 1\nLockSignal = " + std::to_string(20 + writes) + "\nDatabaseAccess = Full\n";
+        theirs = "TempBlockSize = 1\r\nLockSignal = " + std::to_string(20 + writes) + "\r\nDatabaseAccess = Full\r\n";
         WriteFileBytes(ConfIn(dir), theirs);
       }
       return d.Save(dir.path());
@@ -165,7 +166,7 @@ TEST(SavePolicy, AFileChangedDuringTheMergeIsMergedAgainAtMostFiveTimes) {
     };
     if (changes == conf::kMergeAttempts) {
       save();
-      EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\nLockSignal = 25\nDatabaseAccess = Full\n");
+      EXPECT_EQ(ReadFileBytes(ConfIn(dir)), "TempBlockSize = 2\r\nLockSignal = 25\r\nDatabaseAccess = Full\r\n");
     } else {
       EXPECT_THROW(save(), FileChangedError);
       EXPECT_EQ(ReadFileBytes(ConfIn(dir)), theirs);
@@ -179,7 +180,7 @@ TEST(SavePolicy, AMergedDocumentFailingTheChecksWritesNothing) {
   TempDir dir;
   TVantrel doc;
   LoadWithChanges(doc, dir, kFile, {{"TempBlockSize", "2"}});
-  const std::string theirs = "TempBlockSize = 1\nLockSignal = 17\nDatabaseAccess = Full\n";
+  const std::string theirs = "TempBlockSize = 1\r\nLockSignal = 17\r\nDatabaseAccess = Full\r\n";
   WriteFileBytes(ConfIn(dir), theirs);
   int checks = 0;
   const auto refuseMerged = [&](const TVantrel&) {
@@ -208,7 +209,7 @@ TEST(SavePolicy, ChecksThePagesValuesAsTypedOrAsTheirVersionReadsThem) {
       {"DefaultDbCachePages", "99999999999", true, true},  // not kept as written by the server
       {"FileSystemCacheSize", "200", true, true},          // beyond the 46: as the version reads it
   };
-  const std::string file = "DefaultDbCachePages = 2048\nTcpRemoteBufferSize = 8192\nFileSystemCacheSize = 0\n";
+  const std::string file = "DefaultDbCachePages = 2048\r\nTcpRemoteBufferSize = 8192\r\nFileSystemCacheSize = 0\r\n";
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + "=" + c.value);
     TempDir dir;
@@ -220,6 +221,8 @@ TEST(SavePolicy, ChecksThePagesValuesAsTypedOrAsTheirVersionReadsThem) {
     const conf::SaveRefusal asRead = conf::CheckBeforeSave(doc, conf::PageValues::AsTheirVersionReads);
     EXPECT_EQ(asTyped.value.has_value(), c.refusedAsTyped);
     EXPECT_EQ(asRead.value.has_value(), c.refusedAsTheVersionReads);
-    if (asRead.value) EXPECT_EQ(asRead.value->rfind(std::string(c.name) + ": ", 0), 0u) << *asRead.value;
+    if (asRead.value) {
+      EXPECT_EQ(asRead.value->rfind(std::string(c.name) + ": ", 0), 0u) << *asRead.value;
+    }
   }
 }

@@ -315,9 +315,9 @@ TEST(VersionCheck, TheDocumentAndTheServerAgreeOnEveryShippedFile) {
     doc.Load(dir.path());
     const ConfReading r = ReadConf(ReadFileBytes(path), dir.file("firebird.conf"), doc.Version());
     for (const auto& p : kParameters) {
-      const ConfSetting& s = r.settings[SettingOf(p.key)];
+      const ConfSetting& s = r.settings[SettingIdOf(p.key)];
       const DecodedValue editor = Decode(doc.Value(p.key));
-      if (!ReadBy(SettingOf(p.key), doc.Version())) continue;
+      if (!ReadBy(SettingIdOf(p.key), doc.Version())) continue;
       EXPECT_EQ(s.state, editor.state) << p.name;
       EXPECT_EQ(s.fileText, editor.text) << p.name;
     }

@@ -25,7 +25,7 @@ SettingChanges Written(const GivenPairs& given, ServerVersion v, std::vector<std
       refusals.push_back(problem);
       continue;
     }
-    const std::string known(SettingOf(*id).name);
+    const std::string known(SettingInfoOf(*id).name);
     // Every server takes a value without the blanks around it: they are
     // left out, and the user told so.
     const std::size_t first = written.find_first_not_of(" \t");
@@ -50,7 +50,7 @@ std::optional<SettingId> NameReadBy(const std::string& name, ServerVersion v, st
   if (!id)
     problem = UnknownNameMessage(name, v);
   else if (!ReadBy(*id, v))
-    problem = NotReadMessage(SettingOf(*id).name, *id, v);
+    problem = NotReadMessage(SettingInfoOf(*id).name, *id, v);
   else
     return id;
   return std::nullopt;

@@ -38,7 +38,7 @@ struct CheckedChanges {
   std::vector<std::string> after;
   ConfReading current;
   ConfReading changed;
-  std::array<long, kSettingCount> lineOf{};
+  PerSetting<long> lineOf{};
 };
 
 // The name's entry in the catalogue when the version reads it; else

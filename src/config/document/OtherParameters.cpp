@@ -57,18 +57,18 @@ std::vector<OtherParameter> OtherParametersOf(const TVantrel& document) {
   const auto lineOf = document.SettingLines();
 
   std::vector<OtherParameter> found;
-  for (SettingId id = 0; id < kSettingCount; ++id) {
+  for (const SettingId id : AllSettings()) {
     if (ParamKeyOf(id) || !ReadBy(id, version) || lineOf[id] < 0) continue;
     OtherParameter p;
     p.id = id;
-    p.name = SettingOf(id).name;
+    p.name = SettingInfoOf(id).name;
     p.line = static_cast<std::size_t>(lineOf[id]);
     p.value = conf::ValueForm(lines[p.line], p.name, GenerationOf(version));
     const ConfSetting& s = reading.settings[id];
     p.serverValue = s.value;
     // A keyword the server does not know leaves it its built-in one.
     p.usesDefault = s.usesDefault || s.state != ValueState::Active ||
-                    (SettingOf(id).kind == SettingKind::Keyword && !KeywordOf(id, s.fileText, version));
+                    (SettingInfoOf(id).kind == SettingKind::Keyword && !KeywordOf(id, s.fileText, version));
     p.defaultValue = DefaultValueOf(id, version, reading.superMode);
     found.push_back(std::move(p));
   }
@@ -82,7 +82,7 @@ std::vector<OtherParameter> OtherParametersOf(const TVantrel& document) {
     OtherParameter p;
     p.status = e.id ? OtherParameter::Status::NotRead : OtherParameter::Status::Unknown;
     p.id = e.id;
-    p.name = e.id ? std::string(SettingOf(*e.id).name) : e.key;
+    p.name = e.id ? std::string(SettingInfoOf(*e.id).name) : e.key;
     p.line = e.line - 1;
     // As written: the 3.0+ reader has replaced macros and braces.
     p.value = v2 ? e.value : conf::ValueForm3(lines[p.line]);

@@ -65,7 +65,7 @@ std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc,
   }
   for (const SettingId id : SettingsReadBy(version)) {
     if (changed.count(id) || SameReading(before.settings[id], after.settings[id])) continue;
-    problems.push_back(std::string(SettingOf(id).name) +
+    problems.push_back(std::string(SettingInfoOf(id).name) +
                        " is not being changed, but after this save the server would read " +
                        Reading(after.settings[id]) + " instead of " + Reading(before.settings[id]));
   }
@@ -73,7 +73,7 @@ std::vector<std::string> UntouchedParametersReadDifferently(const TVantrel& doc,
 }
 
 std::string LineNotRewritten(SettingId id, const ConfReading& reading) {
-  const std::string name(SettingOf(id).name);
+  const std::string name(SettingInfoOf(id).name);
   const ConfSetting& s = reading.settings[id];
   if (s.state != ValueState::Active)
     return name + ": not supported by this file (it has no line for it); no line is added";
@@ -90,7 +90,7 @@ std::optional<std::string> ChangeWithoutEffect(SettingId id, std::string_view va
     return e.id == id && e.kind == ConfEntry::Kind::BareName;
   });
   if (hiding != after.entries.end() && GenerationOf(after.version) == Generation::V3)
-    return std::string(SettingOf(id).name) + ": line " + std::to_string(hiding->line) +
+    return std::string(SettingInfoOf(id).name) + ": line " + std::to_string(hiding->line) +
            " names it without \"=\" above the line written, so the server keeps its default";
   return LineNotRewritten(id, after);
 }

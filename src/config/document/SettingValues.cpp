@@ -40,7 +40,7 @@ std::optional<long long> WrittenNumber(const SettingInfo& s, std::string_view va
 }  // namespace
 
 std::optional<std::string> WriteProblem(SettingId id, std::string_view value, ServerVersion v) {
-  const SettingInfo& s = SettingOf(id);
+  const SettingInfo& s = SettingInfoOf(id);
   const std::optional<ParamKey> key = ParamKeyOf(id);
   const bool v3 = GenerationOf(v) == Generation::V3;
   if (!ReadBy(id, v)) return NotReadMessage(s.name, id, v);
@@ -87,7 +87,7 @@ std::optional<std::string> WriteProblem(SettingId id, std::string_view value, Se
 }
 
 std::optional<std::string> NumberWidthProblem(SettingId id, std::string_view value, ServerVersion v) {
-  if (SettingOf(id).kind != SettingKind::Integer) return std::nullopt;
+  if (SettingInfoOf(id).kind != SettingKind::Integer) return std::nullopt;
   std::string_view digits = value;
   if (digits.starts_with('-')) digits.remove_prefix(1);
   if (GenerationOf(v) == Generation::V2 && !conf::AllDigits(digits)) return std::nullopt;
@@ -95,7 +95,7 @@ std::optional<std::string> NumberWidthProblem(SettingId id, std::string_view val
   ValueRange exact = ExactRange(id, v);
   if (!n.valid || (n.exact && exact.Contains(n.stored))) return std::nullopt;
   // The bound named is the nearer one, the name's own range or the type's.
-  if (const auto& range = SettingOf(id).range) exact = {std::max(exact.min, range->min), std::min(exact.max, range->max)};
+  if (const auto& range = SettingInfoOf(id).range) exact = {std::max(exact.min, range->min), std::min(exact.max, range->max)};
   const bool below = n.exact ? n.stored < exact.min : value.starts_with('-');
   return Quoted(value) + " is not kept as written by Firebird " + std::string(VersionName(v)) + ", which holds it in " +
          std::string(ExactRangeName(id, v)) + ": the " + (below ? "smallest" : "largest") + " value accepted is " +
@@ -103,7 +103,7 @@ std::optional<std::string> NumberWidthProblem(SettingId id, std::string_view val
 }
 
 std::string WrittenForm(SettingId id, std::string_view value, ServerVersion v) {
-  const SettingInfo& s = SettingOf(id);
+  const SettingInfo& s = SettingInfoOf(id);
   if (s.kind == SettingKind::Keyword)
     if (const auto k = Keyword(s, value)) return std::string(*k);
   if (s.kind == SettingKind::Boolean && GenerationOf(v) == Generation::V3)

@@ -19,14 +19,14 @@ bool ShowsDefault(const DecodedValue& value, ServerVersion v) {
 }
 
 std::string DefaultShown(ParamKey key, ServerVersion v, bool superMode) {
-  const SettingId id = SettingOf(key);
+  const SettingId id = SettingIdOf(key);
   if (GenerationOf(v) == Generation::V2 || !ReadBy(id, v)) return std::string(DefaultText(key));
   return DefaultValueOf(id, v, superMode);
 }
 
 bool FlagShownOn(ParamKey key, const DecodedValue& value, ServerVersion v, bool superMode) {
   if (GenerationOf(v) == Generation::V2) return DesignedFlagOn(key, value);
-  const SettingId id = SettingOf(key);
+  const SettingId id = SettingIdOf(key);
   if (value.state != ValueState::Active) {
     if (!ReadBy(id, v)) return DesignedFlagOn(key, value);
     return ServerValueIsOn(DefaultValueOf(id, v, superMode));

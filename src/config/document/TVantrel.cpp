@@ -214,7 +214,7 @@ std::unique_ptr<TVantrel> TVantrel::Reread(std::vector<Conflict>& conflicts) con
 }
 
 void TVantrel::DiscardChange(SettingId id) {
-  const std::string_view name = SettingOf(id).name;
+  const std::string_view name = SettingInfoOf(id).name;
   for (auto it = pending_.begin(); it != pending_.end(); ++it) {
     if (IsEntryOf(*it, name)) {
       pending_.erase(it);
@@ -232,7 +232,7 @@ void TVantrel::WithdrawChange(SettingId id) {
   if (pending_.empty() && modified_ && !marked_) SetModified(false);
 }
 
-std::array<long, kSettingCount> TVantrel::SettingLines() const { return conf::SettingLines(lines_, generation_); }
+PerSetting<long> TVantrel::SettingLines() const { return conf::SettingLines(lines_, generation_); }
 
 std::vector<std::string> TVantrel::LinesAfterSave() const {
   std::vector<std::string_view> lines = lines_;
@@ -291,12 +291,12 @@ void TVantrel::PendingChanged() {
 std::string TVantrel::ValueOf(SettingId id) const {
   if (const auto key = ParamKeyOf(id)) return Value(*key);
   if (const auto set = otherValues_.find(id); set != otherValues_.end()) return set->second;
-  return LoadedValueOf(SettingOf(id).name);
+  return LoadedValueOf(SettingInfoOf(id).name);
 }
 
 void TVantrel::SetValueOf(SettingId id, const std::string& value) {
   if (const auto key = ParamKeyOf(id)) return SetValue(*key, value);
   if (ValueOf(id) == value) return;
   otherValues_[id] = value;
-  RecordChange(std::string(SettingOf(id).name) + "=" + value);
+  RecordChange(std::string(SettingInfoOf(id).name) + "=" + value);
 }

@@ -129,7 +129,7 @@ class TVantrel {
   // For every catalogue name, the index of the line a save rewrites for it
   // (the rule of Version() above), or -1 when the file has none; found in
   // one pass over the lines.
-  std::array<long, kSettingCount> SettingLines() const;
+  PerSetting<long> SettingLines() const;
 
   // One read-only property per key, named like the key, and one setter per
   // key that has one (DummyPacketInterval has none).

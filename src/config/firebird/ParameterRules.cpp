@@ -8,90 +8,95 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 3> kAuthenticationKeywords = {"mixed", "native", "trusted"};
-constexpr std::array<std::string_view, 3> kGCPolicyKeywords = {"cooperative", "background",
-                                                               "combined"};
-
 using K = ParamKey;
-using V = ValueKind;
+
+// Which of the version catalogue's facts on a name its page checks, beyond
+// its kind and the keywords of a keyword list: the catalogue knows ranges
+// and negative values of more names than the pages were designed to check.
+// kAsFlag: a number the server takes as 0 or 1 only, which the page shows
+// as a check box.
+enum Checks : unsigned { kKindAndKeywords = 0, kRange = 1, kNegative = 2, kAsFlag = 4 };
+
+struct PageRow {
+  ParamKey key;
+  std::string_view defaultText;
+  unsigned checks = kKindAndKeywords;
+};
 
 // In catalogue order.
-const ParameterRule kRules[] = {
-    {K::RootDirectory, V::Text, ""},
-    {K::DatabaseAccess, V::AccessPolicy, "Full"},
-    {K::ExternalFileAccess, V::AccessPolicy, "None"},
-    {K::UdfAccess, V::AccessPolicy, "Restrict UDF"},
-    {K::TempDirectories, V::FolderList, ""},
-    {K::LegacyHash, V::Flag, "1"},
-    {K::Authentication, V::Keyword, "mixed", kAuthenticationKeywords},
-    {K::DefaultDbCachePages, V::Number, "2048"},
-    {K::DatabaseGrowthIncrement, V::Number, "134217728"},
-    {K::MaxFileSystemCache, V::Number, "65536"},
-    {K::TempBlockSize, V::Number, "1048576"},
-    {K::TempCacheLimit, V::Number, "67108864"},
-    {K::OldParameterOrdering, V::Flag, "0"},
-    {K::CompleteBooleanEvaluation, V::Flag, "0"},
-    {K::DeadlockTimeout, V::Number, "10"},
-    {K::MaxUnflushedWrites, V::Number, "100"},
-    {K::MaxUnflushedWriteTime, V::Number, "5"},
-    {K::BugcheckAbort, V::Flag, "0"},
-    {K::OldColumnNaming, V::Flag, "0"},
-    {K::ConnectionTimeout, V::Number, "180"},
-    {K::DummyPacketInterval, V::Number, "0"},
-    {K::RemoteServiceName, V::Text, "gds_db"},
-    {K::RemoteServicePort, V::Number, "3050"},
-    {K::RemoteAuxPort, V::Number, "0"},
-    {K::TcpRemoteBufferSize, V::Number, "8192", {}, ValueRange{1448, 32767}},
-    {K::TcpNoNagle, V::Flag, "1"},
-    {K::RemoteBindAddress, V::Text, ""},
-    {K::LockMemSize, V::Number, "1048576"},
-    {K::LockSemCount, V::Number, "32"},
-    {K::LockGrantOrder, V::Flag, "1"},
-    {K::LockAcquireSpins, V::Number, "0"},
-    {K::LockHashSlots, V::Number, "1009"},
-    {K::EventMemSize, V::Number, "65536"},
-    {K::CpuAffinityMask, V::Number, "1"},
-    {K::UsePriorityScheduler, V::Flag, "1"},
-    {K::PrioritySwitchDelay, V::Number, "100"},
-    {K::PriorityBoost, V::Number, "5"},
-    {K::GCPolicy, V::Keyword, "combined", kGCPolicyKeywords},
-    {K::GuardianOption, V::Flag, "1"},
-    {K::ProcessPriorityLevel, V::Number, "0", {}, std::nullopt, true},
-    {K::IpcName, V::Text, "FIREBIRD"},
-    {K::RemotePipeName, V::Text, "interbas"},
-    {K::CreateInternalWindow, V::Flag, "1"},
-    {K::LockSignal, V::Number, "16"},
-    {K::RemoteFileOpenAbility, V::Flag, "0"},
-    {K::Redirection, V::Flag, "0"},
+constexpr PageRow kPageRows[] = {
+    {K::RootDirectory, ""},
+    {K::DatabaseAccess, "Full"},
+    {K::ExternalFileAccess, "None"},
+    {K::UdfAccess, "Restrict UDF"},
+    {K::TempDirectories, ""},
+    {K::LegacyHash, "1"},
+    {K::Authentication, "mixed"},
+    {K::DefaultDbCachePages, "2048"},
+    {K::DatabaseGrowthIncrement, "134217728"},
+    {K::MaxFileSystemCache, "65536"},
+    {K::TempBlockSize, "1048576"},
+    {K::TempCacheLimit, "67108864"},
+    {K::OldParameterOrdering, "0"},
+    {K::CompleteBooleanEvaluation, "0"},
+    {K::DeadlockTimeout, "10"},
+    {K::MaxUnflushedWrites, "100"},
+    {K::MaxUnflushedWriteTime, "5"},
+    {K::BugcheckAbort, "0"},
+    {K::OldColumnNaming, "0"},
+    {K::ConnectionTimeout, "180"},
+    {K::DummyPacketInterval, "0"},
+    {K::RemoteServiceName, "gds_db"},
+    {K::RemoteServicePort, "3050"},
+    {K::RemoteAuxPort, "0"},
+    {K::TcpRemoteBufferSize, "8192", kRange},
+    {K::TcpNoNagle, "1"},
+    {K::RemoteBindAddress, ""},
+    {K::LockMemSize, "1048576"},
+    {K::LockSemCount, "32"},
+    {K::LockGrantOrder, "1"},
+    {K::LockAcquireSpins, "0"},
+    {K::LockHashSlots, "1009"},
+    {K::EventMemSize, "65536"},
+    {K::CpuAffinityMask, "1"},
+    {K::UsePriorityScheduler, "1"},
+    {K::PrioritySwitchDelay, "100"},
+    {K::PriorityBoost, "5"},
+    {K::GCPolicy, "combined"},
+    {K::GuardianOption, "1", kAsFlag},
+    {K::ProcessPriorityLevel, "0", kNegative},
+    {K::IpcName, "FIREBIRD"},
+    {K::RemotePipeName, "interbas"},
+    {K::CreateInternalWindow, "1"},
+    {K::LockSignal, "16"},
+    {K::RemoteFileOpenAbility, "0"},
+    {K::Redirection, "0"},
 };
-static_assert(std::size(kRules) == kParameterCount);
+static_assert(std::size(kPageRows) == kParameterCount);
+
+const std::array<ParameterRule, kParameterCount>& Rules() {
+  static const auto rules = [] {
+    std::array<ParameterRule, kParameterCount> built{};
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+      const PageRow& row = kPageRows[i];
+      const SettingInfo& facts = SettingInfoOf(SettingIdOf(row.key));
+      const SettingKind kind = row.checks & kAsFlag ? SettingKind::Boolean : facts.kind;
+      built[i] = {row.key, kind, row.defaultText, facts.keywords,
+                  row.checks & kRange ? facts.range : std::nullopt, (row.checks & kNegative) && facts.negativeAllowed};
+    }
+    return built;
+  }();
+  return rules;
+}
 
 using conf::Quoted;
 
 }  // namespace
 
 const ParameterRule& RuleOf(ParamKey key) {
-  const ParameterRule& rule = kRules[static_cast<std::size_t>(key)];
+  const ParameterRule& rule = Rules()[static_cast<std::size_t>(key)];
   if (rule.key != key) throw std::logic_error("parameter rules out of catalogue order");
   return rule;
-}
-
-std::string_view KindName(ValueKind kind) {
-  switch (kind) {
-    case ValueKind::Number:
-      return "number";
-    case ValueKind::Flag:
-      return "flag";
-    case ValueKind::Keyword:
-      return "keyword";
-    case ValueKind::Text:
-      return "text";
-    case ValueKind::AccessPolicy:
-      return "access policy";
-    case ValueKind::FolderList:
-      return "folder list";
-  }
-  return "";
 }
 
 bool IsPlainNumber(ParamKey key, std::string_view text) {
@@ -123,21 +128,21 @@ std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
   if (auto problem = LineTextProblem(value)) return problem;
 
   switch (rule.kind) {
-    case ValueKind::Number:
+    case SettingKind::Integer:
       if (!IsPlainNumber(key, value))
         return Quoted(value) + (rule.negativeAllowed ? " is not a whole number"
                                                      : " is not a number (digits only)");
       if (rule.range && !rule.range->Contains(NumberValue(value)))
         return RangeMessage(value, *rule.range, RangeWording::Refusal);
       return std::nullopt;
-    case ValueKind::Flag:
+    case SettingKind::Boolean:
       if (value != "0" && value != "1") return Quoted(value) + " is not 0 or 1";
       return std::nullopt;
-    case ValueKind::Keyword:
+    case SettingKind::Keyword:
       if (!KeywordIndex(key, value))
         return Quoted(value) + " is not one of " + conf::Join(rule.keywords, ", ");
       return std::nullopt;
-    case ValueKind::AccessPolicy: {
+    case SettingKind::AccessPolicy: {
       // Written as the editor composes it: the keyword first.
       const AccessPolicy policy = ReadAccessPolicy(key, value);
       const bool readable = !value.empty() && policy.choice &&
@@ -148,8 +153,9 @@ std::optional<std::string> ValueProblem(ParamKey key, std::string_view value) {
                " or Restrict followed by folders";
       return std::nullopt;
     }
-    case ValueKind::Text:
-    case ValueKind::FolderList:
+    case SettingKind::Text:
+    case SettingKind::PluginList:
+    case SettingKind::PathList:
       return std::nullopt;
   }
   return std::nullopt;
@@ -195,11 +201,11 @@ std::optional<std::string> LineTextProblem(std::string_view value) {
 bool MeansTheSame(ParamKey key, std::string_view a, std::string_view b) {
   if (a == b) return true;
   switch (KindOf(key)) {
-    case ValueKind::AccessPolicy: {
+    case SettingKind::AccessPolicy: {
       const AccessPolicy first = ReadAccessPolicy(key, a), second = ReadAccessPolicy(key, b);
       return first.choice && first.choice == second.choice && first.folders == second.folders;
     }
-    case ValueKind::FolderList:
+    case SettingKind::PathList:
       return ReadFolderList(a) == ReadFolderList(b);
     default:
       return false;

@@ -11,21 +11,7 @@
 #include "config/firebird/AccessPolicy.h"
 #include "config/firebird/ParameterCatalogue.h"
 #include "config/firebird/ValueForm.h"
-
-enum class ValueKind {
-  Number,        // digits
-  Flag,          // 0 or 1
-  Keyword,       // one word of a fixed list, any case
-  Text,          // free text
-  AccessPolicy,  // Full, None, Restrict <folders> (UdfAccess: also Restrict UDF)
-  FolderList,    // folders joined by ";"
-};
-
-struct ValueRange {
-  long long min;
-  long long max;
-  bool Contains(long long n) const { return n >= min && n <= max; }
-};
+#include "config/firebird/VersionCatalogue.h"
 
 // A number outside a range, in the words of every message that says so.
 enum class RangeWording {
@@ -35,9 +21,12 @@ enum class RangeWording {
 };
 std::string RangeMessage(std::string_view subject, const ValueRange& range, RangeWording wording);
 
+// A page's rule: the name's kind, keywords, range and sign as the version
+// catalogue holds them (the range and sign where the page checks them), and
+// the default the page shows.
 struct ParameterRule {
   ParamKey key;
-  ValueKind kind;
+  SettingKind kind;
   // The server's built-in value, as the editor shows it for a commented line.
   std::string_view defaultText;
   std::span<const std::string_view> keywords = {};  // keyword lists, in list order
@@ -47,9 +36,8 @@ struct ParameterRule {
 };
 
 const ParameterRule& RuleOf(ParamKey key);
-inline ValueKind KindOf(ParamKey key) { return RuleOf(key).kind; }
+inline SettingKind KindOf(ParamKey key) { return RuleOf(key).kind; }
 inline std::string_view DefaultText(ParamKey key) { return RuleOf(key).defaultText; }
-std::string_view KindName(ValueKind kind);  // "number", "flag", ...
 
 // A number written as the server wants it: digits, with a "-" first where
 // the key has negative values.

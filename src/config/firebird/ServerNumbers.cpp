@@ -207,7 +207,7 @@ const Rule kRules[] = {
 };
 
 const Rule* RuleFor(SettingId id, ServerVersion v) {
-  const std::string_view name = SettingOf(id).name;
+  const std::string_view name = SettingInfoOf(id).name;
   for (const Rule& r : kRules)
     if (r.name == name && (r.versions >> IndexOf(v) & 1)) return &r;
   return nullptr;

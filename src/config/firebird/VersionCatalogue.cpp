@@ -34,7 +34,7 @@ constexpr std::string_view kDataTypeCompatibility[] = {"3.0", "2.5"};
 
 // Columns: 2.0, 2.1, 2.5, 3.0, 4.0, 5.0 (the last release of each series).
 // Where the sources disagree, the server's own source decides.
-const std::array<SettingInfo, kSettingCount> kSettings = {{
+const PerSetting<SettingInfo> kSettings = {{{
     {"AllowEncryptedSecurityDatabase", Kind::Boolean, {N, N, N, D("false"), D("false"), D("false")}},
     {"AllowUpdateOverwrite", Kind::Boolean, {N, N, N, N, N, D("true")}},
     {"AuditTraceConfigFile", Kind::Text, {N, N, D(""), D(""), D(""), D("")}},
@@ -161,7 +161,7 @@ const std::array<SettingInfo, kSettingCount> kSettings = {{
     {"WireCrypt", Kind::Keyword, {N, N, N, D("Required"), D("Required"), D("Required")}, kWireCrypt},
     {"WireCryptPlugin", Kind::PluginList,
      {N, N, N, D("Arc4"), D("ChaCha64, ChaCha, Arc4"), D("ChaCha64, ChaCha, Arc4")}},
-}};
+}}};
 
 // Names looked up ignoring case: an open-addressing table over the lower-case
 // names, so that a lookup neither allocates nor compares more than once or
@@ -204,7 +204,7 @@ class NameIndex {
 
 struct KeyLinks {
   std::array<SettingId, kParameterCount> settingOf{};
-  std::array<std::optional<ParamKey>, kSettingCount> keyOf{};
+  PerSetting<std::optional<ParamKey>> keyOf{};
   KeyLinks() {
     for (const auto& p : kParameters) {
       const auto id = NameIndex::Get().Find(p.name);
@@ -242,11 +242,11 @@ std::string_view SettingKindName(SettingKind kind) {
   return "";
 }
 
-const std::array<SettingInfo, kSettingCount>& Settings() { return kSettings; }
+const PerSetting<SettingInfo>& Settings() { return kSettings; }
 
 std::optional<SettingId> FindSetting(std::string_view name) { return NameIndex::Get().Find(name); }
 
-SettingId SettingOf(ParamKey key) {
+SettingId SettingIdOf(ParamKey key) {
   return KeyLinks::Get().settingOf[static_cast<std::size_t>(key)];
 }
 
@@ -255,8 +255,8 @@ std::optional<ParamKey> ParamKeyOf(SettingId id) { return KeyLinks::Get().keyOf[
 std::vector<SettingId> SettingsReadBy(ServerVersion v) {
   std::vector<SettingId> ids;
   for (const auto& p : kParameters)
-    if (ReadBy(SettingOf(p.key), v)) ids.push_back(SettingOf(p.key));
-  for (SettingId id = 0; id < kSettingCount; ++id)
+    if (ReadBy(SettingIdOf(p.key), v)) ids.push_back(SettingIdOf(p.key));
+  for (const SettingId id : AllSettings())
     if (ReadBy(id, v) && !ParamKeyOf(id)) ids.push_back(id);
   return ids;
 }
@@ -299,7 +299,7 @@ std::string NotReadMessage(std::string_view subject, SettingId id, ServerVersion
 std::string UnknownNameMessage(std::string_view name, ServerVersion v) {
   std::string message = "unknown parameter " + conf::Quoted(name);
   if (const auto close = CloseSetting(name); close && ReadBy(*close, v))
-    message += "; did you mean " + std::string(SettingOf(*close).name) + "?";
+    message += "; did you mean " + std::string(SettingInfoOf(*close).name) + "?";
   return message;
 }
 
@@ -308,7 +308,7 @@ std::optional<SettingId> CloseSetting(std::string_view name) {
   constexpr std::size_t kNear = 3;
   std::optional<SettingId> best;
   std::size_t bestDistance = kNear + 1;
-  for (SettingId id = 0; id < kSettingCount; ++id) {
+  for (const SettingId id : AllSettings()) {
     const std::string_view candidate = kSettings[id].name;
     const std::size_t gap = candidate.size() > name.size() ? candidate.size() - name.size()
                                                            : name.size() - candidate.size();

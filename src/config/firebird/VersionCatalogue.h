@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "config/firebird/ParameterCatalogue.h"
-#include "config/firebird/ParameterRules.h"
 #include "config/firebird/ServerVersion.h"
 
 enum class SettingKind {
@@ -26,6 +25,13 @@ enum class SettingKind {
   PathList,      // folders joined by ";"
 };
 std::string_view SettingKindName(SettingKind kind);  // "integer", "boolean", ...
+
+// The values a number may take, both ends included.
+struct ValueRange {
+  long long min;
+  long long max;
+  bool Contains(long long n) const { return n >= min && n <= max; }
+};
 
 // What one version does with a name.
 struct VersionDefault {
@@ -47,20 +53,47 @@ struct SettingInfo {
   bool negativeAllowed = false;  // a negative number means something
 };
 
-using SettingId = std::size_t;
 inline constexpr std::size_t kSettingCount = 100;
+// One name of the catalogue, by its place in Settings(): a type of its own,
+// never taken for a count, a line or one of the 46.
+enum class SettingId : std::size_t {};
+inline constexpr std::size_t Index(SettingId id) { return static_cast<std::size_t>(id); }
+// Every name of the catalogue, in order: for (SettingId id : AllSettings()).
+// (A loop of its own: clang 14 cannot compile libstdc++ 12's views.)
+struct SettingIds {
+  struct Iterator {
+    std::size_t at;
+    SettingId operator*() const { return SettingId{at}; }
+    Iterator& operator++() {
+      ++at;
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return at != other.at; }
+  };
+  Iterator begin() const { return {0}; }
+  Iterator end() const { return {kSettingCount}; }
+};
+inline constexpr SettingIds AllSettings() { return {}; }
+
+// One T per catalogue name, indexed by SettingId.
+template <class T>
+struct PerSetting : std::array<T, kSettingCount> {
+  using std::array<T, kSettingCount>::operator[];
+  T& operator[](SettingId id) { return (*this)[Index(id)]; }
+  const T& operator[](SettingId id) const { return (*this)[Index(id)]; }
+};
 
 // In order of name.
-const std::array<SettingInfo, kSettingCount>& Settings();
-inline const SettingInfo& SettingOf(SettingId id) { return Settings()[id]; }
+const PerSetting<SettingInfo>& Settings();
+inline const SettingInfo& SettingInfoOf(SettingId id) { return Settings()[id]; }
 
 // The name, compared ignoring case as every server does.
 std::optional<SettingId> FindSetting(std::string_view name);
 // The entry of one of the editor's 46 parameters, and back.
-SettingId SettingOf(ParamKey key);
+SettingId SettingIdOf(ParamKey key);
 std::optional<ParamKey> ParamKeyOf(SettingId id);
 
-inline bool ReadBy(SettingId id, ServerVersion v) { return SettingOf(id).versions[IndexOf(v)].read; }
+inline bool ReadBy(SettingId id, ServerVersion v) { return SettingInfoOf(id).versions[IndexOf(v)].read; }
 
 // The names a version reads: the editor's parameters in their order first,
 // then the others by name.

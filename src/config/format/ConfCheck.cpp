@@ -25,7 +25,7 @@ class Checker {
   std::vector<ConfFinding> Run() {
     if (r_.refusedAt) Refused(r_.entries[*r_.refusedAt]);
     const bool v2 = GenerationOf(r_.version) == Generation::V2;
-    std::array<const ConfEntry*, kSettingCount> first{}, last{};
+    PerSetting<const ConfEntry*> first{}, last{};
     for (const ConfEntry& e : r_.entries) {
       if (e.kind == ConfEntry::Kind::Refused) continue;
       if (e.kind == ConfEntry::Kind::UnreadInclude) {
@@ -125,7 +125,7 @@ class Checker {
 
   void Value(const ConfEntry& e) {
     const SettingId id = *e.id;
-    const SettingInfo& s = SettingOf(id);
+    const SettingInfo& s = SettingInfoOf(id);
     const bool v2 = V2();
     const std::string read = ServerValueOf(id, e.value, r_.version, context_);
     const std::string fallback = DefaultValueOf(id, r_.version, r_.superMode);
@@ -216,13 +216,13 @@ class Checker {
 
   // The editor shows a parameter from the last line holding "<Key> =", which
   // on a 2.x file may be a commented copy below the active line.
-  void EditorShowsAnother(const std::array<const ConfEntry*, kSettingCount>& last) {
-    for (SettingId id = 0; id < kSettingCount; ++id) {
+  void EditorShowsAnother(const PerSetting<const ConfEntry*>& last) {
+    for (const SettingId id : AllSettings()) {
       const ConfEntry* active = last[id];
       const ConfMention& below = r_.commented[id];
       if (!active || !ParamKeyOf(id) || below.line <= active->line) continue;
       const std::string line = std::to_string(active->line);
-      const std::string name(SettingOf(id).name);
+      const std::string name(SettingInfoOf(id).name);
       findings_.push_back({below.file, below.line, name,
                            name + " appears again below its active line " + line +
                                ": the server uses line " + line + ", the editor shows this one"});

@@ -176,14 +176,14 @@ LineIndex IndexLines(std::string_view text, Generation generation) {
         ForEachKeyBefore(line, eq - start, [&](ParamKey key) { index.lineOf[static_cast<std::size_t>(key)] = at; });
   });
   if (generation == Generation::V3) {
-    const std::array<long, kSettingCount> lineOf = SettingLines(index.lines, generation);
-    for (const auto& p : kParameters) index.lineOf[static_cast<std::size_t>(p.key)] = lineOf[SettingOf(p.key)];
+    const PerSetting<long> lineOf = SettingLines(index.lines, generation);
+    for (const auto& p : kParameters) index.lineOf[static_cast<std::size_t>(p.key)] = lineOf[SettingIdOf(p.key)];
   }
   return index;
 }
 
-std::array<long, kSettingCount> SettingLines(const std::vector<std::string_view>& lines, Generation generation) {
-  std::array<long, kSettingCount> lineOf;
+PerSetting<long> SettingLines(const std::vector<std::string_view>& lines, Generation generation) {
+  PerSetting<long> lineOf;
   lineOf.fill(-1);
   if (generation == Generation::V2) {
     // The last line holding "<Name> =", as FindLast has it, for every name.
@@ -195,7 +195,7 @@ std::array<long, kSettingCount> SettingLines(const std::vector<std::string_view>
     return lineOf;
   }
   // The first active line, else the last commented one, as ParameterLine3.
-  std::array<bool, kSettingCount> active{};
+  PerSetting<bool> active{};
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const auto named = NameOfLine3(lines[i]);
     if (!named || active[named->id]) continue;

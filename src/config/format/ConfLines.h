@@ -71,7 +71,7 @@ struct LineIndex {
 };
 LineIndex IndexLines(std::string_view text, Generation generation);
 // The line of every catalogue name (-1: none), in one pass over the lines.
-std::array<long, kSettingCount> SettingLines(const std::vector<std::string_view>& lines, Generation generation);
+PerSetting<long> SettingLines(const std::vector<std::string_view>& lines, Generation generation);
 
 // Writes each pending entry ("Key=value") into its parameter line, one
 // after the other (a later entry sees the lines the earlier ones wrote).

@@ -37,7 +37,7 @@ void NoteMentions(std::string_view comment, std::size_t file, std::size_t line, 
 }  // namespace conf
 
 std::optional<std::string_view> KeywordOf(SettingId id, std::string_view value, ServerVersion v) {
-  const SettingInfo& s = SettingOf(id);
+  const SettingInfo& s = SettingInfoOf(id);
   // Compared exactly: DataTypeCompatibility everywhere, GCPolicy by 3.0.
   const bool exact = s.name == "DataTypeCompatibility" || (s.name == "GCPolicy" && v == ServerVersion::V3_0);
   for (std::string_view k : s.keywords)
@@ -49,7 +49,7 @@ namespace {
 
 std::string FormatDefault(SettingId id, ServerVersion v, bool superMode) {
   const std::string_view d = DefaultOf(id, v, superMode);
-  if (SettingOf(id).kind == SettingKind::Boolean && GenerationOf(v) == Generation::V2)
+  if (SettingInfoOf(id).kind == SettingKind::Boolean && GenerationOf(v) == Generation::V2)
     return d == "true" ? "1" : "0";
   return std::string(d);
 }
@@ -81,7 +81,7 @@ std::string ServerValueOf(SettingId id, std::string_view value, ServerVersion v,
 }
 
 std::string ServerValueOf(SettingId id, std::string_view written, ServerVersion v, const NumberContext& context) {
-  const SettingInfo& s = SettingOf(id);
+  const SettingInfo& s = SettingInfoOf(id);
   const bool v2 = GenerationOf(v) == Generation::V2;
   // An empty value is the built-in one for 2.x; 3.0+ reads it as 0, false
   // or an empty text. A value made of a NUL byte alone is not empty.
@@ -153,7 +153,7 @@ void conf::Resolve(ConfReading& reading) {
 
   // The line each name takes its value from: 2.x the last, 3.0+ the first
   // (a bare name included: it takes the place and leaves the default).
-  std::array<const ConfEntry*, kSettingCount> winner{};
+  PerSetting<const ConfEntry*> winner{};
   for (const ConfEntry& e : reading.entries) {
     if (!e.id || (e.kind != ConfEntry::Kind::Setting && e.kind != ConfEntry::Kind::BareName)) continue;
     const ConfEntry*& w = winner[*e.id];
@@ -168,7 +168,7 @@ void conf::Resolve(ConfReading& reading) {
   NumberContext context;
   context.superMode = reading.superMode;
   static const SettingId kMaxParallelWorkers = *FindSetting("MaxParallelWorkers");
-  for (SettingId id = 0; id < kSettingCount; ++id) {
+  for (const SettingId id : AllSettings()) {
     if (!ReadBy(id, version)) continue;
     ConfSetting& s = reading.settings[id];
     if (const ConfEntry* w = winner[id]) {
@@ -187,7 +187,7 @@ void conf::Resolve(ConfReading& reading) {
     s.value = s.usesDefault ? FormatDefault(id, version, reading.superMode)
                             : ServerValueOf(id, s.fileText, version, context);
     s.read = s.value;
-    if (!s.usesDefault && SettingOf(id).kind == SettingKind::Integer) {
+    if (!s.usesDefault && SettingInfoOf(id).kind == SettingKind::Integer) {
       const ReadNumber n = ReadInteger(UpToNul(s.fileText), version);
       s.read = std::to_string(n.valid ? n.stored : 0);
     }
@@ -208,7 +208,7 @@ void ApplyBuildFolders(ConfReading& reading, const std::vector<SettingId>& ids) 
   for (const SettingId id : ids) {
     ConfSetting& s = reading.settings[id];
     if (!ReadBy(id, reading.version)) continue;
-    if (SettingOf(id).name == "UdfAccess" && (reading.version == ServerVersion::V2_5 || reading.version == ServerVersion::V3_0)) {
+    if (SettingInfoOf(id).name == "UdfAccess" && (reading.version == ServerVersion::V2_5 || reading.version == ServerVersion::V3_0)) {
       // Exactly so on POSIX 3.0, in any case on Windows and 2.x.
       const bool anyCase = conf::native::kWindows || reading.version == ServerVersion::V2_5;
       const bool restrictUdf = anyCase ? conf::EqualsIgnoringCase(s.value, "Restrict UDF") : s.value == "Restrict UDF";

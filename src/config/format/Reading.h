@@ -73,8 +73,8 @@ struct ConfReading {
   ServerVersion version = kAssumedVersion;
   std::vector<std::string> files;  // [0] the file read, then every file included
   std::vector<ConfEntry> entries;  // in the order the server reads them
-  std::array<ConfMention, kSettingCount> commented;  // the last one per name
+  PerSetting<ConfMention> commented;  // the last one per name
   std::optional<std::size_t> refusedAt;  // 3.0+: the entry that makes the server refuse the file
   bool superMode = true;                 // 3.0+: ServerMode, for the defaults that follow it
-  std::array<ConfSetting, kSettingCount> settings;  // of the names the version reads
+  PerSetting<ConfSetting> settings;  // of the names the version reads
 };

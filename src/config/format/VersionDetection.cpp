@@ -51,9 +51,9 @@ DetectedVersion VersionFromNames(const std::bitset<kSettingCount>& names, bool t
   // version may be meant.
   const std::size_t last = twoXHeader ? IndexOf(ServerVersion::V2_5) + 1 : kServerVersions.size();
   std::array<std::size_t, kServerVersions.size()> score{};
-  for (SettingId id = 0; id < kSettingCount; ++id)
-    if (names.test(id))
-      for (std::size_t v = 0; v < last; ++v) score[v] += SettingOf(id).versions[v].read;
+  for (const SettingId id : AllSettings())
+    if (names.test(Index(id)))
+      for (std::size_t v = 0; v < last; ++v) score[v] += SettingInfoOf(id).versions[v].read;
   // Among equals 2.1 first, then the oldest.
   std::size_t best = IndexOf(kAssumedVersion);
   for (std::size_t v = 0; v < last; ++v)
@@ -67,9 +67,9 @@ DetectedVersion VersionFromNames(const std::bitset<kSettingCount>& names, bool t
 std::bitset<kSettingCount> NamesIn(const ConfReading& reading) {
   std::bitset<kSettingCount> names;
   for (const ConfEntry& e : reading.entries)
-    if (e.id) names.set(*e.id);
-  for (SettingId id = 0; id < kSettingCount; ++id)
-    if (reading.commented[id].line) names.set(id);
+    if (e.id) names.set(Index(*e.id));
+  for (const SettingId id : AllSettings())
+    if (reading.commented[id].line) names.set(Index(id));
   return names;
 }
 

@@ -185,7 +185,7 @@ void ControlBinding::FollowServerMode() {
     // The document held the default shown before; it holds the file's
     // value form again, so that any value typed is a change.
     document->SetValue(b.key, ToDoc(DefaultShown(b.key)));
-    document->WithdrawChange(SettingOf(b.key));
+    document->WithdrawChange(SettingIdOf(b.key));
   }
 }
 

@@ -108,7 +108,7 @@ DocumentSaver::Outcome DocumentSaver::Saved(TVantrel& document, const conf::Docu
 bool DocumentSaver::KeepOwnValue(const TVantrel::Conflict& conflict) const {
   const QString text =
 i18n::Translate(N_("Another program changed %1 in firebird.conf to %2 while you changed it to %3.\nKeep your value %3? No keeps %2."))
-          .arg(FromDoc(std::string(SettingOf(conflict.id).name)), Shown(conflict.fileValue),
+          .arg(FromDoc(std::string(SettingInfoOf(conflict.id).name)), Shown(conflict.fileValue),
                Shown(conflict.ownValue));
   return ShowMessageBox(window_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
                         QMessageBox::No) == QMessageBox::Yes;
@@ -123,7 +123,7 @@ void DocumentSaver::ReportMerged(bool written) const {
 
 void DocumentSaver::ReportLeftOut(const std::vector<SettingId>& leftOut) const {
   QStringList names;
-  for (SettingId id : leftOut) names << FromDoc(std::string(SettingOf(id).name));
+  for (SettingId id : leftOut) names << FromDoc(std::string(SettingInfoOf(id).name));
   ShowMessageBox(window_, QMessageBox::Warning,
 i18n::Translate(N_("Not saved, because firebird.conf has no line for them (its version of Firebird does not know them): %1"))
                      .arg(names.join(QStringLiteral(", "))),

@@ -249,7 +249,7 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* paren
   // as on the other pages.
   const DecodedValue decoded = Decode(p.value);
   const std::string shown = ShowsDefault(decoded, version_) ? p.defaultValue : std::string(decoded.text);
-  switch (SettingOf(id).kind) {
+  switch (SettingInfoOf(id).kind) {
     case SettingKind::Boolean:
       return MakeCheckBox(p, shown, parent);
     case SettingKind::Keyword:
@@ -293,7 +293,7 @@ QWidget* OtherParametersPage::MakeList(const OtherParameter& p, const std::strin
   list->setFocusPolicy(Qt::StrongFocus);
   // A keyword with no built-in value may stay unset.
   if (DefaultOf(id, version_).empty()) list->addItem(i18n::Translate(N_("(not set)")), QString());
-  for (std::string_view keyword : SettingOf(id).keywords)
+  for (std::string_view keyword : SettingInfoOf(id).keywords)
     list->addItem(QString::fromLatin1(keyword), QString::fromLatin1(keyword));
   const auto keyword = KeywordOf(id, shown, version_);
   list->setCurrentIndex(keyword          ? list->findData(QString::fromLatin1(*keyword))
@@ -342,7 +342,7 @@ void OtherParametersPage::Write(SettingId id, const std::string& value) {
     document->WithdrawChange(id);
   else
     document->SetValueOf(id, value);
-  if (SettingOf(id).name == "ServerMode") emit ServerModeChanged();
+  if (SettingInfoOf(id).name == "ServerMode") emit ServerModeChanged();
 }
 
 int OtherParametersPage::RowOf(const QWidget* widget) const {

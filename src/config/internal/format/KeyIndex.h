@@ -24,7 +24,7 @@ inline const NamesByLastChar<ParamKey>& KeyIndex() {
 inline const NamesByLastChar<SettingId>& SettingIndex() {
   static const auto index = [] {
     NamesByLastChar<SettingId> names;
-    for (SettingId id = 0; id < kSettingCount; ++id) names.Add(id, Settings()[id].name);
+    for (const SettingId id : AllSettings()) names.Add(id, Settings()[id].name);
     return names;
   }();
   return index;
