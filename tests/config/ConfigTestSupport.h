@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "config/format/ConfReading.h"
 #include "config/fs/AtomicFile.h"
 #include "config/fs/WriteHooks.h"
 #include "config/document/TVantrel.h"
@@ -24,6 +25,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
+
+// "line: message" for each finding check makes on the text, read as v reads it.
+inline std::vector<std::string> Findings(const std::string& text, ServerVersion v) {
+  std::vector<std::string> lines;
+  for (const ConfFinding& f : CheckConf(ReadConf(text, "/nowhere/firebird.conf", v)))
+    lines.push_back(std::to_string(f.line) + ": " + f.message);
+  return lines;
+}
 
 // The document's file in a test folder.
 inline std::string ConfIn(const TempDir& dir) { return dir.file("firebird.conf"); }

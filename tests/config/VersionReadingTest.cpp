@@ -11,6 +11,7 @@
 #include "config/document/SettingValues.h"
 #include "config/document/TVantrel.h"
 #include "config/base/Utf8Path.h"
+#include "config/ConfigTestSupport.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 
@@ -52,13 +53,6 @@ void ExpectEachGeneration(std::initializer_list<Case> cases, const std::string& 
   }
 }
 
-// "line: message" for each finding.
-std::vector<std::string> Findings(const std::string& text, ServerVersion v) {
-  std::vector<std::string> lines;
-  for (const ConfFinding& f : CheckConf(ReadConf(text, "/nowhere/firebird.conf", v)))
-    lines.push_back(std::to_string(f.line) + ": " + f.message);
-  return lines;
-}
 
 }  // namespace
 
