@@ -45,7 +45,6 @@ void ExpectValues(std::initializer_list<Row> rows) {
   }
 }
 
-
 }  // namespace
 
 TEST(ServerValues, NumbersAsEachVersionKeepsThem) {

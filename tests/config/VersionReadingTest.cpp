@@ -53,7 +53,6 @@ void ExpectEachGeneration(std::initializer_list<Case> cases, const std::string& 
   }
 }
 
-
 }  // namespace
 
 TEST(ReadingRules, LineEnds) {
