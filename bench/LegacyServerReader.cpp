@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "config/LineScan.h"
+#include "config/base/Text.h"
+#include "format/KeyIndex.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ void CheckValue(std::size_t number, ParamKey key, std::string_view value,
   const std::string written = name + " = " + std::string(value);
   auto add = [&](std::string message) { findings.push_back({number, name, std::move(message)}); };
   switch (rule.kind) {
-    case ValueKind::Number: {
+    case SettingKind::Integer: {
       const std::string read = ServerValue(key, value);
       if (!IsPlainNumber(key, value)) add(written + ": the server reads " + read);
       if (rule.range && !rule.range->Contains(NumberValue(read)))
@@ -73,17 +74,18 @@ void CheckValue(std::size_t number, ParamKey key, std::string_view value,
             " to " + std::to_string(rule.range->max));
       break;
     }
-    case ValueKind::Flag:
+    case SettingKind::Boolean:
       if (!conf::AllDigits(value))
         add(written + ": the server reads " +
             (ServerValue(key, value) == "1" ? "1 (on)" : "0 (off)"));
       break;
-    case ValueKind::Keyword:
+    case SettingKind::Keyword:
       if (!KeywordIndex(key, value)) add(written + ": not one of " + conf::Join(rule.keywords, ", "));
       break;
-    case ValueKind::Text:
-    case ValueKind::AccessPolicy:
-    case ValueKind::FolderList:
+    case SettingKind::Text:
+    case SettingKind::PluginList:
+    case SettingKind::AccessPolicy:
+    case SettingKind::PathList:
       break;
   }
 }
@@ -124,14 +126,15 @@ ServerLine ReadServerLine(std::string_view line) {
 
 std::string ServerValue(ParamKey key, std::string_view text) {
   switch (KindOf(key)) {
-    case ValueKind::Number:
+    case SettingKind::Integer:
       return LeadingNumber(text, RuleOf(key).negativeAllowed);
-    case ValueKind::Flag:
+    case SettingKind::Boolean:
       return LeadingNumber(text, false) == "0" ? "0" : "1";
-    case ValueKind::Keyword:
-    case ValueKind::Text:
-    case ValueKind::AccessPolicy:
-    case ValueKind::FolderList:
+    case SettingKind::Keyword:
+    case SettingKind::Text:
+    case SettingKind::PluginList:
+    case SettingKind::AccessPolicy:
+    case SettingKind::PathList:
       break;
   }
   return std::string(text);

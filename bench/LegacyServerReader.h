@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "config/ParameterCatalogue.h"
-#include "config/ParameterRules.h"
+#include "config/firebird/ParameterCatalogue.h"
+#include "config/firebird/ParameterRules.h"
 
 // One line as the server splits it.
 struct ServerLine {

@@ -22,10 +22,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "config/AtomicFile.h"
-#include "config/ConfReading.h"
+#include "config/fs/AtomicFile.h"
+#include "config/format/ConfReading.h"
 #include "LegacyServerReader.h"
-#include "config/TVantrel.h"
+#include "config/document/TVantrel.h"
 
 extern char** environ;
 

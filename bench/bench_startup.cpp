@@ -3,7 +3,10 @@
 // program built to end there), with a saved folder and the update check
 // off. Beside it, in the same run, the floor: a Qt program showing one empty
 // main window of the same size. Wall time per start and the peak resident
-// memory of the process (peak_rss_MB).
+// memory of the process (peak_rss_MB); and, where Debian's valgrind is
+// installed, the instructions of one start on Debian's 3.0 file beside the
+// floor's, counted by callgrind (BM_InstructionsToEditorWindow), which do not
+// depend on what else the machine is doing.
 
 #include <benchmark/benchmark.h>
 
@@ -17,6 +20,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -121,6 +127,67 @@ BENCHMARK_CAPTURE(BM_StartToEditorWindowOnSample, firebird_2_1_7, PELLISTO_SAMPL
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
 BENCHMARK_CAPTURE(BM_StartToEditorWindowOnSample, firebird_3_0_11, PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf")
     ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
+
+// The instructions one run of the program executes under callgrind, from
+// the loader's first to the process's end, its children's not counted; none
+// when valgrind is missing or the run did not end well.
+std::optional<double> Instructions(const std::string& program) {
+  const fs::path log = fs::temp_directory_path() / ("pellisto-callgrind-" + std::to_string(getpid()) + ".log");
+  std::string logOption = "--log-file=" + log.string();
+  std::vector<char*> argv{const_cast<char*>("valgrind"),
+                          const_cast<char*>("--tool=callgrind"),
+                          const_cast<char*>("--callgrind-out-file=/dev/null"),
+                          logOption.data(),
+                          const_cast<char*>(program.c_str()),
+                          nullptr};
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, "valgrind", &quiet, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  if (spawned != 0) return std::nullopt;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  std::stringstream text;
+  text << std::ifstream(log).rdbuf();
+  std::error_code ec;
+  fs::remove(log, ec);
+  // The program's own figure: valgrind keeps its process id. A child it
+  // forks (the question to Firebird's client library) reports its own,
+  // which counts everything before the fork again.
+  std::smatch collected;
+  const std::string all = text.str();
+  const std::regex own("==" + std::to_string(pid) + R"(== Collected\s*:\s*(\d+))");
+  if (!std::regex_search(all, collected, own)) return std::nullopt;
+  return std::stod(collected[1].str());
+}
+
+// One start on Debian's file and one of the floor, in the same run: their
+// instructions in millions and the ratio between them (at most 1.3 is the
+// aim). Slow (callgrind runs the program some fifty times slower), hence
+// one iteration.
+void BM_InstructionsToEditorWindow(benchmark::State& state) {
+  Installation installation(PELLISTO_SAMPLES_DIR "/firebird-3.0.11-debian.conf");
+  if (!installation.ok()) {
+    state.SkipWithError("no sample of Debian's file");
+    return;
+  }
+  std::optional<double> start, floor;
+  for (auto _ : state) {
+    start = Instructions(installation.program());
+    floor = Instructions(PELLISTO_EMPTY_MAIN_WINDOW);
+    if (!start || !floor) {
+      state.SkipWithError("valgrind (Debian's package) is needed to count instructions");
+      return;
+    }
+  }
+  state.counters["start_Minstr"] = *start / 1e6;
+  state.counters["floor_Minstr"] = *floor / 1e6;
+  state.counters["start_over_floor"] = *start / *floor;
+}
+BENCHMARK(BM_InstructionsToEditorWindow)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_EmptyMainWindowFloor(benchmark::State& state) {
   Measure(state, PELLISTO_EMPTY_MAIN_WINDOW);

@@ -6,7 +6,7 @@
 
 set(PELLISTO_RELINK_LIBRARIES
   pellisto_start pellisto_ui pellisto_update pellisto_welcome pellisto_about
-  pellisto_i18n pellisto_app pellisto_config)
+  pellisto_i18n pellisto_widgets pellisto_app pellisto_config)
 install(TARGETS ${PELLISTO_RELINK_LIBRARIES} ARCHIVE DESTINATION relink/lib)
 install(FILES ${SIMPLEINI_LIBRARY} DESTINATION relink/lib)
 # The program's own objects: main, its resources, the version resource and

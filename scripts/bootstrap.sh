@@ -23,6 +23,8 @@ packages=(
   # own configuration reader takes from firebird.conf with pellisto-conf get.
   # No server comes with them, and nothing is started.
   libfbclient2 firebird-dev
+  # The format of the lines a change touches (scripts/check-format.sh).
+  clang-format
   # The Ansible collection's tests: ansible-playbook, and the checkers of
   # ansible-test sanity that it would otherwise fetch from the package index.
   ansible-core python3-voluptuous yamllint pycodestyle pylint
@@ -36,6 +38,12 @@ if [ "${1:-}" = "--screenshots" ]; then
 fi
 if [ "${1:-}" = "--fuzz" ]; then
   packages+=(clang)
+fi
+if [ "${1:-}" = "--tidy" ]; then
+  packages+=(clang-tidy)  # scripts/tidy.sh
+fi
+if [ "${1:-}" = "--bench" ]; then
+  packages+=(valgrind)  # bench_startup counts instructions with callgrind
 fi
 
 missing=()

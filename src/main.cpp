@@ -2,6 +2,8 @@
 
 #include <QIcon>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/PellistoApplication.h"
 #include "start/StartSequence.h"
@@ -18,8 +20,12 @@ int main(int argc, char** argv) {
   if (!program.mainWindow) return 0;
   program.mainWindow->show();
 #ifdef PELLISTO_QUIT_WHEN_SHOWN
-  // The start-up benchmark's build: ends as soon as the window is up.
-  QTimer::singleShot(0, &app, &QCoreApplication::quit);
+  // The start-up benchmark's build: ends as soon as the window is up, with
+  // nothing torn down, so that only the start is measured.
+  QTimer::singleShot(0, &app, [] {
+    std::fflush(nullptr);
+    std::_Exit(0);
+  });
 #endif
   return app.exec();
 }

@@ -15,7 +15,8 @@
 
 #include "app/ElfNote.h"
 #include "app/PlatformServices.h"
-#include "config/AtomicFile.h"
+#include "config/fs/AtomicFile.h"
+#include "config/fs/SaveTarget.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -27,36 +28,6 @@
 #endif
 
 QString InstallPath;
-
-std::string ToDoc(const QString& text) { return text.toLocal8Bit().toStdString(); }
-QString FromDoc(const std::string& text) {
-  return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-#ifdef Q_OS_WIN
-std::string ToDocPath(const QString& path) { return path.toUtf8().toStdString(); }
-QString FromDocPath(const std::string& path) {
-  return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
-}
-#else
-std::string ToDocPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-QString FromDocPath(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
-}
-#endif
-
-QString WithTrailingSeparator(const QString& folder) {
-  if (folder.isEmpty() || folder.endsWith(QLatin1Char(kPathDelimiter)) ||
-      folder.endsWith(QLatin1Char('/')))
-    return folder;
-  return folder + QLatin1Char(kPathDelimiter);
-}
-
-QString AbsoluteFolder(const QString& folder) {
-  if (folder.isEmpty() || !QDir::isRelativePath(folder)) return WithTrailingSeparator(folder);
-  return WithTrailingSeparator(
-      QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(folder))));
-}
 
 // ---------------------------------------------------------------- Config.ini
 
@@ -218,19 +189,6 @@ void WriteActivePage(int page) {
 }
 
 // ---------------------------------------------------------------- links
-
-QString ProductPage() { return QString(links::kProductHost) + "/?page_id=71"; }
-QString FirebirdDocPage() { return QString(links::kFirebirdHost) + "/index.php?op=doc"; }
-QString PdlPage() { return QString(links::kFirebirdHost) + "/manual/pdl.html"; }
-QString DonatePage() { return QString(links::kProductHost) + "/Donate.htm"; }
-QString CommunityForum() { return QString(links::kCommunityHost) + "/foros"; }
-QString CurrentVersionAddress() {
-  return QString(links::kProductHost) + "/archivos/CurrentVersion.xml";
-}
-
-QString ContactAddress() {
-  return QStringLiteral("contact@") + QUrl(QString::fromLatin1(links::kProductHost)).host();
-}
 
 void OpenLink(const QString& address) { Platform().OpenUrl(address); }
 

@@ -4,32 +4,10 @@
 
 #include <QString>
 
+#include "app/Paths.h"
+#include "app/WebLinks.h"
+
 class QWidget;
-
-// Platform path separator; folders handed around end with it.
-#ifdef _WIN32
-inline constexpr char kPathDelimiter = '\\';
-#else
-inline constexpr char kPathDelimiter = '/';
-#endif
-// The folder with the separator appended when it does not end with one (a
-// Windows folder may also end with "/"); empty stays empty.
-QString WithTrailingSeparator(const QString& folder);
-// The folder as an absolute path ending with the separator, a relative one
-// taken from the current directory, so that it means the same folder after a
-// start from anywhere else; empty stays empty.
-QString AbsoluteFolder(const QString& folder);
-
-// Texts cross between Qt and the configuration document as the system's
-// 8-bit text.
-#include <string>
-std::string ToDoc(const QString& text);
-QString FromDoc(const std::string& text);
-// Paths cross as the document's file layer takes them: UTF-8 on Windows
-// (where the 8-bit code page cannot name every file), the system's file
-// name bytes elsewhere.
-std::string ToDocPath(const QString& path);
-QString FromDocPath(const std::string& path);
 
 // --- Config.ini (read and written on every call) ---
 // Each setting has its typed reader and writer here; the sections and keys
@@ -66,22 +44,6 @@ void WriteActivePage(int page);
 
 // The Firebird folder of this run, set once at start.
 extern QString InstallPath;
-
-// --- Web links ---
-namespace links {
-// One constant per host; the paths are fixed.
-inline constexpr const char* kProductHost = "https://pellisto.org";
-inline constexpr const char* kFirebirdHost = "https://firebirdsql.org";
-inline constexpr const char* kCommunityHost = "https://firebird.community";
-}  // namespace links
-QString ProductPage();
-QString FirebirdDocPage();
-QString PdlPage();
-QString DonatePage();
-QString CommunityForum();
-QString CurrentVersionAddress();
-// The address users write to: a mailbox at the product's host.
-QString ContactAddress();
 
 // Opens a web address; silent on failure, never blocks.
 void OpenLink(const QString& address);

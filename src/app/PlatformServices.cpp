@@ -19,8 +19,9 @@
 #include <unistd.h>
 #endif
 
-#include "app/Functions.h"
-#include "config/FirebirdFolder.h"
+#include "app/Paths.h"
+#include "app/WebLinks.h"
+#include "config/firebird/FirebirdFolder.h"
 
 namespace {
 PlatformServices* g_substitute = nullptr;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ServerVersion.h"
+#include "config/firebird/ServerVersion.h"
 
 namespace cli {
 

@@ -10,8 +10,8 @@
 #include "cli/CommandLine.h"
 #include "cli/Json.h"
 #include "cli/Session.h"
-#include "config/AtomicFile.h"
-#include "config/SafetyCopy.h"
+#include "config/fs/AtomicFile.h"
+#include "config/fs/SafetyCopy.h"
 
 #ifndef PELLISTO_FILE_VERSION
 #define PELLISTO_FILE_VERSION "unknown"

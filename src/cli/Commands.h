@@ -6,15 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace cli {
+#include "cli/ExitCode.h"
 
-enum ExitCode {
-  kDone = 0,
-  kFindings = 1,  // check found something, or a value or key was refused
-  kUsage = 2,
-  kFileError = 3,
-  kOutputLost = 4,  // carried out, but what it prints could not be written
-};
+namespace cli {
 
 // Runs one command line (without the program's name). firebirdVariable is
 // the FIREBIRD environment variable, or null. Results go to out, messages to

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "config/FirebirdFolder.h"
+#include "config/firebird/FirebirdFolder.h"
 
 namespace cli {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "config/Utf16.h"
+#include "config/base/Utf16.h"
 
 namespace cli {
 

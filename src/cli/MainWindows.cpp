@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "config/Utf16.h"
+#include "config/base/Utf16.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "cli/Commands.h"
+#include "cli/ExitCode.h"
 #include "cli/Json.h"
 #include "cli/Session.h"
 
@@ -43,7 +43,7 @@ void Session::ListJson(const Reading& r) {
        << ", \"release\": " << JsonString(ReleaseName(c.version))
        << ", \"detectedFrom\": " << JsonString(CueName(r.detected.cue)) << ", \"parameters\": [\n";
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    const SettingInfo& info = SettingOf(ids[i]);
+    const SettingInfo& info = SettingInfoOf(ids[i]);
     const ConfSetting& s = c.settings[ids[i]];
     const bool inFile = s.state != ValueState::Absent;
     out_ << "  {\"key\": " << JsonString(info.name)
@@ -79,7 +79,7 @@ void Session::ListTable(const Reading& r) {
     if (s.state == ValueState::Active) file = Shown(s.fileText);
     if (s.state != ValueState::Absent && s.file != 0)
       file += "  (" + c.files[s.file] + ":" + std::to_string(s.line) + ")";
-    std::string line = Column(std::string(SettingOf(id).name), 32) + Column(std::string(StateName(s.state)), 11) +
+    std::string line = Column(std::string(SettingInfoOf(id).name), 32) + Column(std::string(StateName(s.state)), 11) +
                        Column(ServerShown(s), serverWidth) + "  " + file;
     while (!line.empty() && line.back() == ' ') line.pop_back();
     out_ << TerminalText(line) << "\n";
@@ -96,7 +96,7 @@ int Session::Get(const std::vector<std::string>& names) {
   ApplyBuildFolders(r.conf, ids);
   for (SettingId id : ids)
     if (const ConfSetting& s = r.conf.settings[id]; DependsOnBuild(s))
-      Refuse(std::string(SettingOf(id).name) + ": the value depends on the server's build (" + s.value +
+      Refuse(std::string(SettingInfoOf(id).name) + ": the value depends on the server's build (" + s.value +
                  "): Pellisto cannot tell the build's folders for " + ConfPath(),
              refused);
   if (refused) return kFindings;

@@ -2,10 +2,10 @@
 
 #include <ostream>
 
-#include "cli/Commands.h"
+#include "cli/ExitCode.h"
 #include "cli/Json.h"
-#include "config/AtomicFile.h"
-#include "config/LineScan.h"
+#include "config/fs/AtomicFile.h"
+#include "config/base/Text.h"
 
 namespace cli {
 

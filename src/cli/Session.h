@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "config/CheckedChanges.h"
-#include "config/ConfReading.h"
-#include "config/SafetyCopy.h"
-#include "config/SaveTarget.h"
+#include "config/document/CheckedChanges.h"
+#include "config/format/ConfReading.h"
+#include "config/fs/SafetyCopy.h"
+#include "config/fs/SaveTarget.h"
 
 class TVantrel;
 

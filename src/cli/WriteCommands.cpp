@@ -2,14 +2,14 @@
 
 #include <ostream>
 
-#include "cli/Commands.h"
+#include "cli/ExitCode.h"
 #include "cli/Json.h"
 #include "cli/UnifiedDiff.h"
 #include "cli/Session.h"
-#include "config/CheckedChanges.h"
-#include "config/ConfLines.h"
-#include "config/LineScan.h"
-#include "config/TVantrel.h"
+#include "config/document/CheckedChanges.h"
+#include "config/format/ConfLines.h"
+#include "config/base/Text.h"
+#include "config/document/TVantrel.h"
 
 namespace cli {
 
@@ -66,7 +66,7 @@ void Session::SetJson(ServerVersion v, const conf::CheckedChanges& r, bool writt
     const long index = r.lineOf[id];
     const std::string& before = r.before[index];
     const std::string& after = r.after[index];
-    out_ << (i ? ",\n  " : "\n  ") << "{\"key\": " << JsonString(SettingOf(id).name)
+    out_ << (i ? ",\n  " : "\n  ") << "{\"key\": " << JsonString(SettingInfoOf(id).name)
          << ", \"line\": " << index + 1 << ", \"before\": " << JsonString(before)
          << ", \"after\": " << JsonString(after) << ", \"changed\": " << (before != after ? "true" : "false")
          << ", \"serverBefore\": " << JsonString(r.current.settings[id].value)

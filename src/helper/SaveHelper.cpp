@@ -6,12 +6,12 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
-#include "config/AtomicFile.h"
-#include "config/CheckedChanges.h"
-#include "config/ConfLines.h"
-#include "config/SaveTarget.h"
-#include "config/Sha256.h"
-#include "config/TVantrel.h"
+#include "config/fs/AtomicFile.h"
+#include "config/document/CheckedChanges.h"
+#include "config/format/ConfLines.h"
+#include "config/fs/SaveTarget.h"
+#include "config/base/Sha256.h"
+#include "config/document/TVantrel.h"
 
 namespace helper {
 namespace {

@@ -13,7 +13,8 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
-#include "config/AtomicFile.h"
+#include "config/fs/WriteHooks.h"
+#include "config/fs/AtomicFile.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"
 #include "support/TempDir.h"

@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "cli/DefaultFolder.h"
-#include "config/Utf16.h"
-#include "config/Utf8Path.h"
+#include "config/base/Utf16.h"
+#include "config/base/Utf8Path.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "config/ParameterCatalogue.h"
+#include "config/firebird/ParameterCatalogue.h"
 
 TEST(Catalogue, KeysInFileOrderWithSetterForAllButDummyPacketInterval) {
   ASSERT_EQ(kParameters.size(), 46u);

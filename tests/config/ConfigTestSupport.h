@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "config/AtomicFile.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/format/ConfReading.h"
+#include "config/fs/AtomicFile.h"
+#include "config/fs/WriteHooks.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 
@@ -23,6 +25,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
+
+// "line: message" for each finding check makes on the text, read as v reads it.
+inline std::vector<std::string> Findings(const std::string& text, ServerVersion v) {
+  std::vector<std::string> lines;
+  for (const ConfFinding& f : CheckConf(ReadConf(text, "/nowhere/firebird.conf", v)))
+    lines.push_back(std::to_string(f.line) + ": " + f.message);
+  return lines;
+}
 
 // The document's file in a test folder.
 inline std::string ConfIn(const TempDir& dir) { return dir.file("firebird.conf"); }
@@ -47,13 +57,16 @@ inline std::string SaveError(TVantrel& doc, const std::string& folder) {
 }
 
 // A test folder, and a state folder of the test's own for the copies of
-// in-place writes; the writer's seams are reset afterwards.
+// in-place writes; the writer's seams (in the suites built with them) are
+// reset afterwards.
 class WriterTest : public ::testing::Test {
  protected:
   WriterTest() { SetVariable(kStateVariable, state.path()); }
   ~WriterTest() override {
     UnsetVariable(kStateVariable);
+#ifdef PELLISTO_TEST_HOOKS
     conf::TestWriteHooks() = {};
+#endif
   }
 
   TempDir dir, state;

@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "config/ConfigTestSupport.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "config/AccessPolicy.h"
-#include "config/ParameterRules.h"
-#include "config/ShownValues.h"
+#include <algorithm>
+
+#include "config/firebird/AccessPolicy.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/ShownValues.h"
 
 namespace {
 
@@ -20,9 +22,28 @@ TEST(Rules, EveryDefaultIsAValueTheKeyAccepts) {
     const ParameterRule& rule = RuleOf(p.key);  // throws when out of catalogue order
     if (!p.hasSetter) continue;
     EXPECT_EQ(ValueProblem(p.key, rule.defaultText), std::nullopt);
-    EXPECT_EQ(rule.keywords.empty(), rule.kind != ValueKind::Keyword);
+    EXPECT_EQ(rule.keywords.empty(), rule.kind != SettingKind::Keyword);
   }
   EXPECT_EQ(ValueProblem(K::DummyPacketInterval, "0"), "cannot be changed");
+}
+
+// A page's keywords, range and sign are the version catalogue's, never a
+// list of its own that could drift from what the servers read.
+TEST(Rules, ThePagesCheckTheCataloguesKeywordsRangesAndSigns) {
+  for (const ParameterInfo& p : kParameters) {
+    SCOPED_TRACE(std::string(p.name));
+    const ParameterRule& rule = RuleOf(p.key);
+    const SettingInfo& facts = SettingInfoOf(SettingIdOf(p.key));
+    EXPECT_TRUE(std::ranges::equal(rule.keywords, facts.keywords));
+    if (rule.range) {
+      EXPECT_TRUE(facts.range && facts.range->min == rule.range->min && facts.range->max == rule.range->max);
+    }
+    if (rule.negativeAllowed) {
+      EXPECT_TRUE(facts.negativeAllowed);
+    }
+  }
+  EXPECT_EQ(RuleOf(ParamKey::GCPolicy).keywords.size(), 3u);
+  EXPECT_TRUE(RuleOf(ParamKey::TcpRemoteBufferSize).range);
 }
 
 TEST(Rules, ValueProblemRefusesWhatTheServerWouldMisread) {

@@ -7,13 +7,13 @@
 #include <chrono>
 #include <filesystem>
 
-#include "config/AtomicFile.h"
+#include "config/fs/AtomicFile.h"
 #include "config/ConfigTestSupport.h"
-#include "config/SafetyCopy.h"
-#include "config/SaveGuard.h"
-#include "config/ConfReading.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/fs/SafetyCopy.h"
+#include "config/document/SaveGuard.h"
+#include "config/format/ConfReading.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/InterruptedWrite.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
@@ -101,7 +101,7 @@ TEST_F(SafeWrite, LoneCrStaysInItsLineAndNoSaveChangesAnUntouchedReading) {
   doc.Save(dir.path());
   const std::string saved = ReadFileBytes(ConfIn(dir));
   EXPECT_EQ(saved, SavedFromLf("RemoteServicePort = 3086\rDefaultDbCachePages = 3007\r\nTcpNoNagle = 1\r\n"));
-  EXPECT_EQ(ReadConf(saved, ConfIn(dir), ServerVersion::V2_1).settings[SettingOf(ParamKey::DefaultDbCachePages)].state,
+  EXPECT_EQ(ReadConf(saved, ConfIn(dir), ServerVersion::V2_1).settings[SettingIdOf(ParamKey::DefaultDbCachePages)].state,
             ValueState::Absent);
 
   // Rewriting the page cache's line would drop the port the server reads.

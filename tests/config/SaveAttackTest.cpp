@@ -24,12 +24,12 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "config/AtomicFile.h"
+#include "config/fs/AtomicFile.h"
 #include "config/ConfigTestSupport.h"
-#include "config/FileLock.h"
-#include "config/SafetyCopy.h"
-#include "config/SaveTarget.h"
-#include "config/TVantrel.h"
+#include "config/fs/FileLock.h"
+#include "config/fs/SafetyCopy.h"
+#include "config/fs/SaveTarget.h"
+#include "config/document/TVantrel.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"
 

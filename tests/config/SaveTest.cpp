@@ -19,10 +19,10 @@
 #include <unistd.h>
 #endif
 
-#include "config/AtomicFile.h"
+#include "config/fs/AtomicFile.h"
 #include "config/ConfigTestSupport.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 

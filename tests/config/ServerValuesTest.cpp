@@ -7,12 +7,13 @@
 
 #include <filesystem>
 
-#include "config/ConfReading.h"
-#include "config/OtherParameters.h"
-#include "config/SaveGuard.h"
-#include "config/SettingValues.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/format/ConfReading.h"
+#include "config/document/OtherParameters.h"
+#include "config/document/SaveGuard.h"
+#include "config/document/SettingValues.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
+#include "config/ConfigTestSupport.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 
@@ -42,13 +43,6 @@ void ExpectValues(std::initializer_list<Row> rows) {
     ASSERT_FALSE(reading.refusedAt);
     EXPECT_EQ(reading.settings[*FindSetting(r.name)].value, r.value);
   }
-}
-
-std::vector<std::string> Findings(const std::string& text, ServerVersion v) {
-  std::vector<std::string> lines;
-  for (const ConfFinding& f : CheckConf(ReadConf(text, "/nowhere/firebird.conf", v)))
-    lines.push_back(std::to_string(f.line) + ": " + f.message);
-  return lines;
 }
 
 }  // namespace

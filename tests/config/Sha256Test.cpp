@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/Sha256.h"
+#include "config/base/Sha256.h"
 
 TEST(Sha256, KnownDigests) {
   const std::pair<std::string, const char*> cases[] = {

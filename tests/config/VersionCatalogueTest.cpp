@@ -8,8 +8,8 @@
 #include <regex>
 #include <sstream>
 
-#include "config/ConfReading.h"
-#include "config/VersionCatalogue.h"
+#include "config/format/ConfReading.h"
+#include "config/firebird/VersionCatalogue.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ TEST(VersionCatalogue, AgreesWithTheFactSheet) {
     SCOPED_TRACE(name);
     const auto id = FindSetting(name);
     ASSERT_TRUE(id.has_value());
-    const SettingInfo& s = SettingOf(*id);
+    const SettingInfo& s = SettingInfoOf(*id);
     EXPECT_EQ(s.name, name);
     EXPECT_EQ(SettingKindName(s.kind), KindOfTable(cells[1]));
     for (std::string_view k : s.keywords) {
@@ -171,8 +171,8 @@ TEST(VersionCatalogue, AgreesWithTheFactSheet) {
 
 TEST(VersionCatalogue, EveryParameterOfThePagesHasItsEntry) {
   for (const auto& p : kParameters) {
-    EXPECT_EQ(SettingOf(SettingOf(p.key)).name, p.name);
-    EXPECT_EQ(ParamKeyOf(SettingOf(p.key)), p.key);
+    EXPECT_EQ(SettingInfoOf(SettingIdOf(p.key)).name, p.name);
+    EXPECT_EQ(ParamKeyOf(SettingIdOf(p.key)), p.key);
   }
   EXPECT_EQ(FindSetting("wirecrypt"), FindSetting("WireCrypt"));
   EXPECT_FALSE(FindSetting("WireCrypto").has_value());
@@ -186,7 +186,7 @@ TEST(VersionCatalogue, SaysWhenANameCameOrWent) {
   EXPECT_EQ(NotReadReason(*FindSetting("TcpNoNagle"), ServerVersion::V5_0), "");
   // Only near names are offered.
   EXPECT_EQ(CloseSetting("TempBlokSize"), FindSetting("TempBlockSize"));
-  EXPECT_FALSE(CloseSetting("ServerMod3x").has_value() && SettingOf(*CloseSetting("ServerMod3x")).name != "ServerMode");
+  EXPECT_FALSE(CloseSetting("ServerMod3x").has_value() && SettingInfoOf(*CloseSetting("ServerMod3x")).name != "ServerMode");
   EXPECT_FALSE(CloseSetting("Classic").has_value());
   EXPECT_FALSE(CloseSetting("Foo").has_value());
 }

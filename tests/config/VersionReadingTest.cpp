@@ -6,11 +6,12 @@
 
 #include <filesystem>
 
-#include "config/ConfReading.h"
-#include "config/FirebirdFolder.h"
-#include "config/SettingValues.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/format/ConfReading.h"
+#include "config/firebird/FirebirdFolder.h"
+#include "config/document/SettingValues.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
+#include "config/ConfigTestSupport.h"
 #include "support/TempDir.h"
 #include "support/TestSystem.h"
 
@@ -50,14 +51,6 @@ void ExpectEachGeneration(std::initializer_list<Case> cases, const std::string& 
     EXPECT_EQ(Reads(ReadConf(c.text, folder + "firebird.conf", ServerVersion::V3_0), c.name), c.gen3)
         << "as 3.0 reads it";
   }
-}
-
-// "line: message" for each finding.
-std::vector<std::string> Findings(const std::string& text, ServerVersion v) {
-  std::vector<std::string> lines;
-  for (const ConfFinding& f : CheckConf(ReadConf(text, "/nowhere/firebird.conf", v)))
-    lines.push_back(std::to_string(f.line) + ": " + f.message);
-  return lines;
 }
 
 }  // namespace
@@ -315,9 +308,9 @@ TEST(VersionCheck, TheDocumentAndTheServerAgreeOnEveryShippedFile) {
     doc.Load(dir.path());
     const ConfReading r = ReadConf(ReadFileBytes(path), dir.file("firebird.conf"), doc.Version());
     for (const auto& p : kParameters) {
-      const ConfSetting& s = r.settings[SettingOf(p.key)];
+      const ConfSetting& s = r.settings[SettingIdOf(p.key)];
       const DecodedValue editor = Decode(doc.Value(p.key));
-      if (!ReadBy(SettingOf(p.key), doc.Version())) continue;
+      if (!ReadBy(SettingIdOf(p.key), doc.Version())) continue;
       EXPECT_EQ(s.state, editor.state) << p.name;
       EXPECT_EQ(s.fileText, editor.text) << p.name;
     }

@@ -9,13 +9,13 @@
 
 #include <filesystem>
 
-#include "config/AtomicFile.h"
+#include "config/fs/AtomicFile.h"
 #include "config/ConfigTestSupport.h"
-#include "config/FileLock.h"
-#include "config/SafetyCopy.h"
-#include "config/TVantrel.h"
-#include "config/Utf16.h"
-#include "config/Utf8Path.h"
+#include "config/fs/FileLock.h"
+#include "config/fs/SafetyCopy.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf16.h"
+#include "config/base/Utf8Path.h"
 #include "support/InterruptedWrite.h"
 #include "support/Process.h"
 #include "support/TempDir.h"

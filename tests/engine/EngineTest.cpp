@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "cli/Commands.h"
-#include "config/BuildFolders.h"
-#include "config/ConfReading.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/firebird/BuildFolders.h"
+#include "config/format/ConfReading.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -50,7 +50,7 @@ std::string WithoutLastSeparator(std::string folder) {
 
 EngineReading ReadWithEngine(const std::string& folder, const std::vector<SettingId>& ids) {
   std::vector<std::string> args;
-  for (SettingId id : ids) args.push_back(KindLetter(SettingOf(id).kind) + ":" + std::string(SettingOf(id).name));
+  for (SettingId id : ids) args.push_back(KindLetter(SettingInfoOf(id).kind) + ":" + std::string(SettingInfoOf(id).name));
   Process probe(kProbe, args, {{{"FIREBIRD", WithoutLastSeparator(folder)}}});
   EXPECT_EQ(probe.Wait(), 0) << "the probe failed on " << folder;
   EngineReading reading;
@@ -71,7 +71,7 @@ EngineReading ReadWithEngine(const std::string& folder, const std::vector<Settin
 // What get reports for the names, in order.
 std::vector<std::string> Get(const std::string& folder, const std::vector<SettingId>& ids) {
   std::vector<std::string> args{"--folder", WithoutLastSeparator(folder), "--server-version", "3.0", "get"};
-  for (SettingId id : ids) args.emplace_back(SettingOf(id).name);
+  for (SettingId id : ids) args.emplace_back(SettingInfoOf(id).name);
   std::ostringstream out, err;
   EXPECT_EQ(cli::Run(args, nullptr, out, err), 0) << err.str();
   std::vector<std::string> values;
@@ -111,10 +111,10 @@ class EngineTest : public ::testing::Test {
     const std::vector<std::string> got = Get(dir.path(), asked);
     EXPECT_EQ(got.size(), asked.size());
     for (std::size_t i = 0; i < asked.size() && i < got.size(); ++i)
-      EXPECT_EQ(got[i], reading.settings[asked[i]].value) << SettingOf(asked[i]).name;
+      EXPECT_EQ(got[i], reading.settings[asked[i]].value) << SettingInfoOf(asked[i]).name;
 
     for (SettingId id : ids) {
-      const std::string name(SettingOf(id).name);
+      const std::string name(SettingInfoOf(id).name);
       const ConfSetting& s = reading.settings[id];
       const auto found = engine.values.find(name);
       if (found == engine.values.end()) {
@@ -125,7 +125,7 @@ class EngineTest : public ::testing::Test {
       // its reader took, before the server's code adjusts it. A keyword
       // comes out of the library as written; the server then matches it
       // with its list, as get does.
-      const bool keyword = SettingOf(id).kind == SettingKind::Keyword;
+      const bool keyword = SettingInfoOf(id).kind == SettingKind::Keyword;
       const std::string ours = keyword ? s.value : s.read;
       const std::string theirs =
           keyword ? ServerValueOf(id, found->second, ServerVersion::V3_0, reading.superMode) : found->second;

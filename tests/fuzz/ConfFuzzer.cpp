@@ -19,9 +19,9 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
-#include "config/AtomicFile.h"
-#include "config/ConfReading.h"
-#include "config/TVantrel.h"
+#include "config/fs/AtomicFile.h"
+#include "config/format/ConfReading.h"
+#include "config/document/TVantrel.h"
 
 namespace {
 

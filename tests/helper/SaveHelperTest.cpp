@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "config/Sha256.h"
+#include "config/base/Sha256.h"
 #include "helper/SaveHelper.h"
 #include "support/Process.h"
 #include "support/TempDir.h"

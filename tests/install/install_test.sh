@@ -44,6 +44,15 @@ for program in bin/pellisto bin/pellisto-conf lib/pellisto/pellisto-save-helper;
   [ -x "$installed/$program" ] || fail "$program is not executable"
 done
 
+# The writer's test seams are compiled into the tests' own core only: the
+# installed programs have the file layer (a function every save uses) and
+# nothing of the seams.
+for program in bin/pellisto bin/pellisto-conf lib/pellisto/pellisto-save-helper; do
+  symbols=$(nm -C "$installed/$program" 2>/dev/null || true)
+  grep -q 'conf::ReadWholeFileBuffer' <<<"$symbols" || fail "$program: no symbols to look for test seams in"
+  if grep -q 'TestWriteHooks\|WriteHooks' <<<"$symbols"; then fail "$program holds the writer's test seams"; fi
+done
+
 # The polkit action: well-formed, with what polkitd needs of an action, and
 # naming the helper where it was installed (pkexec compares the path).
 python3 - "$installed/share/polkit-1/actions/org.pellisto.pellisto.policy" \

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "app/Functions.h"
-#include "config/SafetyCopy.h"
+#include "config/fs/SafetyCopy.h"
 #include "i18n/Gettext.h"
 #include "start/StartSequence.h"
 #include "support/Catalog.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "config/Utf16.h"
+#include "config/base/Utf16.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "config/Utf8Path.h"
+#include "config/base/Utf8Path.h"
 
 namespace fs = std::filesystem;
 using conf::PathFromUtf8;

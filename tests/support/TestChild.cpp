@@ -19,7 +19,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "config/Utf16.h"
+#include "config/base/Utf16.h"
 #endif
 
 #include <chrono>
@@ -30,10 +30,11 @@
 #include <thread>
 #include <vector>
 
-#include "config/AtomicFile.h"
-#include "config/FileLock.h"
-#include "config/TVantrel.h"
-#include "config/Utf8Path.h"
+#include "config/fs/AtomicFile.h"
+#include "config/fs/FileLock.h"
+#include "config/fs/WriteHooks.h"
+#include "config/document/TVantrel.h"
+#include "config/base/Utf8Path.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "config/NativeFile.h"
-#include "config/Utf16.h"
-#include "config/Utf8Path.h"
+#include "config/fs/NativeFile.h"
+#include "config/base/Utf16.h"
+#include "config/base/Utf8Path.h"
 
 const char kStateVariable[] = "LOCALAPPDATA";
 

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "config/Sha256.h"
+#include "config/base/Sha256.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/AdminSave.h"
 

@@ -1,7 +1,7 @@
 // Every kind of control: what a value shows, the defaults, the unsupported
 // marking, and what a change writes into the document.
 
-#include "config/ParameterRules.h"
+#include "config/firebird/ParameterRules.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -49,14 +49,18 @@ TEST_F(BindingTest, EditsShowValueDefaultOrMarking) {
 }
 
 TEST_F(BindingTest, EveryCommentedEditShowsTheServersDefaultNotTheFileValue) {
-  std::vector<ControlBinding::Binding> edits;
-  for (const ControlBinding::Binding& b : ControlBinding::Bindings())
-    if (b.kind == ControlBinding::Kind::Edit) edits.push_back(b);
+  const auto bindings = ControlBinding::Bindings();
   std::string file;
-  for (const auto& b : edits) file += "#" + std::string(KeyName(b.key)) + " = 7\n";
+  for (const auto& b : bindings)
+    if (b.kind == ControlBinding::Kind::Edit) file += "#" + std::string(KeyName(b.key)) + " = 7\n";
   Open(file);
-  for (const auto& b : edits)
-    EXPECT_EQ(ToDoc(Edit(b.control)->text()), DefaultText(b.key)) << b.control;
+  const auto controls = window->Binding()->Controls();
+  for (std::size_t row = 0; row < bindings.size(); ++row) {
+    if (bindings[row].kind != ControlBinding::Kind::Edit) continue;
+    auto* edit = qobject_cast<QLineEdit*>(controls[row]);
+    ASSERT_NE(edit, nullptr) << KeyName(bindings[row].key);
+    EXPECT_EQ(ToDoc(edit->text()), DefaultText(bindings[row].key)) << KeyName(bindings[row].key);
+  }
   EXPECT_FALSE(ApplyEnabled());
 }
 

@@ -34,11 +34,11 @@
 #include "support/TestSystem.h"
 #include "ui/MainFrmFixture.h"
 #include "ui/main/AccessLists.h"
-#include "ui/main/ElidingComboBox.h"
-#include "ui/main/FolderList.h"
+#include "ui/widgets/ElidingComboBox.h"
+#include "ui/widgets/FolderList.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
-#include "ui/main/WrapLabel.h"
+#include "ui/widgets/WrapLabel.h"
 
 namespace {
 
@@ -263,55 +263,37 @@ TEST_F(LayoutTest, PagesComeInOrderWithGeneralShown) {
   EXPECT_EQ(pages->currentIndex(), 0);
 }
 
-// The widget of a table's row: the only one of its name, of the class the
-// row needs.
+// The widget of a table's row: there, and of the class the row needs.
 template <class Kind>
-void ExpectOne(const QWidget& window, const char* name) {
-  const auto found = window.findChildren<QWidget*>(name);
-  ASSERT_EQ(found.size(), 1) << name;
-  EXPECT_NE(qobject_cast<Kind*>(found[0]), nullptr) << name << " is a " << found[0]->metaObject()->className();
-}
-
-void ExpectFolderList(const QWidget& window, const AccessLists::FolderList& folders) {
-  ExpectOne<QGroupBox>(window, folders.group);
-  ExpectOne<TFolderList>(window, folders.list);
-  ExpectOne<QPushButton>(window, folders.addButton);
-  ExpectOne<QPushButton>(window, folders.removeButton);
+void ExpectKind(const QWidget* control) {
+  ASSERT_NE(control, nullptr);
+  EXPECT_NE(qobject_cast<const Kind*>(control), nullptr)
+      << control->objectName().toStdString() << " is a " << control->metaObject()->className();
 }
 
 TEST_F(LayoutTest, EveryComponentHasItsNameAndKind) {
   TMainFrm& window = Open(kConf);
-  // Every row of the window's tables finds its widget.
-  for (const ControlBinding::Binding& b : ControlBinding::Bindings()) {
-    switch (b.kind) {
+  // Every row of the binding's table has a control of the kind it is handled as.
+  const auto bindings = ControlBinding::Bindings();
+  const auto controls = window.Binding()->Controls();
+  ASSERT_EQ(controls.size(), bindings.size());
+  for (std::size_t row = 0; row < bindings.size(); ++row) {
+    switch (bindings[row].kind) {
       case ControlBinding::Kind::InstallFolder:
       case ControlBinding::Kind::Edit:
-        ExpectOne<QLineEdit>(window, b.control);
+        ExpectKind<QLineEdit>(controls[row]);
         break;
       case ControlBinding::Kind::Flag:
-        ExpectOne<QCheckBox>(window, b.control);
+        ExpectKind<QCheckBox>(controls[row]);
         break;
       case ControlBinding::Kind::KeywordList:
       case ControlBinding::Kind::NumberedList:
-        ExpectOne<TElidingComboBox>(window, b.control);
+        ExpectKind<TElidingComboBox>(controls[row]);
         break;
       case ControlBinding::Kind::AccessLists:
-        ExpectOne<QGroupBox>(window, b.control);
+        ExpectKind<QGroupBox>(controls[row]);
         break;
     }
-  }
-  for (const AccessLists::Policy& policy : AccessLists::Policies()) {
-    ExpectFolderList(window, policy.folders);
-    for (const char* radio : policy.radios)
-      if (radio) ExpectOne<QRadioButton>(window, radio);
-  }
-  ExpectFolderList(window, AccessLists::TempDirectories());
-  for (const char* name : OptionsNavigator::SearchCandidates()) {
-    const auto found = window.findChildren<QWidget*>(name);
-    ASSERT_EQ(found.size(), 1) << name;
-    EXPECT_TRUE(qobject_cast<QLineEdit*>(found[0]) || qobject_cast<QCheckBox*>(found[0]) ||
-                qobject_cast<QGroupBox*>(found[0]) || qobject_cast<QComboBox*>(found[0]))
-        << name;
   }
   // Memos show text only; drop-down lists offer only their items.
   for (auto* memo : window.findChildren<QPlainTextEdit*>()) {

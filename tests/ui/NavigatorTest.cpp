@@ -64,17 +64,15 @@ class NavigatorTest : public MainFrmTest {
 };
 
 TEST_F(NavigatorTest, EveryCandidateIsOneSearchableControl) {
-  const auto names = OptionsNavigator::SearchCandidates();
-  EXPECT_EQ(names.size(), 78u);
-  std::set<std::string> unique;
-  for (const char* name : names) {
-    EXPECT_TRUE(unique.insert(name).second) << name;
-    const auto found = window->findChildren<QWidget*>(name);
-    ASSERT_EQ(found.size(), 1) << name;
-    QWidget* w = found.first();
-    EXPECT_TRUE(qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w) ||
-                qobject_cast<QGroupBox*>(w) || qobject_cast<QComboBox*>(w))
-        << name;
+  const std::vector<QWidget*> candidates = window->Navigator()->Candidates();
+  EXPECT_EQ(candidates.size(), 78u);
+  std::set<QWidget*> unique;
+  for (QWidget* w : candidates) {
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(unique.insert(w).second) << w->objectName().toStdString();
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(w) || qobject_cast<QCheckBox*>(w) || qobject_cast<QGroupBox*>(w) ||
+                qobject_cast<QComboBox*>(w))
+        << w->objectName().toStdString();
   }
 }
 

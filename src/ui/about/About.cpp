@@ -3,7 +3,7 @@
 #include "app/DesignedColours.h"
 #include "app/FixedDialog.h"
 #include "app/Functions.h"
-#include "app/LinkLabel.h"
+#include "ui/widgets/LinkLabel.h"
 #include "app/PlatformServices.h"
 #include "app/WindowFont.h"
 #include "ui_About.h"

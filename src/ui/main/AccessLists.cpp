@@ -12,9 +12,10 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "config/AccessPolicy.h"
-#include "config/ParameterRules.h"
-#include "config/TVantrel.h"
+#include "config/firebird/AccessPolicy.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/TVantrel.h"
+#include "ui_MainFrm.h"
 
 namespace {
 
@@ -22,30 +23,32 @@ namespace {
 constexpr int kAliasesTag = 1;
 constexpr int kFolderListTag = 2;
 
+using U = Ui::TMainFrm;
+
 // The radio buttons by policy choice; the grammar of the values is the core's.
 constexpr int Index(PolicyChoice c) { return static_cast<int>(c); }
 static_assert(Index(PolicyChoice::Full) == 0 && Index(PolicyChoice::None) == 1 &&
               Index(PolicyChoice::Restrict) == 2 && Index(PolicyChoice::RestrictUdf) == 3);
 
 constexpr AccessLists::Policy kPolicies[] = {
-    {{ParamKey::DatabaseAccess, "GBDatabaseAccess", "LBRestrict", "BtAddRestrict", "BtRemoveRestrict"},
-     {"RBFull", "RBNone", "RBRestrict", nullptr},
+    {{ParamKey::DatabaseAccess, &U::GBDatabaseAccess, &U::LBRestrict, &U::BtAddRestrict, &U::BtRemoveRestrict},
+     {&U::RBFull, &U::RBNone, &U::RBRestrict, nullptr},
      {0, kAliasesTag, kFolderListTag, 0},
      {{kAliasesTag, kFolderListTag}, {kFolderListTag, 0}, {kAliasesTag, 0}, {0, 0}}},
-    {{ParamKey::ExternalFileAccess, "GBExternalFileAccess", "LBRestrictExtFileAccess",
-      "BtAddExternalFileAccess", "BtRemoveExternalFileAccess"},
-     {"RBFullExtFileAccess", "RBNoneExtFileAccess", "RBRestrictExtFileAccess", nullptr},
+    {{ParamKey::ExternalFileAccess, &U::GBExternalFileAccess, &U::LBRestrictExtFileAccess, &U::BtAddExternalFileAccess,
+      &U::BtRemoveExternalFileAccess},
+     {&U::RBFullExtFileAccess, &U::RBNoneExtFileAccess, &U::RBRestrictExtFileAccess, nullptr},
      {0, kAliasesTag, kFolderListTag, 0},
      {{kFolderListTag, 0}, {kFolderListTag, 0}, {kAliasesTag, 0}, {0, 0}}},
-    {{ParamKey::UdfAccess, "GBUDFAccess", "LBRestrictUDFAccess", "BtAddUDFAccess", "BtRemoveUDFAccess"},
-     {"RBFullUDFAccess", "RBNoneUDFAccess", "RBRestrictUDFAccess", "RBRestrictUDFAccessUDF"},
+    {{ParamKey::UdfAccess, &U::GBUDFAccess, &U::LBRestrictUDFAccess, &U::BtAddUDFAccess, &U::BtRemoveUDFAccess},
+     {&U::RBFullUDFAccess, &U::RBNoneUDFAccess, &U::RBRestrictUDFAccess, &U::RBRestrictUDFAccessUDF},
      {0, kAliasesTag, kFolderListTag, 0},
      {{kFolderListTag, 0}, {kFolderListTag, 0}, {kAliasesTag, 0}, {kFolderListTag, 0}}},
 };
 constexpr std::size_t kDatabaseAccess = 0, kExternalFileAccess = 1, kUdfAccess = 2;
 
-constexpr AccessLists::FolderList kTempDirectories = {ParamKey::TempDirectories, "GBTempDirectories",
-                                                      "LBTempDirectories", "Button1", "Button2"};
+constexpr AccessLists::FolderList kTempDirectories = {ParamKey::TempDirectories, &U::GBTempDirectories,
+                                                      &U::LBTempDirectories, &U::Button1, &U::Button2};
 
 QStringList ToItems(const std::vector<std::string>& folders) {
   QStringList items;
@@ -60,8 +63,8 @@ std::vector<std::string> Entries(const QListWidget* list) {
 }
 
 template <class T>
-T* Find(QWidget* window, const char* name) {
-  return name ? window->findChild<T*>(QLatin1String(name)) : nullptr;
+T* In(const Ui::TMainFrm& ui, T* Ui::TMainFrm::*member) {
+  return member ? ui.*member : nullptr;
 }
 
 }  // namespace
@@ -70,20 +73,18 @@ std::span<const AccessLists::Policy> AccessLists::Policies() { return kPolicies;
 
 const AccessLists::FolderList& AccessLists::TempDirectories() { return kTempDirectories; }
 
-AccessLists::AccessLists(QWidget* window, std::function<TVantrel*()> document)
+AccessLists::AccessLists(QWidget* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document)
     : QObject(window), window_(window), document_(std::move(document)) {
-  const auto connectButtons = [this, window](const FolderList& folders, QListWidget* list) {
-    connect(Find<QPushButton>(window, folders.addButton), &QPushButton::clicked, this,
-            [this, list] { AddPath(list); });
-    connect(Find<QPushButton>(window, folders.removeButton), &QPushButton::clicked, this,
-            [this, list] { RemovePaths(list); });
+  const auto connectButtons = [this, &ui](const FolderList& folders, QListWidget* list) {
+    connect(In(ui, folders.addButton), &QPushButton::clicked, this, [this, list] { AddPath(list); });
+    connect(In(ui, folders.removeButton), &QPushButton::clicked, this, [this, list] { RemovePaths(list); });
   };
   for (std::size_t p = 0; p < std::size(kPolicies); ++p) {
     Controls& c = controls_[p];
-    c.group = Find<QGroupBox>(window, kPolicies[p].folders.group);
-    c.list = Find<QListWidget>(window, kPolicies[p].folders.list);
+    c.group = In(ui, kPolicies[p].folders.group);
+    c.list = In(ui, kPolicies[p].folders.list);
     for (int choice = 0; choice < kChoiceCount; ++choice) {
-      c.radios[choice] = Find<QRadioButton>(window, kPolicies[p].radios[choice]);
+      c.radios[choice] = In(ui, kPolicies[p].radios[choice]);
       if (!c.radios[choice]) continue;
       // Becoming checked, by the user or by loading, is the radio's click.
       connect(c.radios[choice], &QRadioButton::toggled, this, [this, p, choice](bool checked) {
@@ -92,7 +93,7 @@ AccessLists::AccessLists(QWidget* window, std::function<TVantrel*()> document)
     }
     connectButtons(kPolicies[p].folders, c.list);
   }
-  tempDirectories_ = Find<QListWidget>(window, kTempDirectories.list);
+  tempDirectories_ = In(ui, kTempDirectories.list);
   connectButtons(kTempDirectories, tempDirectories_);
 }
 

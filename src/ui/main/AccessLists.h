@@ -9,13 +9,18 @@
 #include <functional>
 #include <span>
 
-#include "config/ParameterCatalogue.h"
+#include "config/firebird/ParameterCatalogue.h"
 
 class QGroupBox;
 class QListWidget;
 class QRadioButton;
+class QPushButton;
 class QWidget;
+class TFolderList;
 class TVantrel;
+namespace Ui {
+class TMainFrm;
+}
 
 class AccessLists : public QObject {
   Q_OBJECT
@@ -24,10 +29,10 @@ class AccessLists : public QObject {
   // A folder list with its buttons, inside its group box.
   struct FolderList {
     ParamKey key;
-    const char* group;
-    const char* list;
-    const char* addButton;
-    const char* removeButton;
+    QGroupBox* Ui::TMainFrm::*group;
+    TFolderList* Ui::TMainFrm::*list;
+    QPushButton* Ui::TMainFrm::*addButton;
+    QPushButton* Ui::TMainFrm::*removeButton;
   };
   // The radio buttons by policy choice (Full, None, Restrict, Restrict UDF;
   // nullptr: the policy has no such choice) and, per choice, the tag it
@@ -35,16 +40,16 @@ class AccessLists : public QObject {
   static constexpr int kChoiceCount = 4;
   struct Policy {
     FolderList folders;
-    const char* radios[kChoiceCount];
+    QRadioButton* Ui::TMainFrm::*radios[kChoiceCount];
     int enable[kChoiceCount];
     int disable[kChoiceCount][2];
   };
   static std::span<const Policy> Policies();
   static const FolderList& TempDirectories();
 
-  // Finds the controls in the window by name and connects them; owned by
+  // Takes the controls from the window's layout and connects them; owned by
   // the window. document: the window's document of the moment.
-  AccessLists(QWidget* window, std::function<TVantrel*()> document);
+  AccessLists(QWidget* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document);
 
   // Fills the radio buttons and lists from the document, the lists emptied
   // first.

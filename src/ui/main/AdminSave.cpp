@@ -12,7 +12,7 @@
 
 #include "app/Functions.h"
 #include "app/PlatformServices.h"
-#include "config/AtomicFile.h"
+#include "config/fs/AtomicFile.h"
 
 namespace {
 

@@ -11,10 +11,11 @@
 
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
-#include "config/ParameterRules.h"
-#include "config/ShownValues.h"
-#include "config/TVantrel.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/ShownValues.h"
+#include "config/document/TVantrel.h"
 #include "i18n/Gettext.h"
+#include "ui_MainFrm.h"
 
 namespace {
 
@@ -22,53 +23,59 @@ using Kind = ControlBinding::Kind;
 // Defaults, keywords and what a value means come from the parameter rules;
 // this table only says which control shows which parameter.
 using K = ParamKey;
+using U = Ui::TMainFrm;
+// A row's control, reached through the window's layout by its member.
+template <auto Member>
+QWidget* In(const Ui::TMainFrm& ui) {
+  return ui.*Member;
+}
 // In the order the controls are filled.
 constexpr ControlBinding::Binding kBindings[] = {
-    {K::RootDirectory, "edRootDirectory", Kind::InstallFolder, false},
-    {K::DatabaseAccess, "GBDatabaseAccess", Kind::AccessLists, true},
-    {K::ExternalFileAccess, "GBExternalFileAccess", Kind::AccessLists, true},
-    {K::UdfAccess, "GBUDFAccess", Kind::AccessLists, true},
-    {K::TempDirectories, "GBTempDirectories", Kind::AccessLists, true},
-    {K::Authentication, "CBAuthentication", Kind::KeywordList, true},
-    {K::LegacyHash, "CBLegacyHASH", Kind::Flag, false},
-    {K::DefaultDbCachePages, "edDefaultDbCachePages", Kind::Edit, true},
-    {K::DatabaseGrowthIncrement, "edDatabaseGrowthIncrement", Kind::Edit, true},
-    {K::MaxFileSystemCache, "edMaxFileSystemCache", Kind::Edit, true},
-    {K::TempBlockSize, "edTempBlockSize", Kind::Edit, true},
-    {K::TempCacheLimit, "edTempCacheLimit", Kind::Edit, true},
-    {K::CompleteBooleanEvaluation, "CBCompleteBooleanEvaluation", Kind::Flag, true},
-    {K::DeadlockTimeout, "edDeadlockTimeout", Kind::Edit, true},
-    {K::MaxUnflushedWrites, "edMaxUnflushedWrites", Kind::Edit, true},
-    {K::MaxUnflushedWriteTime, "edMaxUnflushedWriteTime", Kind::Edit, true},
-    {K::BugcheckAbort, "CBBugcheckAbort", Kind::Flag, true},
-    {K::ConnectionTimeout, "edConnectionTimeout", Kind::Edit, true},
-    {K::RemoteServiceName, "edRemoteServiceName", Kind::Edit, true},
-    {K::RemoteServicePort, "edRemoteServicePort", Kind::Edit, true},
-    {K::RemoteAuxPort, "edRemoteAuxPort", Kind::Edit, true},
-    {K::TcpRemoteBufferSize, "edTcpRemoteBufferSize", Kind::Edit, true},
-    {K::TcpNoNagle, "CBTcpNoNagle", Kind::Flag, true},
-    {K::RemoteBindAddress, "edRemoteBindAddress", Kind::Edit, true},
-    {K::LockMemSize, "edLockMemSize", Kind::Edit, true},
-    {K::LockSemCount, "edLockSemCount", Kind::Edit, true},
-    {K::LockAcquireSpins, "edLockAcquireSpins", Kind::Edit, true},
-    {K::LockHashSlots, "edLockHashSlots", Kind::Edit, true},
-    {K::EventMemSize, "edEventMemSize", Kind::Edit, true},
-    {K::CpuAffinityMask, "edCpuAffinityMask", Kind::Edit, true},
-    {K::UsePriorityScheduler, "CBUsePriorityScheduler", Kind::Flag, true},
-    {K::PrioritySwitchDelay, "edPrioritySwitchDelay", Kind::Edit, true},
-    {K::PriorityBoost, "edPriorityBoost", Kind::Edit, true},
-    {K::GCPolicy, "CBGCPolicy", Kind::KeywordList, false},
-    {K::GuardianOption, "CBGuardianOption", Kind::NumberedList, true},
-    {K::ProcessPriorityLevel, "edProcessPriorityLevel", Kind::Edit, true},
-    {K::IpcName, "edIpcName", Kind::Edit, true},
-    {K::RemotePipeName, "edRemotePipeName", Kind::Edit, true},
-    {K::CreateInternalWindow, "CBCreateInternalWindow", Kind::Flag, true},
-    {K::LockSignal, "edLockSignal", Kind::Edit, true},
-    {K::RemoteFileOpenAbility, "CBRemoteFileOpenAbility", Kind::Flag, true},
-    {K::Redirection, "CBRedirection", Kind::Flag, true},
-    {K::OldParameterOrdering, "CBOldParameterOrdering", Kind::Flag, true},
-    {K::OldColumnNaming, "CBOldColumnNaming", Kind::Flag, true},
-    {K::LockGrantOrder, "CBLockGrantOrder", Kind::NumberedList, true},
+    {K::RootDirectory, In<&U::edRootDirectory>, Kind::InstallFolder, false},
+    {K::DatabaseAccess, In<&U::GBDatabaseAccess>, Kind::AccessLists, true},
+    {K::ExternalFileAccess, In<&U::GBExternalFileAccess>, Kind::AccessLists, true},
+    {K::UdfAccess, In<&U::GBUDFAccess>, Kind::AccessLists, true},
+    {K::TempDirectories, In<&U::GBTempDirectories>, Kind::AccessLists, true},
+    {K::Authentication, In<&U::CBAuthentication>, Kind::KeywordList, true},
+    {K::LegacyHash, In<&U::CBLegacyHASH>, Kind::Flag, false},
+    {K::DefaultDbCachePages, In<&U::edDefaultDbCachePages>, Kind::Edit, true},
+    {K::DatabaseGrowthIncrement, In<&U::edDatabaseGrowthIncrement>, Kind::Edit, true},
+    {K::MaxFileSystemCache, In<&U::edMaxFileSystemCache>, Kind::Edit, true},
+    {K::TempBlockSize, In<&U::edTempBlockSize>, Kind::Edit, true},
+    {K::TempCacheLimit, In<&U::edTempCacheLimit>, Kind::Edit, true},
+    {K::CompleteBooleanEvaluation, In<&U::CBCompleteBooleanEvaluation>, Kind::Flag, true},
+    {K::DeadlockTimeout, In<&U::edDeadlockTimeout>, Kind::Edit, true},
+    {K::MaxUnflushedWrites, In<&U::edMaxUnflushedWrites>, Kind::Edit, true},
+    {K::MaxUnflushedWriteTime, In<&U::edMaxUnflushedWriteTime>, Kind::Edit, true},
+    {K::BugcheckAbort, In<&U::CBBugcheckAbort>, Kind::Flag, true},
+    {K::ConnectionTimeout, In<&U::edConnectionTimeout>, Kind::Edit, true},
+    {K::RemoteServiceName, In<&U::edRemoteServiceName>, Kind::Edit, true},
+    {K::RemoteServicePort, In<&U::edRemoteServicePort>, Kind::Edit, true},
+    {K::RemoteAuxPort, In<&U::edRemoteAuxPort>, Kind::Edit, true},
+    {K::TcpRemoteBufferSize, In<&U::edTcpRemoteBufferSize>, Kind::Edit, true},
+    {K::TcpNoNagle, In<&U::CBTcpNoNagle>, Kind::Flag, true},
+    {K::RemoteBindAddress, In<&U::edRemoteBindAddress>, Kind::Edit, true},
+    {K::LockMemSize, In<&U::edLockMemSize>, Kind::Edit, true},
+    {K::LockSemCount, In<&U::edLockSemCount>, Kind::Edit, true},
+    {K::LockAcquireSpins, In<&U::edLockAcquireSpins>, Kind::Edit, true},
+    {K::LockHashSlots, In<&U::edLockHashSlots>, Kind::Edit, true},
+    {K::EventMemSize, In<&U::edEventMemSize>, Kind::Edit, true},
+    {K::CpuAffinityMask, In<&U::edCpuAffinityMask>, Kind::Edit, true},
+    {K::UsePriorityScheduler, In<&U::CBUsePriorityScheduler>, Kind::Flag, true},
+    {K::PrioritySwitchDelay, In<&U::edPrioritySwitchDelay>, Kind::Edit, true},
+    {K::PriorityBoost, In<&U::edPriorityBoost>, Kind::Edit, true},
+    {K::GCPolicy, In<&U::CBGCPolicy>, Kind::KeywordList, false},
+    {K::GuardianOption, In<&U::CBGuardianOption>, Kind::NumberedList, true},
+    {K::ProcessPriorityLevel, In<&U::edProcessPriorityLevel>, Kind::Edit, true},
+    {K::IpcName, In<&U::edIpcName>, Kind::Edit, true},
+    {K::RemotePipeName, In<&U::edRemotePipeName>, Kind::Edit, true},
+    {K::CreateInternalWindow, In<&U::CBCreateInternalWindow>, Kind::Flag, true},
+    {K::LockSignal, In<&U::edLockSignal>, Kind::Edit, true},
+    {K::RemoteFileOpenAbility, In<&U::CBRemoteFileOpenAbility>, Kind::Flag, true},
+    {K::Redirection, In<&U::CBRedirection>, Kind::Flag, true},
+    {K::OldParameterOrdering, In<&U::CBOldParameterOrdering>, Kind::Flag, true},
+    {K::OldColumnNaming, In<&U::CBOldColumnNaming>, Kind::Flag, true},
+    {K::LockGrantOrder, In<&U::CBLockGrantOrder>, Kind::NumberedList, true},
 };
 
 }  // namespace
@@ -86,10 +93,11 @@ void ControlBinding::MarkUnsupported(QWidget* control) {
   }
 }
 
-ControlBinding::ControlBinding(QWidget* window, std::function<TVantrel*()> document)
+ControlBinding::ControlBinding(QObject* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document)
     : QObject(window), document_(std::move(document)) {
+  controls_.reserve(std::size(kBindings));
   for (const Binding& b : kBindings) {
-    controls_.push_back(window->findChild<QWidget*>(QLatin1String(b.control)));
+    controls_.push_back(b.control(ui));
     Connect(b, controls_.back());
   }
 }
@@ -182,7 +190,7 @@ void ControlBinding::FollowServerMode() {
     // The document held the default shown before; it holds the file's
     // value form again, so that any value typed is a change.
     document->SetValue(b.key, ToDoc(DefaultShown(b.key)));
-    document->WithdrawChange(SettingOf(b.key));
+    document->WithdrawChange(SettingIdOf(b.key));
   }
 }
 

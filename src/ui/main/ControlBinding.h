@@ -15,11 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "config/ParameterCatalogue.h"
-#include "config/ServerVersion.h"
+#include "config/firebird/ParameterCatalogue.h"
+#include "config/firebird/ServerVersion.h"
 
 class QWidget;
 class TVantrel;
+namespace Ui {
+class TMainFrm;
+}
 struct DecodedValue;
 
 class ControlBinding : public QObject {
@@ -36,7 +39,7 @@ class ControlBinding : public QObject {
   };
   struct Binding {
     ParamKey key;
-    const char* control;  // the component's name
+    QWidget* (*control)(const Ui::TMainFrm&);  // the component, from the window's layout
     Kind kind;
     bool markWhenAbsent;
   };
@@ -48,10 +51,12 @@ class ControlBinding : public QObject {
   // The hint, and an edit box made read-only in the read-only grey.
   static void MarkUnsupported(QWidget* control);
 
-  // Finds the controls in the window by name and connects their change
+  // Takes the controls from the window's layout and connects their change
   // handlers; owned by the window. document: the window's document of the
   // moment.
-  ControlBinding(QWidget* window, std::function<TVantrel*()> document);
+  ControlBinding(QObject* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document);
+  // The controls, by row of Bindings().
+  std::span<QWidget* const> Controls() const { return controls_; }
 
   // Fills every control from the document (the access policies' radio
   // buttons and lists aside), as the version the file was taken for reads

@@ -8,11 +8,10 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "config/AtomicFile.h"
-#include "config/ParameterRules.h"
-#include "config/SaveGuard.h"
-#include "config/SettingValues.h"
-#include "config/Sha256.h"
+#include "config/fs/AtomicFile.h"
+#include "config/firebird/ParameterRules.h"
+#include "config/document/SavePolicy.h"
+#include "config/base/Sha256.h"
 
 namespace {
 
@@ -83,31 +82,12 @@ void DocumentSaver::RethrowWithTheRights(const FileError& error, const std::stri
 }
 
 void DocumentSaver::CheckBeforeSaving(const TVantrel& document) {
-  for (const std::string& entry : document.PendingChanges()) {
-    const std::size_t eq = entry.find('=');
-    const std::string_view value = std::string_view(entry).substr(eq + 1);
-    // The parameters beyond the pages' are written as their version reads them.
-    const auto id = FindSetting(std::string_view(entry).substr(0, eq));
-    auto problem = id && !ParamKeyOf(*id) ? WriteProblem(*id, value, document.Version())
-                                          : ControlCharacterProblem(value);
-    // A number the server would not keep as typed, on every page.
-    if (!problem && id) problem = NumberWidthProblem(*id, value, document.Version());
-    if (problem)
-      throw std::runtime_error(entry.substr(0, eq) + ": " + *problem + ". " +
-                               ToDoc(i18n::Translate(N_("Nothing was saved"))));
-  }
+  const conf::SaveRefusal refusal = conf::CheckBeforeSave(document, conf::PageValues::AsTyped);
+  if (refusal.value)
+    throw std::runtime_error(*refusal.value + ". " + ToDoc(i18n::Translate(N_("Nothing was saved"))));
   std::string problems;
-  for (const std::string& problem : UntouchedParametersReadDifferently(document))
-    problems += problem + "\n";
+  for (const std::string& problem : refusal.untouched) problems += problem + "\n";
   if (!problems.empty()) throw std::runtime_error(problems + ToDoc(i18n::Translate(N_("Nothing was saved"))));
-}
-
-// Taken from the document that is saved, before the save.
-DocumentSaver::Outcome DocumentSaver::OutcomeOf(const TVantrel& document) {
-  Outcome outcome;
-  outcome.leftOut = document.PendingWithoutLine();
-  outcome.changed = document.PendingChanges().size() > outcome.leftOut.size();
-  return outcome;
 }
 
 DocumentSaver::Outcome DocumentSaver::Save(TVantrel& document) {
@@ -120,47 +100,15 @@ DocumentSaver::Outcome DocumentSaver::Save(TVantrel& document) {
   }
 }
 
-DocumentSaver::Outcome DocumentSaver::Saved(TVantrel& document, const Writer& write) {
-  CheckBeforeSaving(document);
-  try {
-    Outcome outcome = OutcomeOf(document);
-    outcome.late = write(document);
-    return outcome;
-  } catch (const FileChangedError&) {
-  }
-  return SaveMerged(document, write);
-}
-
-DocumentSaver::Outcome DocumentSaver::SaveMerged(const TVantrel& document, const Writer& write) {
-  // Another program changed the file since it was read: the user's changes
-  // go on top of the file as it is now. The document shown stays as it was
-  // until that has been saved, so that a failure changes nothing.
-  constexpr int kAttempts = 5;
-  std::unique_ptr<TVantrel> merged;
-  for (int attempt = 1;; ++attempt) {
-    const TVantrel& from = merged ? *merged : document;
-    std::vector<TVantrel::Conflict> conflicts;
-    std::unique_ptr<TVantrel> next = from.Reread(conflicts);
-    for (const TVantrel::Conflict& conflict : conflicts)
-      if (!KeepOwnValue(conflict)) next->DiscardChange(conflict.id);
-    merged = std::move(next);
-    CheckBeforeSaving(*merged);
-    try {
-      Outcome outcome = OutcomeOf(*merged);
-      outcome.late = write(*merged);
-      outcome.merged = std::move(merged);
-      outcome.mergedOthers = true;
-      return outcome;
-    } catch (const FileChangedError&) {
-      if (attempt == kAttempts) throw;
-    }
-  }
+DocumentSaver::Outcome DocumentSaver::Saved(TVantrel& document, const conf::DocumentWriter& write) {
+  return {conf::SaveMergingChangesOnDisk(document, write, &DocumentSaver::CheckBeforeSaving,
+                                         [this](const TVantrel::Conflict& c) { return KeepOwnValue(c); })};
 }
 
 bool DocumentSaver::KeepOwnValue(const TVantrel::Conflict& conflict) const {
   const QString text =
 i18n::Translate(N_("Another program changed %1 in firebird.conf to %2 while you changed it to %3.\nKeep your value %3? No keeps %2."))
-          .arg(FromDoc(std::string(SettingOf(conflict.id).name)), Shown(conflict.fileValue),
+          .arg(FromDoc(std::string(SettingInfoOf(conflict.id).name)), Shown(conflict.fileValue),
                Shown(conflict.ownValue));
   return ShowMessageBox(window_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
                         QMessageBox::No) == QMessageBox::Yes;
@@ -175,7 +123,7 @@ void DocumentSaver::ReportMerged(bool written) const {
 
 void DocumentSaver::ReportLeftOut(const std::vector<SettingId>& leftOut) const {
   QStringList names;
-  for (SettingId id : leftOut) names << FromDoc(std::string(SettingOf(id).name));
+  for (SettingId id : leftOut) names << FromDoc(std::string(SettingInfoOf(id).name));
   ShowMessageBox(window_, QMessageBox::Warning,
 i18n::Translate(N_("Not saved, because firebird.conf has no line for them (its version of Firebird does not know them): %1"))
                      .arg(names.join(QStringLiteral(", "))),

@@ -13,7 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "config/TVantrel.h"
+#include "config/document/SavePolicy.h"
+#include "config/document/TVantrel.h"
 #include "ui/main/AdminSave.h"
 
 class QWidget;
@@ -23,15 +24,8 @@ class DocumentSaver {
   // window: the owner of the questions and notices.
   explicit DocumentSaver(QWidget* window) : window_(window) {}
 
-  struct Outcome {
-    bool changed = false;              // a parameter changed in the file
-    std::vector<SettingId> leftOut;    // changes the file has no line for
-    // The document of the file as saved, where it is not the one given:
-    // after a merge, or after a save as administrator (read back).
-    std::unique_ptr<TVantrel> merged;
-    bool mergedOthers = false;         // the save went on top of another program's changes
-    std::string late;                  // what went wrong after the file was saved
-    bool stopped = false;              // nothing saved, on the user's word: the changes stay
+  struct Outcome : conf::SaveOutcome {
+    bool stopped = false;  // nothing saved, on the user's word: the changes stay
   };
   // Saves the document into its folder's firebird.conf. After a merge the
   // document given stays as it was and the one written comes back in
@@ -55,13 +49,8 @@ class DocumentSaver {
   [[noreturn]] static void RethrowWithTheRights(const FileError& error, const std::string& path);
 
  private:
-  // One write of a document: what went wrong after it was saved. Throws
-  // FileChangedError when the file is not the one the document read.
-  using Writer = std::function<std::string(TVantrel&)>;
   static void CheckBeforeSaving(const TVantrel& document);
-  static Outcome OutcomeOf(const TVantrel& document);
-  Outcome Saved(TVantrel& document, const Writer& write);
-  Outcome SaveMerged(const TVantrel& document, const Writer& write);
+  Outcome Saved(TVantrel& document, const conf::DocumentWriter& write);
   bool KeepOwnValue(const TVantrel::Conflict& conflict) const;
 
   // --- as administrator (AdminSave) ---

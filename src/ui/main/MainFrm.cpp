@@ -14,14 +14,14 @@
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
 #include "app/WindowFont.h"
-#include "config/AtomicFile.h"
-#include "config/ConfReading.h"
-#include "config/ParameterRules.h"
+#include "config/fs/AtomicFile.h"
+#include "config/format/ConfReading.h"
+#include "config/firebird/ParameterRules.h"
 #include "i18n/Gettext.h"
 #include "ui/main/AccessLists.h"
 #include "ui/main/AdminSave.h"
 #include "ui/main/ControlBinding.h"
-#include "ui/main/DialogKeys.h"
+#include "ui/widgets/DialogKeys.h"
 #include "ui/main/DocumentSaver.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
@@ -58,10 +58,10 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) 
   ui->setupUi(this);
   SetUpLayout();
   saver_ = std::make_unique<DocumentSaver>(this);
-  binding_ = new ControlBinding(this, [this] { return document_.get(); });
-  access_ = new AccessLists(this, [this] { return document_.get(); });
-  navigator_ = new OptionsNavigator(this);
-  otherParameters_ = new OtherParametersPage(this, navigator_, [this] { return document_.get(); });
+  binding_ = new ControlBinding(this, *ui, [this] { return document_.get(); });
+  access_ = new AccessLists(this, *ui, [this] { return document_.get(); });
+  navigator_ = new OptionsNavigator(this, *ui);
+  otherParameters_ = new OtherParametersPage(this, ui->PCMain, navigator_, [this] { return document_.get(); });
   connect(otherParameters_, &OtherParametersPage::ServerModeChanged, binding_, &ControlBinding::FollowServerMode);
   ConnectCommands();
   UseDialogKeys(this);

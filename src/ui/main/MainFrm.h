@@ -13,7 +13,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "config/TVantrel.h"
+#include "config/document/TVantrel.h"
 #include "ui/main/DocumentSaver.h"
 
 class AccessLists;
@@ -37,6 +37,7 @@ class TMainFrm : public QMainWindow {
   TVantrel* Document() const { return document_.get(); }
   // False when firebird.conf could not be loaded: nothing can be saved then.
   bool DocumentLoaded() const { return loaded_; }
+  ControlBinding* Binding() const { return binding_; }
   OptionsNavigator* Navigator() const { return navigator_; }
   OtherParametersPage* OtherParameters() const { return otherParameters_; }
 

@@ -9,7 +9,7 @@
 
 #include "app/ErrorBox.h"
 #include "app/Functions.h"
-#include "app/LinkLabel.h"
+#include "ui/widgets/LinkLabel.h"
 #include "app/PlatformServices.h"
 #include "i18n/SelectLanguage.h"
 #include "ui/about/About.h"

@@ -177,7 +177,10 @@ namespace {
 constexpr QSize kFrameAllowance(16, 40);
 
 QSize FrameOf(const QWidget* window) {
-  return window->isVisible() ? window->frameGeometry().size() - window->size() : kFrameAllowance;
+  // Shown but not yet framed by the window manager, the frame reads as
+  // nothing: the allowance stands in until it is known.
+  const QSize frame = window->frameGeometry().size() - window->size();
+  return window->isVisible() && !frame.isEmpty() ? frame : kFrameAllowance;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/main/OptionsNavigator.h"
 
 #include "i18n/Gettext.h"
+#include "ui_MainFrm.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -16,43 +17,47 @@ namespace {
 // Page by page in the order the window was first built, which is not always
 // the order the groups are shown in; the two boxes outside the pages come
 // last. The order decides which control wins when several names match.
-constexpr const char* kSearchCandidates[] = {
-    // General
-    "GBTemporarySpaceManagement", "edTempBlockSize", "edTempCacheLimit", "GBMaxFileSystemCache",
-    "edMaxFileSystemCache", "GBDatabaseGrowthIncrement", "edDatabaseGrowthIncrement",
-    "GBDefaultDbCachePages", "edDefaultDbCachePages", "GBCompleteBooleanEvaluation",
-    "CBCompleteBooleanEvaluation",
-    // Access
-    "GBDatabaseAccess", "GBExternalFileAccess", "GBUDFAccess",
-    // Other Access
-    "GBTempDirectories", "GBAuthentication", "CBAuthentication", "GBLegacyHASH", "CBLegacyHASH",
-    "GBRemoteBindAddress", "edRemoteBindAddress",
-    // Client Connection
-    "GBConnectionTimeout", "edConnectionTimeout", "GBTCPProtocolSettings", "edRemoteServiceName",
-    "edRemoteServicePort", "edRemoteAuxPort", "GBTcpNoNagle", "CBTcpNoNagle",
-    "GBTcpRemoteBufferSize", "edTcpRemoteBufferSize",
-    // Locking and shared memory
-    "GBLockMemSize", "edLockMemSize", "GBLockSemCount", "edLockSemCount", "GBLockAcquireSpins",
-    "edLockAcquireSpins", "GBLockHashSlots", "edLockHashSlots", "GBEventMemSize",
-    "edEventMemSize",
-    // Super Server Engine
-    "GBCpuAffinityMask", "edCpuAffinityMask", "GBSettingForTheread", "CBUsePriorityScheduler",
-    "edPrioritySwitchDelay", "edPriorityBoost", "GBGCPolicy", "CBGCPolicy",
-    // Windows platforms
-    "GBGuardianOption", "CBGuardianOption", "GBProcessPriorityLevel", "edProcessPriorityLevel",
-    "GBLocalConnectionSettings", "edIpcName", "edRemotePipeName", "CBCreateInternalWindow",
-    // Unix/Linux platforms
-    "GBLockSignal", "edLockSignal", "GBRemoteFileOpenAbility", "CBRemoteFileOpenAbility",
-    "GBRedirection", "CBRedirection",
-    // Compatibility
-    "GBOldParameterOrdering", "CBOldParameterOrdering", "GBOldColumnNaming", "CBOldColumnNaming",
-    "GBLockGrantOrder", "CBLockGrantOrder",
-    // Others
-    "GBDeadlockTimeout", "edDeadlockTimeout", "GBMaxUnflushed", "edMaxUnflushedWrites",
-    "edMaxUnflushedWriteTime", "GBBugcheckAbort", "CBBugcheckAbort",
-    // Outside the pages
-    "edRootDirectory", "edSearchInc",
-};
+std::vector<QWidget*> SearchCandidates(const Ui::TMainFrm& ui) {
+  // Grouped by page, several to a line.
+  // clang-format off
+  return {
+      // General
+      ui.GBTemporarySpaceManagement, ui.edTempBlockSize, ui.edTempCacheLimit, ui.GBMaxFileSystemCache,
+      ui.edMaxFileSystemCache, ui.GBDatabaseGrowthIncrement, ui.edDatabaseGrowthIncrement,
+      ui.GBDefaultDbCachePages, ui.edDefaultDbCachePages, ui.GBCompleteBooleanEvaluation,
+      ui.CBCompleteBooleanEvaluation,
+      // Access
+      ui.GBDatabaseAccess, ui.GBExternalFileAccess, ui.GBUDFAccess,
+      // Other Access
+      ui.GBTempDirectories, ui.GBAuthentication, ui.CBAuthentication, ui.GBLegacyHASH, ui.CBLegacyHASH,
+      ui.GBRemoteBindAddress, ui.edRemoteBindAddress,
+      // Client Connection
+      ui.GBConnectionTimeout, ui.edConnectionTimeout, ui.GBTCPProtocolSettings, ui.edRemoteServiceName,
+      ui.edRemoteServicePort, ui.edRemoteAuxPort, ui.GBTcpNoNagle, ui.CBTcpNoNagle, ui.GBTcpRemoteBufferSize,
+      ui.edTcpRemoteBufferSize,
+      // Locking and shared memory
+      ui.GBLockMemSize, ui.edLockMemSize, ui.GBLockSemCount, ui.edLockSemCount, ui.GBLockAcquireSpins,
+      ui.edLockAcquireSpins, ui.GBLockHashSlots, ui.edLockHashSlots, ui.GBEventMemSize, ui.edEventMemSize,
+      // Super Server Engine
+      ui.GBCpuAffinityMask, ui.edCpuAffinityMask, ui.GBSettingForTheread, ui.CBUsePriorityScheduler,
+      ui.edPrioritySwitchDelay, ui.edPriorityBoost, ui.GBGCPolicy, ui.CBGCPolicy,
+      // Windows platforms
+      ui.GBGuardianOption, ui.CBGuardianOption, ui.GBProcessPriorityLevel, ui.edProcessPriorityLevel,
+      ui.GBLocalConnectionSettings, ui.edIpcName, ui.edRemotePipeName, ui.CBCreateInternalWindow,
+      // Unix/Linux platforms
+      ui.GBLockSignal, ui.edLockSignal, ui.GBRemoteFileOpenAbility, ui.CBRemoteFileOpenAbility,
+      ui.GBRedirection, ui.CBRedirection,
+      // Compatibility
+      ui.GBOldParameterOrdering, ui.CBOldParameterOrdering, ui.GBOldColumnNaming, ui.CBOldColumnNaming,
+      ui.GBLockGrantOrder, ui.CBLockGrantOrder,
+      // Others
+      ui.GBDeadlockTimeout, ui.edDeadlockTimeout, ui.GBMaxUnflushed, ui.edMaxUnflushedWrites,
+      ui.edMaxUnflushedWriteTime, ui.GBBugcheckAbort, ui.CBBugcheckAbort,
+      // Outside the pages
+      ui.edRootDirectory, ui.edSearchInc,
+  };
+  // clang-format on
+}
 
 // Only a to z change: the names are plain ASCII, and any other letter typed
 // simply matches nothing.
@@ -105,24 +110,20 @@ constexpr int kSearchRole = Qt::UserRole + 1;
 
 }  // namespace
 
-std::span<const char* const> OptionsNavigator::SearchCandidates() { return kSearchCandidates; }
-
-OptionsNavigator::OptionsNavigator(QWidget* window)
+OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui)
     : QObject(window),
-      pages_(window->findChild<QTabWidget*>(QStringLiteral("PCMain"))),
-      search_(window->findChild<QLineEdit*>(QStringLiteral("edSearchInc"))),
-      tree_(window->findChild<QTreeWidget*>(QStringLiteral("TVWOptions"))),
+      pages_(ui.PCMain),
+      search_(ui.edSearchInc),
+      tree_(ui.TVWOptions),
       searchPalette_(search_->palette()) {
-  candidates_.reserve(std::size(kSearchCandidates));
-  for (const char* name : kSearchCandidates) {
-    const QString component = QString::fromLatin1(name);
-    candidates_.push_back({UpperAscii(component), window->findChild<QWidget*>(component)});
-  }
+  // The search compares component names: each control's own.
+  const std::vector<QWidget*> controls = SearchCandidates(ui);
+  candidates_.reserve(controls.size());
+  for (QWidget* control : controls) candidates_.push_back({UpperAscii(control->objectName()), control});
 
   connect(search_, &QLineEdit::textChanged, this, &OptionsNavigator::edSearchIncChange);
   connect(search_, &QLineEdit::returnPressed, this, &OptionsNavigator::btFocusedClick);
-  connect(window->findChild<QPushButton*>(QStringLiteral("btFocused")), &QPushButton::clicked,
-          this, &OptionsNavigator::btFocusedClick);
+  connect(ui.btFocused, &QPushButton::clicked, this, &OptionsNavigator::btFocusedClick);
   connect(tree_, &QTreeWidget::itemClicked, this, &OptionsNavigator::TVWOptionsClick);
   tree_->installEventFilter(this);
 
@@ -132,6 +133,12 @@ OptionsNavigator::OptionsNavigator(QWidget* window)
     (*it)->setData(0, kSearchRole, (*it)->text(0));
     (*it)->setText(0, i18n::Translate((*it)->text(0)));
   }
+}
+
+std::vector<QWidget*> OptionsNavigator::Candidates() const {
+  std::vector<QWidget*> controls;
+  for (const Candidate& candidate : candidates_) controls.push_back(candidate.control);
+  return controls;
 }
 
 void OptionsNavigator::FindParameter(const QString& text, bool focus) {

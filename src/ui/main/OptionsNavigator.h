@@ -17,17 +17,20 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
+namespace Ui {
+class TMainFrm;
+}
 
 class OptionsNavigator : public QObject {
   Q_OBJECT
 
  public:
-  // Finds its controls in the window by name; owned by the window.
-  explicit OptionsNavigator(QWidget* window);
+  // Takes its controls from the window's layout; owned by the window.
+  OptionsNavigator(QObject* window, const Ui::TMainFrm& ui);
 
-  // The component names the search can find, in the order it examines them;
-  // when several contain the key, the last one wins.
-  static std::span<const char* const> SearchCandidates();
+  // The controls the search can find by their component names, in the order
+  // it examines them; when several contain the key, the last one wins.
+  std::vector<QWidget*> Candidates() const;
 
   // Searches the key (the text without spaces, letters a to z compared in
   // upper case). No match: the search box turns yellow with red text and

@@ -18,15 +18,15 @@
 
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
-#include "config/ConfReading.h"
-#include "config/SettingValues.h"
-#include "config/ShownValues.h"
-#include "config/TVantrel.h"
+#include "config/format/ConfReading.h"
+#include "config/document/SettingValues.h"
+#include "config/document/ShownValues.h"
+#include "config/document/TVantrel.h"
 #include "i18n/Gettext.h"
-#include "ui/main/ElidingComboBox.h"
+#include "ui/widgets/ElidingComboBox.h"
 #include "ui/main/OptionsNavigator.h"
-#include "ui/main/PageScrollArea.h"
-#include "ui/main/WrapLabel.h"
+#include "ui/widgets/PageScrollArea.h"
+#include "ui/widgets/WrapLabel.h"
 
 namespace {
 
@@ -77,13 +77,9 @@ void MarkCurrent(QLabel* label, bool current) {
 
 }  // namespace
 
-OtherParametersPage::OtherParametersPage(QWidget* window, OptionsNavigator* navigator,
+OtherParametersPage::OtherParametersPage(QWidget* window, QTabWidget* pages, OptionsNavigator* navigator,
                                          std::function<TVantrel*()> document)
-    : QObject(window),
-      window_(window),
-      pages_(window->findChild<QTabWidget*>(QStringLiteral("PCMain"))),
-      navigator_(navigator),
-      document_(std::move(document)) {
+    : QObject(window), window_(window), pages_(pages), navigator_(navigator), document_(std::move(document)) {
   // The comment follows the row being edited (and the row found, once the
   // search hands it the focus: while the user types, the comment keeps still).
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -253,7 +249,7 @@ QWidget* OtherParametersPage::MakeEditor(const OtherParameter& p, QWidget* paren
   // as on the other pages.
   const DecodedValue decoded = Decode(p.value);
   const std::string shown = ShowsDefault(decoded, version_) ? p.defaultValue : std::string(decoded.text);
-  switch (SettingOf(id).kind) {
+  switch (SettingInfoOf(id).kind) {
     case SettingKind::Boolean:
       return MakeCheckBox(p, shown, parent);
     case SettingKind::Keyword:
@@ -297,7 +293,7 @@ QWidget* OtherParametersPage::MakeList(const OtherParameter& p, const std::strin
   list->setFocusPolicy(Qt::StrongFocus);
   // A keyword with no built-in value may stay unset.
   if (DefaultOf(id, version_).empty()) list->addItem(i18n::Translate(N_("(not set)")), QString());
-  for (std::string_view keyword : SettingOf(id).keywords)
+  for (std::string_view keyword : SettingInfoOf(id).keywords)
     list->addItem(QString::fromLatin1(keyword), QString::fromLatin1(keyword));
   const auto keyword = KeywordOf(id, shown, version_);
   list->setCurrentIndex(keyword          ? list->findData(QString::fromLatin1(*keyword))
@@ -346,7 +342,7 @@ void OtherParametersPage::Write(SettingId id, const std::string& value) {
     document->WithdrawChange(id);
   else
     document->SetValueOf(id, value);
-  if (SettingOf(id).name == "ServerMode") emit ServerModeChanged();
+  if (SettingInfoOf(id).name == "ServerMode") emit ServerModeChanged();
 }
 
 int OtherParametersPage::RowOf(const QWidget* widget) const {

@@ -15,7 +15,7 @@
 #include <functional>
 #include <vector>
 
-#include "config/OtherParameters.h"
+#include "config/document/OtherParameters.h"
 
 class OptionsNavigator;
 class QGridLayout;
@@ -30,8 +30,10 @@ class OtherParametersPage : public QObject {
   Q_OBJECT
 
  public:
+  // pages: the window's tab widget, which the page joins after the ten.
   // document: the window's document of the moment (null once it is gone).
-  OtherParametersPage(QWidget* window, OptionsNavigator* navigator, std::function<TVantrel*()> document);
+  OtherParametersPage(QWidget* window, QTabWidget* pages, OptionsNavigator* navigator,
+                      std::function<TVantrel*()> document);
 
   // Lists the other parameters of the document as it was loaded or last
   // written: the page stands after the ten while there is one.

@@ -25,13 +25,6 @@ version_added: "0.2.0"
 author:
   - Pellisto developers (@pellisto)
 options:
-  folder:
-    description:
-      - The Firebird folder, the one that holds C(firebird.conf).
-      - By default the tool's own discovery on the target, which looks at the environment variable
-        C(FIREBIRD), then C(/opt/firebird/), then the newest C(/etc/firebird/<version>/) holding a
-        C(firebird.conf).
-    type: path
   settings:
     description:
       - The parameters to set, name to value, as written in C(firebird.conf). Names ignore letter
@@ -54,10 +47,8 @@ options:
         findings on the lines the change would rewrite.
     type: bool
     default: false
-  binary:
-    description:
-      - The path of C(pellisto-conf) on the target. By default it is looked for on C(PATH).
-    type: path
+extends_documentation_fragment:
+  - pellisto.firebird.pellisto_conf
 requirements:
   - C(pellisto-conf) on the target, with C(set --json).
 attributes:

@@ -20,28 +20,19 @@ version_added: "0.2.0"
 author:
   - Pellisto developers (@pellisto)
 options:
-  folder:
-    description:
-      - The Firebird folder, the one that holds C(firebird.conf).
-      - By default the tool's own discovery on the target, which looks at the environment variable
-        C(FIREBIRD), then C(/opt/firebird/), then the newest C(/etc/firebird/<version>/) holding a
-        C(firebird.conf).
-    type: path
   server_version:
     description:
       - Read the file as this server version does, instead of the version the file shows.
     type: str
     choices: ['2.0', '2.1', '2.5', '3.0', '4.0', '5.0']
-  binary:
-    description:
-      - The path of C(pellisto-conf) on the target. By default it is looked for on C(PATH).
-    type: path
   as_facts:
     description:
       - Also set the facts C(firebird_conf) and C(firebird_conf_settings), the same as the return
         values C(firebird_conf) and C(settings), so that later plays and templates can use them.
     type: bool
     default: false
+extends_documentation_fragment:
+  - pellisto.firebird.pellisto_conf
 requirements:
   - C(pellisto-conf) on the target.
 attributes:

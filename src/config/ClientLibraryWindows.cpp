@@ -1,9 +1,0 @@
-// On Windows the folders of the macros come from the installer's layout:
-// the client library is not asked.
-
-#include "config/BuildFolders.h"
-
-const std::optional<ClientLibraryAnswer>& AskClientLibrary() {
-  static const std::optional<ClientLibraryAnswer> none;
-  return none;
-}

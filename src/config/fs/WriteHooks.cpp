@@ -1,0 +1,10 @@
+#include "config/fs/WriteHooks.h"
+
+namespace conf {
+
+WriteHooks& TestWriteHooks() {
+  static WriteHooks hooks;
+  return hooks;
+}
+
+}  // namespace conf
