@@ -624,6 +624,12 @@ TEST_F(LayoutTest, WithTheDesignedFaceNothingNeedsToScroll) {
     for (const auto& [text, where] : ShownTabs(window)) rows.insert(where.bar);
     EXPECT_EQ(rows.size(), 2u);
   }
+  // Nor does the window's client area: the window is as tall as its menu
+  // bar and the client area together, the menu bar as tall as the window's
+  // layout makes it at that width.
+  auto* client = W<QScrollArea>("ScrollClientArea");
+  EXPECT_EQ(client->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(client->horizontalScrollBar()->maximum(), 0);
   auto* tree = W<QTreeWidget>("TVWOptions");
   EXPECT_FALSE(tree->horizontalScrollBar()->isVisible());
   for (int i = 0; i < tree->topLevelItemCount(); ++i) {

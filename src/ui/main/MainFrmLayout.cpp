@@ -188,8 +188,11 @@ QSize FrameOf(const QWidget* window) {
 void TMainFrm::FitClientArea() {
   const int height = kClientHeight + ui->PCMainRows->HeightBeyond(kDesignedTabRows);
   ui->ClientArea->setFixedSize(kClientWidth, height);
-  // The menu bar's height depends on the window's font.
-  const QSize designed(kClientWidth, height + menuBar()->sizeHint().height());
+  // The menu bar's height depends on the window's font, and the window's
+  // layout gives it its height for the width it has, which may be a pixel
+  // more than its size hint (so under Windows' style).
+  const int menuHeight = std::max(menuBar()->sizeHint().height(), menuBar()->heightForWidth(kClientWidth));
+  const QSize designed(kClientWidth, height + menuHeight);
   const QScreen* screen = this->screen();
   const QSize room = screen ? screen->availableGeometry().size() - FrameOf(this) : designed;
   if (designed.width() <= room.width() && designed.height() <= room.height()) {
