@@ -14,6 +14,7 @@
 #include <clocale>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "app/Functions.h"
 #include "app/PlatformServices.h"
@@ -75,9 +76,36 @@ bool IsPlainCLocale(const char* name) {
   return !name || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0;
 }
 
+#ifdef Q_OS_WIN
+// GNU libintl on Windows takes the messages' locale from LC_ALL, LC_MESSAGES
+// or LANG as they stand, not from setlocale: where the first of them that is
+// set names the plain C locale, it ignores LANGUAGE and the chosen catalog
+// with it. While a language is chosen that variable reads C.UTF-8; the
+// user's value comes back with the system's choice, unless someone changed
+// the variable meanwhile.
+void KeepMessagesLocaleFromC(bool languageChosen) {
+  static std::optional<std::pair<const char*, QByteArray>> replaced;
+  if (replaced && qgetenv(replaced->first) == "C.UTF-8") qputenv(replaced->first, replaced->second);
+  replaced.reset();
+  if (!languageChosen) return;
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const QByteArray value = qgetenv(name);
+    if (value.isEmpty()) continue;
+    if (IsPlainCLocale(value.constData())) {
+      replaced.emplace(name, value);
+      qputenv(name, "C.UTF-8");
+    }
+    return;
+  }
+}
+#endif
+
 // LANGUAGE and LC_MESSAGES as gettext needs them to choose the code's
 // catalog, or, for an empty code, the system's language.
 void SetLanguageEnvironment(const QString& code) {
+#ifdef Q_OS_WIN
+  KeepMessagesLocaleFromC(!code.isEmpty());
+#endif
   if (!g_startLanguageKnown) {
     if (qEnvironmentVariableIsSet("LANGUAGE")) g_startLanguage = qgetenv("LANGUAGE");
     g_startLanguageKnown = true;
