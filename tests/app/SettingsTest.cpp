@@ -9,10 +9,13 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
+#include <filesystem>
 #include <random>
 
 #include "app/Functions.h"
 #include "config/ConfigTestSupport.h"
+#include "config/base/Utf8Path.h"
 #include "support/FakePlatform.h"
 #include "support/SettingsFile.h"
 #include "support/TempDir.h"
@@ -177,7 +180,46 @@ class ScopedEnv {
   QByteArray old_;
 };
 
+#ifdef _WIN32
+// Windows keeps a user's settings in the local application data, a known
+// folder that no variable moves; the toolkit's test mode gives these tests a
+// folder of their own below it, emptied before and after.
+class UsersFolder {
+ public:
+  UsersFolder() {
+    QStandardPaths::setTestModeEnabled(true);
+    Clear();
+  }
+  ~UsersFolder() {
+    Clear();
+    QStandardPaths::setTestModeEnabled(false);
+  }
+  std::string base() const {
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+               .toStdString() +
+           "\\";
+  }
+  std::string folder() const { return base() + "Pellisto\\"; }
+
+ private:
+  // The folder, or the file a test put in its place.
+  void Clear() const { std::filesystem::remove_all(conf::PathFromUtf8(base() + "Pellisto")); }
+};
+#endif
+
 TEST_F(SettingsTest, ReadOnlyProgramFolderKeepsSettingsInTheUsersFolder) {
+#ifdef _WIN32
+  UsersFolder users;
+  EXPECT_EQ(SettingsFilePath(), QString::fromStdString(ini()));  // writable: beside it
+  platform.readOnlyFolders << platform.applicationFolder;
+  EXPECT_EQ(SettingsFilePath(), QString::fromStdString(users.folder() + "Config.ini"));
+  EXPECT_EQ(ReadLanguage(), "en");
+  EXPECT_FALSE(FileExists(users.folder())) << "a read created the folder";
+  WriteLanguage("es");
+  EXPECT_EQ(ReadLanguage(), "es");
+  EXPECT_TRUE(FileExists(users.folder() + "Config.ini"));
+  EXPECT_FALSE(FileExists(ini()));
+#else
   const std::string xdg = dir.path() + "xdg";
   {
     ScopedEnv config("XDG_CONFIG_HOME", xdg.c_str());
@@ -209,6 +251,7 @@ TEST_F(SettingsTest, ReadOnlyProgramFolderKeepsSettingsInTheUsersFolder) {
     EXPECT_EQ(info.st_mode & 0777, 0700u);
   }
   EXPECT_FALSE(FileExists(ini()));
+#endif
 }
 
 TEST_F(SettingsTest, InstalledProgramNeverWritesBesideItself) {
@@ -216,23 +259,36 @@ TEST_F(SettingsTest, InstalledProgramNeverWritesBesideItself) {
   ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.path() + "share/pellisto")));
   ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.path() + "bin")));
   platform.applicationFolder = QString::fromStdString(dir.path() + "bin/");
+#ifdef _WIN32
+  UsersFolder users;
+  WriteActivePage(3);
+  EXPECT_TRUE(FileExists(users.folder() + "Config.ini"));
+#else
   ScopedEnv config("XDG_CONFIG_HOME", (dir.path() + "xdg").c_str());
   WriteActivePage(3);
   EXPECT_TRUE(FileExists(dir.path() + "xdg/pellisto/Config.ini"));
+#endif
   EXPECT_FALSE(FileExists(dir.path() + "bin/Config.ini"));
 }
 
 TEST_F(SettingsTest, UnwritableUsersFolderRaisesUnableToWrite) {
   platform.readOnlyFolders << platform.applicationFolder;
   // A file where the folder should be stops even root.
+#ifdef _WIN32
+  UsersFolder users;
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(users.base())));
+  WriteFileBytes(users.base() + "Pellisto", "");
+  const std::string expected = users.folder() + "Config.ini";
+#else
   WriteFileBytes(dir.file("blocker"), "");
   ScopedEnv config("XDG_CONFIG_HOME", dir.file("blocker").c_str());
+  const std::string expected = dir.path() + "blocker/pellisto/Config.ini";
+#endif
   try {
     WriteLanguage("de");
     FAIL() << "the settings were written below a file";
   } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Unable to write to " + dir.path() + "blocker/pellisto/Config.ini");
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + expected);
   }
   EXPECT_EQ(ReadLanguage(), "en");
 }

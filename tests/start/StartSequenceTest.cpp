@@ -125,7 +125,7 @@ TEST_F(StartSequenceTest, CopyATornWriteLeftIsOfferedBackBeforeTheEditorOpens) {
     ASSERT_EQ(platform.messages.size(), 1u) << answer;
     EXPECT_EQ(platform.messages[0].icon, QMessageBox::Warning);
     const QString text = platform.messages[0].text;
-    EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + state.path() + "pellisto/firebird.conf.")))
+    EXPECT_TRUE(text.startsWith(QString::fromStdString("\"" + SafetyCopiesUnder(state.path()) + "firebird.conf.")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromStdString("\" holds \"" + firebird.file("firebird.conf") + "\"")))
         << text.toStdString();

@@ -36,3 +36,18 @@ inline std::string SavedFromLf(std::string crlf) {
 #endif
   return crlf;
 }
+
+// The same for a text given with LF ends: what a save writes, on Windows
+// with each line ending in CR LF, elsewhere as given.
+inline std::string AsSaved(const std::string& lf) {
+#ifdef _WIN32
+  std::string crlf;
+  for (char c : lf) {
+    if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) crlf += '\r';
+    crlf += c;
+  }
+  return crlf;
+#else
+  return lf;
+#endif
+}

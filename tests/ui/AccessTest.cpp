@@ -3,6 +3,7 @@
 // composed again at Apply.
 
 #include <QApplication>
+#include <QDir>
 #include <QTabBar>
 
 #include "ui/MainFrmFixture.h"
@@ -10,6 +11,10 @@
 namespace {
 
 using AccessTest = MainFrmTest;
+
+// A folder as the system's chooser gives it: with backslashes on Windows.
+QString Native(const char* folder) { return QDir::toNativeSeparators(QString::fromLatin1(folder)); }
+std::string NativeText(const char* folder) { return Native(folder).toStdString(); }
 
 TEST_F(AccessTest, RestrictFillsTheListAndEnablesIt) {
   Open("DatabaseAccess = Restrict C:\\db\\;D:\\data\\\nTempBlockSize = 1\n");
@@ -23,8 +28,7 @@ TEST_F(AccessTest, RestrictFillsTheListAndEnablesIt) {
 
   Type("edTempBlockSize", "2");
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()),
-            "DatabaseAccess = Restrict C:\\db\\;D:\\data\\\nTempBlockSize = 2\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("DatabaseAccess = Restrict C:\\db\\;D:\\data\\\nTempBlockSize = 2\n"));
 }
 
 TEST_F(AccessTest, EachPolicyReadsItsKeywordsAndDefault) {
@@ -75,14 +79,15 @@ TEST_F(AccessTest, ApplyComposesEveryPolicyAndTheTempList) {
   EXPECT_TRUE(List("LBRestrict")->isEnabled());
   Radio("RBRestrictUDFAccessUDF")->click();
   Radio("RBFullExtFileAccess")->click();
-  platform.folderChoices = {"/srv/tmp"};
+  platform.folderChoices = {Native("/srv/tmp")};
   Click("Button1");
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(conf()),
-            "DatabaseAccess = Restrict \n"  // Restrict with an empty list keeps its blank
-            "ExternalFileAccess = Full\n"
-            "UdfAccess = Restrict UDF\n"
-            "TempDirectories = /tmp;/srv/tmp/\n");
+            AsSaved("DatabaseAccess = Restrict \n"  // Restrict with an empty list keeps its blank
+                    "ExternalFileAccess = Full\n"
+                    "UdfAccess = Restrict UDF\n"
+                    "TempDirectories = /tmp;" +
+                    NativeText("/srv/tmp/") + "\n"));
   EXPECT_FALSE(ApplyEnabled());
 }
 
@@ -91,8 +96,7 @@ TEST_F(AccessTest, CommentedPoliciesBecomeActiveAtTheFirstApply) {
   EXPECT_TRUE(Entries("LBTempDirectories").isEmpty());
   Type("edTempBlockSize", "2");
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()),
-            "DatabaseAccess = Full\nTempDirectories = \nTempBlockSize = 2\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("DatabaseAccess = Full\nTempDirectories = \nTempBlockSize = 2\n"));
 }
 
 TEST_F(AccessTest, AbsentPoliciesAreMarkedAndNeverWritten) {
@@ -104,25 +108,25 @@ TEST_F(AccessTest, AbsentPoliciesAreMarkedAndNeverWritten) {
   EXPECT_FALSE(Radio("RBNoneExtFileAccess")->isChecked());
   Radio("RBFull")->click();  // set, but the file has no line
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 1\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("TempBlockSize = 1\n"));
 }
 
 TEST_F(AccessTest, AddingFolders) {
   Open("DatabaseAccess = Restrict /a/\n");
-  platform.folderChoices = {"/srv/db", "/srv/db"};
+  platform.folderChoices = {Native("/srv/db"), Native("/srv/db")};
   Click("BtAddRestrict");
   Click("BtAddRestrict");
   Click("BtAddRestrict");  // cancelled: nothing added
-  EXPECT_EQ(Entries("LBRestrict"), QStringList({"/a/", "/srv/db/", "/srv/db/"}));
+  EXPECT_EQ(Entries("LBRestrict"), QStringList({"/a/", Native("/srv/db/"), Native("/srv/db/")}));
   EXPECT_EQ(platform.chooserTitles.size(), 3);
   EXPECT_EQ(platform.chooserTitles[0], "Select Directory");
   EXPECT_TRUE(ApplyEnabled());
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = Restrict /a/;/srv/db/;/srv/db/\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("DatabaseAccess = Restrict /a/;" + NativeText("/srv/db/;/srv/db/") + "\n"));
 
-  platform.folderChoices = {"/"};  // the root already ends with the separator
+  platform.folderChoices = {Native("/")};  // the root already ends with the separator
   Click("Button1");
-  EXPECT_EQ(Entries("LBTempDirectories"), QStringList{"/"});
+  EXPECT_EQ(Entries("LBTempDirectories"), QStringList{Native("/")});
 }
 
 TEST_F(AccessTest, RemovingFoldersAsksFirst) {
@@ -160,7 +164,7 @@ TEST_F(AccessTest, ResetToDefaultsEmptiesTheListsFirst) {
   EXPECT_TRUE(Radio("RBFull")->isChecked());
   Radio("RBNone")->click();
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()), "DatabaseAccess = None\nTempDirectories = \n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("DatabaseAccess = None\nTempDirectories = \n"));
 }
 
 TEST_F(AccessTest, TabIntoARadioGroupLandsOnTheCheckedButton) {

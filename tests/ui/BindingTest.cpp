@@ -202,7 +202,7 @@ TEST_F(BindingTest, DummyPacketIntervalIsNeverWritten) {
   Open("DummyPacketInterval = 7\nTempBlockSize = 1\n");
   Type("edTempBlockSize", "2");
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(conf()), "DummyPacketInterval = 7\nTempBlockSize = 2\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("DummyPacketInterval = 7\nTempBlockSize = 2\n"));
 }
 
 TEST_F(BindingTest, MarkingSurvivesAReloadThatHasTheParameter) {

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <filesystem>
 
+#include "support/TestSystem.h"
 #include "ui/MainFrmFixture.h"
 
 namespace {
@@ -29,8 +30,8 @@ TEST_F(ChangedOnDiskTest, OtherProgramsChangesStayAndTheUsersGoOnTop) {
   EXPECT_EQ(MessageTexts(), (std::vector<QString>{kMerged, kRestartNotice}));
   // The policy Apply composed from the controls was no change of the user's.
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# added elsewhere\nDatabaseAccess = Restrict /srv/db\nRemoteServicePort = 3051\n"
-            "TempBlockSize = 2048\n");
+            AsSaved("# added elsewhere\nDatabaseAccess = Restrict /srv/db\nRemoteServicePort = 3051\n"
+                    "TempBlockSize = 2048\n"));
   EXPECT_EQ(Edit("edRemoteServicePort")->text(), "3051");
   EXPECT_TRUE(Radio("RBRestrict")->isChecked());
   EXPECT_EQ(Entries("LBRestrict"), QStringList{"/srv/db"});
@@ -67,7 +68,7 @@ TEST_F(ChangedOnDiskTest, ValueChangedByBothIsAskedAbout) {
                       : "firebird.conf had been changed by another program; nothing was written, and the window "
                         "shows the file as it is now.");
     // No: nothing of the user's is left to write, and the file stays theirs.
-    EXPECT_EQ(ReadFileBytes(conf()), keepOwn ? "RemoteServicePort = 3052\nTempBlockSize = 1024\n"
+    EXPECT_EQ(ReadFileBytes(conf()), keepOwn ? AsSaved("RemoteServicePort = 3052\nTempBlockSize = 1024\n")
                                              : "RemoteServicePort = 3051\nTempBlockSize = 1024\n");
     EXPECT_EQ(Edit("edRemoteServicePort")->text(), keepOwn ? "3052" : "3051");
   }
@@ -93,7 +94,7 @@ TEST_F(ChangedOnDiskTest, AFileChangedAgainDuringTheMergeIsMergedAgainUpToFiveTi
     if (changes == 1) {
       // Read again once more, asked again, and written.
       EXPECT_EQ(questions, 2u);
-      EXPECT_EQ(ReadFileBytes(conf()), "RemoteServicePort = 3052\nTempBlockSize = 1024\n");
+      EXPECT_EQ(ReadFileBytes(conf()), AsSaved("RemoteServicePort = 3052\nTempBlockSize = 1024\n"));
       EXPECT_FALSE(ApplyEnabled());
     } else {
       // Five rounds, then it gives up: the file stays the other program's.
@@ -126,9 +127,8 @@ TEST_F(ChangedOnDiskTest, FileRemovedMeanwhileIsNotWrittenAndTheChangesStay) {
   Type("edTempBlockSize", "2048");
   std::filesystem::remove(conf());
   Click("BtApply");
-  EXPECT_EQ(MessageTexts(),
-            std::vector<QString>{QString::fromStdString(
-                "Cannot open file \"" + conf() + "\". No such file or directory.")});
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{QString::fromStdString("Cannot open file \"" + conf() + "\". " +
+                                                                        ErrorText(SystemError::NoSuchFile) + ".")});
   EXPECT_FALSE(FileExists(conf()));
   EXPECT_TRUE(ApplyEnabled());
   EXPECT_EQ(Pending(), "TempBlockSize=2048|");

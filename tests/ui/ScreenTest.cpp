@@ -4,6 +4,8 @@
 // scrolling the window's client area. A scale factor is fixed when the
 // application starts, so each scale runs in a process of its own.
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
@@ -67,7 +69,8 @@ TEST(ScreenTest, FitsAtEveryScale) {
   for (const char* scale : {"1", "1.5", "2"}) {
     ProcessOptions options;
     options.environment = {{"PELLISTO_SCREEN_PROBE", "1"}, {"QT_SCALE_FACTOR", scale}};
-    Process probe("/proc/self/exe", {"--gtest_filter=ScreenProbe.Check"}, options);
+    Process probe(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdString(),
+                  {"--gtest_filter=ScreenProbe.Check"}, options);
     EXPECT_EQ(probe.Wait(), 0) << "scale " << scale << "\n" << probe.Out() << probe.Err();
     EXPECT_NE(probe.Out().find("[  PASSED  ] 1 test"), std::string::npos) << probe.Out();
   }

@@ -78,11 +78,10 @@ TEST_F(VersionTest, ApplyWritesTheLineTheThreeZeroServerReads) {
   EXPECT_EQ(Edit("edDefaultDbCachePages")->text(), "64K");
   Type("edDefaultDbCachePages", "128K");
   EXPECT_TRUE(Apply());
-  EXPECT_EQ(ReadFileBytes(conf()),
-            "# Firebird version 3.0 configuration file\n"
-            "DefaultDbCachePages = 128K # the server reads this one\n"
-            "defaultdbcachepages = 4096\n"
-            "TcpRemoteBufferSize = 16K\n");
+  EXPECT_EQ(ReadFileBytes(conf()), AsSaved("# Firebird version 3.0 configuration file\n"
+                                           "DefaultDbCachePages = 128K # the server reads this one\n"
+                                           "defaultdbcachepages = 4096\n"
+                                           "TcpRemoteBufferSize = 16K\n"));
 }
 
 TEST_F(VersionTest, ATwoXFileKeepsTheDesignedReading) {
