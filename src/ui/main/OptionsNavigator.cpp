@@ -1,7 +1,7 @@
 #include "ui/main/OptionsNavigator.h"
 
 #include "i18n/Gettext.h"
-#include "ui_MainFrm.h"
+#include "ui/main/MainFrmUi.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -110,17 +110,14 @@ constexpr int kSearchRole = Qt::UserRole + 1;
 
 }  // namespace
 
-OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui)
+OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui, std::function<void()> buildPages)
     : QObject(window),
+      ui_(ui),
+      buildPages_(std::move(buildPages)),
       pages_(ui.PCMain),
       search_(ui.edSearchInc),
       tree_(ui.TVWOptions),
       searchPalette_(search_->palette()) {
-  // The search compares component names: each control's own.
-  const std::vector<QWidget*> controls = SearchCandidates(ui);
-  candidates_.reserve(controls.size());
-  for (QWidget* control : controls) candidates_.push_back({UpperAscii(control->objectName()), control});
-
   connect(search_, &QLineEdit::textChanged, this, &OptionsNavigator::edSearchIncChange);
   connect(search_, &QLineEdit::returnPressed, this, &OptionsNavigator::btFocusedClick);
   connect(ui.btFocused, &QPushButton::clicked, this, &OptionsNavigator::btFocusedClick);
@@ -135,7 +132,18 @@ OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui)
   }
 }
 
+void OptionsNavigator::TakeCandidates() const {
+  if (!candidates_.empty()) return;
+  // The search compares component names, each control's own: the pages are
+  // built for it.
+  buildPages_();
+  const std::vector<QWidget*> controls = SearchCandidates(ui_);
+  candidates_.reserve(controls.size());
+  for (QWidget* control : controls) candidates_.push_back({UpperAscii(control->objectName()), control});
+}
+
 std::vector<QWidget*> OptionsNavigator::Candidates() const {
+  TakeCandidates();
   std::vector<QWidget*> controls;
   for (const Candidate& candidate : candidates_) controls.push_back(candidate.control);
   return controls;
@@ -146,6 +154,7 @@ void OptionsNavigator::FindParameter(const QString& text, bool focus) {
 
   QWidget* found = nullptr;
   if (!key.isEmpty()) {
+    TakeCandidates();
     for (const Candidate& candidate : candidates_)
       if (candidate.control && candidate.upperName.contains(key)) found = candidate.control;
     if (!found) found = FindAdded(key);

@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -25,8 +26,9 @@ class OptionsNavigator : public QObject {
   Q_OBJECT
 
  public:
-  // Takes its controls from the window's layout; owned by the window.
-  OptionsNavigator(QObject* window, const Ui::TMainFrm& ui);
+  // Takes its controls from the window's layout, once buildPages has built
+  // every page (on the first search); owned by the window.
+  OptionsNavigator(QObject* window, const Ui::TMainFrm& ui, std::function<void()> buildPages);
 
   // The controls the search can find by their component names, in the order
   // it examines them; when several contain the key, the last one wins.
@@ -71,6 +73,7 @@ class OptionsNavigator : public QObject {
     QPointer<QWidget> control;
   };
 
+  void TakeCandidates() const;
   void SetSearchColours(bool found);
   QWidget* FindAdded(const QString& key) const;
   // Shows the control found, gives it the focus when asked, marks it bold.
@@ -82,10 +85,12 @@ class OptionsNavigator : public QObject {
     QPointer<QWidget> control;
   };
 
+  const Ui::TMainFrm& ui_;
+  std::function<void()> buildPages_;
   QTabWidget* pages_;
   QLineEdit* search_;
   QTreeWidget* tree_;
-  std::vector<Candidate> candidates_;
+  mutable std::vector<Candidate> candidates_;
   std::vector<AddedCandidate> added_;
   QTreeWidgetItem* addedNode_ = nullptr;
   QPalette searchPalette_;  // the search box's own colours

@@ -233,8 +233,10 @@ QWidget* OtherParametersPage::AddRow(const OtherParameter& p, QWidget* content) 
 // right after the other pages' controls and before the buttons below.
 void OtherParametersPage::OrderFocus() {
   QWidget* before = pages_;
+  // (Only a control that takes the focus can have one put after it; the
+  // pages built later put theirs before the rows.)
   for (QWidget* w = window_->nextInFocusChain(); w != window_; w = w->nextInFocusChain())
-    if (pages_->isAncestorOf(w) && w != page_ && !page_->isAncestorOf(w)) before = w;
+    if (pages_->isAncestorOf(w) && w != page_ && !page_->isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus) before = w;
   for (const Row& row : rows_) {
     QWidget::setTabOrder(before, row.editor);
     before = row.editor;
