@@ -19,6 +19,7 @@
 #include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
 #include "ui/main/MainFrmUi.h"
+#include "ui/main/OtherParametersPage.h"
 #include "ui/widgets/DialogKeys.h"
 
 namespace {
@@ -116,6 +117,7 @@ void TMainFrm::BuildPage(int index) {
 
 void TMainFrm::BuildAllPages() {
   for (int index = 0; index < kPageCount; ++index) BuildPage(index);
+  otherParameters_->BuildRows();
 }
 
 void TMainFrm::OrderFocus(int index) {

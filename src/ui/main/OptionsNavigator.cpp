@@ -133,10 +133,10 @@ OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui, std:
 }
 
 void OptionsNavigator::TakeCandidates() const {
-  if (!candidates_.empty()) return;
   // The search compares component names, each control's own: the pages are
-  // built for it.
+  // built for it (the page of other parameters again after a new file).
   buildPages_();
+  if (!candidates_.empty()) return;
   const std::vector<QWidget*> controls = SearchCandidates(ui_);
   candidates_.reserve(controls.size());
   for (QWidget* control : controls) candidates_.push_back({UpperAscii(control->objectName()), control});
@@ -188,17 +188,24 @@ void OptionsNavigator::Mark(QWidget* found, bool focus) {
   highlighted_ = found;
 }
 
-void OptionsNavigator::SetAddedPage(const QString& caption, const std::vector<PageControl>& controls) {
+void OptionsNavigator::SetAddedPage(const QString& caption, const std::vector<QString>& parameters) {
   delete addedNode_;
   addedNode_ = nullptr;
   added_.clear();
-  if (controls.empty()) return;
+  if (parameters.empty()) return;
   addedNode_ = new QTreeWidgetItem(tree_, {caption});
-  for (const PageControl& c : controls) {
+  for (const QString& parameter : parameters) {
     // The child finds its own control, whatever other names hold its text.
-    auto* child = new QTreeWidgetItem(addedNode_, {SpacedName(c.parameter)});
+    auto* child = new QTreeWidgetItem(addedNode_, {SpacedName(parameter)});
     child->setData(0, Qt::UserRole, static_cast<int>(added_.size()));
-    added_.push_back({SearchKey(c.control->objectName()), SearchKey(c.parameter), c.control});
+    added_.push_back({QString(), SearchKey(parameter), nullptr});
+  }
+}
+
+void OptionsNavigator::SetAddedControls(const std::vector<QWidget*>& controls) {
+  for (std::size_t i = 0; i < controls.size() && i < added_.size(); ++i) {
+    added_[i].upperName = SearchKey(controls[i]->objectName());
+    added_[i].control = controls[i];
   }
 }
 
@@ -239,6 +246,7 @@ void OptionsNavigator::TVWOptionsClick() {
   if (selected.isEmpty()) return;
   QTreeWidgetItem* node = selected.first();
   if (node->parent() && node->parent() == addedNode_) {
+    TakeCandidates();
     const auto& candidate = added_[static_cast<std::size_t>(node->data(0, Qt::UserRole).toInt())];
     if (candidate.control) {
       SetSearchColours(true);

@@ -44,20 +44,17 @@ class OptionsNavigator : public QObject {
   // The control FindParameter last set in bold, if any.
   QWidget* HighlightedControl() const { return highlighted_; }
 
-  // The controls of a page that comes and goes with the file (its other
-  // parameters), each under the name of its parameter: a last node of the
-  // tree, captioned caption, with one child per control (the name spelled
-  // with spaces), and search candidates examined after all the others. A
-  // search finds one of them only when no other control matches, and then
-  // the one whose parameter is the key, else the last whose name holds it,
-  // so that every other search finds what it found before. No controls:
-  // neither node nor candidates.
-  struct PageControl {
-    QString parameter;
-    QWidget* control;
-  };
-  void SetAddedPage(const QString& caption, const std::vector<PageControl>& controls);
-
+  // The parameters of a page that comes and goes with the file (its other
+  // parameters): a last node of the tree, captioned caption, with one child
+  // per parameter (the name spelled with spaces), and, once the page has
+  // its controls (SetAddedControls), search candidates examined after all
+  // the others. A search finds one of them only when no other control
+  // matches, and then the one whose parameter is the key, else the last
+  // whose name holds it, so that every other search finds what it found
+  // before. No parameters: neither node nor candidates.
+  void SetAddedPage(const QString& caption, const std::vector<QString>& parameters);
+  // The page's controls, one per parameter in the same order.
+  void SetAddedControls(const std::vector<QWidget*>& controls);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
