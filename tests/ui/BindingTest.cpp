@@ -54,6 +54,7 @@ TEST_F(BindingTest, EveryCommentedEditShowsTheServersDefaultNotTheFileValue) {
   for (const auto& b : bindings)
     if (b.kind == ControlBinding::Kind::Edit) file += "#" + std::string(KeyName(b.key)) + " = 7\n";
   Open(file);
+  window->BuildAllPages();
   const auto controls = window->Binding()->Controls();
   for (std::size_t row = 0; row < bindings.size(); ++row) {
     if (bindings[row].kind != ControlBinding::Kind::Edit) continue;
@@ -66,6 +67,7 @@ TEST_F(BindingTest, EveryCommentedEditShowsTheServersDefaultNotTheFileValue) {
 
 TEST_F(BindingTest, AFileWithoutParametersMarksExactlyTheControlsOfTheMissingOnes) {
   Open("# nothing but a comment\n");
+  window->BuildAllPages();
   QStringList marked;
   for (QWidget* w : window->findChildren<QWidget*>())
     if (w->toolTip() == ControlBinding::kUnsupportedHint) marked << w->objectName();
@@ -230,6 +232,7 @@ TEST_F(BindingTest, RealSamplesFillAndMarkWhatTheirVersionLacks) {
     const std::string sample = SamplePath(name);
     if (sample.empty()) GTEST_SKIP() << "samples not available";
     Open(ReadFileBytes(sample));
+    window->BuildAllPages();
     EXPECT_FALSE(ApplyEnabled()) << name;
     EXPECT_TRUE(window->Document()->PendingChanges().empty()) << name;
     QStringList marked;

@@ -273,6 +273,7 @@ void ExpectKind(const QWidget* control) {
 
 TEST_F(LayoutTest, EveryComponentHasItsNameAndKind) {
   TMainFrm& window = Open(kConf);
+  window.BuildAllPages();
   // Every row of the binding's table has a control of the kind it is handled as.
   const auto bindings = ControlBinding::Bindings();
   const auto controls = window.Binding()->Controls();
@@ -370,6 +371,7 @@ TEST_F(LayoutTest, MenuCarriesTheActionsByCategory) {
 
 TEST_F(LayoutTest, TreeNodesNameThePagesAndTheirControls) {
   Open(kConf);
+  window->BuildAllPages();
   auto* tree = W<QTreeWidget>("TVWOptions");
   auto* pages = W<QTabWidget>("PCMain");
   EXPECT_TRUE(tree->isHeaderHidden());

@@ -42,9 +42,15 @@ class MainFrmTest : public ::testing::Test {
     return *window;
   }
 
+  // A control by name; one on a page not built yet is found once every
+  // page is, as Apply or a search would build them.
   template <typename T>
   T* W(const char* name) const {
     T* widget = window->findChild<T*>(name);
+    if (!widget) {
+      window->BuildAllPages();
+      widget = window->findChild<T*>(name);
+    }
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }

@@ -32,7 +32,10 @@ class OtherParametersTest : public MainFrmTest {
   }
   QTabWidget* Pages() const { return W<QTabWidget>("PCMain"); }
   QWidget* Page() const { return window->OtherParameters()->Page(); }
-  std::vector<QWidget*> Editors() const { return window->OtherParameters()->Editors(); }
+  std::vector<QWidget*> Editors() const {
+    window->OtherParameters()->BuildRows();
+    return window->OtherParameters()->Editors();
+  }
 
   // Each row as "Name: kind", the kind told by its editor.
   QStringList Rows() const {

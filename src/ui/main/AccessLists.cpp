@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QVariant>
 
 #include "app/ErrorBox.h"
@@ -15,7 +16,7 @@
 #include "config/firebird/AccessPolicy.h"
 #include "config/firebird/ParameterRules.h"
 #include "config/document/TVantrel.h"
-#include "ui_MainFrm.h"
+#include "ui/main/MainFrmUi.h"
 
 namespace {
 
@@ -74,17 +75,22 @@ std::span<const AccessLists::Policy> AccessLists::Policies() { return kPolicies;
 const AccessLists::FolderList& AccessLists::TempDirectories() { return kTempDirectories; }
 
 AccessLists::AccessLists(QWidget* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document)
-    : QObject(window), window_(window), document_(std::move(document)) {
-  const auto connectButtons = [this, &ui](const FolderList& folders, QListWidget* list) {
-    connect(In(ui, folders.addButton), &QPushButton::clicked, this, [this, list] { AddPath(list); });
-    connect(In(ui, folders.removeButton), &QPushButton::clicked, this, [this, list] { RemovePaths(list); });
+    : QObject(window), window_(window), ui_(ui), document_(std::move(document)) {
+  Attach();
+}
+
+void AccessLists::Attach() {
+  const auto connectButtons = [this](const FolderList& folders, QListWidget* list) {
+    connect(In(ui_, folders.addButton), &QPushButton::clicked, this, [this, list] { AddPath(list); });
+    connect(In(ui_, folders.removeButton), &QPushButton::clicked, this, [this, list] { RemovePaths(list); });
   };
   for (std::size_t p = 0; p < std::size(kPolicies); ++p) {
     Controls& c = controls_[p];
-    c.group = In(ui, kPolicies[p].folders.group);
-    c.list = In(ui, kPolicies[p].folders.list);
+    if (c.group || !In(ui_, kPolicies[p].folders.group)) continue;
+    c.group = In(ui_, kPolicies[p].folders.group);
+    c.list = In(ui_, kPolicies[p].folders.list);
     for (int choice = 0; choice < kChoiceCount; ++choice) {
-      c.radios[choice] = In(ui, kPolicies[p].radios[choice]);
+      c.radios[choice] = In(ui_, kPolicies[p].radios[choice]);
       if (!c.radios[choice]) continue;
       // Becoming checked, by the user or by loading, is the radio's click.
       connect(c.radios[choice], &QRadioButton::toggled, this, [this, p, choice](bool checked) {
@@ -92,12 +98,18 @@ AccessLists::AccessLists(QWidget* window, const Ui::TMainFrm& ui, std::function<
       });
     }
     connectButtons(kPolicies[p].folders, c.list);
+    if (loaded_) LoadPolicy(p);
   }
-  tempDirectories_ = In(ui, kTempDirectories.list);
-  connectButtons(kTempDirectories, tempDirectories_);
+  if (!tempDirectories_ && In(ui_, kTempDirectories.list)) {
+    tempDirectories_ = In(ui_, kTempDirectories.list);
+    connectButtons(kTempDirectories, tempDirectories_);
+    if (loaded_) LoadTempDirectories();
+  }
 }
 
 void AccessLists::SetModified(bool value) {
+  // Filling the controls is no change of the user's.
+  if (loading_) return;
   if (TVantrel* document = document_()) document->SetModified(value);
 }
 
@@ -120,6 +132,7 @@ void AccessLists::EnableByTag(QGroupBox* group, int enableTag, int disableTag) {
 }
 
 void AccessLists::Load() {
+  loaded_ = true;
   LoadDatabaseAccess();
   LoadExternalFileAccess();
   LoadUdfAccess();
@@ -127,6 +140,9 @@ void AccessLists::Load() {
 }
 
 void AccessLists::LoadPolicy(std::size_t p) {
+  // A page not built yet is filled when it is.
+  if (!controls_[p].group) return;
+  const QScopedValueRollback quiet(loading_, true);
   QListWidget* list = controls_[p].list;
   // A reset to defaults must not carry the old folders into the new file.
   list->clear();
@@ -142,6 +158,7 @@ void AccessLists::LoadExternalFileAccess() { LoadPolicy(kExternalFileAccess); }
 void AccessLists::LoadUdfAccess() { LoadPolicy(kUdfAccess); }
 
 void AccessLists::LoadTempDirectories() {
+  if (!tempDirectories_) return;
   tempDirectories_->clear();
   const std::string value = document_()->TempDirectories();
   if (Decode(value).state != ValueState::Absent) tempDirectories_->addItems(ToItems(ReadFolderList(value)));
@@ -162,7 +179,7 @@ void AccessLists::StorePolicy(std::size_t p) {
 
 void AccessLists::StoreTempDirectories() {
   TVantrel* document = document_();
-  if (!document) return;
+  if (!document || !tempDirectories_) return;
   const std::vector<std::string> entries = Entries(tempDirectories_);
   // A file without the parameter shows an empty list: left empty, it is no
   // change (and would be reported as one that could not be saved).

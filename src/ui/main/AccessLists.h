@@ -47,15 +47,20 @@ class AccessLists : public QObject {
   static std::span<const Policy> Policies();
   static const FolderList& TempDirectories();
 
-  // Takes the controls from the window's layout and connects them; owned by
-  // the window. document: the window's document of the moment.
+  // Takes the controls there are from the window's layout and connects
+  // them; owned by the window. document: the window's document of the
+  // moment.
   AccessLists(QWidget* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document);
+  // Takes and connects the controls of pages built since, filled when a
+  // file is loaded.
+  void Attach();
 
-  // Fills the radio buttons and lists from the document, the lists emptied
-  // first.
+  // Fills the radio buttons and lists there are from the document, the
+  // lists emptied first; filling is no change.
   void Load();
   // Each composes its value from the controls and passes it to the
-  // document, which records a change where the value differs.
+  // document, which records a change where the value differs; the
+  // controls' pages must be built.
   void StoreTempDirectories();
   void StoreUdfAccess();
   void StoreExternalFileAccess();
@@ -81,12 +86,15 @@ class AccessLists : public QObject {
   void SetModified(bool value);
 
   QWidget* window_;
+  const Ui::TMainFrm& ui_;
   std::function<TVantrel*()> document_;
+  bool loaded_ = false;   // Load has run: pages built later are filled
+  bool loading_ = false;  // filling: the radios' clicks change nothing
   struct Controls {
     QGroupBox* group;
     QRadioButton* radios[kChoiceCount];
     QListWidget* list;
   };
-  Controls controls_[3];
-  QListWidget* tempDirectories_;
+  Controls controls_[3] = {};
+  QListWidget* tempDirectories_ = nullptr;
 };

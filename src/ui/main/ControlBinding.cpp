@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "app/DesignedColours.h"
 #include "app/Functions.h"
@@ -15,7 +16,7 @@
 #include "config/document/ShownValues.h"
 #include "config/document/TVantrel.h"
 #include "i18n/Gettext.h"
-#include "ui_MainFrm.h"
+#include "ui/main/MainFrmUi.h"
 
 namespace {
 
@@ -94,12 +95,8 @@ void ControlBinding::MarkUnsupported(QWidget* control) {
 }
 
 ControlBinding::ControlBinding(QObject* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document)
-    : QObject(window), document_(std::move(document)) {
-  controls_.reserve(std::size(kBindings));
-  for (const Binding& b : kBindings) {
-    controls_.push_back(b.control(ui));
-    Connect(b, controls_.back());
-  }
+    : QObject(window), ui_(ui), document_(std::move(document)), controls_(std::size(kBindings), nullptr) {
+  Attach();
 }
 
 void ControlBinding::SetDocumentValue(ParamKey key, const std::string& value) {
@@ -186,7 +183,7 @@ void ControlBinding::FollowServerMode() {
     if (b.kind != Kind::Edit && b.kind != Kind::KeywordList) continue;
     if (::DefaultShown(b.key, version_, wasSuper) == ::DefaultShown(b.key, version_, superMode_)) continue;
     if (IsPending(*document, b.key) || !ShowsDefault(Decode(document->LoadedValue(b.key)), version_)) continue;
-    ShowDefault(b, controls_[row]);
+    ShowDefault(row);
     // The document held the default shown before; it holds the file's
     // value form again, so that any value typed is a change.
     document->SetValue(b.key, ToDoc(DefaultShown(b.key)));
@@ -194,7 +191,19 @@ void ControlBinding::FollowServerMode() {
   }
 }
 
-void ControlBinding::ShowDefault(const Binding& b, QWidget* control) {
+void ControlBinding::ShowDefault(std::size_t row) {
+  const Binding& b = kBindings[row];
+  QWidget* control = controls_[row];
+  if (!control) {
+    // Its page is not built: it shows the default once it is.
+    if (row < unfilled_.size() && unfilled_[row]) {
+      if (b.kind == Kind::Edit)
+        unfilled_[row]->text = DefaultShown(b.key);
+      else
+        unfilled_[row]->index = KeywordIndex(b.key, ToDoc(DefaultShown(b.key)));
+    }
+    return;
+  }
   const QSignalBlocker quiet(control);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(DefaultShown(b.key));
@@ -209,39 +218,114 @@ void ControlBinding::Load() {
   // The version decides the defaults shown and how flags read.
   version_ = document->Version();
   superMode_ = SuperModeOf(*document);
-  for (std::size_t row = 0; row < std::size(kBindings); ++row)
-    LoadRow(kBindings[row], controls_[row], *document);
+  unfilled_.assign(std::size(kBindings), std::nullopt);
+  for (std::size_t row = 0; row < std::size(kBindings); ++row) {
+    // Read afresh for each row: filling one control may change another's value.
+    const Shown shown = ShownOf(kBindings[row], *document_());
+    if (QWidget* control = controls_[row]) {
+      Fill(kBindings[row], control, shown);
+    } else {
+      WriteShown(kBindings[row], shown);
+      unfilled_[row] = shown;
+    }
+  }
 }
 
-void ControlBinding::LoadRow(const Binding& b, QWidget* control, const TVantrel& document) {
-  // Read afresh for each row: filling one control may change another's value.
+void ControlBinding::Attach() {
+  std::vector<std::size_t> fresh;
+  for (std::size_t row = 0; row < std::size(kBindings); ++row) {
+    if (controls_[row]) continue;
+    if (QWidget* control = kBindings[row].control(ui_)) {
+      controls_[row] = control;
+      Connect(kBindings[row], control);
+      if (row < unfilled_.size() && unfilled_[row]) fresh.push_back(row);
+    }
+  }
+  TVantrel* document = document_();
+  if (!document || fresh.empty()) return;
+  // The document holds what the controls are to show, so filling them
+  // passes it nothing new; only a default shown again since Load (the
+  // server mode changed) reaches it as a change, which is none.
+  const std::vector<std::string> before = document->PendingChanges();
+  for (std::size_t row : fresh) {
+    Fill(kBindings[row], controls_[row], *unfilled_[row]);
+    unfilled_[row].reset();
+  }
+  for (std::size_t row : fresh) {
+    const std::string_view name = KeyName(kBindings[row].key);
+    const bool wasPending = std::any_of(before.begin(), before.end(), [name](const std::string& entry) {
+      return entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name);
+    });
+    if (!wasPending && IsPending(*document, kBindings[row].key))
+      document->WithdrawChange(SettingIdOf(kBindings[row].key));
+  }
+}
+
+ControlBinding::Shown ControlBinding::ShownOf(const Binding& b, const TVantrel& document) const {
   const std::string value = document.Value(b.key);
   const DecodedValue decoded = Decode(value);
-  const bool marked = decoded.state == ValueState::Absent && b.markWhenAbsent;
+  Shown shown;
+  shown.marked = decoded.state == ValueState::Absent && b.markWhenAbsent;
   switch (b.kind) {
     case Kind::InstallFolder:
-      static_cast<QLineEdit*>(control)->setText(FromDocPath(value));
+      shown.text = FromDocPath(value);
       break;
     case Kind::Edit:
-      if (!marked)
-        static_cast<QLineEdit*>(control)->setText(ShowsDefault(decoded, version_)
-                                                      ? DefaultShown(b.key)
-                                                      : FromDoc(std::string(decoded.text)));
+      if (!shown.marked)
+        shown.text = ShowsDefault(decoded, version_) ? DefaultShown(b.key) : FromDoc(std::string(decoded.text));
       break;
     case Kind::Flag:
-      if (!marked) static_cast<QCheckBox*>(control)->setChecked(FlagShownOn(b.key, decoded, version_, superMode_));
-      break;
-    case Kind::KeywordList: {
-      const auto index =
-          KeywordIndex(b.key, decoded.UsesDefault() ? ToDoc(DefaultShown(b.key)) : std::string(decoded.text));
-      if (index) static_cast<QComboBox*>(control)->setCurrentIndex(static_cast<int>(*index));
-      break;
-    }
     case Kind::NumberedList:
-      static_cast<QComboBox*>(control)->setCurrentIndex(FlagShownOn(b.key, decoded, version_, superMode_) ? 1 : 0);
+      shown.on = FlagShownOn(b.key, decoded, version_, superMode_);
+      break;
+    case Kind::KeywordList:
+      shown.index = KeywordIndex(b.key, decoded.UsesDefault() ? ToDoc(DefaultShown(b.key)) : std::string(decoded.text));
       break;
     case Kind::AccessLists:
       break;
   }
-  if (marked) MarkUnsupported(control);
+  return shown;
+}
+
+void ControlBinding::Fill(const Binding& b, QWidget* control, const Shown& shown) {
+  switch (b.kind) {
+    case Kind::InstallFolder:
+      static_cast<QLineEdit*>(control)->setText(shown.text);
+      break;
+    case Kind::Edit:
+      if (!shown.marked) static_cast<QLineEdit*>(control)->setText(shown.text);
+      break;
+    case Kind::Flag:
+      if (!shown.marked) static_cast<QCheckBox*>(control)->setChecked(shown.on);
+      break;
+    case Kind::KeywordList:
+      if (shown.index) static_cast<QComboBox*>(control)->setCurrentIndex(static_cast<int>(*shown.index));
+      break;
+    case Kind::NumberedList:
+      static_cast<QComboBox*>(control)->setCurrentIndex(shown.on ? 1 : 0);
+      break;
+    case Kind::AccessLists:
+      break;
+  }
+  if (shown.marked) MarkUnsupported(control);
+}
+
+void ControlBinding::WriteShown(const Binding& b, const Shown& shown) {
+  if (shown.marked) return;
+  switch (b.kind) {
+    case Kind::InstallFolder:
+      SetDocumentValue(b.key, ToDocPath(shown.text));
+      break;
+    case Kind::Edit:
+      SetDocumentValue(b.key, ToDoc(shown.text));
+      break;
+    case Kind::Flag:
+      SetDocumentValue(b.key, shown.on ? "1" : "0");
+      break;
+    case Kind::KeywordList:
+    case Kind::NumberedList:
+    case Kind::AccessLists:
+      // Lists pass only the user's choice.
+      break;
+  }
 }

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -51,16 +52,22 @@ class ControlBinding : public QObject {
   // The hint, and an edit box made read-only in the read-only grey.
   static void MarkUnsupported(QWidget* control);
 
-  // Takes the controls from the window's layout and connects their change
-  // handlers; owned by the window. document: the window's document of the
-  // moment.
+  // Takes the controls there are from the window's layout and connects
+  // their change handlers; owned by the window. document: the window's
+  // document of the moment.
   ControlBinding(QObject* window, const Ui::TMainFrm& ui, std::function<TVantrel*()> document);
-  // The controls, by row of Bindings().
+  // Takes and connects the controls of pages built since, and fills them as
+  // Load would have: the document holds what they show already, so it does
+  // not change.
+  void Attach();
+  // The controls, by row of Bindings(); null for a page not built yet.
   std::span<QWidget* const> Controls() const { return controls_; }
 
   // Fills every control from the document (the access policies' radio
   // buttons and lists aside), as the version the file was taken for reads
-  // it: a commented value shows its default, an absent one is marked.
+  // it: a commented value shows its default, an absent one is marked. A
+  // row whose page is not built yet gets in the document what its control
+  // would write there, and is filled when it is built.
   void Load();
   // Shows the defaults that follow ServerMode (3.0+) for the ServerMode the
   // document holds now, pending or written, in the controls that show
@@ -70,14 +77,28 @@ class ControlBinding : public QObject {
   ServerVersion FileVersion() const { return version_; }
 
  private:
+  // What a row's control shows.
+  struct Shown {
+    QString text;                      // an edit box's
+    bool on = false;                   // a check box's or a list of two's
+    std::optional<std::size_t> index;  // a drop-down list's
+    bool marked = false;               // unsupported: left as it is, and marked
+  };
   void Connect(const Binding& b, QWidget* control);
-  void LoadRow(const Binding& b, QWidget* control, const TVantrel& document);
+  Shown ShownOf(const Binding& b, const TVantrel& document) const;
+  void Fill(const Binding& b, QWidget* control, const Shown& shown);
+  // What the row's change handler passes to the document when Fill shows
+  // shown in its control.
+  void WriteShown(const Binding& b, const Shown& shown);
   QString DefaultShown(ParamKey key) const;
-  void ShowDefault(const Binding& b, QWidget* control);
+  void ShowDefault(std::size_t row);
   void SetDocumentValue(ParamKey key, const std::string& value);
 
+  const Ui::TMainFrm& ui_;
   std::function<TVantrel*()> document_;
   std::vector<QWidget*> controls_;  // by row of the table
+  // Since Load, what the rows of pages not built yet are to show.
+  std::vector<std::optional<Shown>> unfilled_;
   ServerVersion version_ = kAssumedVersion;
   bool superMode_ = true;  // 3.0+: the ServerMode the file sets
 };

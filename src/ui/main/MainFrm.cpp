@@ -25,7 +25,7 @@
 #include "ui/main/DocumentSaver.h"
 #include "ui/main/OptionsNavigator.h"
 #include "ui/main/OtherParametersPage.h"
-#include "ui_MainFrm.h"
+#include "ui/main/MainFrmUi.h"
 
 namespace {
 QMessageBox::StandardButton Ask(QWidget* parent, QMessageBox::Icon icon, const QString& text,
@@ -50,17 +50,19 @@ const char* CueHint(VersionCue cue) {
 
 }  // namespace
 
-TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(new Ui::TMainFrm) {
+TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TMainFrm>()) {
   // Set on the window before its controls exist, so that every control is
   // born with it rather than told of it afterwards, and so that the bold of
   // a found control is added to this font and removed again.
   setFont(WindowFont());
-  ui->setupUi(this);
+  // The frame only: the pages are built as they are needed (BuildPage), and
+  // their controls are null until then.
+  ui->MainFrame::setupUi(this);
   SetUpLayout();
   saver_ = std::make_unique<DocumentSaver>(this);
   binding_ = new ControlBinding(this, *ui, [this] { return document_.get(); });
   access_ = new AccessLists(this, *ui, [this] { return document_.get(); });
-  navigator_ = new OptionsNavigator(this, *ui);
+  navigator_ = new OptionsNavigator(this, *ui, [this] { BuildAllPages(); });
   otherParameters_ = new OtherParametersPage(this, ui->PCMain, navigator_, [this] { return document_.get(); });
   connect(otherParameters_, &OtherParametersPage::ServerModeChanged, binding_, &ControlBinding::FollowServerMode);
   ConnectCommands();
@@ -81,7 +83,9 @@ void TMainFrm::FormCreate() {
   // Nothing here needs excluding from translation: the walker never looks at
   // component names, fonts, dynamic properties or the options tree's nodes.
   i18n::TranslateComponent(this);
-  KeepPathsWhole();
+  KeepPathsWhole(this);
+  // From now on a page coming to the front is built first.
+  connect(ui->PCMain, &QTabWidget::currentChanged, this, &TMainFrm::BuildPage);
 
   ui->BtApply->setEnabled(false);
   document_ = std::make_unique<TVantrel>();
@@ -99,6 +103,7 @@ void TMainFrm::FormCreate() {
     ui->edRootDirectory->setText(InstallPath);
     ShowFileState();
   }
+  BuildPage(ui->PCMain->currentIndex());
 }
 
 void TMainFrm::LoadControls() {
@@ -209,6 +214,8 @@ void TMainFrm::StoreDatabaseAccess() { access_->StoreDatabaseAccess(); }
 
 bool TMainFrm::BtApplyClick() {
   if (!loaded_) return false;
+  // Apply reads the pages' controls: every page is there first.
+  BuildAllPages();
   if (!CheckTcpRemoteBufferSize()) return false;
   StoreTempDirectories();
   StoreUdfAccess();

@@ -11,12 +11,14 @@
 // search) and OtherParametersPage (the page of the file's other parameters).
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 
 #include "config/document/TVantrel.h"
 #include "ui/main/DocumentSaver.h"
 
 class AccessLists;
+class QScrollArea;
 class ControlBinding;
 class OptionsNavigator;
 class OtherParametersPage;
@@ -40,6 +42,16 @@ class TMainFrm : public QMainWindow {
   ControlBinding* Binding() const { return binding_; }
   OptionsNavigator* Navigator() const { return navigator_; }
   OtherParametersPage* OtherParameters() const { return otherParameters_; }
+
+  // The ten designed pages, built when first needed (MainFrmPages.cpp): the
+  // one in front when the window opens, another when it comes to the front,
+  // all before Apply or a search.
+  static constexpr int kPageCount = 10;
+  void BuildPage(int index);
+  void BuildAllPages();
+  // Makes a page's content as tall as its wrapped texts need at the width
+  // its scroll area gives it.
+  static void FitPageHeight(QScrollArea* area);
 
  protected:
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery + FormClose
@@ -83,7 +95,9 @@ class TMainFrm : public QMainWindow {
   // Centres the window inside the screen's available area.
   void PlaceOnScreen();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.
-  void KeepPathsWhole();
+  void KeepPathsWhole(QWidget* root);
+  // Puts a page built late back in its place in the tab order.
+  void OrderFocus(int index);
 
   // Fills every control, the page shown last in front, and drops the
   // changes filling made.
@@ -117,4 +131,5 @@ class TMainFrm : public QMainWindow {
   OptionsNavigator* navigator_ = nullptr;
   OtherParametersPage* otherParameters_ = nullptr;
   bool loaded_ = false;
+  std::array<bool, kPageCount> built_{};
 };

@@ -18,7 +18,7 @@
 #include "ui/main/ControlBinding.h"
 #include "ui/main/MainFrm.h"
 #include "i18n/Gettext.h"
-#include "ui_MainFrm.h"
+#include "ui/main/MainFrmUi.h"
 
 namespace {
 
@@ -52,7 +52,6 @@ void TMainFrm::ConnectCommands() {
           guarded(&TMainFrm::ACheckForUpdateExecute));
   connect(ui->AAbout, &QAction::triggered, this, guarded(&TMainFrm::AAboutExecute));
   connect(ui->Label4, &LinkLabel::clicked, this, guarded(&TMainFrm::Label4Click));
-  connect(ui->BtAliasesConf, &QPushButton::clicked, this, guarded(&TMainFrm::BtAliasesConfClick));
   connect(ui->SBFirebirdInstall, &QToolButton::clicked, this,
           guarded(&TMainFrm::SBFirebirdInstallClick));
 }

@@ -20,7 +20,7 @@
 #include "app/DesignedColours.h"
 #include "ui/main/MainFrm.h"
 #include "ui/main/TabRows.h"
-#include "ui_MainFrm.h"
+#include "ui/main/MainFrmUi.h"
 
 namespace {
 
@@ -41,13 +41,8 @@ class FitContentHeight : public QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     // Only a new width changes how the texts wrap.
     if (event->type() == QEvent::Resize &&
-        static_cast<QResizeEvent*>(event)->size().width() !=
-            static_cast<QResizeEvent*>(event)->oldSize().width()) {
-      QWidget* content = area_->widget();
-      if (content && content->layout() && content->layout()->hasHeightForWidth())
-        content->setMinimumHeight(
-            content->layout()->totalHeightForWidth(area_->viewport()->width()));
-    }
+        static_cast<QResizeEvent*>(event)->size().width() != static_cast<QResizeEvent*>(event)->oldSize().width())
+      TMainFrm::FitPageHeight(area_);
     return false;
   }
 
@@ -119,8 +114,8 @@ void TMainFrm::SetUpLayout() {
   // folder among them) in the designed colours, or in ones that read as well
   // on a dark desktop.
   SetFieldColour(ui->edRootDirectory, ReadOnlyFieldColour(palette()));
-  for (QLabel* warning : {ui->lblWarning1, ui->lblWarning2, ui->lblFileState})
-    SetTextColour(warning, WarningColour(palette()));
+  // (The pages' warnings get theirs as their pages are built.)
+  SetTextColour(ui->lblFileState, WarningColour(palette()));
 
   // Ten captions need about twice the width of the pages: they go on rows.
   // When a file brings the page of other parameters, the tabs may need a
@@ -156,6 +151,12 @@ void TMainFrm::SetUpLayout() {
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FitClientArea();
   PlaceOnScreen();
+}
+
+void TMainFrm::FitPageHeight(QScrollArea* area) {
+  QWidget* content = area->widget();
+  if (content && content->layout() && content->layout()->hasHeightForWidth())
+    content->setMinimumHeight(content->layout()->totalHeightForWidth(area->viewport()->width()));
 }
 
 void TMainFrm::WrapClientArea() {
@@ -218,13 +219,13 @@ void TMainFrm::PlaceOnScreen() {
   move(frame.topLeft());
 }
 
-void TMainFrm::KeepPathsWhole() {
+void TMainFrm::KeepPathsWhole(QWidget* root) {
   // Line breaking may split a text after any "/", which tears a path or a
   // name such as "misc/upgrade/security_database.sql" or "FB v1/IB" apart
   // although a blank is at hand. A word joiner after each "/" inside a word
   // leaves the blanks to break at; a word longer than the line still breaks.
   const QChar wordJoiner(0x2060);
-  for (QLabel* label : findChildren<QLabel*>()) {
+  for (QLabel* label : root->findChildren<QLabel*>()) {
     if (!label->wordWrap()) continue;
     QString text = label->text();
     for (qsizetype at = text.indexOf(QLatin1Char('/')); at >= 0 && at + 1 < text.size();

@@ -1,7 +1,7 @@
 #include "ui/main/OptionsNavigator.h"
 
 #include "i18n/Gettext.h"
-#include "ui_MainFrm.h"
+#include "ui/main/MainFrmUi.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -110,17 +110,14 @@ constexpr int kSearchRole = Qt::UserRole + 1;
 
 }  // namespace
 
-OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui)
+OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui, std::function<void()> buildPages)
     : QObject(window),
+      ui_(ui),
+      buildPages_(std::move(buildPages)),
       pages_(ui.PCMain),
       search_(ui.edSearchInc),
       tree_(ui.TVWOptions),
       searchPalette_(search_->palette()) {
-  // The search compares component names: each control's own.
-  const std::vector<QWidget*> controls = SearchCandidates(ui);
-  candidates_.reserve(controls.size());
-  for (QWidget* control : controls) candidates_.push_back({UpperAscii(control->objectName()), control});
-
   connect(search_, &QLineEdit::textChanged, this, &OptionsNavigator::edSearchIncChange);
   connect(search_, &QLineEdit::returnPressed, this, &OptionsNavigator::btFocusedClick);
   connect(ui.btFocused, &QPushButton::clicked, this, &OptionsNavigator::btFocusedClick);
@@ -135,7 +132,18 @@ OptionsNavigator::OptionsNavigator(QObject* window, const Ui::TMainFrm& ui)
   }
 }
 
+void OptionsNavigator::TakeCandidates() const {
+  // The search compares component names, each control's own: the pages are
+  // built for it (the page of other parameters again after a new file).
+  buildPages_();
+  if (!candidates_.empty()) return;
+  const std::vector<QWidget*> controls = SearchCandidates(ui_);
+  candidates_.reserve(controls.size());
+  for (QWidget* control : controls) candidates_.push_back({UpperAscii(control->objectName()), control});
+}
+
 std::vector<QWidget*> OptionsNavigator::Candidates() const {
+  TakeCandidates();
   std::vector<QWidget*> controls;
   for (const Candidate& candidate : candidates_) controls.push_back(candidate.control);
   return controls;
@@ -146,6 +154,7 @@ void OptionsNavigator::FindParameter(const QString& text, bool focus) {
 
   QWidget* found = nullptr;
   if (!key.isEmpty()) {
+    TakeCandidates();
     for (const Candidate& candidate : candidates_)
       if (candidate.control && candidate.upperName.contains(key)) found = candidate.control;
     if (!found) found = FindAdded(key);
@@ -179,17 +188,24 @@ void OptionsNavigator::Mark(QWidget* found, bool focus) {
   highlighted_ = found;
 }
 
-void OptionsNavigator::SetAddedPage(const QString& caption, const std::vector<PageControl>& controls) {
+void OptionsNavigator::SetAddedPage(const QString& caption, const std::vector<QString>& parameters) {
   delete addedNode_;
   addedNode_ = nullptr;
   added_.clear();
-  if (controls.empty()) return;
+  if (parameters.empty()) return;
   addedNode_ = new QTreeWidgetItem(tree_, {caption});
-  for (const PageControl& c : controls) {
+  for (const QString& parameter : parameters) {
     // The child finds its own control, whatever other names hold its text.
-    auto* child = new QTreeWidgetItem(addedNode_, {SpacedName(c.parameter)});
+    auto* child = new QTreeWidgetItem(addedNode_, {SpacedName(parameter)});
     child->setData(0, Qt::UserRole, static_cast<int>(added_.size()));
-    added_.push_back({SearchKey(c.control->objectName()), SearchKey(c.parameter), c.control});
+    added_.push_back({QString(), SearchKey(parameter), nullptr});
+  }
+}
+
+void OptionsNavigator::SetAddedControls(const std::vector<QWidget*>& controls) {
+  for (std::size_t i = 0; i < controls.size() && i < added_.size(); ++i) {
+    added_[i].upperName = SearchKey(controls[i]->objectName());
+    added_[i].control = controls[i];
   }
 }
 
@@ -230,6 +246,7 @@ void OptionsNavigator::TVWOptionsClick() {
   if (selected.isEmpty()) return;
   QTreeWidgetItem* node = selected.first();
   if (node->parent() && node->parent() == addedNode_) {
+    TakeCandidates();
     const auto& candidate = added_[static_cast<std::size_t>(node->data(0, Qt::UserRole).toInt())];
     if (candidate.control) {
       SetSearchColours(true);

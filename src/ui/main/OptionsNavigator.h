@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -25,8 +26,9 @@ class OptionsNavigator : public QObject {
   Q_OBJECT
 
  public:
-  // Takes its controls from the window's layout; owned by the window.
-  OptionsNavigator(QObject* window, const Ui::TMainFrm& ui);
+  // Takes its controls from the window's layout, once buildPages has built
+  // every page (on the first search); owned by the window.
+  OptionsNavigator(QObject* window, const Ui::TMainFrm& ui, std::function<void()> buildPages);
 
   // The controls the search can find by their component names, in the order
   // it examines them; when several contain the key, the last one wins.
@@ -42,20 +44,17 @@ class OptionsNavigator : public QObject {
   // The control FindParameter last set in bold, if any.
   QWidget* HighlightedControl() const { return highlighted_; }
 
-  // The controls of a page that comes and goes with the file (its other
-  // parameters), each under the name of its parameter: a last node of the
-  // tree, captioned caption, with one child per control (the name spelled
-  // with spaces), and search candidates examined after all the others. A
-  // search finds one of them only when no other control matches, and then
-  // the one whose parameter is the key, else the last whose name holds it,
-  // so that every other search finds what it found before. No controls:
-  // neither node nor candidates.
-  struct PageControl {
-    QString parameter;
-    QWidget* control;
-  };
-  void SetAddedPage(const QString& caption, const std::vector<PageControl>& controls);
-
+  // The parameters of a page that comes and goes with the file (its other
+  // parameters): a last node of the tree, captioned caption, with one child
+  // per parameter (the name spelled with spaces), and, once the page has
+  // its controls (SetAddedControls), search candidates examined after all
+  // the others. A search finds one of them only when no other control
+  // matches, and then the one whose parameter is the key, else the last
+  // whose name holds it, so that every other search finds what it found
+  // before. No parameters: neither node nor candidates.
+  void SetAddedPage(const QString& caption, const std::vector<QString>& parameters);
+  // The page's controls, one per parameter in the same order.
+  void SetAddedControls(const std::vector<QWidget*>& controls);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +70,7 @@ class OptionsNavigator : public QObject {
     QPointer<QWidget> control;
   };
 
+  void TakeCandidates() const;
   void SetSearchColours(bool found);
   QWidget* FindAdded(const QString& key) const;
   // Shows the control found, gives it the focus when asked, marks it bold.
@@ -82,10 +82,12 @@ class OptionsNavigator : public QObject {
     QPointer<QWidget> control;
   };
 
+  const Ui::TMainFrm& ui_;
+  std::function<void()> buildPages_;
   QTabWidget* pages_;
   QLineEdit* search_;
   QTreeWidget* tree_;
-  std::vector<Candidate> candidates_;
+  mutable std::vector<Candidate> candidates_;
   std::vector<AddedCandidate> added_;
   QTreeWidgetItem* addedNode_ = nullptr;
   QPalette searchPalette_;  // the search box's own colours

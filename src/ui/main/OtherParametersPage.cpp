@@ -85,6 +85,10 @@ OtherParametersPage::OtherParametersPage(QWidget* window, QTabWidget* pages, Opt
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
     if (const int row = RowOf(now); row >= 0) SetCurrentRow(row);
   });
+  // The rows come when the page first comes to the front.
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (page_ && pages_->widget(index) == page_) BuildRows();
+  });
 }
 
 QWidget* OtherParametersPage::Page() const {
@@ -98,8 +102,6 @@ std::vector<QWidget*> OtherParametersPage::Editors() const {
 }
 
 void OtherParametersPage::BuildPage() {
-  page_ = new QWidget;
-  page_->setObjectName(QStringLiteral("TSOtherParameters"));
   auto* layout = new QVBoxLayout(page_);
   layout->setContentsMargins(3, 3, 3, 3);
   layout->setSpacing(3);
@@ -162,21 +164,40 @@ void OtherParametersPage::Load() {
     parameters = OtherParametersOf(*document);
   }
   ClearRows();
-  if (parameters.empty()) {
+  parameters_ = std::move(parameters);
+  if (parameters_.empty()) {
     if (Page()) pages_->removeTab(pages_->indexOf(page_));
     navigator_->SetAddedPage({}, {});
     return;
   }
-  if (!page_) BuildPage();
-
-  QWidget* content = NewContent();
-  std::vector<OptionsNavigator::PageControl> controls;
-  for (const OtherParameter& p : parameters) controls.push_back({Name(p), AddRow(p, content)});
-
+  if (!page_) {
+    page_ = new QWidget;
+    page_->setObjectName(QStringLiteral("TSOtherParameters"));
+  }
+  std::vector<QString> names;
+  for (const OtherParameter& p : parameters_) names.push_back(Name(p));
   if (!Page()) pages_->addTab(page_, i18n::Translate(kPageCaption));
+  navigator_->SetAddedPage(i18n::Translate(kPageCaption), names);
+  // The rows come when the page is first shown, or sought (BuildRows).
+  if (pages_->currentWidget() == page_) BuildRows();
+}
+
+void OtherParametersPage::BuildRows() {
+  if (parameters_.empty() || !rows_.empty()) return;
+  // Filled while hidden: shown again, it shows its rows at once.
+  const bool onShow = page_->isVisible();
+  if (onShow) page_->hide();
+  if (!scroll_) BuildPage();
+  QWidget* content = NewContent();
+  std::vector<QWidget*> editors;
+  for (const OtherParameter& p : parameters_) editors.push_back(AddRow(p, content));
   OrderFocus();
-  navigator_->SetAddedPage(i18n::Translate(kPageCaption), controls);
+  navigator_->SetAddedControls(editors);
   SetCurrentRow(0);
+  if (onShow) page_->show();
+  // Brought to the front while empty, the page took the focus: it goes on
+  // to the first row.
+  if (page_->window()->focusWidget() == page_) rows_.front().editor->setFocus();
 }
 
 QWidget* OtherParametersPage::NewContent() {
@@ -233,8 +254,10 @@ QWidget* OtherParametersPage::AddRow(const OtherParameter& p, QWidget* content) 
 // right after the other pages' controls and before the buttons below.
 void OtherParametersPage::OrderFocus() {
   QWidget* before = pages_;
+  // (Only a control that takes the focus can have one put after it; the
+  // pages built later put theirs before the rows.)
   for (QWidget* w = window_->nextInFocusChain(); w != window_; w = w->nextInFocusChain())
-    if (pages_->isAncestorOf(w) && w != page_ && !page_->isAncestorOf(w)) before = w;
+    if (pages_->isAncestorOf(w) && w != page_ && !page_->isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus) before = w;
   for (const Row& row : rows_) {
     QWidget::setTabOrder(before, row.editor);
     before = row.editor;
@@ -317,7 +340,9 @@ QString OtherParametersPage::ServerValueText(const OtherParameter& p) const {
 
 void OtherParametersPage::ShowServerValues() {
   TVantrel* document = document_();
-  if (!document || rows_.empty()) return;
+  if (!document) return;
+  // Rows not built yet show the values when they are.
+  if (rows_.empty()) return parameters_.empty() ? void() : Load();
   std::vector<OtherParameter> parameters = OtherParametersOf(*document);
   bool same = parameters.size() == rows_.size();
   for (std::size_t i = 0; same && i < rows_.size(); ++i)

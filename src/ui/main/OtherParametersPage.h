@@ -36,8 +36,10 @@ class OtherParametersPage : public QObject {
                       std::function<TVantrel*()> document);
 
   // Lists the other parameters of the document as it was loaded or last
-  // written: the page stands after the ten while there is one.
+  // written: the page stands after the ten while there is one, its rows
+  // built when it first comes to the front (or BuildRows).
   void Load();
+  void BuildRows();
   // The values the server uses now, after Apply wrote the file.
   void ShowServerValues();
   // The page while it stands among the others; null when the file has no
@@ -94,6 +96,7 @@ class OtherParametersPage : public QObject {
   QLabel* commentTitle_ = nullptr;
   QPlainTextEdit* comment_ = nullptr;
 
+  std::vector<OtherParameter> parameters_;  // of the file, in their order
   std::vector<Row> rows_;
   int current_ = -1;
 };

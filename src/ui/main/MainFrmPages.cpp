@@ -1,0 +1,148 @@
+// The ten pages are built when first needed: the page in front when the
+// window opens, any other when it comes to the front, all of them before
+// Apply reads them or a search looks through them. A page built later is
+// the same page: translated, its paths kept whole, its keys in their place
+// in the tab order, its controls bound and filled as the window's others.
+
+#include <QApplication>
+#include <QLabel>
+#include <QScrollArea>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <array>
+
+#include "app/DesignedColours.h"
+#include "app/ErrorBox.h"
+#include "i18n/Gettext.h"
+#include "ui/main/AccessLists.h"
+#include "ui/main/ControlBinding.h"
+#include "ui/main/MainFrm.h"
+#include "ui/main/MainFrmUi.h"
+#include "ui/main/OtherParametersPage.h"
+#include "ui/widgets/DialogKeys.h"
+
+namespace {
+
+using U = Ui::TMainFrm;
+
+template <class Page>
+void SetUp(U& ui, QWidget* content) {
+  static_cast<Page&>(ui).setupUi(content);
+}
+
+struct PageRow {
+  QWidget* U::*content;  // the frame's empty page, filled by setUp
+  void (*setUp)(U&, QWidget*);
+};
+
+// In the order of the tabs.
+constexpr PageRow kPages[] = {
+    {&U::PageContentGeneral, SetUp<Ui::PageGeneral>},
+    {&U::PageContentAccess, SetUp<Ui::PageAccess>},
+    {&U::PageContentOtherAccess, SetUp<Ui::PageOtherAccess>},
+    {&U::PageContentClientConnection, SetUp<Ui::PageClientConnection>},
+    {&U::PageContentLockMemory, SetUp<Ui::PageLockMemory>},
+    {&U::PageContentSuperServerEngine, SetUp<Ui::PageSuperServerEngine>},
+    {&U::PageContentSettingsForWindows, SetUp<Ui::PageSettingsForWindows>},
+    {&U::PageContentUnixLinux, SetUp<Ui::PageUnixLinux>},
+    {&U::PageContentCompatibility, SetUp<Ui::PageCompatibility>},
+    {&U::PageContentOthers, SetUp<Ui::PageOthers>},
+};
+static_assert(std::size(kPages) == TMainFrm::kPageCount);
+
+bool TakesFocus(const QWidget* w) { return w->focusPolicy() != Qt::NoFocus; }
+
+// The widget of the page that first takes the focus from among w's
+// ancestors below content, or w itself: the keys move such a widget with
+// its inner parts.
+bool OutermostFocusTaker(const QWidget* w, const QWidget* content) {
+  if (!TakesFocus(w)) return false;
+  for (const QWidget* up = w->parentWidget(); up && up != content; up = up->parentWidget())
+    if (TakesFocus(up)) return false;
+  return true;
+}
+
+}  // namespace
+
+void TMainFrm::BuildPage(int index) {
+  if (index < 0 || index >= kPageCount || built_[static_cast<std::size_t>(index)]) return;
+  built_[static_cast<std::size_t>(index)] = true;
+  const PageRow& page = kPages[index];
+  QWidget* content = ui.get()->*page.content;
+  // Filled while hidden: shown again, it shows its controls at once (into
+  // a page on show, they would only show once the events are processed).
+  const bool onShow = content->isVisible();
+  if (onShow) content->hide();
+  page.setUp(*ui, content);
+  i18n::TranslateComponent(content);
+  KeepPathsWhole(content);
+  OrderFocus(index);
+  UseDialogKeys(content);
+
+  if (content->isAncestorOf(ui->BtAliasesConf))
+    connect(ui->BtAliasesConf, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { BtAliasesConfClick(); }, this); });
+  for (QLabel* warning : {ui->lblWarning1, ui->lblWarning2})
+    if (content->isAncestorOf(warning)) SetTextColour(warning, WarningColour(palette()));
+
+  // Bound, and filled when a file is loaded, as if they had been there from
+  // the start: the document does not change.
+  binding_->Attach();
+  access_->Attach();
+
+  if (onShow) content->show();
+  // Its height for the width it has now, which it had before its texts
+  // (before the window is shown, the width it gets then does it).
+  if (isVisible()) {
+    for (QWidget* up = content->parentWidget(); up; up = up->parentWidget())
+      if (auto* area = qobject_cast<QScrollArea*>(up)) {
+        FitPageHeight(area);
+        break;
+      }
+  }
+  // Brought to the front while empty, the page took the focus the page
+  // before had: it goes on to the page's first control, as it does on a
+  // page that was there.
+  if (QWidget* tab = ui->PCMain->widget(index); tab && focusWidget() == tab) {
+    for (QWidget* w = tab->nextInFocusChain(); w != tab; w = w->nextInFocusChain()) {
+      if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy() && w->isVisibleTo(tab) &&
+          w->isEnabled() && tab->isAncestorOf(w)) {
+        w->setFocus();
+        break;
+      }
+    }
+  }
+}
+
+void TMainFrm::BuildAllPages() {
+  for (int index = 0; index < kPageCount; ++index) BuildPage(index);
+  otherParameters_->BuildRows();
+}
+
+void TMainFrm::OrderFocus(int index) {
+  QWidget* content = ui.get()->*kPages[index].content;
+  // Born last, the page's controls stand at the end of the tab order: they
+  // go back to where the page stands, after the last control of the pages
+  // before it, or after the tabs.
+  const auto precedes = [this, index](const QWidget* w) {
+    if (w == ui->PCMain || ui->PCMain->tabBar()->isAncestorOf(w) || w == ui->PCMain->tabBar()) return true;
+    for (int page = 0; page < index; ++page)
+      if ((ui.get()->*kPages[page].content)->isAncestorOf(w)) return true;
+    return false;
+  };
+  QWidget* before = nullptr;
+  std::vector<QWidget*> own;
+  for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+    if (content->isAncestorOf(w)) {
+      if (OutermostFocusTaker(w, content)) own.push_back(w);
+    } else if (TakesFocus(w) && precedes(w)) {
+      before = w;
+    }
+  }
+  if (!before) return;
+  for (QWidget* w : own) {
+    QWidget::setTabOrder(before, w);
+    before = w;
+  }
+}
