@@ -28,7 +28,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:ha
 # Everything built for Windows, its tests run under Wine (headless; the Wine
 # prefix lives in build-windows/). The window links the static Qt 6 that
 # qt-windows.sh builds from Debian's sources into the user's cache: about
-# half an hour the first time, nothing once it is there.
+# 40 minutes the first time on 2 idle cores, nothing once it is there.
 qt="$(bash "$root/scripts/qt-windows.sh" | tail -n1)"
 toolchain="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
 # A build folder made with another toolchain (an older Qt, or none) starts
