@@ -16,7 +16,7 @@
 # applied, so that Debian's security fixes are in. Qt's host tools (moc, rcc,
 # uic) are Debian's qt6-base-dev-tools of the very same version.
 #
-# A first build takes 74 minutes of CPU (about 40 minutes on 2 idle cores); it runs under nice with
+# A first build takes 72 minutes of CPU (38 minutes on 2 idle cores); it runs under nice with
 # at most PELLISTO_QT_JOBS jobs (default 2). Only one build runs at a time:
 # a second caller waits for the first and then uses its result. A build that
 # was stopped (or failed on a network error) leaves its work folder behind,
@@ -274,7 +274,7 @@ mkdir -p "$work/qt-build"
 ) || { tail -n 40 "$work/qt-configure.log" >&2; log "Qt's configure failed"; exit 1; }
 mark configure
 fi
-log "building Qt with $jobs jobs (about 40 minutes on 2 idle cores)"
+log "building Qt with $jobs jobs (about 35 minutes on 2 idle cores)"
 nice -n 10 cmake --build "$work/qt-build" --parallel "$jobs" >"$work/qt-build.log" 2>&1 ||
   { grep -m5 -B2 -A8 'error' "$work/qt-build.log" >&2 || tail -n 40 "$work/qt-build.log" >&2
     log "Qt's build failed"; exit 1; }
