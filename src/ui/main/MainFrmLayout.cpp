@@ -167,7 +167,13 @@ void TMainFrm::WrapClientArea() {
   scroll->setObjectName(QStringLiteral("ScrollClientArea"));
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setFocusPolicy(Qt::NoFocus);
-  scroll->setWidget(takeCentralWidget());
+  // Moved straight from the window into the scroll area, the client area
+  // keeps the window's font and palette throughout: taken out first
+  // (takeCentralWidget), it would stand alone for a moment, and every control
+  // in it would be told of the application's font and then of the window's
+  // again, and measure its text twice over.
+  QWidget* client = centralWidget();
+  scroll->setWidget(client);
   setCentralWidget(scroll);
 }
 
