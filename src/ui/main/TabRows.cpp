@@ -177,7 +177,9 @@ void TabRows::ShowRow(std::size_t slot, int row) {
 }
 
 void TabRows::Sync() {
-  if (!pages_ || arranging_) return;
+  // Until a layout has given the tab widget its width, any rows worked out
+  // would be for a width it never has.
+  if (!pages_ || arranging_ || !pages_->testAttribute(Qt::WA_Resized)) return;
   QStringList texts;
   for (int page = 0; page < pages_->count(); ++page) texts << pages_->tabText(page);
   auto rows = Distribute(pages_->width());

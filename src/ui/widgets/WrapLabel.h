@@ -22,7 +22,7 @@ class TWrapLabel : public QLabel {
     int width = -1;
     int height = 0;
   };
-  mutable std::array<Entry, 4> heights_;
+  mutable std::array<Entry, 8> heights_;
   mutable std::size_t next_ = 0;
   mutable QString text_;
   mutable QFont font_;
