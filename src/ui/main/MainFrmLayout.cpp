@@ -39,15 +39,27 @@ class FitContentHeight : public QObject {
     area->viewport()->installEventFilter(this);
   }
   bool eventFilter(QObject*, QEvent* event) override {
-    // Only a new width changes how the texts wrap.
-    if (event->type() == QEvent::Resize &&
-        static_cast<QResizeEvent*>(event)->size().width() != static_cast<QResizeEvent*>(event)->oldSize().width())
-      TMainFrm::FitPageHeight(area_);
+    // Only a new width changes how the texts wrap. Showing the window passes
+    // the page through several widths on the way to its own (the one it had
+    // while hidden, then with and without a scroll bar): the texts are
+    // measured once, at the width it has when that is over.
+    if (event->type() == QEvent::Resize && !pending_ &&
+        static_cast<QResizeEvent*>(event)->size().width() != static_cast<QResizeEvent*>(event)->oldSize().width()) {
+      pending_ = true;
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            pending_ = false;
+            TMainFrm::FitPageHeight(area_);
+          },
+          Qt::QueuedConnection);
+    }
     return false;
   }
 
  private:
   QScrollArea* area_;
+  bool pending_ = false;
 };
 
 // The options tree shows every caption whole at the width it has: one too
