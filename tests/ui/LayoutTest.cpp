@@ -24,6 +24,7 @@
 #include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -858,20 +859,70 @@ TEST_F(LayoutTest, PagesScrollWhenTheirTextsNeedMoreRoom) {
   EXPECT_TRUE(scroll->viewport()->rect().contains(shown));
 }
 
-// The heights a wrapped label keeps must follow its text and its font.
-TEST(WrapLabelTest, HeightFollowsTextAndFont) {
-  TWrapLabel label(QStringLiteral("one two three four five six seven eight nine ten"));
-  label.setWordWrap(true);
-  label.setFont(WindowFont());
-  const int narrow = label.heightForWidth(60);
-  EXPECT_EQ(label.heightForWidth(60), narrow);
-  QFont large = label.font();
-  large.setPointSize(16);
-  label.setFont(large);
-  const int larger = label.heightForWidth(60);
-  EXPECT_GT(larger, narrow);
-  label.setText(QStringLiteral("one"));
-  EXPECT_LT(label.heightForWidth(60), larger);
+// A wrapped label's sizes, worked out from its text shaped once, must be
+// the label's own to the pixel: any difference moves every page's layout.
+void ExpectMeasuresAsLabel(const TWrapLabel& label) {
+  SCOPED_TRACE(label.text().left(40).toStdString());
+  EXPECT_EQ(label.sizeHint(), label.QLabel::sizeHint());
+  EXPECT_EQ(label.minimumSizeHint(), label.QLabel::minimumSizeHint());
+  for (int width : {0, 1, 9, 33, 60, 97, 150, 233, 266, 360, 374, 480, 694, 2000, QWIDGETSIZE_MAX})
+    EXPECT_EQ(label.heightForWidth(width), label.QLabel::heightForWidth(width)) << "at " << width;
+}
+
+TEST(WrapLabelTest, MeasuresAsTheLabelItselfWhateverItsTextAndFrame) {
+  const QString texts[] = {
+      QString(),
+      QStringLiteral("one"),
+      QStringLiteral("Sets the size of the page cache for each database, in pages.\nA second line\r with a return"),
+      QString(300, QLatin1Char('x')) + QStringLiteral(" and a tail"),
+      QStringLiteral("misc/upgrade/security_database.sql") + QChar(0x2060) + QStringLiteral(" (a path kept whole)"),
+      QStringLiteral("\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd right to left, then left to right again"),
+  };
+  const std::function<void(TWrapLabel&)> shapes[] = {
+      [](TWrapLabel&) {},
+      [](TWrapLabel& l) { l.setMargin(3); },
+      [](TWrapLabel& l) { l.setIndent(7); },
+      [](TWrapLabel& l) { l.setFrameShape(QFrame::Box); },
+      [](TWrapLabel& l) { l.setAlignment(Qt::AlignRight | Qt::AlignBottom); },
+      [](TWrapLabel& l) { l.setAlignment(Qt::AlignJustify | Qt::AlignTop); },
+      [](TWrapLabel& l) { l.setContentsMargins(2, 3, 4, 5); },
+      [](TWrapLabel& l) { l.setMinimumWidth(50); },
+      [](TWrapLabel& l) { l.setMaximumWidth(120); },
+  };
+  for (const QString& text : texts) {
+    for (const auto& shape : shapes) {
+      TWrapLabel label(text);
+      label.setWordWrap(true);
+      label.setFont(WindowFont());
+      shape(label);
+      ExpectMeasuresAsLabel(label);
+      // Then another text and font on the same label.
+      label.setText(text + QStringLiteral(" and more words after it"));
+      QFont large = label.font();
+      large.setPointSize(16);
+      label.setFont(large);
+      ExpectMeasuresAsLabel(label);
+    }
+  }
+}
+
+// Every wrapped label of the window, in every shipped language.
+TEST_F(LayoutTest, EveryWrappedLabelMeasuresAsTheLabelItself) {
+  const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
+  ShareFolder(catalogs.string(), dir.path() + "locale");
+  std::vector<std::string> languages{"en"};
+  for (const auto& entry : std::filesystem::directory_iterator(catalogs))
+    languages.push_back(entry.path().filename().string());
+  for (const std::string& language : languages) {
+    SCOPED_TRACE(language);
+    i18n::SelectLanguage(QString::fromStdString(language));
+    TMainFrm& window = Open(kConf);
+    window.BuildAllPages();
+    const QList<TWrapLabel*> labels = window.findChildren<TWrapLabel*>();
+    ASSERT_GT(labels.size(), 30);
+    for (const TWrapLabel* label : labels) ExpectMeasuresAsLabel(*label);
+  }
+  i18n::SelectLanguage("en");
 }
 
 }  // namespace
