@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QString>
+#include <QStringList>
 
 namespace {
 
@@ -16,12 +17,17 @@ const char* const kBundledFaces[] = {
     "/usr/share/wine/fonts/tahoma.ttf",
 };
 
+// Looked up among the installed families by name: asking whether the
+// family exists (hasFamily) has fontconfig work out its aliases for it
+// first, each time, which costs more than reading the whole list.
+bool Installed() { return QFontDatabase::families().contains(kTahoma, Qt::CaseInsensitive); }
+
 bool TahomaAvailable() {
   static const bool available = [] {
-    if (QFontDatabase::hasFamily(kTahoma)) return true;
+    if (Installed()) return true;
     for (const char* face : kBundledFaces)
       QFontDatabase::addApplicationFont(QString::fromLatin1(face));
-    return QFontDatabase::hasFamily(kTahoma);
+    return Installed();
   }();
   return available;
 }
