@@ -27,20 +27,17 @@ class WholeCaptions : public QStyledItemDelegate {
     QStyleOptionViewItem wrapped(option);
     wrapped.features |= QStyleOptionViewItem::WrapText;
     // The style wraps only within a valid rectangle, whose height it ignores.
-    wrapped.rect = Room(QRect(0, 0, tree_->viewport()->width() - Indent(index), QWIDGETSIZE_MAX),
-                        option);
+    wrapped.rect = Room(QRect(0, 0, tree_->viewport()->width() - Indent(index), QWIDGETSIZE_MAX), option);
     return QStyledItemDelegate::sizeHint(wrapped, index);
   }
-  void paint(QPainter* painter, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override {
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QStyleOptionViewItem whole(option);
     whole.rect = Room(option.rect, option);
     QStyledItemDelegate::paint(painter, whole, index);
   }
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::Resize &&
-        static_cast<QResizeEvent*>(event)->size().width() !=
-            static_cast<QResizeEvent*>(event)->oldSize().width())
+        static_cast<QResizeEvent*>(event)->size().width() != static_cast<QResizeEvent*>(event)->oldSize().width())
       emit sizeHintChanged(QModelIndex());
     return false;
   }
