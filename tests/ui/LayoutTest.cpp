@@ -642,15 +642,20 @@ TEST_F(LayoutTest, WithTheDesignedFaceNothingNeedsToScroll) {
   }
 }
 
-TEST_F(LayoutTest, EveryShippedLanguageFitsTheDesignedSizeAsEnglishDoes) {
-  ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
+// The shipped catalogs, shared into the program's folder; their languages.
+std::vector<std::string> ShareShippedLanguages(const std::string& programFolder) {
   const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
-  ASSERT_TRUE(std::filesystem::exists(catalogs / "es/LC_MESSAGES/default.mo"));
-  ShareFolder(catalogs.string(), dir.path() + "locale");
+  ShareFolder(catalogs.string(), programFolder + "locale");
   std::vector<std::string> languages;
   for (const auto& entry : std::filesystem::directory_iterator(catalogs))
     languages.push_back(entry.path().filename().string());
-  for (const std::string& language : languages) {
+  return languages;
+}
+
+TEST_F(LayoutTest, EveryShippedLanguageFitsTheDesignedSizeAsEnglishDoes) {
+  ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
+  ASSERT_TRUE(std::filesystem::exists(std::filesystem::path(PELLISTO_LOCALE_DIR) / "es/LC_MESSAGES/default.mo"));
+  for (const std::string& language : ShareShippedLanguages(dir.path())) {
     SCOPED_TRACE(language);
     i18n::SelectLanguage(QString::fromStdString(language));
     TMainFrm& window = Open(kConf);
@@ -754,11 +759,9 @@ TEST_F(LayoutTest, ThePageOfOtherParametersFitsInEveryShippedLanguage) {
   const std::string sample = SamplePath("firebird-3.0.11-debian.conf");
   if (sample.empty()) GTEST_SKIP() << "sample files not found at " << PELLISTO_SAMPLES_DIR;
   ASSERT_TRUE(WindowFontIsTahoma()) << "neither Tahoma nor fonts-wine is installed";
-  const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
-  ShareFolder(catalogs.string(), dir.path() + "locale");
-  for (const auto& entry : std::filesystem::directory_iterator(catalogs)) {
-    SCOPED_TRACE(entry.path().filename().string());
-    i18n::SelectLanguage(QString::fromStdString(entry.path().filename().string()));
+  for (const std::string& language : ShareShippedLanguages(dir.path())) {
+    SCOPED_TRACE(language);
+    i18n::SelectLanguage(QString::fromStdString(language));
     TMainFrm& window = Open(ReadFileBytes(sample));
     auto* pages = W<QTabWidget>("PCMain");
     // The tabs take a row more, and the window grows by it: none of the ten
@@ -908,11 +911,8 @@ TEST(WrapLabelTest, MeasuresAsTheLabelItselfWhateverItsTextAndFrame) {
 
 // Every wrapped label of the window, in every shipped language.
 TEST_F(LayoutTest, EveryWrappedLabelMeasuresAsTheLabelItself) {
-  const std::filesystem::path catalogs(PELLISTO_LOCALE_DIR);
-  ShareFolder(catalogs.string(), dir.path() + "locale");
   std::vector<std::string> languages{"en"};
-  for (const auto& entry : std::filesystem::directory_iterator(catalogs))
-    languages.push_back(entry.path().filename().string());
+  for (const std::string& language : ShareShippedLanguages(dir.path())) languages.push_back(language);
   for (const std::string& language : languages) {
     SCOPED_TRACE(language);
     i18n::SelectLanguage(QString::fromStdString(language));

@@ -163,11 +163,12 @@ bool SuperModeOf(const TVantrel& document) {
   return mode.state != ValueState::Active || IsSuperMode(mode.text);
 }
 
-bool IsPending(const TVantrel& document, ParamKey key) {
+// Whether a list of pending changes ("Key=value" entries) holds one for the key.
+bool IsPending(const std::vector<std::string>& changes, ParamKey key) {
   const std::string_view name = KeyName(key);
-  for (const std::string& entry : document.PendingChanges())
-    if (entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name)) return true;
-  return false;
+  return std::any_of(changes.begin(), changes.end(), [name](const std::string& entry) {
+    return entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name);
+  });
 }
 
 }  // namespace
@@ -182,7 +183,8 @@ void ControlBinding::FollowServerMode() {
     const Binding& b = kBindings[row];
     if (b.kind != Kind::Edit && b.kind != Kind::KeywordList) continue;
     if (::DefaultShown(b.key, version_, wasSuper) == ::DefaultShown(b.key, version_, superMode_)) continue;
-    if (IsPending(*document, b.key) || !ShowsDefault(Decode(document->LoadedValue(b.key)), version_)) continue;
+    if (IsPending(document->PendingChanges(), b.key) || !ShowsDefault(Decode(document->LoadedValue(b.key)), version_))
+      continue;
     ShowDefault(row);
     // The document held the default shown before; it holds the file's
     // value form again, so that any value typed is a change.
@@ -251,14 +253,9 @@ void ControlBinding::Attach() {
     Fill(kBindings[row], controls_[row], *unfilled_[row]);
     unfilled_[row].reset();
   }
-  for (std::size_t row : fresh) {
-    const std::string_view name = KeyName(kBindings[row].key);
-    const bool wasPending = std::any_of(before.begin(), before.end(), [name](const std::string& entry) {
-      return entry.size() > name.size() && entry[name.size()] == '=' && entry.starts_with(name);
-    });
-    if (!wasPending && IsPending(*document, kBindings[row].key))
+  for (std::size_t row : fresh)
+    if (!IsPending(before, kBindings[row].key) && IsPending(document->PendingChanges(), kBindings[row].key))
       document->WithdrawChange(SettingIdOf(kBindings[row].key));
-  }
 }
 
 ControlBinding::Shown ControlBinding::ShownOf(const Binding& b, const TVantrel& document) const {
