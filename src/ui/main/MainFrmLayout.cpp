@@ -1,5 +1,5 @@
 // The window's frame: font, fixed client area, centring, tab rows, and the
-// fine points of showing texts (tree captions, folder lists, wrapped lines).
+// fine points of showing texts (page heights, folder lists, wrapped lines).
 // Everything else of the layout is declared in MainFrm.ui.
 
 #include <QApplication>
