@@ -48,25 +48,25 @@ bool TWrapLabel::Renew() const {
     heights_.fill({});
     hinted_ = false;
   }
-  if (reshape || !layout_ || layout_->maximumWidth() > kReshapeAfterWidth) {
+  if (reshape) {
     text_ = text();
     font_ = font();
     layout_.reset();
-    if (shape.plain) {
-      // As the label's measure prepares a text: a line feed ends a line, a
-      // carriage return is a blank.
-      QString prepared = text_;
-      prepared.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QChar::LineSeparator);
-      layout_ = std::make_unique<QTextLayout>(prepared, font_);
-      QTextOption option;
-      option.setTextDirection(Qt::LeftToRight);
-      option.setAlignment((shape.alignment & Qt::AlignJustify) ? Qt::AlignJustify : Qt::AlignLeft);
-      layout_->setTextOption(option);
-      layout_->setCacheEnabled(true);
-      // One layout pass left open: each width clears the lines and breaks
-      // the text again, and the shaped glyphs stay.
-      layout_->beginLayout();
-    }
+  }
+  if (shape.plain && (!layout_ || layout_->maximumWidth() > kReshapeAfterWidth)) {
+    // As the label's measure prepares a text: a line feed ends a line, a
+    // carriage return is a blank.
+    QString prepared = text_;
+    prepared.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QChar::LineSeparator);
+    layout_ = std::make_unique<QTextLayout>(prepared, font_);
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment((shape.alignment & Qt::AlignJustify) ? Qt::AlignJustify : Qt::AlignLeft);
+    layout_->setTextOption(option);
+    layout_->setCacheEnabled(true);
+    // One layout pass left open: each width clears the lines and breaks the
+    // text again, and the shaped glyphs stay.
+    layout_->beginLayout();
   }
   shape_ = shape;
   return shape.plain;
