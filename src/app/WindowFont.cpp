@@ -1,7 +1,6 @@
 #include "app/WindowFont.h"
 
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QString>
 #include <QStringList>
 

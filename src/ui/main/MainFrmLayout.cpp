@@ -2,16 +2,13 @@
 // fine points of showing texts (page heights, folder lists, wrapped lines).
 // Everything else of the layout is declared in MainFrm.ui.
 
-#include <QApplication>
 #include <QEvent>
 #include <QResizeEvent>
-#include <QFont>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <algorithm>
 
 #include "app/DesignedColours.h"
