@@ -1,6 +1,7 @@
 #include "app/WindowFont.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 
@@ -41,3 +42,11 @@ QFont WindowFont(int pointSize) {
 }
 
 bool WindowFontIsTahoma() { return TahomaAvailable(); }
+
+// QGuiApplication's, not QApplication's: the latter would also drop the fonts
+// the desktop gives particular kinds of widget (menus, message boxes).
+WindowFontAsDefault::WindowFontAsDefault(const QFont& windowFont) : desktop_(QGuiApplication::font()) {
+  QGuiApplication::setFont(windowFont.resolve(desktop_));
+}
+
+WindowFontAsDefault::~WindowFontAsDefault() { QGuiApplication::setFont(desktop_); }

@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include "app/WindowFont.h"
 
 namespace {
 
@@ -69,6 +72,33 @@ TEST(Application, WheelOverAnUnfocusedValueControlScrollsThePageInstead) {
     EXPECT_NE(value(control), before);
     EXPECT_EQ(scroll->value(), position);
   }
+}
+
+// The window's font stands in for the application's only while controls are
+// built: afterwards the application, the kinds of widget the desktop gives
+// a font of their own, and a window built meanwhile (a menu) have the
+// desktop's fonts again, while the controls keep the window's.
+TEST(Application, WindowFontStandsInForTheDesktopsOnlyWhileControlsAreBuilt) {
+  const QFont desktop = QApplication::font();
+  QFont menus = desktop;
+  menus.setPointSize(desktop.pointSize() + 5);
+  QApplication::setFont(menus, "QMenu");
+  QWidget window;
+  window.setFont(QFont(QStringLiteral("Courier"), 23));
+  QLineEdit* edit = nullptr;
+  QMenu* menu = nullptr;
+  {
+    const WindowFontAsDefault building(window.font());
+    EXPECT_EQ(QFont().pointSize(), 23);
+    edit = new QLineEdit(&window);
+    menu = new QMenu(&window);
+  }
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(QApplication::font(), desktop);
+  EXPECT_EQ(QApplication::font("QMenu"), menus);
+  EXPECT_EQ(menu->font(), menus);
+  EXPECT_EQ(edit->font(), window.font());
+  QApplication::setFont(desktop);  // drops the menus' font again
 }
 
 }  // namespace

@@ -57,7 +57,10 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
   setFont(WindowFont());
   // The frame only: the pages are built as they are needed (BuildPage), and
   // their controls are null until then.
-  ui->MainFrame::setupUi(this);
+  {
+    const WindowFontAsDefault building(font());
+    ui->MainFrame::setupUi(this);
+  }
   SetUpLayout();
   saver_ = std::make_unique<DocumentSaver>(this);
   binding_ = new ControlBinding(this, *ui, [this] { return document_.get(); });

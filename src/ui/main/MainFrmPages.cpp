@@ -14,6 +14,7 @@
 
 #include "app/DesignedColours.h"
 #include "app/ErrorBox.h"
+#include "app/WindowFont.h"
 #include "i18n/Gettext.h"
 #include "ui/main/AccessLists.h"
 #include "ui/main/ControlBinding.h"
@@ -28,6 +29,7 @@ using U = Ui::TMainFrm;
 
 template <class Page>
 void SetUp(U& ui, QWidget* content) {
+  const WindowFontAsDefault building(content->font());
   static_cast<Page&>(ui).setupUi(content);
 }
 
