@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QUrl>
 #include <stdexcept>
@@ -142,15 +141,32 @@ QString SettingsFilePath() { return LocateSettings().path; }
 bool SettingToBool(const QString& text) {
   // Decimal numbers, with fraction and exponent: true unless every digit of
   // the number itself is zero. Judged by the digits, so that no number is too
-  // long or too small to read ("1e-999" is not zero).
-  static const QRegularExpression number(
-      QStringLiteral("^[+-]?([0-9]*)\\.?([0-9]*)(?:[eE][+-]?[0-9]+)?$"));
+  // long or too small to read ("1e-999" is not zero). Read by hand: this is
+  // asked at every start, and a regular expression is compiled first.
   const QString trimmed = text.trimmed();
-  if (const auto match = number.match(trimmed);
-      match.hasMatch() && match.capturedLength(1) + match.capturedLength(2) > 0) {
-    static const QRegularExpression nonZero(QStringLiteral("[1-9]"));
-    return (match.captured(1) + match.captured(2)).contains(nonZero);
+  const qsizetype end = trimmed.size();
+  qsizetype at = 0;
+  const auto is = [&](qsizetype i, char16_t c) { return i < end && trimmed[i] == c; };
+  const auto digit = [&](qsizetype i) { return i < end && trimmed[i] >= u'0' && trimmed[i] <= u'9'; };
+  if (is(at, u'+') || is(at, u'-')) ++at;
+  qsizetype digits = 0;
+  bool nonZero = false;
+  const auto readDigits = [&] {
+    for (; digit(at); ++at, ++digits) nonZero = nonZero || trimmed[at] != u'0';
+  };
+  readDigits();
+  if (is(at, u'.')) {
+    ++at;
+    readDigits();
   }
+  if (is(at, u'e') || is(at, u'E')) {
+    qsizetype exponent = at + 1;
+    if (is(exponent, u'+') || is(exponent, u'-')) ++exponent;
+    if (digit(exponent)) {
+      for (at = exponent; digit(at);) ++at;
+    }
+  }
+  if (digits > 0 && at == end) return nonZero;
   return trimmed.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
 }
 

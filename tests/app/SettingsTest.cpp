@@ -70,6 +70,8 @@ TEST_F(SettingsTest, BooleanRule) {
       {"1.0", true},    {"0.5", true},   {"1e3", true},    {".5", true},
       {"1e-999", true}, {"0.0", false},  {"0e5", false},   {"-0.", false},
       {".", false},     {"e5", false},   {"1e", false},    {"nan", false},
+      {"1e+5", true},   {" 2 ", true},   {"1.2.3", false}, {"1e5x", false},
+      {"+", false},     {"0x1", false},  {"\u0663", false}, {"1..0", false},
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(SettingToBool(text), expected) << text;
