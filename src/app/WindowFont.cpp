@@ -46,7 +46,11 @@ bool WindowFontIsTahoma() { return TahomaAvailable(); }
 // QGuiApplication's, not QApplication's: the latter would also drop the fonts
 // the desktop gives particular kinds of widget (menus, message boxes).
 WindowFontAsDefault::WindowFontAsDefault(const QFont& windowFont) : desktop_(QGuiApplication::font()) {
-  QGuiApplication::setFont(windowFont.resolve(desktop_));
+  // Every trait the window's, whether the control it was read from set it
+  // or inherited it (a control's font may tell neither).
+  QFont standIn = windowFont;
+  standIn.setResolveMask(QFont::AllPropertiesResolved);
+  QGuiApplication::setFont(standIn);
 }
 
 WindowFontAsDefault::~WindowFontAsDefault() { QGuiApplication::setFont(desktop_); }

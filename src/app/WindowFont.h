@@ -13,9 +13,8 @@ QFont WindowFont(int pointSize = 8);
 // True when the Tahoma face (installed or loaded) is what WindowFont gives.
 bool WindowFontIsTahoma();
 
-// While it lives, the application's default font is the window's face and
-// size (with the desktop font's other traits), so that the controls built
-// meanwhile never lay text out in the desktop's font: a line edit does so
+// While it lives, the application's default font is the window's, so that
+// the controls built meanwhile never lay text out in the desktop's font: a line edit does so
 // once in its constructor, before it takes its parent's font, and the first
 // one would load the desktop face's engines only to drop them. Windows built
 // meanwhile (the menus) are given the desktop's font back when it ends. Build

@@ -85,12 +85,16 @@ TEST(Application, WindowFontStandsInForTheDesktopsOnlyWhileControlsAreBuilt) {
   QApplication::setFont(menus, "QMenu");
   QWidget window;
   window.setFont(QFont(QStringLiteral("Courier"), 23));
+  auto* page = new QWidget(&window);
   QLineEdit* edit = nullptr;
   QMenu* menu = nullptr;
   {
-    const WindowFontAsDefault building(window.font());
-    EXPECT_EQ(QFont().pointSize(), 23);
-    edit = new QLineEdit(&window);
+    // As a control's font may read: the window's, none of it marked as set.
+    QFont pageFont = page->font();
+    pageFont.setResolveMask(0);
+    const WindowFontAsDefault building(pageFont);
+    EXPECT_EQ(QFont().toString(), window.font().toString());
+    edit = new QLineEdit(page);
     menu = new QMenu(&window);
   }
   QCoreApplication::sendPostedEvents();
@@ -98,6 +102,7 @@ TEST(Application, WindowFontStandsInForTheDesktopsOnlyWhileControlsAreBuilt) {
   EXPECT_EQ(QApplication::font("QMenu"), menus);
   EXPECT_EQ(menu->font(), menus);
   EXPECT_EQ(edit->font(), window.font());
+  EXPECT_EQ(page->font(), window.font());
   QApplication::setFont(desktop);  // drops the menus' font again
 }
 
