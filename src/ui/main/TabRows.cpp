@@ -15,11 +15,46 @@
 
 namespace {
 
-// QTabBar tells the size a tab needs only to its subclasses.
-class MeasureBar : public QTabBar {
+// A bar filled with tabs in one go. QTabBar lays all its tabs out again
+// after adding each one (to see whether the mouse is over the new tab), so
+// filling a bar of n tabs measures some n² of them, each caption through
+// the style. While it is being filled, its tabs measure nothing; filled, it
+// lays them out anew, measured as QTabBar measures them.
+class FilledBar : public QTabBar {
  public:
   using QTabBar::QTabBar;
-  using QTabBar::tabSizeHint;
+  void BeginFilling() { filling_ = true; }
+  void EndFilling() {
+    filling_ = false;
+    // Setting a text lays the tabs out again (at once if the bar is shown)
+    // and measures that one caption anew.
+    if (count() > 0) setTabText(count() - 1, tabText(count() - 1));
+  }
+
+ protected:
+  QSize tabSizeHint(int index) const override { return filling_ ? QSize() : QTabBar::tabSizeHint(index); }
+
+ private:
+  bool filling_ = false;
+};
+
+// Sizes each tab for its caption, as a bar with these tabs would.
+class MeasureBar : public FilledBar {
+ public:
+  using FilledBar::FilledBar;
+  std::vector<int> Widths(const QStringList& texts) {
+    BeginFilling();
+    while (count() > texts.size()) removeTab(count() - 1);
+    while (count() < texts.size()) addTab(QString());
+    for (int tab = 0; tab < count(); ++tab) setTabText(tab, texts[tab]);
+    // Laid out now, while nothing is measured, each tab is measured once
+    // below rather than all of them again at the first.
+    tabRect(0);
+    std::vector<int> widths;
+    for (int tab = 0; tab < count(); ++tab) widths.push_back(QTabBar::tabSizeHint(tab).width());
+    EndFilling();
+    return widths;
+  }
 };
 
 // Tabs keep 7 pixels beside their captions, close to the Windows control's
@@ -114,15 +149,8 @@ std::vector<std::vector<int>> TabRows::Distribute(int width) {
   QStringList texts;
   for (int page = 0; page < pages_->count(); ++page) texts << pages_->tabText(page);
   if (texts != measuredTexts_ || measure_->font() != measuredFont_) {
-    auto* measure = static_cast<MeasureBar*>(measure_);
-    while (measure->count() > pages_->count()) measure->removeTab(measure->count() - 1);
-    while (measure->count() < pages_->count()) measure->addTab(QString());
-    // Setting a text also drops the size cached for the old font. All texts
-    // first, so that the hidden bar lays its tabs out once, not per tab.
-    for (int page = 0; page < pages_->count(); ++page) measure->setTabText(page, texts[page]);
-    widths_.clear();
-    for (int page = 0; page < pages_->count(); ++page)
-      widths_.push_back(measure->tabSizeHint(page).width());
+    // Setting a text also drops the size cached for the old font.
+    widths_ = static_cast<MeasureBar*>(measure_)->Widths(texts);
     measuredTexts_ = texts;
     measuredFont_ = measure_->font();
   }
@@ -149,7 +177,7 @@ void TabRows::BuildBars() {
     bars_.pop_back();
   }
   while (bars_.size() < slotCount) {
-    auto* bar = new QTabBar(this);
+    auto* bar = new FilledBar(this);
     bar->setStyle(TabStyle());
     bar->setFocusPolicy(Qt::NoFocus);
     bar->setDrawBase(false);
@@ -166,14 +194,16 @@ void TabRows::BuildBars() {
 void TabRows::ShowRow(std::size_t slot, int row) {
   if (shownRows_[slot] == row) return;
   shownRows_[slot] = row;
-  QTabBar* bar = bars_[slot];
+  auto* bar = static_cast<FilledBar*>(bars_[slot]);
   const QSignalBlocker blocker(bar);
+  bar->BeginFilling();
   while (bar->count() > 0) bar->removeTab(0);
   bar->setElideMode(pages_->elideMode());
   for (int page : rows_[row])
     bar->setTabEnabled(bar->addTab(texts_[page]), pages_->isTabEnabled(page));
   bar->setTabVisible(bar->addTab(QString()), false);
   bar->setCurrentIndex(Placeholder(bar));
+  bar->EndFilling();
 }
 
 void TabRows::Sync() {
