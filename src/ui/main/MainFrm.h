@@ -92,6 +92,9 @@ class TMainFrm : public QMainWindow {
   // Puts the designed client area into a scroll area, the window's central
   // widget.
   void WrapClientArea();
+  // A page's scroll area and the empty content it scrolls, in the tab's
+  // page: made as the page is first built.
+  QScrollArea* MakePageArea(QWidget* tab, const QString& name);
   // Centres the window inside the screen's available area.
   void PlaceOnScreen();
   // Run on the translated texts: wrapped lines break at blanks, not in paths.

@@ -15,6 +15,7 @@
 #include "ui/main/MainFrm.h"
 #include "ui/main/TabRows.h"
 #include "ui/main/MainFrmUi.h"
+#include "ui/widgets/PageScrollArea.h"
 
 namespace {
 
@@ -59,8 +60,6 @@ class FitContentHeight : public QObject {
 }  // namespace
 
 void TMainFrm::SetUpLayout() {
-  for (QScrollArea* page : ui->PCMain->findChildren<QScrollArea*>()) new FitContentHeight(page);
-
   // The read-only folder box and the warnings (the file's state beside the
   // folder among them) in the designed colours, or in ones that read as well
   // on a dark desktop.
@@ -85,6 +84,23 @@ void TMainFrm::SetUpLayout() {
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   FitClientArea();
   PlaceOnScreen();
+}
+
+QScrollArea* TMainFrm::MakePageArea(QWidget* tab, const QString& name) {
+  // Not made with the frame: ten scroll areas would be laid out and
+  // polished at start for pages not yet shown.
+  auto* area = new TPageScrollArea(tab);
+  area->setObjectName(QStringLiteral("Scroll") + name);
+  area->setFocusPolicy(Qt::NoFocus);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  area->setWidgetResizable(true);
+  auto* content = new QWidget();
+  content->setObjectName(QStringLiteral("PageContent") + name);
+  area->setWidget(content);
+  tab->layout()->addWidget(area);
+  new FitContentHeight(area);
+  return area;
 }
 
 void TMainFrm::FitPageHeight(QScrollArea* area) {

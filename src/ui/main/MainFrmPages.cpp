@@ -34,22 +34,23 @@ void SetUp(U& ui, QWidget* content) {
 }
 
 struct PageRow {
-  QWidget* U::*content;  // the frame's empty page, filled by setUp
+  QWidget* U::*tab;  // the frame's empty page
+  const char* name;  // of its scroll area "Scroll<name>" and content "PageContent<name>"
   void (*setUp)(U&, QWidget*);
 };
 
 // In the order of the tabs.
 constexpr PageRow kPages[] = {
-    {&U::PageContentGeneral, SetUp<Ui::PageGeneral>},
-    {&U::PageContentAccess, SetUp<Ui::PageAccess>},
-    {&U::PageContentOtherAccess, SetUp<Ui::PageOtherAccess>},
-    {&U::PageContentClientConnection, SetUp<Ui::PageClientConnection>},
-    {&U::PageContentLockMemory, SetUp<Ui::PageLockMemory>},
-    {&U::PageContentSuperServerEngine, SetUp<Ui::PageSuperServerEngine>},
-    {&U::PageContentSettingsForWindows, SetUp<Ui::PageSettingsForWindows>},
-    {&U::PageContentUnixLinux, SetUp<Ui::PageUnixLinux>},
-    {&U::PageContentCompatibility, SetUp<Ui::PageCompatibility>},
-    {&U::PageContentOthers, SetUp<Ui::PageOthers>},
+    {&U::TSGeneral, "General", SetUp<Ui::PageGeneral>},
+    {&U::TSAccess, "Access", SetUp<Ui::PageAccess>},
+    {&U::TSOtherAccess, "OtherAccess", SetUp<Ui::PageOtherAccess>},
+    {&U::TSClientConnection, "ClientConnection", SetUp<Ui::PageClientConnection>},
+    {&U::TSLockMemory, "LockMemory", SetUp<Ui::PageLockMemory>},
+    {&U::TSSuperServerEngine, "SuperServerEngine", SetUp<Ui::PageSuperServerEngine>},
+    {&U::TSSettingsForWindows, "SettingsForWindows", SetUp<Ui::PageSettingsForWindows>},
+    {&U::TSUnixLinux, "UnixLinux", SetUp<Ui::PageUnixLinux>},
+    {&U::TSCompatibility, "Compatibility", SetUp<Ui::PageCompatibility>},
+    {&U::TSOthers, "Others", SetUp<Ui::PageOthers>},
 };
 static_assert(std::size(kPages) == TMainFrm::kPageCount);
 
@@ -71,11 +72,12 @@ void TMainFrm::BuildPage(int index) {
   if (index < 0 || index >= kPageCount || built_[static_cast<std::size_t>(index)]) return;
   built_[static_cast<std::size_t>(index)] = true;
   const PageRow& page = kPages[index];
-  QWidget* content = ui.get()->*page.content;
-  // Filled while hidden: shown again, it shows its controls at once (into
-  // a page on show, they would only show once the events are processed).
-  const bool onShow = content->isVisible();
-  if (onShow) content->hide();
+  QWidget* tab = ui.get()->*page.tab;
+  // Filled before it is shown: shown then, it shows its controls at once
+  // (into a page on show, they would only show once the events are
+  // processed).
+  QScrollArea* area = MakePageArea(tab, QLatin1String(page.name));
+  QWidget* content = area->widget();
   page.setUp(*ui, content);
   i18n::TranslateComponent(content);
   KeepPathsWhole(content);
@@ -93,7 +95,7 @@ void TMainFrm::BuildPage(int index) {
   binding_->Attach();
   access_->Attach();
 
-  if (onShow) content->show();
+  if (tab->isVisible()) area->show();
   // Its height for the width it has now, which it had before its texts
   // (before the window is shown, the width it gets then does it).
   if (isVisible()) {
@@ -123,14 +125,14 @@ void TMainFrm::BuildAllPages() {
 }
 
 void TMainFrm::OrderFocus(int index) {
-  QWidget* content = ui.get()->*kPages[index].content;
+  QWidget* content = ui.get()->*kPages[index].tab;
   // Born last, the page's controls stand at the end of the tab order: they
   // go back to where the page stands, after the last control of the pages
   // before it, or after the tabs.
   const auto precedes = [this, index](const QWidget* w) {
     if (w == ui->PCMain || ui->PCMain->tabBar()->isAncestorOf(w) || w == ui->PCMain->tabBar()) return true;
     for (int page = 0; page < index; ++page)
-      if ((ui.get()->*kPages[page].content)->isAncestorOf(w)) return true;
+      if ((ui.get()->*kPages[page].tab)->isAncestorOf(w)) return true;
     return false;
   };
   QWidget* before = nullptr;

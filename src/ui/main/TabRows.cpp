@@ -25,6 +25,7 @@ class FilledBar : public QTabBar {
   using QTabBar::QTabBar;
   void BeginFilling() { filling_ = true; }
   void EndFilling() {
+    if (!filling_) return;
     filling_ = false;
     // Setting a text lays the tabs out again (at once if the bar is shown)
     // and measures that one caption anew.
@@ -115,6 +116,22 @@ class KeyWatch : public QObject {
 
 }  // namespace
 
+TabPages::TabPages(QWidget* parent) : QTabWidget(parent) {
+  // Set up as the tab widget sets up its own bar.
+  auto* bar = new FilledBar(this);
+  bar->setObjectName(QStringLiteral("qt_tabwidget_tabbar"));
+  bar->setDrawBase(false);
+  bar->BeginFilling();
+  setTabBar(bar);
+}
+
+void TabPages::Filled() { static_cast<FilledBar*>(tabBar())->EndFilling(); }
+
+void TabPages::showEvent(QShowEvent* event) {
+  Filled();
+  QTabWidget::showEvent(event);
+}
+
 TabRows::TabRows(QWidget* parent)
     : QWidget(parent), layout_(new QVBoxLayout(this)), measure_(new MeasureBar(this)) {
   layout_->setContentsMargins(0, 0, 0, 0);
@@ -126,6 +143,7 @@ TabRows::TabRows(QWidget* parent)
 
 void TabRows::SetPages(QTabWidget* pages) {
   pages_ = pages;
+  if (auto* filled = qobject_cast<TabPages*>(pages)) filled->Filled();
   pages_->setUsesScrollButtons(false);
   pages_->tabBar()->setStyle(TabStyle());
   // A shown tab bar asks its tab widget for a new layout when a text changes.

@@ -15,13 +15,28 @@
 
 #include <QFont>
 #include <QStringList>
+#include <QTabWidget>
 #include <QWidget>
 #include <vector>
 
 class QKeyEvent;
 class QTabBar;
-class QTabWidget;
 class QVBoxLayout;
+
+// The tab widget the rows are for. Its tabs are all added before the rows
+// lay them out, and its bar measures none of them until then: when the rows
+// take it (TabRows::SetPages), or when it is first shown.
+class TabPages : public QTabWidget {
+  Q_OBJECT
+
+ public:
+  explicit TabPages(QWidget* parent = nullptr);
+  // Ends the filling: the bar measures its tabs from now on.
+  void Filled();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
 
 class TabRows : public QWidget {
   Q_OBJECT
