@@ -35,6 +35,7 @@ expected=(
   share/man/man1/pellisto-conf.1.gz
   share/doc/pellisto/copyright
   lib/pellisto/pellisto-save-helper
+  lib/pellisto/pellisto-network.so
   share/polkit-1/actions/org.pellisto.pellisto.policy
 )
 for file in "${expected[@]}"; do
@@ -43,6 +44,16 @@ done
 for program in bin/pellisto bin/pellisto-conf lib/pellisto/pellisto-save-helper; do
   [ -x "$installed/$program" ] || fail "$program is not executable"
 done
+
+# The update check's network module is loaded only when no one but its owner
+# may write to it.
+case "$(stat -c %a "$installed/lib/pellisto/pellisto-network.so" 2>/dev/null)" in
+  *[2367]? | *[2367]) fail "lib/pellisto/pellisto-network.so is writable by its group or others" ;;
+esac
+# The program itself does not link the network libraries (the module does).
+if ldd "$installed/bin/pellisto" 2>/dev/null | grep -q 'libQt6Network'; then
+  fail "bin/pellisto links the network libraries"
+fi
 
 # The writer's test seams are compiled into the tests' own core only: the
 # installed programs have the file layer (a function every save uses) and
