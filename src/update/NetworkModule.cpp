@@ -69,32 +69,21 @@ void* LoadThrough(int fd, std::string& refusal) {
 }  // namespace
 
 FetchEntry LoadNetworkModule(const QString& path, std::string& refusal) {
+  const auto refuse = [&refusal](const char* why) -> FetchEntry {
+    refusal = why;
+    return nullptr;
+  };
   const QFileInfo info(path);
   const Descriptor folder(
       ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() < 0) {
-    refusal = "its folder cannot be opened";
-    return nullptr;
-  }
-  if (!OwnedAndWritableOnlyByUs(folder.get())) {
-    refusal = "its folder is another user's or others may write to it";
-    return nullptr;
-  }
+  if (folder.get() < 0) return refuse("its folder cannot be opened");
+  if (!OwnedAndWritableOnlyByUs(folder.get())) return refuse("its folder is another user's or others may write to it");
   // Never waits on a named pipe, never follows a link.
   const Descriptor file(::openat(folder.get(), QFile::encodeName(info.fileName()).constData(),
                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (file.get() < 0) {
-    refusal = "it cannot be opened, or is a symbolic link";
-    return nullptr;
-  }
-  if (!RegularFile(file.get())) {
-    refusal = "it is not a regular file";
-    return nullptr;
-  }
-  if (!OwnedAndWritableOnlyByUs(file.get())) {
-    refusal = "it is another user's or others may write to it";
-    return nullptr;
-  }
+  if (file.get() < 0) return refuse("it cannot be opened, or is a symbolic link");
+  if (!RegularFile(file.get())) return refuse("it is not a regular file");
+  if (!OwnedAndWritableOnlyByUs(file.get())) return refuse("it is another user's or others may write to it");
   // Loaded through the descriptor: the file checked, not what the path
   // names now.
   void* module = LoadThrough(file.get(), refusal);
@@ -102,6 +91,6 @@ FetchEntry LoadNetworkModule(const QString& path, std::string& refusal) {
   // Stays loaded: what Qt's network classes set up lives as long as the
   // program.
   auto* entry = reinterpret_cast<FetchEntry>(::dlsym(module, kFetchEntryName));
-  if (!entry) refusal = "it is no network module";
+  if (!entry) return refuse("it is no network module");
   return entry;
 }
