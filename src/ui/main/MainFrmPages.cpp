@@ -125,21 +125,21 @@ void TMainFrm::BuildAllPages() {
 }
 
 void TMainFrm::OrderFocus(int index) {
-  QWidget* content = ui.get()->*kPages[index].tab;
+  QWidget* page = ui.get()->*kPages[index].tab;
   // Born last, the page's controls stand at the end of the tab order: they
   // go back to where the page stands, after the last control of the pages
   // before it, or after the tabs.
   const auto precedes = [this, index](const QWidget* w) {
     if (w == ui->PCMain || ui->PCMain->tabBar()->isAncestorOf(w) || w == ui->PCMain->tabBar()) return true;
-    for (int page = 0; page < index; ++page)
-      if ((ui.get()->*kPages[page].tab)->isAncestorOf(w)) return true;
+    for (int earlier = 0; earlier < index; ++earlier)
+      if ((ui.get()->*kPages[earlier].tab)->isAncestorOf(w)) return true;
     return false;
   };
   QWidget* before = nullptr;
   std::vector<QWidget*> own;
   for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
-    if (content->isAncestorOf(w)) {
-      if (OutermostFocusTaker(w, content)) own.push_back(w);
+    if (page->isAncestorOf(w)) {
+      if (OutermostFocusTaker(w, page)) own.push_back(w);
     } else if (TakesFocus(w) && precedes(w)) {
       before = w;
     }
